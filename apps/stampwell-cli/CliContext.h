@@ -1,0 +1,34 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Runtime.h"
+
+namespace stampwell::cli {
+
+// Exit codes of every command.
+enum EExit { kOk = 0, kRefused = 1, kUsage = 2 };
+
+// What the global options give every command.
+struct CliOptions {
+    std::optional<std::filesystem::path> dataDir;
+    std::string reader = "pcsc";
+};
+
+// Built once the options are parsed.
+CRuntime MakeRuntime(const CliOptions& options);
+
+// Each command group registers its subcommands; the callback sets the exit code.
+using CommandResult = std::function<int()>;
+void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+
+// Prints the reason on stderr and returns kRefused.
+int Refuse(const std::string& reason);
+
+}  // namespace stampwell::cli

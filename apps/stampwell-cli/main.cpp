@@ -1,0 +1,46 @@
+// stampwell-cli: the administrators' and scripts' tool over the same files as the time clock.
+#include <iostream>
+
+#include "CliContext.h"
+#include "platform/StderrMessageSink.h"
+#include "platform/SystemClock.h"
+
+namespace stampwell::cli {
+
+CRuntime MakeRuntime(const CliOptions& options) {
+    return CRuntime(CRuntime::ResolveDataDir(options.dataDir), std::make_shared<CSystemClock>(),
+                    std::make_shared<CStderrMessageSink>());
+}
+
+int Refuse(const std::string& reason) {
+    std::cerr << reason << '\n';
+    return kRefused;
+}
+
+}  // namespace stampwell::cli
+
+int main(int argc, char** argv) {
+    using namespace stampwell::cli;
+    CLI::App app{"stampwell-cli: manage a Stampwell data folder"};
+    app.require_subcommand(1);
+    CliOptions options;
+    app.add_option("--data-dir", options.dataDir,
+                   "data folder (default: the folder of this executable)");
+    CommandResult action;
+    AddSettingsCommands(app, options, action);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "stampwell-cli: " << e.what() << " (see --help)\n";
+        return kUsage;
+    }
+    if (!action) {
+        std::cerr << "stampwell-cli: no command given (see --help)\n";
+        return kUsage;
+    }
+    return action();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace stampwell {
+
+// The file-system steps that keep stored data whole: durable writes, atomic replacement and the
+// read-only flag that the stores carry at rest.
+class CFileSystem {
+public:
+    // fflush + fsync; false when either fails.
+    static bool SyncStream(std::FILE* file);
+    // Makes a rename or a new file in that folder durable.
+    static bool SyncDirectory(const std::filesystem::path& folder);
+    // Replaces target by scratch (same folder) in one step, then syncs the folder.
+    static bool ReplaceFile(const std::filesystem::path& scratch,
+                            const std::filesystem::path& target);
+    // The scratch file for a whole-file rewrite of target: beside it, so the rename is atomic.
+    static std::filesystem::path ScratchPath(const std::filesystem::path& target,
+                                             std::string_view scratchName);
+    // Writes bytes to scratch (truncating), syncs, and replaces target.
+    static bool WriteWholeFile(const std::filesystem::path& target, std::string_view scratchName,
+                               std::string_view bytes);
+    static std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+    static bool SetReadOnly(const std::filesystem::path& path, bool readOnly);
+    static bool IsReadOnly(const std::filesystem::path& path);
+    static bool Exists(const std::filesystem::path& path);
+};
+
+}  // namespace stampwell

@@ -1,0 +1,33 @@
+#include "platform/Runtime.h"
+
+#include <system_error>
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+CRuntime::CRuntime(fs::path dataDir, std::shared_ptr<IClock> clock,
+                   std::shared_ptr<IMessageSink> messages)
+    : m_dataDir(std::move(dataDir)), m_clock(std::move(clock)), m_messages(std::move(messages)) {}
+
+fs::path CRuntime::DataFile(std::string_view name) const {
+    return m_dataDir / fs::path(std::string(name));
+}
+
+fs::path CRuntime::ExecutableDir() {
+    std::error_code error;
+    fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    if (error) return fs::current_path();
+    return exe.parent_path();
+}
+
+fs::path CRuntime::ResolveDataDir(const std::optional<fs::path>& given) {
+    if (!given) return ExecutableDir();
+    std::error_code error;
+    fs::path dir = fs::absolute(*given, error);
+    if (error) dir = *given;
+    fs::create_directories(dir, error);
+    return dir.lexically_normal();
+}
+
+}  // namespace stampwell

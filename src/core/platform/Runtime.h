@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "platform/IClock.h"
+#include "platform/IMessageSink.h"
+
+namespace stampwell {
+
+// What every long-lived component is given: the data folder (where the program keeps its files;
+// the executable's folder unless --data-dir says otherwise), the clock and the message sink.
+class CRuntime {
+public:
+    CRuntime(std::filesystem::path dataDir, std::shared_ptr<IClock> clock,
+             std::shared_ptr<IMessageSink> messages);
+
+    const std::filesystem::path& DataDir() const { return m_dataDir; }
+    std::filesystem::path DataFile(std::string_view name) const;
+    const IClock& Clock() const { return *m_clock; }
+    IMessageSink& Messages() const { return *m_messages; }
+    std::shared_ptr<IClock> ClockPtr() const { return m_clock; }
+    std::shared_ptr<IMessageSink> MessagesPtr() const { return m_messages; }
+
+    // The executable's own folder (from /proc/self/exe).
+    static std::filesystem::path ExecutableDir();
+    // --data-dir when given (made absolute, created when missing), else the executable's folder.
+    static std::filesystem::path ResolveDataDir(const std::optional<std::filesystem::path>& given);
+
+private:
+    std::filesystem::path m_dataDir;
+    std::shared_ptr<IClock> m_clock;
+    std::shared_ptr<IMessageSink> m_messages;
+};
+
+}  // namespace stampwell

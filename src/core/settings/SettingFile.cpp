@@ -1,0 +1,248 @@
+#include "settings/SettingFile.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "platform/FileSystem.h"
+#include "platform/IMessageSink.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+std::optional<std::string> EncodeField(std::string_view text) {
+    if (text.find_first_of(",\r\n") != std::string_view::npos) return std::nullopt;
+    auto bytes = CTextCodec::ToCp932(text);
+    if (!bytes || bytes->size() > CSettingFile::kFieldLimit) return std::nullopt;
+    return bytes;
+}
+
+// "%e" as the settings files were first written: a three-digit exponent (1.500000e+000).
+std::string FormatFloat(float value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%e", static_cast<double>(value));
+    std::string text = buffer;
+    auto e = text.find('e');
+    if (e != std::string::npos && text.size() - e == 4) text.insert(e + 2, "0");
+    return text;
+}
+
+}  // namespace
+
+CSettingFile::CSettingFile(IMessageSink* messages) : m_messages(messages) {}
+
+CSettingFile::~CSettingFile() {
+    if (m_writing || m_reading) Close();
+}
+
+int CSettingFile::OpenWrite(const std::filesystem::path& path) {
+    // The folder must be writable now, not only at Close, so that a save to a bad path is
+    // reported at once as the callers expect.
+    std::filesystem::path scratch = CFileSystem::ScratchPath(path, path.filename().string() + ".tmp");
+    std::FILE* probe = std::fopen(scratch.c_str(), "wb");
+    if (probe == nullptr) return 0;
+    std::fclose(probe);
+    m_target = path;
+    m_content.clear();
+    m_writing = true;
+    m_writeFailed = false;
+    return 1;
+}
+
+int CSettingFile::OpenRead(const std::filesystem::path& path) {
+    auto content = CFileSystem::ReadWholeFile(path);
+    if (!content) return 0;
+    // Text mode: CR LF reads as LF.
+    m_content.clear();
+    m_content.reserve(content->size());
+    for (std::size_t i = 0; i < content->size(); ++i) {
+        if ((*content)[i] == '\r' && i + 1 < content->size() && (*content)[i + 1] == '\n') continue;
+        m_content += (*content)[i];
+    }
+    m_pos = 0;
+    m_reading = true;
+    return 1;
+}
+
+int CSettingFile::Close() {
+    int result = 1;
+    if (m_writing) {
+        m_writing = false;
+        std::string scratchName = m_target.filename().string() + ".tmp";
+        if (m_writeFailed) {
+            std::error_code ignored;
+            std::filesystem::remove(CFileSystem::ScratchPath(m_target, scratchName), ignored);
+            result = 0;
+        } else if (!CFileSystem::WriteWholeFile(m_target, scratchName, m_content)) {
+            result = 0;
+        }
+    }
+    m_reading = false;
+    m_content.clear();
+    return result;
+}
+
+int CSettingFile::WriteStrings(std::string_view name, std::span<const std::string> values) {
+    std::string line;
+    auto encodedName = EncodeField(name);
+    if (!encodedName) {
+        m_writeFailed = true;
+        return 0;
+    }
+    line = *encodedName;
+    for (const auto& value : values) {
+        auto encoded = EncodeField(value);
+        if (!encoded) {
+            m_writeFailed = true;
+            return 0;
+        }
+        line += ',';
+        line += *encoded;
+    }
+    m_content += line + "\r\n";
+    return 1;
+}
+
+int CSettingFile::WriteInts(std::string_view name, std::span<const std::int32_t> values) {
+    auto encodedName = EncodeField(name);
+    if (!encodedName) {
+        m_writeFailed = true;
+        return 0;
+    }
+    std::string line = *encodedName;
+    for (auto value : values) line += "," + std::to_string(value);
+    m_content += line + "\r\n";
+    return 1;
+}
+
+int CSettingFile::WriteFloats(std::string_view name, std::span<const float> values) {
+    auto encodedName = EncodeField(name);
+    if (!encodedName) {
+        m_writeFailed = true;
+        return 0;
+    }
+    std::string line = *encodedName;
+    for (auto value : values) line += "," + FormatFloat(value);
+    m_content += line + "\r\n";
+    return 1;
+}
+
+// "%[^,\n]": every byte up to a comma or line break, not consuming it. A longer field than the
+// reader's 255 bytes is consumed whole and cut, never overflowing.
+std::string CSettingFile::ScanField() {
+    std::size_t start = m_pos;
+    while (m_pos < m_content.size() && m_content[m_pos] != ',' && m_content[m_pos] != '\n') ++m_pos;
+    std::string_view field(m_content.data() + start, m_pos - start);
+    return std::string(CTextCodec::CutCp932(field, kFieldLimit));
+}
+
+void CSettingFile::SkipWhiteSpace() {
+    while (m_pos < m_content.size() && IsSpace(m_content[m_pos])) ++m_pos;
+}
+
+bool CSettingFile::AtEnd() {
+    std::size_t pos = m_pos;
+    while (pos < m_content.size() && IsSpace(m_content[pos])) ++pos;
+    return pos >= m_content.size();
+}
+
+bool CSettingFile::MatchName(std::string_view expected, std::string_view found) {
+    auto expectedBytes = CTextCodec::ToCp932(expected);
+    if (expectedBytes && *expectedBytes == found) return true;
+    if (m_messages != nullptr) {
+        std::string text = "ファイルの項目名が異なります。";
+        text += expected;
+        m_messages->ShowMessage(text, EMessageIcon::None);
+    }
+    return false;
+}
+
+bool CSettingFile::BeginLine(std::string_view name, std::string& found) {
+    if (!m_reading) return false;
+    found = ScanField();
+    return MatchName(name, found);
+}
+
+int CSettingFile::ReadStrings(std::string_view name, std::span<std::string> values) {
+    std::string found;
+    if (!BeginLine(name, found)) return 0;
+    for (auto& value : values) {
+        if (m_pos < m_content.size() && m_content[m_pos] == ',') {
+            ++m_pos;
+            value = CTextCodec::FromCp932(ScanField());
+        } else {
+            value.clear();
+        }
+    }
+    SkipWhiteSpace();
+    return 1;
+}
+
+int CSettingFile::ReadInts(std::string_view name, std::span<std::int32_t> values) {
+    std::string found;
+    if (!BeginLine(name, found)) return 0;
+    for (auto& value : values) {
+        if (m_pos >= m_content.size() || m_content[m_pos] != ',') continue;
+        ++m_pos;
+        SkipWhiteSpace();
+        const char* begin = m_content.c_str() + m_pos;
+        char* end = nullptr;
+        errno = 0;
+        long long parsed = std::strtoll(begin, &end, 10);
+        if (end == begin) continue;
+        m_pos += static_cast<std::size_t>(end - begin);
+        if (parsed > std::numeric_limits<std::int32_t>::max()) parsed = std::numeric_limits<std::int32_t>::max();
+        if (parsed < std::numeric_limits<std::int32_t>::min()) parsed = std::numeric_limits<std::int32_t>::min();
+        value = static_cast<std::int32_t>(parsed);
+    }
+    SkipWhiteSpace();
+    return 1;
+}
+
+int CSettingFile::ReadFloats(std::string_view name, std::span<float> values) {
+    std::string found;
+    if (!BeginLine(name, found)) return 0;
+    ScanFloats(values);
+    return 1;
+}
+
+int CSettingFile::ReadFloatsTwoPartName(std::string_view name, std::span<float> values) {
+    if (!m_reading) return 0;
+    std::string first = ScanField();
+    std::string second;
+    if (m_pos < m_content.size() && m_content[m_pos] == ',') {
+        ++m_pos;
+        second = ScanField();
+    }
+    if (!MatchName(name, first + "," + second)) return 0;
+    ScanFloats(values);
+    return 1;
+}
+
+// ",%e" for each value: a value that does not scan keeps what it held.
+void CSettingFile::ScanFloats(std::span<float> values) {
+    for (auto& value : values) {
+        if (m_pos >= m_content.size() || m_content[m_pos] != ',') continue;
+        ++m_pos;
+        SkipWhiteSpace();
+        const char* begin = m_content.c_str() + m_pos;
+        char* end = nullptr;
+        float parsed = std::strtof(begin, &end);
+        if (end == begin) continue;
+        m_pos += static_cast<std::size_t>(end - begin);
+        value = parsed;
+    }
+    SkipWhiteSpace();
+}
+
+std::shared_ptr<CSettingFile> CreateSettingFile(IMessageSink* messages) {
+    return std::make_shared<CSettingFile>(messages);
+}
+
+}  // namespace stampwell

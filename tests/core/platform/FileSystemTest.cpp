@@ -1,0 +1,53 @@
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/LocalTime.h"
+#include "platform/Runtime.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using test::CTempDir;
+
+TEST(FileSystem, WholeFileReplaceLeavesNoScratchAndKeepsOldOnFailure) {
+    CTempDir dir;
+    auto target = dir / "a.txt";
+    ASSERT_TRUE(CFileSystem::WriteWholeFile(target, "a.tmp", "one"));
+    ASSERT_TRUE(CFileSystem::WriteWholeFile(target, "a.tmp", "two"));
+    EXPECT_EQ(test::ReadBytes(target), "two");
+    EXPECT_FALSE(CFileSystem::Exists(dir / "a.tmp"));
+    // A scratch name that cannot be created (missing folder) leaves the target alone.
+    EXPECT_FALSE(CFileSystem::WriteWholeFile(target, "missing/a.tmp", "three"));
+    EXPECT_EQ(test::ReadBytes(target), "two");
+}
+
+TEST(FileSystem, ReadOnlyFlagCanBeSetAndCleared) {
+    CTempDir dir;
+    auto file = dir / "r.txt";
+    test::WriteBytes(file, "x");
+    ASSERT_TRUE(CFileSystem::SetReadOnly(file, true));
+    EXPECT_TRUE(CFileSystem::IsReadOnly(file));
+    ASSERT_TRUE(CFileSystem::SetReadOnly(file, false));
+    EXPECT_FALSE(CFileSystem::IsReadOnly(file));
+}
+
+TEST(LocalTime, ConvertsBothWaysInTheTestTimeZone) {
+    std::int64_t t = CLocalTime::FromLocal(2011, 8, 26, 1, 10);
+    auto tm = CLocalTime::ToLocal(t);
+    ASSERT_TRUE(tm);
+    EXPECT_EQ(tm->tm_year + 1900, 2011);
+    EXPECT_EQ(tm->tm_mday, 26);
+    EXPECT_EQ(tm->tm_hour, 1);
+    EXPECT_EQ(tm->tm_min, 10);
+}
+
+TEST(Runtime, DataDirIsMadeAbsoluteAndCreated) {
+    CTempDir dir;
+    auto resolved = CRuntime::ResolveDataDir(dir / "sub/../data");
+    EXPECT_TRUE(resolved.is_absolute());
+    EXPECT_TRUE(std::filesystem::is_directory(resolved));
+    EXPECT_EQ(resolved.filename(), "data");
+    EXPECT_FALSE(CRuntime::ResolveDataDir(std::nullopt).empty());
+}
+
+}  // namespace stampwell

@@ -1,0 +1,35 @@
+#include "text/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+namespace stampwell {
+
+TEST(TextCodec, RoundTripsJapaneseThroughCp932) {
+    auto bytes = CTextCodec::ToCp932("出社 ABC");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, "\x8F\x6F\x8E\xD0 ABC");
+    EXPECT_EQ(CTextCodec::FromCp932(*bytes), "出社 ABC");
+    EXPECT_EQ(CTextCodec::Cp932Length("出社 ABC"), 8u);
+}
+
+TEST(TextCodec, RefusesTextWithoutCp932Form) {
+    EXPECT_FALSE(CTextCodec::ToCp932("emoji \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(CTextCodec::Cp932Length("\xE4\xB8"));  // broken UTF-8
+    EXPECT_FALSE(CTextCodec::ToCp932("한국"));
+}
+
+TEST(TextCodec, DamagedCp932BecomesReplacementCharacters) {
+    std::string decoded = CTextCodec::FromCp932(std::string("A\x81", 2));
+    EXPECT_EQ(decoded.substr(0, 1), "A");
+    EXPECT_NE(decoded.find("\xEF\xBF\xBD"), std::string::npos);
+}
+
+TEST(TextCodec, CutNeverSplitsADoubleByteCharacter) {
+    std::string bytes = *CTextCodec::ToCp932("aあいう");  // 1 + 2 + 2 + 2 bytes
+    EXPECT_EQ(CTextCodec::CutCp932(bytes, 4), bytes.substr(0, 3));
+    EXPECT_EQ(CTextCodec::CutCp932(bytes, 5), bytes.substr(0, 5));
+    EXPECT_EQ(CTextCodec::CutCp932(bytes, 100), bytes);
+    EXPECT_EQ(CTextCodec::PadCp932(bytes.substr(0, 3), 6), bytes.substr(0, 3) + "   ");
+}
+
+}  // namespace stampwell

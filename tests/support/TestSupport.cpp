@@ -1,0 +1,55 @@
+#include "support/TestSupport.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "text/TextCodec.h"
+
+namespace stampwell::test {
+
+namespace fs = std::filesystem;
+
+CTempDir::CTempDir() {
+    static std::atomic<int> counter{0};
+    m_path = fs::temp_directory_path() /
+             ("stampwell-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(m_path);
+    fs::create_directories(m_path);
+}
+
+CTempDir::~CTempDir() {
+    std::error_code error;
+    for (auto& entry : fs::recursive_directory_iterator(m_path, error)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+    fs::remove_all(m_path, error);
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string Sjis(const std::string& utf8) {
+    auto bytes = CTextCodec::ToCp932(utf8);
+    if (!bytes) throw std::runtime_error("no CP932 form: " + utf8);
+    return *bytes;
+}
+
+CTestRuntime::CTestRuntime()
+    : clock(std::make_shared<CManualClock>(0)),
+      sink(std::make_shared<CRecordingMessageSink>()),
+      runtime(dir.Path(), clock, sink) {}
+
+}  // namespace stampwell::test
