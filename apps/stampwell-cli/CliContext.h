@@ -27,6 +27,8 @@ CRuntime MakeRuntime(const CliOptions& options);
 // Each command group registers its subcommands; the callback sets the exit code.
 using CommandResult = std::function<int()>;
 void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

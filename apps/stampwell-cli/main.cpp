@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
                    "data folder (default: the folder of this executable)");
     CommandResult action;
     AddSettingsCommands(app, options, action);
+    AddUserCommands(app, options, action);
+    AddAdminCommands(app, options, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,105 @@
+#include <iostream>
+
+#include "CliContext.h"
+#include "people/AdminFile.h"
+#include "people/UserRules.h"
+
+namespace stampwell::cli {
+
+namespace {
+
+struct AdminArgs {
+    std::string id, newId, password, card;
+    bool hasPassword = false, hasCard = false, noCard = false;
+};
+
+int ListAdmins(const CliOptions& options) {
+    auto admins = CreateAdminFile(MakeRuntime(options));
+    std::vector<std::string> ids;
+    admins->GetIdList(ids);
+    for (const auto& id : ids) {
+        admins->SetPreviousId(id);
+        admins->ClearCardId();
+        admins->LoadAdmin();
+        std::cout << id << (admins->GetCardId().empty() ? " (no card)" : " (card)") << '\n';
+    }
+    return kOk;
+}
+
+int AddAdmin(const CliOptions& options, const AdminArgs& args) {
+    auto admins = CreateAdminFile(MakeRuntime(options));
+    if (auto refusal = CUserRules::CheckAdmin(*admins, args.id, args.password, args.card, {})) {
+        return Refuse(*refusal);
+    }
+    admins->SetId(args.id);
+    admins->SetPassword(args.password);
+    admins->SetCardId(args.card);
+    if (!admins->AddAdmin()) {
+        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
+    }
+    return kOk;
+}
+
+int ChangeAdmin(const CliOptions& options, const AdminArgs& args) {
+    auto admins = CreateAdminFile(MakeRuntime(options));
+    admins->SetId(args.id);
+    if (!admins->ExistsId()) return Refuse("登録されていない管理者です: " + args.id);
+    admins->SetPreviousId(args.id);
+    admins->LoadAdmin();
+    std::string newId = args.newId.empty() ? args.id : args.newId;
+    std::string password = args.hasPassword ? args.password : admins->GetPassword();
+    std::string card = args.noCard ? std::string{} : (args.hasCard ? args.card : admins->GetCardId());
+    if (auto refusal = CUserRules::CheckAdmin(*admins, newId, password, card, args.id)) {
+        return Refuse(*refusal);
+    }
+    admins->SetId(newId);
+    admins->SetPassword(password);
+    admins->SetCardId(card);
+    if (!admins->ChangeAdmin()) {
+        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
+    }
+    return kOk;
+}
+
+int DeleteAdmin(const CliOptions& options, const AdminArgs& args) {
+    auto admins = CreateAdminFile(MakeRuntime(options));
+    admins->SetId(args.id);
+    if (!admins->ExistsId()) return Refuse("登録されていない管理者です: " + args.id);
+    if (!admins->DeleteAdmin()) {
+        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
+    }
+    return kOk;
+}
+
+}  // namespace
+
+void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
+    auto args = std::make_shared<AdminArgs>();
+    auto* admins = app.add_subcommand("admins", "administrators (Admin.dat)");
+    admins->require_subcommand(1);
+
+    admins->add_subcommand("list", "administrator IDs, and whether each has a card")
+        ->callback([&] { action = [&options] { return ListAdmins(options); }; });
+
+    auto* add = admins->add_subcommand("add", "register an administrator (at most three)");
+    add->add_option("--id", args->id, "administrator ID, up to 32 bytes")->required();
+    add->add_option("--password", args->password, "password, up to 16 bytes, no blanks")->required();
+    add->add_option("--card", args->card, "login card, 16 upper-case hex digits");
+    add->callback([&, args] { action = [&options, args] { return AddAdmin(options, *args); }; });
+
+    auto* change = admins->add_subcommand("change", "change an administrator");
+    change->add_option("--id", args->id, "the administrator's current ID")->required();
+    change->add_option("--new-id", args->newId, "new ID");
+    change->add_option("--password", args->password, "new password")
+        ->each([args](const std::string&) { args->hasPassword = true; });
+    auto* card = change->add_option("--card", args->card, "new login card")
+                     ->each([args](const std::string&) { args->hasCard = true; });
+    change->add_flag("--no-card", args->noCard, "remove the login card")->excludes(card);
+    change->callback([&, args] { action = [&options, args] { return ChangeAdmin(options, *args); }; });
+
+    auto* remove = admins->add_subcommand("delete", "delete an administrator");
+    remove->add_option("--id", args->id, "administrator ID")->required();
+    remove->callback([&, args] { action = [&options, args] { return DeleteAdmin(options, *args); }; });
+}
+
+}  // namespace stampwell::cli

@@ -1,0 +1,50 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+#include "BenchSupport.h"
+#include "people/RegisterFile.h"
+#include "platform/FileSystem.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+constexpr int kPeople = 10000;
+
+std::string CardOf(int i) {
+    char card[17];
+    std::snprintf(card, sizeof card, "%016X", i * 7919 + 1);
+    return card;
+}
+
+std::shared_ptr<CRegisterFile> TenThousandPeople() {
+    static std::shared_ptr<CRegisterFile> reg = [] {
+        auto dir = bench::BenchDir("register");
+        std::string content =
+            "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,ReceiveMailAddress\r\n";
+        for (int i = 0; i < kPeople; ++i) {
+            content += CardOf(i) + ",社員" + std::to_string(i) + ",上司,boss@example.com\r\n";
+        }
+        // Names are written here in UTF-8 and converted to CP932 as one file.
+        CFileSystem::WriteWholeFile(dir / "Register.txt", "tmp", *CTextCodec::ToCp932(content));
+        return std::make_shared<CRegisterFile>(bench::BenchRuntime(dir));
+    }();
+    return reg;
+}
+}  // namespace
+
+static void BM_Register_FindNameByCard_Last(benchmark::State& state) {
+    auto reg = TenThousandPeople();
+    reg->SetCardId(CardOf(kPeople - 1));
+    for (auto _ : state) benchmark::DoNotOptimize(reg->FindNameByCard());
+}
+BENCHMARK(BM_Register_FindNameByCard_Last)->Unit(benchmark::kMillisecond);
+
+static void BM_Register_GetAllNames(benchmark::State& state) {
+    auto reg = TenThousandPeople();
+    for (auto _ : state) benchmark::DoNotOptimize(reg->GetAllNames());
+}
+BENCHMARK(BM_Register_GetAllNames)->Unit(benchmark::kMillisecond);
+
+}  // namespace stampwell

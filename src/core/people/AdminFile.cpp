@@ -1,0 +1,249 @@
+#include "people/AdminFile.h"
+
+#include <system_error>
+
+#include "people/CipherRecordFile.h"
+#include "people/RecordScanner.h"
+#include "platform/FileSystem.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+constexpr const char* kScratchName = "AdminTemp.dat";
+
+// The two-step parse of a deciphered block: ID and card first, then the password after the
+// card (or after the empty card's two commas), ending at a blank or line end.
+void ParseBlock(const std::string& text, std::string& id, std::string& card, std::string& password) {
+    id.clear();
+    card.clear();
+    password.clear();
+    CRecordScanner first(text);
+    if (first.ScanField(id, ",\n", 63) && first.ScanLiteral(',')) first.ScanField(card, ",\n", 31);
+    CRecordScanner second(text);
+    std::string ignored;
+    if (card.empty()) {
+        if (second.ScanField(ignored, ",\n", 63) && second.ScanLiteral(',') && second.ScanLiteral(',')) {
+            second.ScanField(password, " \n", 31);
+        }
+    } else if (second.ScanField(ignored, ",\n", 63) && second.ScanLiteral(',') &&
+               second.ScanField(ignored, ",\n", 31) && second.ScanLiteral(',')) {
+        second.ScanField(password, " \n", 31);
+    }
+}
+
+std::optional<std::string> FormatBlock(const std::string& id, const std::string& card,
+                                       const std::string& password) {
+    auto i = CTextCodec::ToCp932(id);
+    auto c = CTextCodec::ToCp932(card);
+    auto p = CTextCodec::ToCp932(password);
+    if (!i || !c || !p) return std::nullopt;
+    std::string text = *i + "," + *c + "," + *p + "\n";
+    if (text.size() > CAdminFile::kBlock) return std::nullopt;
+    return text;
+}
+}  // namespace
+
+CAdminFile::CAdminFile(CRuntime runtime) : m_runtime(std::move(runtime)) {}
+
+std::filesystem::path CAdminFile::FilePath() const { return m_runtime.DataFile("Admin.dat"); }
+
+bool CAdminFile::FitsBlock(const std::string& id, const std::string& card, const std::string& password) {
+    if (id.empty() || password.empty()) return false;
+    if (id.find_first_of(",\r\n") != std::string::npos) return false;
+    if (card.find_first_of(",\r\n ") != std::string::npos) return false;
+    if (password.find_first_of(",\r\n \t") != std::string::npos) return false;
+    auto idLength = CTextCodec::Cp932Length(id);
+    auto passwordLength = CTextCodec::Cp932Length(password);
+    if (!idLength || *idLength > kIdLimit || !passwordLength || *passwordLength > kPasswordLimit) {
+        return false;
+    }
+    return FormatBlock(id, card, password).has_value();
+}
+
+bool CAdminFile::Scan(const std::function<bool(const Parsed&)>& visit) const {
+    auto file = CreateCipherRecordFile();
+    if (!file->OpenRead(FilePath())) return false;
+    std::string text;
+    while (file->ReadRecord(text, kBlock) == 1) {
+        Parsed raw;
+        ParseBlock(text, raw.id, raw.card, raw.password);
+        Parsed parsed{CTextCodec::FromCp932(raw.id), CTextCodec::FromCp932(raw.card),
+                      CTextCodec::FromCp932(raw.password)};
+        if (!visit(parsed)) break;
+    }
+    file->Close();
+    return true;
+}
+
+int CAdminFile::GetCount() const {
+    std::error_code error;
+    auto size = std::filesystem::file_size(FilePath(), error);
+    if (error) return 0;
+    return static_cast<int>(size / kBlock);
+}
+
+int CAdminFile::CheckPassword() const {
+    bool match = false;
+    Scan([&](const Parsed& record) {
+        match = !m_id.empty() && record.id == m_id && record.password == m_password;
+        return !match;
+    });
+    return match ? 1 : 0;
+}
+
+int CAdminFile::FindIdByCard() {
+    if (m_cardId.empty()) return 0;
+    bool found = false;
+    Scan([&](const Parsed& record) {
+        if (record.card != m_cardId) return true;
+        m_id = record.id;
+        found = true;
+        return false;
+    });
+    return found ? 1 : 0;
+}
+
+int CAdminFile::ExistsId() const {
+    bool found = false;
+    Scan([&](const Parsed& record) {
+        found = !m_id.empty() && record.id == m_id;
+        return !found;
+    });
+    return found ? 1 : 0;
+}
+
+void CAdminFile::LoadAdmin() {
+    Scan([&](const Parsed& record) {
+        if (record.id == m_previousId) {
+            m_cardId = record.card;
+            m_password = record.password;
+        }
+        return true;
+    });
+}
+
+void CAdminFile::GetIdList(std::vector<std::string>& ids) const {
+    ids.clear();
+    Scan([&](const Parsed& record) {
+        if (!record.id.empty()) ids.push_back(record.id);
+        return true;
+    });
+}
+
+bool CAdminFile::EncodeWorking(std::string& block) const {
+    if (!FitsBlock(m_id, m_cardId, m_password)) return false;
+    block = *FormatBlock(m_id, m_cardId, m_password);
+    return true;
+}
+
+int CAdminFile::CreateEmptyFile() {
+    auto path = FilePath();
+    CFileSystem::SetReadOnly(path, false);
+    if (!CFileSystem::WriteWholeFile(path, kScratchName, {})) return 0;
+    CFileSystem::SetReadOnly(path, true);
+    return 1;
+}
+
+int CAdminFile::AddAdmin() {
+    std::string block;
+    if (!EncodeWorking(block)) return 0;
+    bool wasEmpty = GetCount() == 0;
+    auto path = FilePath();
+    if (!CFileSystem::Exists(path) && !CreateEmptyFile()) return 0;
+    CFileSystem::SetReadOnly(path, false);
+    auto file = CreateCipherRecordFile();
+    bool ok = file->OpenAppend(path) && file->WriteRecord(block, kBlock) == 1 && file->Sync();
+    ok = file->Close() == 1 && ok;
+    CFileSystem::SetReadOnly(path, true);
+    if (ok && wasEmpty) m_loginId = m_id;
+    return ok ? 1 : 0;
+}
+
+bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>& keep) {
+    auto path = FilePath();
+    auto scratch = CFileSystem::ScratchPath(path, kScratchName);
+    auto out = CreateCipherRecordFile();
+    {
+        // Truncate any leftover first: the scratch must hold this rewrite only.
+        FileHandle truncate = OpenFile(scratch, "wb");
+        if (!truncate) return false;
+    }
+    if (!out->OpenAppend(scratch)) return false;
+    bool written = true;
+    bool ok = Scan([&](const Parsed& record) {
+        std::string text;
+        if (keep(record, text)) written = out->WriteRecord(text, kBlock) == 1 && written;
+        return true;
+    });
+    ok = ok && written && out->Sync();
+    ok = out->Close() == 1 && ok;
+    if (ok) {
+        CFileSystem::SetReadOnly(path, false);
+        ok = CFileSystem::ReplaceFile(scratch, path);
+        CFileSystem::SetReadOnly(path, true);
+    }
+    if (!ok) {
+        std::error_code ignored;
+        std::filesystem::remove(scratch, ignored);
+    }
+    return ok;
+}
+
+int CAdminFile::ChangeAdmin() {
+    std::string working;
+    if (!EncodeWorking(working)) return 0;
+    bool followLogin = false;
+    bool ok = Rewrite([&](const Parsed& record, std::string& text) {
+        if (record.id == m_previousId) {
+            text = working;
+            if (record.id == m_loginId) followLogin = true;
+        } else {
+            auto block = FormatBlock(record.id, record.card, record.password);
+            if (!block) return false;
+            text = *block;
+        }
+        return true;
+    });
+    if (ok && followLogin) m_loginId = m_id;
+    return ok ? 1 : 0;
+}
+
+int CAdminFile::DeleteAdmin() {
+    return Rewrite([&](const Parsed& record, std::string& text) {
+               if (record.id == m_id) return false;
+               auto block = FormatBlock(record.id, record.card, record.password);
+               if (!block) return false;
+               text = *block;
+               return true;
+           })
+               ? 1
+               : 0;
+}
+
+bool CAdminFile::LoginWithPassword(const std::string& id, const std::string& password) {
+    std::string savedId = m_id;
+    std::string savedPassword = m_password;
+    m_id = id;
+    m_password = password;
+    bool ok = CheckPassword() == 1;
+    if (ok) m_loginId = id;
+    m_id = savedId;
+    m_password = savedPassword;
+    return ok;
+}
+
+bool CAdminFile::LoginWithCard(const std::string& card) {
+    std::string savedCard = m_cardId;
+    m_cardId = card;
+    bool ok = FindIdByCard() == 1;
+    if (ok) m_loginId = m_id;
+    m_cardId = savedCard;
+    return ok;
+}
+
+std::shared_ptr<CAdminFile> CreateAdminFile(const CRuntime& runtime) {
+    return std::make_shared<CAdminFile>(runtime);
+}
+
+}  // namespace stampwell

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Runtime.h"
+
+namespace stampwell {
+
+// Admin.dat: one enciphered 64-byte block per administrator, "ID,card,password\n" filled with
+// blanks. Holds the working record and the ID of the administrator who is logged in.
+class CAdminFile {
+public:
+    static constexpr std::size_t kBlock = 64;
+    static constexpr std::size_t kIdLimit = 32;
+    static constexpr std::size_t kPasswordLimit = 16;
+    static constexpr int kMaxAdmins = 3;
+
+    explicit CAdminFile(CRuntime runtime);
+
+    void SetCardId(std::string card) { m_cardId = std::move(card); }
+    void ClearCardId() { m_cardId.clear(); }
+    void SetId(std::string id) { m_id = std::move(id); }
+    void SetPreviousId(std::string id) { m_previousId = std::move(id); }
+    void SetPassword(std::string password) { m_password = std::move(password); }
+    void SetLoginId(std::string id) { m_loginId = std::move(id); }
+    std::string GetCardId() const { return m_cardId; }
+    const std::string& GetId() const { return m_id; }
+    const std::string& GetPreviousId() const { return m_previousId; }
+    const std::string& GetPassword() const { return m_password; }
+    const std::string& GetLoginId() const { return m_loginId; }
+
+    int GetCount() const;
+    int CheckPassword() const;
+    int FindIdByCard();
+    int ExistsId() const;
+    void LoadAdmin();
+    void GetIdList(std::vector<std::string>& ids) const;
+    // Writes refuse (0, nothing written) a record that would not fit its block or that the
+    // format cannot hold (comma, line break, blank in the password, no CP932 form).
+    int AddAdmin();
+    int ChangeAdmin();
+    int DeleteAdmin();
+    int CreateEmptyFile();
+
+    // Login: the login ID changes only when the check succeeds.
+    bool LoginWithPassword(const std::string& id, const std::string& password);
+    bool LoginWithCard(const std::string& card);
+
+    // Whether ID, card and password would make a storable record.
+    static bool FitsBlock(const std::string& id, const std::string& card, const std::string& password);
+
+    std::filesystem::path FilePath() const;
+
+private:
+    struct Parsed {
+        std::string id, card, password;
+    };
+    // Reads every whole block; visit returns false to stop. False when the file cannot be read.
+    bool Scan(const std::function<bool(const Parsed&)>& visit) const;
+    bool EncodeWorking(std::string& block) const;
+    bool Rewrite(const std::function<bool(const Parsed&, std::string& blockText)>& keep);
+
+    CRuntime m_runtime;
+    std::string m_cardId;
+    std::string m_id;
+    std::string m_previousId;
+    std::string m_password;
+    std::string m_loginId;
+};
+
+std::shared_ptr<CAdminFile> CreateAdminFile(const CRuntime& runtime);
+
+}  // namespace stampwell

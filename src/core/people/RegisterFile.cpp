@@ -1,0 +1,273 @@
+#include "people/RegisterFile.h"
+
+#include <algorithm>
+
+#include "people/RecordScanner.h"
+#include "platform/FileHandle.h"
+#include "platform/FileSystem.h"
+#include "settings/ISettings.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+constexpr const char* kHeader1 = "#CardAndNameRegisterFile_V1";
+constexpr const char* kHeader2 = "#CardID,PersonalName,ReceiveMailName,ReceiveMailAddress";
+constexpr const char* kScratchName = "RegisterTemp.txt";
+constexpr std::size_t kReaderField = 255;
+
+template <typename R>
+std::string FormatLine(const R& record) {
+    return record.cardId + "," + record.personalName + "," + record.mailName + "," +
+           record.mailAddress + "\r\n";
+}
+
+bool IsStorable(const std::string& cp932) {
+    return cp932.find_first_of(",\r\n") == std::string::npos;
+}
+}  // namespace
+
+struct CRegisterFile::RawRecord {
+    std::string cardId, personalName, mailName, mailAddress;
+};
+
+CRegisterFile::CRegisterFile(CRuntime runtime) : m_runtime(std::move(runtime)) {}
+
+void CRegisterFile::SetPathSource(std::shared_ptr<const ISettings> settings) {
+    m_settings = std::move(settings);
+}
+
+int CRegisterFile::SetCardId(std::string card) {
+    m_cardId = std::move(card);
+    return 1;
+}
+int CRegisterFile::SetName(std::string name) {
+    m_personalName = std::move(name);
+    return 1;
+}
+int CRegisterFile::SetPreviousName(std::string name) {
+    m_previousName = std::move(name);
+    return 1;
+}
+int CRegisterFile::SetMailName(std::string name) {
+    m_mailName = std::move(name);
+    return 1;
+}
+int CRegisterFile::SetMailAddress(std::string address) {
+    m_mailAddress = std::move(address);
+    return 1;
+}
+
+std::filesystem::path CRegisterFile::ResolvePath() const {
+    if (m_settings) return std::filesystem::path(m_settings->GetIdFilePath());
+    return m_runtime.DataFile("Register.txt");
+}
+
+bool CRegisterFile::Scan(const std::function<bool(const RawRecord&, int)>& visit) const {
+    auto content = CFileSystem::ReadWholeFile(ResolvePath());
+    if (!content) return false;
+    std::string text = NormalizeLineEnds(*content);
+    CRecordScanner scanner(text);
+    std::string header;
+    scanner.ScanWord(header);
+    scanner.SkipWhiteSpace();
+    scanner.ScanWord(header);
+    scanner.SkipWhiteSpace();
+    while (!scanner.AtEnd()) {
+        RawRecord record;
+        int fields = 0;
+        if (scanner.ScanField(record.cardId, ",\n", kReaderField)) {
+            fields = 1;
+            if (scanner.ScanLiteral(',') && scanner.ScanField(record.personalName, ",\n", kReaderField)) {
+                fields = 2;
+                if (scanner.ScanLiteral(',') && scanner.ScanField(record.mailName, ",\n", kReaderField)) {
+                    fields = 3;
+                    if (scanner.ScanLiteral(',') &&
+                        scanner.ScanField(record.mailAddress, ",\n", kReaderField)) {
+                        fields = 4;
+                    }
+                }
+            }
+        }
+        scanner.ScanLiteral(',');
+        scanner.SkipWhiteSpace();
+        if (!visit(record, fields)) break;
+    }
+    return true;
+}
+
+int CRegisterFile::FindNameByCard() {
+    auto key = CTextCodec::ToCp932(m_cardId);
+    if (!key || key->empty()) return 0;
+    bool found = false;
+    Scan([&](const RawRecord& record, int) {
+        if (record.cardId != *key) return true;
+        m_personalName = CTextCodec::FromCp932(record.personalName);
+        found = true;
+        return false;
+    });
+    return found ? 1 : 0;
+}
+
+std::string CRegisterFile::FindField(const std::string& name, std::string RawRecord::*field) const {
+    auto key = CTextCodec::ToCp932(name);
+    if (!key || key->empty()) return {};
+    std::string result;
+    Scan([&](const RawRecord& record, int) {
+        if (record.personalName != *key) return true;
+        result = CTextCodec::FromCp932(record.*field);
+        return false;
+    });
+    return result;
+}
+
+std::string CRegisterFile::GetCardIdByName(const std::string& name) const {
+    return FindField(name, &RawRecord::cardId);
+}
+std::string CRegisterFile::GetMailNameByName(const std::string& name) const {
+    return FindField(name, &RawRecord::mailName);
+}
+std::string CRegisterFile::GetMailAddressByName(const std::string& name) const {
+    return FindField(name, &RawRecord::mailAddress);
+}
+
+int CRegisterFile::GetCount() const {
+    auto content = CFileSystem::ReadWholeFile(ResolvePath());
+    if (!content) return 0;
+    // Whole lines, however long: a long line is one line.
+    long lines = std::count(content->begin(), content->end(), '\n');
+    if (!content->empty() && content->back() != '\n') ++lines;
+    return static_cast<int>(std::max(0L, lines - 2));
+}
+
+std::string CRegisterFile::GetNameAt(int index) const {
+    std::string name;
+    int i = 0;
+    Scan([&](const RawRecord& record, int) {
+        if (i++ != index) return true;
+        name = CTextCodec::FromCp932(record.personalName);
+        return false;
+    });
+    return name;
+}
+
+std::vector<std::string> CRegisterFile::GetAllNames() const {
+    std::vector<std::string> names;
+    Scan([&](const RawRecord& record, int) {
+        if (!record.personalName.empty()) names.push_back(CTextCodec::FromCp932(record.personalName));
+        return true;
+    });
+    return names;
+}
+
+std::vector<CRegisterFile::Record> CRegisterFile::ReadAll() const {
+    std::vector<Record> records;
+    Scan([&](const RawRecord& raw, int) {
+        if (raw.personalName.empty()) return true;
+        records.push_back({CTextCodec::FromCp932(raw.cardId), CTextCodec::FromCp932(raw.personalName),
+                           CTextCodec::FromCp932(raw.mailName),
+                           CTextCodec::FromCp932(raw.mailAddress)});
+        return true;
+    });
+    return records;
+}
+
+bool CRegisterFile::EncodeWorkingRecord(std::string& line) const {
+    auto card = CTextCodec::ToCp932(m_cardId);
+    auto name = CTextCodec::ToCp932(m_personalName);
+    auto mailName = CTextCodec::ToCp932(m_mailName);
+    auto mailAddress = CTextCodec::ToCp932(m_mailAddress);
+    if (!card || !name || !mailName || !mailAddress) return false;
+    if (card->empty() || name->empty() || name->size() > kNameLimit ||
+        mailName->size() > kMailNameLimit || mailAddress->size() > kMailAddressLimit) {
+        return false;
+    }
+    if (!IsStorable(*card) || !IsStorable(*name) || !IsStorable(*mailName) ||
+        !IsStorable(*mailAddress)) {
+        return false;
+    }
+    line = FormatLine(Record{*card, *name, *mailName, *mailAddress});
+    return true;
+}
+
+int CRegisterFile::CreateNewFile() {
+    auto path = ResolvePath();
+    CFileSystem::SetReadOnly(path, false);
+    std::string content = std::string(kHeader1) + "\r\n" + kHeader2 + "\r\n";
+    if (!CFileSystem::WriteWholeFile(path, kScratchName, content)) return 0;
+    CFileSystem::SetReadOnly(path, true);
+    return 1;
+}
+
+int CRegisterFile::AddRecord() {
+    std::string line;
+    if (!EncodeWorkingRecord(line)) return 0;
+    auto path = ResolvePath();
+    if (!CFileSystem::Exists(path) && !CreateNewFile()) return 0;
+    CFileSystem::SetReadOnly(path, false);
+    FileHandle file = OpenFile(path, "ab");
+    if (!file) return 0;
+    bool ok = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() &&
+              CFileSystem::SyncStream(file.get());
+    ok = (std::fclose(file.release()) == 0) && ok;
+    CFileSystem::SetReadOnly(path, true);
+    return ok ? 1 : 0;
+}
+
+bool CRegisterFile::Rewrite(
+    const std::function<bool(const RawRecord&, int, std::string&)>& keep) {
+    auto path = ResolvePath();
+    auto content = CFileSystem::ReadWholeFile(path);
+    if (!content) return false;
+    std::string text = NormalizeLineEnds(*content);
+    CRecordScanner headerScanner(text);
+    std::string header1, header2;
+    headerScanner.ScanWord(header1);
+    headerScanner.ScanWord(header2);
+    std::string output = header1 + "\r\n" + header2 + "\r\n";
+    Scan([&](const RawRecord& record, int fields) {
+        std::string out;
+        if (keep(record, fields, out)) output += out;
+        return true;
+    });
+    CFileSystem::SetReadOnly(path, false);
+    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, output);
+    CFileSystem::SetReadOnly(path, true);
+    return ok;
+}
+
+int CRegisterFile::ChangeRecord() {
+    std::string line;
+    auto previous = CTextCodec::ToCp932(m_previousName);
+    if (!previous || !EncodeWorkingRecord(line)) return 0;
+    bool ok = Rewrite(
+        [&](const RawRecord& record, int, std::string& out) {
+            if (record.personalName == *previous) {
+                out = line;
+            } else if (!record.personalName.empty()) {
+                out = FormatLine(record);
+            } else {
+                return false;
+            }
+            return true;
+        });
+    return ok ? 1 : 0;
+}
+
+int CRegisterFile::DeleteRecord() {
+    auto name = CTextCodec::ToCp932(m_personalName);
+    if (!name) return 0;
+    bool ok = Rewrite(
+        [&](const RawRecord& record, int fields, std::string& out) {
+            if (record.personalName == *name || fields < 2) return false;
+            out = FormatLine(record);
+            return true;
+        });
+    return ok ? 1 : 0;
+}
+
+std::shared_ptr<CRegisterFile> CreateRegisterFile(const CRuntime& runtime) {
+    return std::make_shared<CRegisterFile>(runtime);
+}
+
+}  // namespace stampwell

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Runtime.h"
+
+namespace stampwell {
+
+class ISettings;
+
+// Register.txt: one "card,name,mail name,mail address" line per employee (CP932, CR LF), after
+// two header lines. Keeps no copy: every query reads the file, every change rewrites it.
+// The working record is set field by field before the operation that uses it.
+class CRegisterFile {
+public:
+    explicit CRegisterFile(CRuntime runtime);
+
+    void SetPathSource(std::shared_ptr<const ISettings> settings);
+
+    int SetCardId(std::string card);
+    int SetName(std::string name);
+    int SetPreviousName(std::string name);
+    int SetMailName(std::string name);
+    int SetMailAddress(std::string address);
+    void ClearCardId() { m_cardId.clear(); }
+    const std::string& GetCardId() const { return m_cardId; }
+    const std::string& GetName() const { return m_personalName; }
+
+    // Lookups stop at the first record that matches; comparisons are exact.
+    int FindNameByCard();
+    std::string GetCardIdByName(const std::string& name) const;
+    std::string GetMailNameByName(const std::string& name) const;
+    std::string GetMailAddressByName(const std::string& name) const;
+    int GetCount() const;
+    std::string GetNameAt(int index) const;
+    // Every record's name in file order, in one pass.
+    std::vector<std::string> GetAllNames() const;
+
+    // Writes refuse (0, nothing written) a record the file cannot hold: see CheckRecord.
+    int AddRecord();
+    // Replaces every record of the previous name by the working record.
+    int ChangeRecord();
+    // Removes every record of the working name.
+    int DeleteRecord();
+    int CreateNewFile();
+
+    std::filesystem::path ResolvePath() const;
+
+    struct Record {
+        std::string cardId, personalName, mailName, mailAddress;
+    };
+    // Every record in file order (UTF-8), for listings.
+    std::vector<Record> ReadAll() const;
+
+    static constexpr std::size_t kNameLimit = 32;
+    static constexpr std::size_t kMailNameLimit = 32;
+    static constexpr std::size_t kMailAddressLimit = 64;
+
+private:
+    struct RawRecord;
+    // Scans the file record by record in CP932 form; visit returns false to stop. False when
+    // the file cannot be read.
+    bool Scan(const std::function<bool(const RawRecord&, int fieldCount)>& visit) const;
+    std::string FindField(const std::string& name, std::string RawRecord::*field) const;
+    // Rewrites the file through a scratch file beside it; keep decides each record's line.
+    bool Rewrite(const std::function<bool(const RawRecord&, int fieldCount, std::string& out)>& keep);
+    bool EncodeWorkingRecord(std::string& line) const;
+
+    CRuntime m_runtime;
+    std::shared_ptr<const ISettings> m_settings;
+    std::string m_cardId;
+    std::string m_previousName;
+    std::string m_personalName;
+    std::string m_mailName;
+    std::string m_mailAddress;
+};
+
+std::shared_ptr<CRegisterFile> CreateRegisterFile(const CRuntime& runtime);
+
+}  // namespace stampwell

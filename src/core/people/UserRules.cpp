@@ -1,0 +1,88 @@
+#include "people/UserRules.h"
+
+#include <vector>
+
+#include "people/AdminFile.h"
+#include "people/RegisterFile.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+bool HasBreakOrComma(const std::string& text) {
+    return text.find_first_of(",\r\n") != std::string::npos;
+}
+}  // namespace
+
+bool CUserRules::IsCardId(const std::string& card) {
+    if (card.size() != 16) return false;
+    for (char c : card) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+    }
+    return true;
+}
+
+std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const std::string& card,
+                                                 const std::string& name,
+                                                 const std::string& mailName,
+                                                 const std::string& mailAddress,
+                                                 const std::string& previousName) {
+    if (name.empty() || card.empty()) return "登録名またはカードが未登録です";
+    if (mailName.empty() != mailAddress.empty()) {
+        return "メールを利用する場合は受信者名と受信アドレスを記入してください。";
+    }
+    for (const auto* field : {&card, &name, &mailName, &mailAddress}) {
+        if (HasBreakOrComma(*field)) return "カンマや改行は登録できません。";
+        if (!CTextCodec::Cp932Length(*field)) return "Shift-JISで表せない文字は登録できません。";
+    }
+    if (!IsCardId(card)) return "カードIDは16桁の16進数（大文字）で指定してください。";
+    if (*CTextCodec::Cp932Length(name) > CRegisterFile::kNameLimit) {
+        return "登録名は32バイト以内で入力してください。";
+    }
+    if (*CTextCodec::Cp932Length(mailName) > CRegisterFile::kMailNameLimit) {
+        return "受信者名は32バイト以内で入力してください。";
+    }
+    if (*CTextCodec::Cp932Length(mailAddress) > CRegisterFile::kMailAddressLimit) {
+        return "受信アドレスは64バイト以内で入力してください。";
+    }
+    // A card belongs to one person only; a change may keep the person's own card.
+    bool ownCard = !previousName.empty() && reg.GetCardIdByName(previousName) == card;
+    if (!ownCard) {
+        CRegisterFile probe = reg;
+        probe.SetCardId(card);
+        if (probe.FindNameByCard()) return "すでに登録されているカードです。";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CUserRules::CheckAdmin(CAdminFile& admins, const std::string& id,
+                                                  const std::string& password,
+                                                  const std::string& card,
+                                                  const std::string& previousId) {
+    if (id.empty() || password.empty()) return "登録名またはパスが未入力です";
+    if (previousId.empty() && admins.GetCount() >= CAdminFile::kMaxAdmins) {
+        return "これ以上の管理者は作成できません。";
+    }
+    if (password.find_first_of(" \t") != std::string::npos) {
+        return "パスワードに空白は使えません。";
+    }
+    if (!card.empty() && !IsCardId(card)) {
+        return "カードIDは16桁の16進数（大文字）で指定してください。";
+    }
+    if (!CAdminFile::FitsBlock(id, card, password)) {
+        return "管理者ＩＤは32バイト、パスワードは16バイト以内で、カンマや改行を含めずに入力して"
+               "ください（ＩＤ・カード・パスワードの合計は63バイトまでです）。";
+    }
+    CAdminFile probe = admins;
+    if (previousId.empty() || previousId != id) {
+        probe.SetId(id);
+        if (probe.ExistsId()) return "既に登録された登録名です。";
+    }
+    if (!card.empty()) {
+        probe.SetCardId(card);
+        if (probe.FindIdByCard() && probe.GetId() != previousId) return "既に登録されたカードです。";
+    }
+    return std::nullopt;
+}
+
+}  // namespace stampwell

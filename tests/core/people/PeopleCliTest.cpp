@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using test::RunCli;
+
+TEST(PeopleCli, UsersCanBeAddedListedChangedAndDeleted) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    EXPECT_EQ(RunCli(data, "users add --card 012E00FF12345678 --name User1").exitCode, 0);
+    EXPECT_EQ(RunCli(data, "users add --card 0123456789ABCDEF --name '山田 太郎' --mail-name 部長 "
+                           "--mail-address boss@example.com")
+                  .exitCode,
+              0);
+    auto list = RunCli(data, "users list");
+    EXPECT_EQ(list.out,
+              "012E00FF12345678,User1,,\n0123456789ABCDEF,山田 太郎,部長,boss@example.com\n");
+
+    EXPECT_EQ(RunCli(data, "users change --name User1 --new-name 鈴木 --mail-name 課長 "
+                           "--mail-address k@example.com")
+                  .exitCode,
+              0);
+    EXPECT_EQ(RunCli(data, "users delete --name '山田 太郎'").exitCode, 0);
+    EXPECT_EQ(RunCli(data, "users list").out, "012E00FF12345678,鈴木,課長,k@example.com\n");
+}
+
+TEST(PeopleCli, UserChecksRefuseWithTheReason) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    RunCli(data, "users add --card 012E00FF12345678 --name User1");
+    struct Case {
+        std::string args, reason;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"users add --card 012E00FF12345678 --name Other", "すでに登録されているカードです。"},
+             {"users add --card 012e00ff12345679 --name Other", "16桁"},
+             {"users add --card 012E00FF12345679 --name 'a,b'", "カンマ"},
+             {"users add --card 012E00FF12345679 --name " + std::string(33, 'x'), "32バイト"},
+             {"users add --card 012E00FF12345679 --name Ok --mail-name M", "受信者名と受信アドレス"},
+             {"users change --name Nobody --new-name X", "登録されていない"},
+         }) {
+        auto result = RunCli(data, c.args);
+        EXPECT_EQ(result.exitCode, 1) << c.args;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << c.args << ": " << result.err;
+    }
+    EXPECT_EQ(RunCli(data, "users add --name NoCard").exitCode, 2);
+    EXPECT_EQ(RunCli(data, "users list").out, "012E00FF12345678,User1,,\n");
+}
+
+TEST(PeopleCli, AdministratorsFollowTheDialogRules) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    EXPECT_EQ(RunCli(data, "admins add --id boss --password secret").exitCode, 0);
+    EXPECT_EQ(RunCli(data, "admins add --id boss --password x").exitCode, 1);
+    EXPECT_EQ(RunCli(data, "admins add --id two --password 'a b'").exitCode, 1);
+    EXPECT_EQ(RunCli(data, "admins add --id two --password p --card 0123456789ABCDEF").exitCode, 0);
+    auto taken = RunCli(data, "admins change --id boss --card 0123456789ABCDEF");
+    EXPECT_EQ(taken.exitCode, 1);
+    EXPECT_NE(taken.err.find("既に登録されたカードです。"), std::string::npos);
+    EXPECT_EQ(RunCli(data, "admins add --id three --password p").exitCode, 0);
+    auto fourth = RunCli(data, "admins add --id four --password p");
+    EXPECT_EQ(fourth.exitCode, 1);
+    EXPECT_NE(fourth.err.find("これ以上の管理者は作成できません。"), std::string::npos);
+
+    EXPECT_EQ(RunCli(data, "admins change --id two --new-id deux --no-card").exitCode, 0);
+    EXPECT_EQ(RunCli(data, "admins delete --id three").exitCode, 0);
+    auto list = RunCli(data, "admins list");
+    EXPECT_EQ(list.out, "boss (no card)\ndeux (no card)\n");
+    EXPECT_EQ(list.out.find("secret"), std::string::npos);
+}
+
+}  // namespace stampwell
