@@ -14,8 +14,16 @@ namespace stampwell::bench {
 
 // A data folder under /tmp that lives as long as the benchmark process.
 inline std::filesystem::path BenchDir(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("stampwell-bench-" + std::to_string(::getpid()) + "-" + name);
+    struct Cleanup {
+        std::filesystem::path root = std::filesystem::temp_directory_path() /
+                                     ("stampwell-bench-" + std::to_string(::getpid()));
+        ~Cleanup() {
+            std::error_code ignored;
+            std::filesystem::remove_all(root, ignored);
+        }
+    };
+    static Cleanup cleanup;
+    auto dir = cleanup.root / name;
     std::filesystem::create_directories(dir);
     return dir;
 }

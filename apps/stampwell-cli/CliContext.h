@@ -29,6 +29,7 @@ using CommandResult = std::function<int()>;
 void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

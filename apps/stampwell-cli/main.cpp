@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     AddSettingsCommands(app, options, action);
     AddUserCommands(app, options, action);
     AddAdminCommands(app, options, action);
+    AddRecordCommands(app, options, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -53,3 +56,12 @@ CTestRuntime::CTestRuntime()
       runtime(dir.Path(), clock, sink) {}
 
 }  // namespace stampwell::test
+
+namespace {
+// Every test runs in Japan's time zone unless it says otherwise.
+const bool kTimeZoneSet = [] {
+    ::setenv("TZ", "Asia/Tokyo", 0);
+    ::tzset();
+    return true;
+}();
+}  // namespace

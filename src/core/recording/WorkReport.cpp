@@ -1,0 +1,528 @@
+#include "recording/WorkReport.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <system_error>
+#include <unordered_map>
+
+#include "diagnostics/ErrorLog.h"
+#include "people/CipherRecordFile.h"
+#include "platform/FileHandle.h"
+#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
+#include "platform/LocalTime.h"
+#include "recording/WorkFileReader.h"
+#include "recording/WorkLine.h"
+#include "settings/EnvironmentSettings.h"
+#include "settings/ModeFiles.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kLength = WorkLine::kRecordLength;
+
+int ParseMinutes(const std::string& time) {
+    int hours = 0, minutes = 0;
+    std::sscanf(time.c_str(), "%d:%d", &hours, &minutes);
+    return hours * 60 + minutes;
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// y*10000+m*100+d of a local date, normalised the way mktime normalises (2011/02/30 is 03/02).
+int NormalisedDateNumber(int year, int month, int day) {
+    if (month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month)) {
+        return year * 10000 + month * 100 + day;
+    }
+    auto tm = CLocalTime::ToLocal(CLocalTime::FromLocal(year, month, day, 12));
+    if (!tm) return -1;
+    return (tm->tm_year + 1900) * 10000 + (tm->tm_mon + 1) * 100 + tm->tm_mday;
+}
+
+bool ParseDate(std::string_view text, int& year, int& month, int& day) {
+    // The common "YYYY/MM/DD" without sscanf: this runs once per record of a long file.
+    if (text.size() == 10 && text[4] == '/' && text[7] == '/') {
+        bool digits = true;
+        for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) digits = digits && text[i] >= '0' && text[i] <= '9';
+        if (digits) {
+            year = (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 + (text[3] - '0');
+            month = (text[5] - '0') * 10 + (text[6] - '0');
+            day = (text[8] - '0') * 10 + (text[9] - '0');
+            return true;
+        }
+    }
+    std::string copy(text);
+    return std::sscanf(copy.c_str(), "%d/%d/%d", &year, &month, &day) == 3;
+}
+
+}  // namespace
+
+// Holds the advisory lock for the outermost operation; nested operations reuse it.
+class CWorkReport::CLockScope {
+public:
+    explicit CLockScope(CWorkReport& report) : m_report(report) {
+        if (m_report.m_lockDepth++ > 0) return;
+        fs::path work = m_report.ResolveWorkFilePath();
+        std::error_code error;
+        fs::path folder = work.parent_path().empty() ? fs::path(".") : work.parent_path();
+        fs::path lockPath = fs::is_directory(folder, error) ? work : m_report.TemporaryFilePath();
+        lockPath += ".lock";
+        m_report.m_lock = std::make_unique<CFileLock>(lockPath);
+    }
+    ~CLockScope() {
+        if (--m_report.m_lockDepth == 0) m_report.m_lock.reset();
+    }
+    CLockScope(const CLockScope&) = delete;
+    CLockScope& operator=(const CLockScope&) = delete;
+
+private:
+    CWorkReport& m_report;
+};
+
+CWorkReport::CWorkReport(CRuntime runtime) : m_runtime(std::move(runtime)) {
+    m_mode = CModeFiles::ReadMode(m_runtime.DataDir());
+}
+
+CWorkReport::~CWorkReport() = default;
+
+void CWorkReport::SetSettings(std::shared_ptr<const ISettings> settings) {
+    m_settings = std::move(settings);
+}
+
+void CWorkReport::SetStampSide(const IStampSide* side) { m_stampSide = side; }
+
+bool CWorkReport::IsEndSide() const { return m_stampSide != nullptr && m_stampSide->IsEndSelected(); }
+
+fs::path CWorkReport::ResolveWorkFilePath() const {
+    if (m_settings) return fs::path(m_settings->GetWorkFilePath());
+    return m_runtime.DataFile("KINTAI.dat");
+}
+
+fs::path CWorkReport::TemporaryFilePath() const { return m_runtime.DataFile("TemporaryRecord.dat"); }
+
+fs::path CWorkReport::TargetPath() const {
+    return m_usingTemporary ? TemporaryFilePath() : ResolveWorkFilePath();
+}
+
+bool CWorkReport::SetStamp(const std::string& name) {
+    m_name = name;
+    m_stampTime = m_runtime.Clock().Now();
+    return true;
+}
+
+std::string CWorkReport::ShiftedDate(std::int64_t time) const {
+    auto tm = CLocalTime::ToLocal(time);
+    if (!tm) return {};
+    int dayChange = m_settings ? m_settings->GetDayChangeHour() : 0;
+    if (tm->tm_hour < dayChange) {
+        tm = CLocalTime::ToLocal(time - 86400);
+        if (!tm) return {};
+    }
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d", &*tm);
+    return text;
+}
+
+std::string CWorkReport::StampDateText() const { return ShiftedDate(m_stampTime); }
+
+std::string CWorkReport::StampTimeText() const {
+    auto tm = CLocalTime::ToLocal(m_stampTime);
+    if (!tm) return {};
+    int dayChange = m_settings ? m_settings->GetDayChangeHour() : 0;
+    int hour = tm->tm_hour < dayChange ? tm->tm_hour + 24 : tm->tm_hour;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", hour, tm->tm_min);
+    return text;
+}
+
+int CWorkReport::DateNumber(const std::string& dateText) {
+    int year = 0, month = 0, day = 0;
+    if (!ParseDate(dateText, year, month, day)) return -1;
+    return year * 10000 + month * 100 + day;
+}
+
+bool CWorkReport::IsToday(const std::string& dateText) const {
+    if (dateText.empty()) return false;
+    return DateNumber(dateText) == DateNumber(ShiftedDate(m_runtime.Clock().Now()));
+}
+
+void CWorkReport::CheckWorkFolder() {
+    CLockScope lock(*this);
+    fs::path work = ResolveWorkFilePath();
+    fs::path folder = work.parent_path().empty() ? fs::path(".") : work.parent_path();
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        m_usingTemporary = true;
+        return;
+    }
+    m_usingTemporary = false;
+    RegistTemp();
+}
+
+bool CWorkReport::CutTornTail(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return true;
+    auto size = fs::file_size(path, error);
+    if (error || size % kLength == 0) return true;
+    // A crash mid-append left part of a block: drop it so new records stay aligned.
+    fs::resize_file(path, size - size % kLength, error);
+    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+    return !error;
+}
+
+bool CWorkReport::RegistTemp() {
+    CLockScope lock(*this);
+    fs::path temp = TemporaryFilePath();
+    auto content = CFileSystem::ReadWholeFile(temp);
+    if (!content) return false;
+    fs::path work = ResolveWorkFilePath();
+    CutTornTail(work);
+    std::error_code error;
+    std::uintmax_t before = fs::exists(work, error) ? fs::file_size(work, error) : 0;
+    FileHandle out = OpenFile(work, "ab");
+    if (!out) return false;
+    std::size_t whole = content->size() / kLength * kLength;
+    bool ok = std::fwrite(content->data(), 1, whole, out.get()) == whole;
+    ok = CFileSystem::SyncStream(out.get()) && ok;
+    ok = (std::fclose(out.release()) == 0) && ok;
+    if (!ok) {
+        // Keep the temporary file, and take back what reached the work file, so that the next
+        // attempt neither loses nor doubles a record.
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
+        fs::resize_file(work, before, error);
+        return false;
+    }
+    fs::remove(temp, error);
+    return true;
+}
+
+void CWorkReport::ShowPathMessage() const {
+    m_runtime.Messages().ShowMessage(m_mode == kRoomMode
+                                         ? "入退室時間を保存するファイルパスが無効です。\n保存はされません。"
+                                         : "勤務時間を保存するファイルパスが無効です。\n保存はされません。",
+                                     EMessageIcon::None);
+}
+
+bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
+    auto file = CreateCipherRecordFile();
+    if (overwrite) {
+        if (!file->OpenUpdate(path)) {
+            ShowPathMessage();
+            return false;
+        }
+    } else {
+        CutTornTail(path);
+        if (!file->OpenAppend(path)) {
+            ShowPathMessage();
+            return false;
+        }
+    }
+    auto name = CTextCodec::ToCp932(m_name);
+    std::string text = name ? WorkLine::Format(*name, StampDateText(), StampTimeText(), side) : "";
+    if (text.empty() || (side != 0 && side != 1)) {
+        file->Close();
+        return false;
+    }
+    if (overwrite) {
+        std::error_code error;
+        auto size = fs::file_size(path, error);
+        std::uintmax_t needed = static_cast<std::uintmax_t>(*overwrite) * kLength;
+        if (*overwrite < 1 || error || size < needed) {
+            file->Close();
+            return false;
+        }
+        file->Skip(kLength, static_cast<std::size_t>(*overwrite - 1));
+    }
+    bool ok = file->WriteRecord(text, kLength) == 1;
+    ok = file->Sync() && ok;
+    ok = file->Close() == 1 && ok;
+    return ok;
+}
+
+bool CWorkReport::AppendRecord(int side) {
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    return WriteLine(TargetPath(), side, std::nullopt);
+}
+
+bool CWorkReport::OverwriteRecord(int recordNumber) {
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    int side = (m_mode == kRoomMode || IsEndSide()) ? 1 : 0;
+    return WriteLine(TargetPath(), side, recordNumber);
+}
+
+bool CWorkReport::RegisterStamp() {
+    return AppendRecord(IsEndSide() && m_mode != kRoomMode ? 1 : 0);
+}
+
+int CWorkReport::CheckToday() {
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    auto name = CTextCodec::ToCp932(m_name);
+    if (!name || name->size() > WorkLine::kNameWidth) return 0;
+    const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
+    const std::string date = StampDateText();
+    auto matches = [&](std::string_view text, WorkLine& line) {
+        // Only a block that starts with the padded name and a comma can have that name field.
+        if (text.size() <= WorkLine::kNameWidth || text.compare(0, WorkLine::kNameWidth, padded) != 0 ||
+            text[WorkLine::kNameWidth] != ',') {
+            return false;
+        }
+        line = WorkLine::Parse(text);
+        return line.name == padded && line.date == date;
+    };
+
+    if (m_mode != kRoomMode) {
+        std::size_t found = 0;
+        CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
+            WorkLine line;
+            if (!matches(text, line)) return true;
+            int side = !line.start.empty() ? 0 : (!line.end.empty() ? 1 : -1);
+            if (side == (IsEndSide() ? 1 : 0)) {
+                found = number;
+                return false;
+            }
+            return true;
+        });
+        return static_cast<int>(found);
+    }
+
+    std::size_t entry = 0;
+    std::size_t exit = 0;
+    std::string lastTime;
+    bool opened = CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
+        WorkLine line;
+        if (!matches(text, line)) return true;
+        if (!line.start.empty()) {
+            entry = number;
+            lastTime = line.start;
+        } else if (!line.end.empty()) {
+            lastTime = line.end;
+            exit = number;
+            return false;
+        }
+        return true;
+    });
+    if (!opened) return 0;
+    if (entry == 0) return AppendRecord(0) ? EntryRecorded : WriteFailed;
+    if (ParseMinutes(StampTimeText()) <= ParseMinutes(lastTime) + 5) return TooSoon;
+    bool written = exit != 0 ? OverwriteRecord(static_cast<int>(exit)) : AppendRecord(1);
+    return written ? ExitRecorded : WriteFailed;
+}
+
+std::string CWorkReport::MakeResultText(int kind) const {
+    int side = kind == 1 ? 0 : (kind == 2 ? 1 : (IsEndSide() ? 1 : 0));
+    const char* suffix = nullptr;
+    if (m_mode == kRoomMode) {
+        suffix = side == 0 ? " 入室" : " 退室";
+    } else {
+        suffix = side == 0 ? " 勤務開始" : " 勤務終了";
+    }
+    return StampTimeText() + suffix;
+}
+
+void CWorkReport::ListToday(std::vector<std::string>& lines) {
+    lines.clear();
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    const int today = DateNumber(ShiftedDate(m_runtime.Clock().Now()));
+    const bool room = m_mode == kRoomMode;
+    CWorkFileReader::ForEach(TargetPath(), [&](std::size_t, std::string_view text) {
+        WorkLine line = WorkLine::Parse(text);
+        if (line.date.empty() || DateNumber(std::string(line.date)) != today) return true;
+        std::string name = CTextCodec::FromCp932(line.name);
+        std::string date(line.date);
+        if (!line.start.empty()) {
+            lines.push_back(date + " " + std::string(line.start) + (room ? " 入室 " : " 出社 ") + name);
+        }
+        if (!line.end.empty()) {
+            lines.push_back(date + " " + std::string(line.end) + (room ? " 退室 " : " 退社 ") + name);
+        }
+        return true;
+    });
+}
+
+std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) {
+    std::vector<NumberedLine> records;
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    const int today = DateNumber(ShiftedDate(m_runtime.Clock().Now()));
+    CWorkFileReader::ForEach(todayOnly ? TargetPath() : ResolveWorkFilePath(),
+                             [&](std::size_t number, std::string_view text) {
+                                 if (todayOnly) {
+                                     WorkLine line = WorkLine::Parse(text);
+                                     if (DateNumber(std::string(line.date)) != today) return true;
+                                 }
+                                 std::string_view shown = text;
+                                 while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
+                                     shown.remove_suffix(1);
+                                 }
+                                 records.push_back({number, CTextCodec::FromCp932(shown)});
+                                 return true;
+                             });
+    return records;
+}
+
+void CWorkReport::LoadTable(WorkRecordTable& table) {
+    table.Clear();
+    CLockScope lock(*this);
+    fs::path path = ResolveWorkFilePath();
+    std::error_code error;
+    auto size = fs::file_size(path, error);
+    m_loadedPath = path;
+    m_loadedSize = error ? 0 : size / kLength * kLength;
+    // Names repeat on every working day: convert each spelling once.
+    std::unordered_map<std::string, std::string> names;
+    CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
+        WorkLine line = WorkLine::Parse(text);
+        if (line.name.empty() || line.date.empty()) return true;
+        std::string_view raw = line.name;
+        while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
+        auto [it, added] = names.try_emplace(std::string(raw));
+        if (added) it->second = CTextCodec::FromCp932(raw);
+        table.MergeRecord({it->second, std::string(line.date), std::string(line.start),
+                           std::string(line.end)});
+        return true;
+    });
+}
+
+bool CWorkReport::SaveTable(const WorkRecordTable& table) {
+    CLockScope lock(*this);
+    fs::path work = ResolveWorkFilePath();
+    fs::path scratch = CFileSystem::ScratchPath(work, "KintaiTemp.txt");
+    {
+        FileHandle truncate = OpenFile(scratch, "wb");
+        if (!truncate) return false;
+    }
+    auto out = CreateCipherRecordFile();
+    if (!out->OpenAppend(scratch)) return false;
+    bool ok = true;
+    std::uintmax_t written = 0;
+    table.ForEach([&](const WorkDayRecord& record) {
+        auto name = CTextCodec::ToCp932(record.name);
+        for (int side = 0; side < 2 && ok; ++side) {
+            const std::string& time = side == 0 ? record.start : record.end;
+            if (time.empty()) continue;
+            std::string text = name ? WorkLine::Format(*name, record.date, time, side) : "";
+            ok = !text.empty() && out->WriteRecord(text, kLength) == 1;
+            written += kLength;
+        }
+    });
+    // Taps recorded after the table was loaded stay in the file.
+    std::error_code error;
+    auto now = fs::file_size(work, error);
+    if (ok && !error && m_loadedSize && m_loadedPath == work && now / kLength * kLength > *m_loadedSize) {
+        FileHandle in = OpenFile(work, "rb");
+        std::uintmax_t extra = now / kLength * kLength - *m_loadedSize;
+        std::string bytes(extra, '\0');
+        ok = in && std::fseek(in.get(), static_cast<long>(*m_loadedSize), SEEK_SET) == 0 &&
+             std::fread(bytes.data(), 1, extra, in.get()) == extra;
+        if (ok) {
+            out->Close();
+            FileHandle append = OpenFile(scratch, "ab");
+            ok = append && std::fwrite(bytes.data(), 1, extra, append.get()) == extra &&
+                 CFileSystem::SyncStream(append.get());
+        }
+    }
+    ok = ok && (out->IsOpen() ? out->Sync() : true);
+    ok = out->Close() == 1 && ok;
+    if (ok) ok = CFileSystem::ReplaceFile(scratch, work);
+    if (!ok) {
+        fs::remove(scratch, error);
+        return false;
+    }
+    m_loadedPath = work;
+    m_loadedSize = written;
+    return true;
+}
+
+bool CWorkReport::Backup() {
+    auto config = CreateConfig(m_runtime);
+    if (!m_settings) SetSettings(config);
+    if (!config->IsBackupChecked()) return true;
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    fs::path source = TargetPath();
+    auto content = CFileSystem::ReadWholeFile(source);
+    if (!content) return true;
+    fs::path target(config->GetBackupPath());
+    return CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", *content);
+}
+
+bool CWorkReport::IsOutsidePeriod(const std::string& dateText) const {
+    int year = 0, month = 0, day = 0;
+    if (!ParseDate(dateText, year, month, day)) return true;
+    int date = NormalisedDateNumber(year, month, day);
+    int first = 0, last = 0;
+    static constexpr int kClosingDays[] = {5, 10, 15, 20, 25};
+    if (m_exportClosing >= 0 && m_exportClosing <= 4) {
+        int closing = kClosingDays[m_exportClosing];
+        first = NormalisedDateNumber(m_exportMonth == 1 ? m_exportYear - 1 : m_exportYear,
+                                     m_exportMonth == 1 ? 12 : m_exportMonth - 1, closing + 1);
+        last = NormalisedDateNumber(m_exportYear, m_exportMonth, closing);
+    } else if (m_exportMonth >= 1 && m_exportMonth <= 12) {
+        first = m_exportYear * 10000 + m_exportMonth * 100 + 1;
+        last = m_exportYear * 10000 + m_exportMonth * 100 + DaysInMonth(m_exportYear, m_exportMonth);
+    } else {
+        first = NormalisedDateNumber(m_exportYear, m_exportMonth, 1);
+        last = NormalisedDateNumber(m_exportYear, m_exportMonth + 1, 0);
+    }
+    return first > date || date > last;
+}
+
+bool CWorkReport::Export() {
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    fs::path work = ResolveWorkFilePath();
+    if (!OpenFile(work, "rb")) {
+        m_runtime.Messages().ShowMessage(m_mode == kRoomMode ? "エクスポートする入退室データが見つかりません。"
+                                                             : "エクスポートする出退勤データが見つかりません。",
+                                         EMessageIcon::None);
+        return false;
+    }
+    FileHandle out = OpenFile(m_exportPath, "wb");
+    if (!out) return false;
+    std::string line;
+    CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
+        WorkLine record = WorkLine::Parse(text);
+        if (IsOutsidePeriod(std::string(record.date))) return true;
+        line = ",,";
+        line += CTextCodec::PadCp932(record.name, WorkLine::kNameWidth);
+        line += ",,";
+        line += record.date;
+        if (record.end.empty()) {
+            line += ',';
+            line += record.start;
+            line += ",,,";
+        } else {
+            line += ",,,,";
+            line += record.end;
+        }
+        line += "\r\n";
+        if (std::fwrite(line.data(), 1, line.size(), out.get()) != line.size()) {
+            ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
+        }
+        return true;
+    });
+    if (std::fclose(out.release()) != 0) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
+    }
+    return true;
+}
+
+std::shared_ptr<CWorkReport> CreateWorkReport(const CRuntime& runtime) {
+    return std::make_shared<CWorkReport>(runtime);
+}
+
+}  // namespace stampwell

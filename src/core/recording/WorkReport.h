@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "controller/IStampSide.h"
+#include "platform/Runtime.h"
+#include "recording/WorkRecordTable.h"
+
+namespace stampwell {
+
+class ISettings;
+class CFileLock;
+
+// The work file KINTAI.dat: one enciphered 51-byte line per clock-in/out or room entry/exit.
+// Decides what a tap means for today, writes it durably, lists today's history, keeps the
+// temporary file for when the work folder is unreachable, loads and saves the whole file for the
+// edit screen, backs it up and exports a pay period. Several processes may share one work file:
+// each operation holds an advisory lock on "<work file>.lock".
+class CWorkReport {
+public:
+    enum ECheckResult { EntryRecorded = -666, ExitRecorded = -777, WriteFailed = -888, TooSoon = -999 };
+
+    explicit CWorkReport(CRuntime runtime);
+    ~CWorkReport();
+    CWorkReport(const CWorkReport&) = delete;
+    CWorkReport& operator=(const CWorkReport&) = delete;
+
+    void SetSettings(std::shared_ptr<const ISettings> settings);
+    // Non-owning; nullptr returns to the built-in source that always answers start.
+    void SetStampSide(const IStampSide* side);
+    int GetMode() const { return m_mode; }
+    const std::string& GetName() const { return m_name; }
+
+    // Today's decisions.
+    bool SetStamp(const std::string& name);
+    int CheckToday();
+    bool RegisterStamp();
+    bool AppendRecord(int side);
+    bool OverwriteRecord(int recordNumber);
+    std::string MakeResultText(int kind) const;
+    void ListToday(std::vector<std::string>& lines);
+
+    // The working-day rule.
+    std::string StampDateText() const;
+    std::string StampTimeText() const;
+    bool IsToday(const std::string& dateText) const;
+    static int DateNumber(const std::string& dateText);
+
+    // The temporary file.
+    void CheckWorkFolder();
+    bool IsUsingTemporary() const { return m_usingTemporary; }
+    bool RegistTemp();
+    std::filesystem::path ResolveWorkFilePath() const;
+    std::filesystem::path TemporaryFilePath() const;
+
+    // Whole-file access for the record edit screen.
+    void LoadTable(WorkRecordTable& table);
+    bool SaveTable(const WorkRecordTable& table);
+
+    // Copies the work file to the backup path when the backup switch is on. True when there was
+    // nothing to do or the copy replaced the backup.
+    bool Backup();
+
+    // The pay-period export.
+    void SetExportYear(int year) { m_exportYear = year; }
+    void SetExportMonth(int month) { m_exportMonth = month; }
+    void SetExportClosing(int index) { m_exportClosing = index; }
+    void SetExportPath(std::string path) { m_exportPath = std::move(path); }
+    bool Export();
+    bool IsOutsidePeriod(const std::string& dateText) const;
+
+    // Every record line in file order with its number (for listings).
+    struct NumberedLine {
+        std::size_t number;
+        std::string text;
+    };
+    std::vector<NumberedLine> ListRecords(bool todayOnly);
+
+private:
+    class CLockScope;
+    bool IsEndSide() const;
+    std::filesystem::path TargetPath() const;
+    std::string ShiftedDate(std::int64_t time) const;
+    bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
+    bool CutTornTail(const std::filesystem::path& path);
+    void ShowPathMessage() const;
+
+    CRuntime m_runtime;
+    std::shared_ptr<const ISettings> m_settings;
+    const IStampSide* m_stampSide = nullptr;
+    std::string m_name;
+    std::int64_t m_stampTime = 0;
+    int m_mode = 1;
+    int m_exportYear = 0;
+    int m_exportMonth = 0;
+    int m_exportClosing = 0;
+    std::string m_exportPath;
+    bool m_usingTemporary = false;
+    // How far the work file reached when LoadTable read it: SaveTable keeps what was appended
+    // after that.
+    std::optional<std::uintmax_t> m_loadedSize;
+    std::filesystem::path m_loadedPath;
+    std::unique_ptr<CFileLock> m_lock;
+    int m_lockDepth = 0;
+};
+
+std::shared_ptr<CWorkReport> CreateWorkReport(const CRuntime& runtime);
+
+}  // namespace stampwell

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "platform/LocalTime.h"
+#include "recording/WorkReport.h"
+#include "settings/EnvironmentSettings.h"
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using test::CTestRuntime;
+
+namespace {
+class CEndSide : public IStampSide {
+public:
+    bool IsEndSelected() const override { return end; }
+    bool end = false;
+};
+
+void Record(CTestRuntime& t, CWorkReport& report, CEndSide& side, const std::string& name,
+            std::int64_t when, bool end) {
+    side.end = end;
+    t.clock->Set(when);
+    report.SetStamp(name);
+    ASSERT_TRUE(report.RegisterStamp());
+}
+}  // namespace
+
+TEST(Export, PeriodsCoverTheirClosingDaysIncludingYearEndAndLeapFebruary) {
+    CTestRuntime t;
+    CWorkReport report(t.runtime);
+    report.SetExportYear(2012);
+    report.SetExportMonth(1);
+    report.SetExportClosing(3);
+    EXPECT_TRUE(report.IsOutsidePeriod("2011/12/20"));
+    EXPECT_FALSE(report.IsOutsidePeriod("2011/12/21"));
+    EXPECT_FALSE(report.IsOutsidePeriod("2012/01/20"));
+    EXPECT_TRUE(report.IsOutsidePeriod("2012/01/21"));
+    EXPECT_TRUE(report.IsOutsidePeriod("garbage"));
+
+    report.SetExportMonth(2);
+    report.SetExportClosing(5);
+    EXPECT_FALSE(report.IsOutsidePeriod("2012/02/29"));
+    EXPECT_TRUE(report.IsOutsidePeriod("2012/03/01"));
+    EXPECT_FALSE(report.IsOutsidePeriod("2012/2/1"));
+    report.SetExportYear(2011);
+    EXPECT_FALSE(report.IsOutsidePeriod("2011/02/28"));
+    EXPECT_TRUE(report.IsOutsidePeriod("2011/02/29"));  // that is March 1st
+
+    report.SetExportYear(2011);
+    report.SetExportMonth(8);
+    report.SetExportClosing(0);
+    EXPECT_FALSE(report.IsOutsidePeriod("2011/07/06"));
+    EXPECT_TRUE(report.IsOutsidePeriod("2011/07/05"));
+    EXPECT_FALSE(report.IsOutsidePeriod("2011/08/05"));
+}
+
+TEST(Export, WritesNineFieldLinesOfThePeriodAndReplacesTheFile) {
+    CTestRuntime t;
+    auto settings = CreateConfig(t.runtime);
+    settings->SetDayChangeHour(5);
+    CWorkReport report(t.runtime);
+    report.SetSettings(settings);
+    CEndSide side;
+    report.SetStampSide(&side);
+    Record(t, report, side, "ABCDEF", CLocalTime::FromLocal(2011, 8, 25, 9, 5), false);
+    Record(t, report, side, "ABCDEF", CLocalTime::FromLocal(2011, 8, 26, 1, 10), true);
+    Record(t, report, side, "山田", CLocalTime::FromLocal(2011, 8, 21, 9, 0), false);
+    Record(t, report, side, "Gone", CLocalTime::FromLocal(2011, 7, 1, 9, 0), false);
+
+    auto out = t.dir / "out.csv";
+    test::WriteBytes(out, "old content that must go\r\n");
+    report.SetExportYear(2011);
+    report.SetExportMonth(8);
+    report.SetExportClosing(5);
+    report.SetExportPath(out.string());
+    ASSERT_TRUE(report.Export());
+    std::string pad6(26, ' ');
+    EXPECT_EQ(test::ReadBytes(out),
+              ",,ABCDEF" + pad6 + ",,2011/08/25,09:05,,,\r\n" +
+                  ",,ABCDEF" + pad6 + ",,2011/08/25,,,,25:10\r\n" +
+                  test::Sjis(",,山田" + std::string(28, ' ') + ",,2011/08/21,09:00,,,\r\n"));
+
+    report.SetExportYear(2030);
+    ASSERT_TRUE(report.Export());
+    EXPECT_EQ(test::ReadBytes(out), "");
+    report.SetExportPath((t.dir / "missing" / "x.csv").string());
+    EXPECT_FALSE(report.Export());
+}
+
+TEST(Export, NoWorkFileGivesTheMessageInEachMode) {
+    CTestRuntime t;
+    CWorkReport attendance(t.runtime);
+    attendance.SetExportPath((t.dir / "a.csv").string());
+    EXPECT_FALSE(attendance.Export());
+    test::WriteBytes(t.dir / "Style.txt", "2");
+    CWorkReport room(t.runtime);
+    room.SetExportPath((t.dir / "a.csv").string());
+    EXPECT_FALSE(room.Export());
+    EXPECT_EQ(t.sink->messages,
+              (std::vector<std::string>{"エクスポートする出退勤データが見つかりません。",
+                                        "エクスポートする入退室データが見つかりません。"}));
+    EXPECT_FALSE(std::filesystem::exists(t.dir / "a.csv"));
+}
+
+TEST(Export, TheCliExportsAndListsRecords) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    auto none = test::RunCli(data, "export --year 2011 --month 8 --closing end --out '" +
+                                       (dir / "x.csv").string() + "'");
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("エクスポートする出退勤データが見つかりません。"), std::string::npos);
+    EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 13 --closing end --out x").exitCode, 2);
+    EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 8 --closing 7 --out x").exitCode, 2);
+
+    CRuntime runtime(data, std::make_shared<CManualClock>(CLocalTime::FromLocal(2011, 8, 25, 9, 5)),
+                     std::make_shared<test::CRecordingMessageSink>());
+    CWorkReport report(runtime);
+    report.SetStamp("ABCDEF");
+    ASSERT_TRUE(report.RegisterStamp());
+    auto records = test::RunCli(data, "records");
+    EXPECT_EQ(records.out, "1\tABCDEF                          ,2011/08/25,09:05,\n");
+    EXPECT_EQ(test::RunCli(data, "records --today").out, "");
+    EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 8 --closing 25 --out '" +
+                                     (dir / "p.csv").string() + "'")
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::ReadBytes(dir / "p.csv"), ",,ABCDEF" + std::string(26, ' ') + ",,2011/08/25,09:05,,,\r\n");
+}
+
+}  // namespace stampwell
