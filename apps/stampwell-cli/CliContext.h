@@ -30,6 +30,7 @@ void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult
 void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

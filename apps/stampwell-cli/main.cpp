@@ -26,11 +26,13 @@ int main(int argc, char** argv) {
     CliOptions options;
     app.add_option("--data-dir", options.dataDir,
                    "data folder (default: the folder of this executable)");
+    app.add_option("--reader", options.reader, "card reader: pcsc (default) or simulated:FILE");
     CommandResult action;
     AddSettingsCommands(app, options, action);
     AddUserCommands(app, options, action);
     AddAdminCommands(app, options, action);
     AddRecordCommands(app, options, action);
+    AddReaderCommands(app, options, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,53 @@
+#include "reader/FelicaReader.h"
+
+#include "platform/IMessageSink.h"
+#include "reader/PcscReader.h"
+#include "reader/SimulatedReader.h"
+
+namespace stampwell {
+
+CFelicaReader::CFelicaReader(std::unique_ptr<ICardReaderBackend> backend, bool on,
+                             IMessageSink& messages)
+    : m_backend(std::move(backend)), m_enabled(on) {
+    if (!m_enabled) return;
+    if (!m_backend->Open()) {
+        messages.ShowMessage("カードリーダーを初期化できませんでした。", EMessageIcon::Stop);
+    }
+}
+
+std::string CFelicaReader::FormatIdm(const unsigned char idm[8]) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int i = 0; i < 8; ++i) {
+        text += kDigits[idm[i] >> 4];
+        text += kDigits[idm[i] & 0x0F];
+    }
+    return text;
+}
+
+bool CFelicaReader::Poll(std::string& card) {
+    if (!m_enabled) return false;
+    unsigned char idm[8] = {};
+    if (!m_backend->Poll(idm)) return false;
+    card = FormatIdm(idm);
+    return true;
+}
+
+bool CFelicaReader::IsReaderDisconnected() { return m_enabled && m_backend->IsDisconnected(); }
+
+std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,
+                                                  IMessageSink& messages, std::string* error) {
+    std::unique_ptr<ICardReaderBackend> backend;
+    const std::string simulated = "simulated:";
+    if (spec == "pcsc") {
+        backend = std::make_unique<CPcscReader>();
+    } else if (spec.starts_with(simulated) && spec.size() > simulated.size()) {
+        backend = std::make_unique<CSimulatedReader>(spec.substr(simulated.size()));
+    } else {
+        if (error != nullptr) *error = "unknown reader '" + spec + "' (use pcsc or simulated:FILE)";
+        return nullptr;
+    }
+    return std::make_shared<CFelicaReader>(std::move(backend), on, messages);
+}
+
+}  // namespace stampwell
