@@ -31,6 +31,7 @@ void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& ac
 void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     AddAdminCommands(app, options, action);
     AddRecordCommands(app, options, action);
     AddReaderCommands(app, options, action);
+    AddTapCommand(app, options, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,15 @@
+#include "RecorderCommand/EndCommand.h"
+#include "RecorderCommand/StartCommand.h"
+#include "controller/IRegisterScreen.h"
+
+namespace stampwell {
+
+void StartCommand::Execute() {
+    if (m_screen != nullptr) m_screen->SelectStart();
+}
+
+void EndCommand::Execute() {
+    if (m_screen != nullptr) m_screen->SelectEnd();
+}
+
+}  // namespace stampwell

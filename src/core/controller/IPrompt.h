@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+#include "platform/IMessageSink.h"
+
+namespace stampwell {
+
+// The message boxes a card tap may need, supplied by whoever shows things to the user.
+class IPrompt : public IMessageSink {
+public:
+    enum EAnswer { kNoAnswer = 0, kYes = 1, kNo = 2 };
+    // The timed yes/no question: yes by itself when nobody answers in time.
+    virtual int AskQuestion(std::string_view text) = 0;
+    // The system's plain Yes/No question.
+    virtual bool AskYesNo(std::string_view text) = 0;
+    // Moves the mouse pointer out of the way (to 0, 0) when a card is read.
+    virtual void MovePointerToOrigin() = 0;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,67 @@
+#include "controller/RecorderController.h"
+
+#include "RecorderCommand/RecorderCommand.h"
+#include "controller/IPrompt.h"
+#include "people/RegisterFile.h"
+#include "reader/FelicaReader.h"
+#include "recording/MailQueue.h"
+#include "recording/WorkReport.h"
+#include "settings/ChimeSettings.h"
+#include "settings/EnvironmentSettings.h"
+
+namespace stampwell {
+
+CRecorderController::CRecorderController(CRuntime runtime, IPrompt& prompt)
+    : m_runtime(std::move(runtime)),
+      m_prompt(prompt),
+      m_readCommand(MakeRecorderCommand(10, this)),
+      m_mail(std::make_unique<CMailQueue>(m_runtime.DataDir())) {}
+
+CRecorderController::~CRecorderController() = default;
+
+void CRecorderController::SetScreen(IRegisterScreen* screen, IStampSide* stampSide) {
+    m_screen = screen;
+    m_stampSide = stampSide;
+}
+
+void CRecorderController::SetScreenActiveQuery(std::function<bool()> isScreenActive) {
+    m_isScreenActive = std::move(isScreenActive);
+}
+
+bool CRecorderController::IsScreenActive() const {
+    if (m_screen == nullptr) return false;
+    return !m_isScreenActive || m_isScreenActive();
+}
+
+void CRecorderController::CreateSettingsObjects() {
+    m_settings = CreateConfig(m_runtime);
+    m_chime = CreateChimeSettings(m_runtime);
+}
+
+bool CRecorderController::OpenReader(bool on, const std::string& spec) {
+    m_reader = CreateFelicaReader(spec, on, m_prompt);
+    return m_reader != nullptr;
+}
+
+void CRecorderController::SetReader(std::shared_ptr<CFelicaReader> reader) { m_reader = std::move(reader); }
+
+void CRecorderController::AttachRegister(CRegisterFile* reg) {
+    m_register = reg;
+    if (m_register != nullptr) m_register->SetPathSource(m_settings);
+}
+
+void CRecorderController::AttachWorkReport(CWorkReport* work) {
+    m_work = work;
+    if (m_work == nullptr) return;
+    m_work->SetSettings(m_settings);
+    m_work->SetStampSide(m_stampSide);
+    if (m_workReportListener) m_workReportListener();
+}
+
+void CRecorderController::AttachAdminStore(CAdminFile* admins) { m_admins = admins; }
+
+void CRecorderController::SetWorkReportListener(std::function<void()> listener) {
+    m_workReportListener = std::move(listener);
+}
+
+}  // namespace stampwell

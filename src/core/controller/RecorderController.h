@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Runtime.h"
+
+namespace stampwell {
+
+class CAdminFile;
+class CChimeSettings;
+class CEnvironmentSettings;
+class CFelicaReader;
+class CMailQueue;
+class CRegisterFile;
+class CWorkReport;
+class IPrompt;
+class IRegisterScreen;
+class IStampSide;
+class RecorderCommand;
+
+// The one object through which card events and the administrative screens reach the
+// components. Holds the settings, the chime settings, the reader, the card-reading command and
+// the mail queue; the register, the work record and the administrator store are owned by the
+// application and attached here.
+class CRecorderController {
+public:
+    CRecorderController(CRuntime runtime, IPrompt& prompt);
+    ~CRecorderController();
+    CRecorderController(const CRecorderController&) = delete;
+    CRecorderController& operator=(const CRecorderController&) = delete;
+
+    // Start-up, in this order: the screen, the settings objects, the reader, the attaches.
+    void SetScreen(IRegisterScreen* screen, IStampSide* stampSide);
+    void SetScreenActiveQuery(std::function<bool()> isScreenActive);
+    void CreateSettingsObjects();
+    // False (and no reader) when spec names no known reader.
+    bool OpenReader(bool on, const std::string& spec);
+    void SetReader(std::shared_ptr<CFelicaReader> reader);
+    void AttachRegister(CRegisterFile* reg);
+    void AttachWorkReport(CWorkReport* work);
+    void AttachAdminStore(CAdminFile* admins);
+    // Called when the work record is attached, so the screen can refresh its history.
+    void SetWorkReportListener(std::function<void()> listener);
+
+    IRegisterScreen* GetScreen() const { return m_screen; }
+    IStampSide* GetStampSide() const { return m_stampSide; }
+    bool IsScreenActive() const;
+    bool IsBusy() const { return m_busy; }
+    void SetBusy(bool busy) { m_busy = busy; }
+    CWorkReport* GetWorkReport() const { return m_work; }
+    CFelicaReader* GetReader() const { return m_reader.get(); }
+    CRegisterFile* GetRegister() const { return m_register; }
+    CAdminFile* GetAdminStore() const { return m_admins; }
+    std::shared_ptr<CEnvironmentSettings> GetSettings() const { return m_settings; }
+    std::shared_ptr<CChimeSettings> GetChime() const { return m_chime; }
+    std::shared_ptr<RecorderCommand> GetReadCommand() const { return m_readCommand; }
+    IPrompt& Prompt() const { return m_prompt; }
+    const CRuntime& Runtime() const { return m_runtime; }
+    CMailQueue& MailQueue() const { return *m_mail; }
+
+private:
+    CRuntime m_runtime;
+    IPrompt& m_prompt;
+    IRegisterScreen* m_screen = nullptr;
+    IStampSide* m_stampSide = nullptr;
+    std::function<bool()> m_isScreenActive;
+    std::function<void()> m_workReportListener;
+    bool m_busy = false;
+    std::shared_ptr<CEnvironmentSettings> m_settings;
+    std::shared_ptr<CChimeSettings> m_chime;
+    std::shared_ptr<CFelicaReader> m_reader;
+    CRegisterFile* m_register = nullptr;
+    CWorkReport* m_work = nullptr;
+    CAdminFile* m_admins = nullptr;
+    std::shared_ptr<RecorderCommand> m_readCommand;
+    std::unique_ptr<CMailQueue> m_mail;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,216 @@
+#include "RecorderCommand/TimeReadCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "controller/IPrompt.h"
+#include "controller/IRegisterScreen.h"
+#include "controller/RecorderController.h"
+#include "people/CipherRecordFile.h"
+#include "people/RegisterFile.h"
+#include "platform/LocalTime.h"
+#include "reader/FelicaReader.h"
+#include "recording/WorkReport.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using test::CTestRuntime;
+
+namespace {
+
+// A reader whose cards are given by the test, one per poll.
+class CScriptedReader : public ICardReaderBackend {
+public:
+    bool Open() override { return true; }
+    bool Poll(unsigned char idm[8]) override {
+        ++polls;
+        if (cards.empty()) return false;
+        std::string card = cards.front();
+        cards.pop_front();
+        for (int i = 0; i < 8; ++i) idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
+        return true;
+    }
+    bool IsDisconnected() override { return disconnected; }
+    std::deque<std::string> cards;
+    int polls = 0;
+    bool disconnected = false;
+};
+
+class CFakeScreen : public IRegisterScreen, public IStampSide {
+public:
+    void ResetScreen(int skip) override { calls.push_back("Reset" + std::to_string(skip)); }
+    void SelectStart() override { end = false; }
+    void SelectEnd() override { end = true; }
+    void BeginStamp() override { calls.push_back("Begin"); }
+    void ShowResult() override { calls.push_back("Result " + result); }
+    void StopReading() override { calls.push_back("Stop"); }
+    std::string GetShownName() const override { return name; }
+    void SetShownName(const std::string& n) override { name = n; }
+    void SetResultText(const std::string& text) override { result = text; }
+    bool IsEndSelected() const override { return end; }
+    std::vector<std::string> calls;
+    std::string name, result;
+    bool end = false;
+};
+
+class CFakePrompt : public IPrompt {
+public:
+    void ShowMessage(std::string_view text, EMessageIcon) override { messages.emplace_back(text); }
+    int AskQuestion(std::string_view text) override {
+        questions.emplace_back(text);
+        return answer;
+    }
+    bool AskYesNo(std::string_view) override { return false; }
+    void MovePointerToOrigin() override { ++pointerMoves; }
+    std::vector<std::string> messages, questions;
+    int answer = kYes;
+    int pointerMoves = 0;
+};
+
+constexpr const char* kCard = "012E00FF12345678";
+
+struct Bench {
+    explicit Bench(const std::string& style = "") {
+        if (!style.empty()) test::WriteBytes(t.dir / "Style.txt", style);
+        controller = std::make_unique<CRecorderController>(t.runtime, prompt);
+        controller->SetScreen(&screen, &screen);
+        controller->CreateSettingsObjects();
+        auto backend = std::make_unique<CScriptedReader>();
+        reader = backend.get();
+        controller->SetReader(std::make_shared<CFelicaReader>(std::move(backend), true, prompt));
+        reg = CreateRegisterFile(t.runtime);
+        work = CreateWorkReport(t.runtime);
+        controller->AttachRegister(reg.get());
+        controller->AttachWorkReport(work.get());
+        reg->SetCardId(kCard);
+        reg->SetName("山田");
+        reg->AddRecord();
+    }
+    void Tap(int hour, int minute, const std::string& card = kCard) {
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, hour, minute));
+        reader->cards.push_back(card);
+        screen.calls.clear();
+        controller->GetReadCommand()->Execute();
+    }
+    std::size_t Records() const { return test::ReadBytes(t.dir / "KINTAI.dat").size() / 51; }
+
+    CTestRuntime t;
+    CFakePrompt prompt;
+    CFakeScreen screen;
+    CScriptedReader* reader = nullptr;
+    std::unique_ptr<CRecorderController> controller;
+    std::shared_ptr<CRegisterFile> reg;
+    std::shared_ptr<CWorkReport> work;
+};
+
+}  // namespace
+
+TEST(TimeReadCommand, OnlyTypeTenIsACommand) {
+    CTestRuntime t;
+    CFakePrompt prompt;
+    CRecorderController controller(t.runtime, prompt);
+    EXPECT_TRUE(std::dynamic_pointer_cast<TimeReadCommand>(MakeRecorderCommand(10, &controller)));
+    try {
+        MakeRecorderCommand(11, &controller);
+        FAIL();
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "No RecoderCommand type.");
+    }
+}
+
+TEST(TimeReadCommand, ABusyOrHiddenScreenDoesNotPoll) {
+    Bench b;
+    b.controller->SetBusy(true);
+    b.Tap(9, 0);
+    b.controller->SetBusy(false);
+    bool active = false;
+    b.controller->SetScreenActiveQuery([&] { return active; });
+    b.controller->GetReadCommand()->Execute();
+    EXPECT_EQ(b.reader->polls, 0);
+    EXPECT_EQ(b.reader->cards.size(), 1u);  // the card was not consumed
+    active = true;
+    b.controller->GetReadCommand()->Execute();
+    EXPECT_EQ(b.reader->polls, 1);
+    EXPECT_EQ(b.Records(), 1u);
+}
+
+TEST(TimeReadCommand, FirstTapEverCreatesTheFileAndShowsTheResult) {
+    Bench b;
+    b.Tap(9, 5);
+    EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Result 09:05 勤務開始"}));
+    EXPECT_EQ(b.screen.name, "山田");
+    EXPECT_EQ(b.prompt.pointerMoves, 1);
+    EXPECT_EQ(b.Records(), 1u);
+    b.screen.end = true;
+    b.Tap(18, 30);
+    EXPECT_EQ(b.screen.calls.back(), "Result 18:30 勤務終了");
+    EXPECT_EQ(b.Records(), 2u);
+}
+
+TEST(TimeReadCommand, AnUnregisteredCardGivesTheMessageAndTheWaitingScreen) {
+    Bench b;
+    b.Tap(9, 0, "AAAAAAAAAAAAAAAA");
+    EXPECT_EQ(b.prompt.messages, std::vector<std::string>{"登録されていないカードです。"});
+    EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset0"}));
+    EXPECT_FALSE(std::filesystem::exists(b.t.dir / "KINTAI.dat"));
+}
+
+TEST(TimeReadCommand, TheOverwriteQuestionDecidesYesNoAndNoAnswer) {
+    Bench b;
+    b.Tap(9, 0);
+    b.prompt.answer = IPrompt::kNo;
+    b.Tap(9, 10);
+    EXPECT_EQ(b.prompt.questions.back(), "本日は既に登録済みです。\r\n新しい時間で上書きしますか？");
+    EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset0"}));
+    b.prompt.answer = IPrompt::kNoAnswer;
+    b.Tap(9, 20);
+    EXPECT_EQ(b.screen.calls, std::vector<std::string>{"Begin"});  // left processing
+    b.prompt.answer = IPrompt::kYes;
+    b.Tap(9, 30);
+    EXPECT_EQ(b.screen.calls.back(), "Result 09:30 勤務開始");
+    EXPECT_EQ(b.Records(), 1u);
+    CCipherRecordFile file;
+    file.OpenRead(b.t.dir / "KINTAI.dat");
+    std::string text;
+    file.ReadRecord(text, 51);
+    EXPECT_NE(text.find("09:30"), std::string::npos);
+}
+
+TEST(TimeReadCommand, RoomModeEntryTooSoonAndExit) {
+    Bench b("2");
+    b.Tap(9, 0);
+    EXPECT_EQ(b.screen.calls.back(), "Result 09:00 入室");
+    b.Tap(9, 4);
+    EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset1"}));
+    EXPECT_TRUE(b.prompt.messages.empty());
+    b.Tap(12, 0);
+    EXPECT_EQ(b.screen.calls.back(), "Result 12:00 退室");
+    b.Tap(17, 0);
+    EXPECT_EQ(b.screen.calls.back(), "Result 17:00 退室");
+    EXPECT_EQ(b.Records(), 2u);
+}
+
+TEST(TimeReadCommand, AWriteFailureIsShownAndNotReportedAsRegistered) {
+    Bench b;
+    std::filesystem::create_directory(b.t.dir / "KINTAI.dat");
+    b.Tap(9, 0);
+    // The work record's own message goes through the runtime's sink (the same box in the app).
+    EXPECT_EQ(b.t.sink->messages,
+              std::vector<std::string>{"勤務時間を保存するファイルパスが無効です。\n保存はされません。"});
+    EXPECT_EQ(b.prompt.messages, std::vector<std::string>{"登録に失敗しました。"});
+    EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset0"}));
+}
+
+TEST(TimeReadCommand, ADisconnectedReaderStopsReadingWithOneMessage) {
+    Bench b;
+    b.reader->disconnected = true;
+    b.Tap(9, 0);
+    EXPECT_EQ(b.screen.calls.back(), "Stop");
+    ASSERT_EQ(b.prompt.messages.size(), 1u);
+    EXPECT_EQ(b.prompt.messages[0],
+              "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください。");
+    EXPECT_EQ(b.Records(), 1u);  // the card read in the same poll still counts
+}
+
+}  // namespace stampwell
