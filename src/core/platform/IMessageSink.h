@@ -4,7 +4,7 @@
 
 namespace stampwell {
 
-enum class EMessageIcon { None, Information, Stop };
+enum class EMessageIcon { None, Information, Warning, Stop };
 
 // Where the core's fixed Japanese messages go: a message box in the time clock, stderr in the CLI.
 class IMessageSink {

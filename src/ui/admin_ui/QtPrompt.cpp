@@ -1,0 +1,56 @@
+#include "admin_ui/QtPrompt.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include "admin_ui/MsgBox.h"
+
+namespace stampwell {
+
+namespace {
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+void CQtPrompt::ShowMessage(std::string_view text, EMessageIcon icon) {
+    m_last = std::string(text);
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QStringLiteral("Stampwell"));
+    box.setText(FromUtf8(text));
+    box.setStandardButtons(QMessageBox::Ok);
+    switch (icon) {
+        case EMessageIcon::Stop:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case EMessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case EMessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case EMessageIcon::None:
+            break;
+    }
+    box.exec();
+}
+
+int CQtPrompt::AskQuestion(std::string_view text) {
+    m_last = std::string(text);
+    CMsgBox box(FromUtf8(text), m_dataDir, m_parent);
+    box.exec();
+    return box.GetAnswer();
+}
+
+bool CQtPrompt::AskYesNo(std::string_view text) {
+    return QMessageBox::question(m_parent, QStringLiteral("Stampwell"), FromUtf8(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CQtPrompt::MovePointerToOrigin() {
+    // Only where there is a pointer to move.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) QCursor::setPos(0, 0);
+}
+
+}  // namespace stampwell

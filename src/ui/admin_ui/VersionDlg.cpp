@@ -1,0 +1,21 @@
+#include "admin_ui/VersionDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace stampwell {
+
+CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromUtf8("バージョン情報"));
+    setFont(QFont(QStringLiteral("MS UI Gothic"), 10));
+    auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
+    layout->addWidget(new QLabel(QStringLiteral("Stampwell Ver1.1 2011/03/01"), this));
+    layout->addWidget(new QLabel(QString::fromUtf8("© 2026 Stampwell の開発者一同。このソフトウェアは自由に使えます。"), this));
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+}  // namespace stampwell

@@ -1,0 +1,83 @@
+#include "app/StampwellApp.h"
+
+#include <QTimer>
+
+#include "admin_ui/VersionDlg.h"
+#include "app/MainFrame.h"
+#include "controller/IPrompt.h"
+#include "controller/RecorderController.h"
+#include "settings/EnvironmentSettings.h"
+#include "people/AdminFile.h"
+#include "people/RegisterFile.h"
+#include "recording/WorkReport.h"
+#include "screen/ISoundPlayer.h"
+#include "screen/TimeRegisterView.h"
+#include "settings/ChimeDialog.h"
+#include "settings/ModeFiles.h"
+
+namespace stampwell {
+
+CStampwellApp::CStampwellApp(CRuntime runtime, std::shared_ptr<IPrompt> prompt,
+                             std::shared_ptr<ISoundPlayer> sounds, std::string readerSpec)
+    : m_runtime(std::move(runtime)),
+      m_prompt(std::move(prompt)),
+      m_sounds(std::move(sounds)),
+      m_readerSpec(std::move(readerSpec)),
+      m_lock("StampwellMutex", m_runtime.DataDir()) {}
+
+CStampwellApp::~CStampwellApp() = default;
+
+bool CStampwellApp::InitInstance() {
+    if (!m_lock.TryAcquire()) return false;
+    m_frame = std::make_unique<CMainFrame>(CModeFiles::ReadMode(m_runtime.DataDir()));
+
+    m_register = CreateRegisterFile(m_runtime);
+    m_work = CreateWorkReport(m_runtime);
+    m_admins = CreateAdminFile(m_runtime);
+
+    // The controller: the screen with its card-reading command, the settings, the chime.
+    m_controller = std::make_unique<CRecorderController>(m_runtime, *m_prompt);
+    m_screen = std::make_unique<CTimeRegisterView>(m_runtime, *m_sounds);
+    m_controller->SetScreen(m_screen.get(), m_screen.get());
+    m_controller->SetScreenActiveQuery([this] { return m_frame->centralWidget() == m_screen.get(); });
+    m_screen->SetReadCommand(m_controller->GetReadCommand());
+    m_controller->CreateSettingsObjects();
+    m_screen->SetSettings(m_controller->GetSettings());
+    m_chime = std::make_shared<CChimeDialog>(m_controller->GetChime(), *m_prompt);
+    m_screen->SetChimeSettings(m_chime);
+
+    m_frame->ShowScreen(m_screen.get());
+    m_controller->OpenReader(true, m_readerSpec);
+    m_controller->SetWorkReportListener([this] { m_screen->SetWorkReport(m_work.get()); });
+    m_controller->AttachRegister(m_register.get());
+    m_controller->AttachWorkReport(m_work.get());
+    m_controller->AttachAdminStore(m_admins.get());
+
+    m_frame->SetCommandHandler(CMainFrame::kChime, [this] { OnChime(); });
+    m_frame->SetCommandHandler(CMainFrame::kVersion, [this] { OnVersion(); });
+    m_frame->setWindowTitle(QStringLiteral("Stampwell"));
+    m_frame->show();
+    m_frame->raise();
+    m_frame->activateWindow();
+    QTimer::singleShot(0, m_frame.get(), [this] { CheckFirstRun(); });
+    return true;
+}
+
+void CStampwellApp::CheckFirstRun() {
+    if (m_admins->GetCount() == 0) {
+        m_prompt->ShowMessage("管理者が登録されていません。\n新規に管理者を登録してください。", EMessageIcon::None);
+    }
+}
+
+void CStampwellApp::OnChime() {
+    m_chime->show();
+    m_chime->raise();
+    m_chime->activateWindow();
+}
+
+void CStampwellApp::OnVersion() {
+    m_version = std::make_shared<CVersionDlg>(m_frame.get());
+    m_version->exec();
+}
+
+}  // namespace stampwell

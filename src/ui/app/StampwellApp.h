@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/InstanceLock.h"
+#include "platform/Runtime.h"
+
+namespace stampwell {
+
+class CAdminFile;
+class CChimeDialog;
+class CMainFrame;
+class CRecorderController;
+class CRegisterFile;
+class CTimeRegisterView;
+class CVersionDlg;
+class CWorkReport;
+class IPrompt;
+class ISoundPlayer;
+
+// The time clock: takes the single-instance lock, creates the long-lived components in their
+// order and wires them to the screen. Members are released in reverse order of declaration: the
+// lock first, then the windows, then the stores and the controller.
+class CStampwellApp {
+public:
+    CStampwellApp(CRuntime runtime, std::shared_ptr<IPrompt> prompt, std::shared_ptr<ISoundPlayer> sounds,
+                  std::string readerSpec);
+    ~CStampwellApp();
+    CStampwellApp(const CStampwellApp&) = delete;
+    CStampwellApp& operator=(const CStampwellApp&) = delete;
+
+    // False when another copy runs on the same data folder: this one ends silently.
+    bool InitInstance();
+
+    void OnChime();
+    void OnVersion();
+    void CheckFirstRun();
+
+    CMainFrame* Frame() const { return m_frame.get(); }
+    CTimeRegisterView* Screen() const { return m_screen.get(); }
+    CRecorderController* Controller() const { return m_controller.get(); }
+    CChimeDialog* Chime() const { return m_chime.get(); }
+    CWorkReport* WorkReport() const { return m_work.get(); }
+
+private:
+    CRuntime m_runtime;
+    std::shared_ptr<IPrompt> m_prompt;
+    std::shared_ptr<ISoundPlayer> m_sounds;
+    std::string m_readerSpec;
+    std::unique_ptr<CRecorderController> m_controller;
+    std::shared_ptr<CRegisterFile> m_register;
+    std::shared_ptr<CWorkReport> m_work;
+    std::shared_ptr<CAdminFile> m_admins;
+    std::shared_ptr<CVersionDlg> m_version;
+    std::shared_ptr<CChimeDialog> m_chime;
+    std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CTimeRegisterView> m_screen;
+    CInstanceLock m_lock;
+};
+
+}  // namespace stampwell

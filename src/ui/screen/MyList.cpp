@@ -1,0 +1,71 @@
+#include "screen/MyList.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "screen/CaptionLabel.h"
+
+namespace stampwell {
+
+CMyList::CMyList(QWidget* parent) : QListWidget(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFocusPolicy(Qt::NoFocus);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void CMyList::SetLines(const QStringList& lines) {
+    clear();
+    for (const auto& line : lines) {
+        addItem(line);
+        item(count() - 1)->setSizeHint(QSize(0, 19));
+    }
+    if (count() > 0) {
+        setCurrentRow(count() - 1);
+        scrollToItem(item(count() - 1));
+    }
+    if (parentWidget()) parentWidget()->update();
+}
+
+QStringList CMyList::Lines() const {
+    QStringList lines;
+    for (int i = 0; i < count(); ++i) lines << item(i)->text();
+    return lines;
+}
+
+void CMyList::scrollContentsBy(int dx, int dy) {
+    QListWidget::scrollContentsBy(dx, dy);
+    // The blended list must follow the scroll position at once.
+    if (parentWidget()) parentWidget()->update(geometry());
+}
+
+void CMyList::Draw(QPainter& target) const {
+    if (isHidden()) return;
+    const QSize client = viewport()->size();
+    if (client.isEmpty()) return;
+    QImage bitmap(client, QImage::Format_RGB32);
+    bitmap.fill(QColor(0, 0, 128));
+    {
+        QPainter painter(&bitmap);
+        painter.setFont(ScreenFont("ＭＳ Ｐゴシック", 18, 900));
+        painter.setPen(Qt::white);
+        int first = verticalScrollBar()->value();
+        for (int i = first, k = 0; i < count(); ++i, ++k) {
+            QRect line(4, 4 + 18 * k, client.width() - 8, 18);
+            if (line.top() >= client.height()) break;
+            painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, item(i)->text());
+        }
+    }
+    target.save();
+    target.setOpacity(160 / 255.0);
+    target.drawImage(geometry().topLeft() + viewport()->geometry().topLeft(), bitmap);
+    target.restore();
+}
+
+}  // namespace stampwell

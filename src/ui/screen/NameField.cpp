@@ -1,0 +1,43 @@
+#include "screen/NameField.h"
+
+#include <QPainter>
+
+#include "screen/CaptionLabel.h"
+
+namespace stampwell {
+
+CNameField::CNameField(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setEnabled(false);
+}
+
+void CNameField::SetColors(const QColor& fill, const QColor& second, int alpha) {
+    m_fill = fill;
+    m_second = second;
+    m_alpha = alpha;
+}
+
+void CNameField::SetFont(int height, int weight) {
+    m_fontHeight = height;
+    m_fontWeight = weight;
+}
+
+void CNameField::SetText(const QString& text) {
+    m_text = text;
+    if (parentWidget()) parentWidget()->update(geometry());
+}
+
+void CNameField::Draw(QPainter& target) const {
+    if (isHidden()) return;
+    QRect area = geometry().adjusted(2, 2, -2, -2);
+    target.save();
+    target.setOpacity(m_alpha / 255.0);
+    target.fillRect(area, m_fill);
+    target.setOpacity(1.0);
+    target.setFont(ScreenFont("ＭＳ Ｐゴシック", m_fontHeight, m_fontWeight));
+    target.setPen(QColor(255, 255, 0));
+    target.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, m_text);
+    target.restore();
+}
+
+}  // namespace stampwell

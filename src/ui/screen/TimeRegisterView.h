@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "RecorderCommand/EndCommand.h"
+#include "RecorderCommand/StartCommand.h"
+#include "controller/IRegisterScreen.h"
+#include "controller/IStampSide.h"
+#include "platform/Runtime.h"
+#include "screen/BackgroundPicture.h"
+
+namespace stampwell {
+
+class CCaptionLabel;
+class CColorButton;
+class CMyList;
+class CNameField;
+class CWorkReport;
+class IChimeSettings;
+class ISettings;
+class ISoundPlayer;
+class RecorderCommand;
+
+// The registration screen: clock, side buttons, the owner's name, the result line and the day's
+// history, drawn as translucent panels over the background picture. Its timers are the
+// program's clock: they poll the reader through the card-reading command, end the result
+// display, re-choose the side every hour and ring the chime.
+class CTimeRegisterView : public QWidget, public IRegisterScreen, public IStampSide {
+public:
+    // Control ids of the screen's form.
+    enum EControl {
+        kTitle = 1001, kStep1 = 1002, kStep2 = 1003, kStep3 = 1004, kNameCaption = 1005,
+        kBanner = 1006, kClock = 1008, kResult = 1010, kHistoryCaption = 1011, kName = 1101,
+        kCancel = 1202, kRegister = 1204, kStart = 1206, kEnd = 1207, kHistory = 1302
+    };
+    enum ETimer { kPollTimer = 0, kResultTimer = 1, kHourlyTimer = 2, kChimeTimer = 3, kChimePauseTimer = 4 };
+
+    CTimeRegisterView(CRuntime runtime, ISoundPlayer& sounds, QWidget* parent = nullptr);
+    ~CTimeRegisterView() override;
+
+    void SetReadCommand(std::shared_ptr<RecorderCommand> command);
+    void SetSettings(std::shared_ptr<const ISettings> settings);
+    void SetChimeSettings(std::shared_ptr<const IChimeSettings> chime);
+    void SetWorkReport(CWorkReport* work);
+
+    // IRegisterScreen
+    void ResetScreen(int skipRefresh) override;
+    void SelectStart() override;
+    void SelectEnd() override;
+    void BeginStamp() override;
+    void ShowResult() override;
+    void StopReading() override;
+    std::string GetShownName() const override;
+    void SetShownName(const std::string& name) override;
+    void SetResultText(const std::string& text) override;
+    // IStampSide
+    bool IsEndSelected() const override;
+
+    void UpdateClock();
+    void AutoSelectSide(std::int64_t time);
+    bool IsChimeTime() const;
+    void RefreshHistory();
+    // One tick of a timer, as its timeout runs it.
+    void OnTimer(int id);
+
+    int Mode() const { return m_mode; }
+    bool IsTimerActive(int id) const;
+    bool IsStopped() const { return m_stopped; }
+    bool IsResultShown() const { return m_resultShown != 0; }
+    bool IsControlShown(int id) const;
+    QString ControlText(int id) const;
+    QStringList HistoryLines() const;
+    CColorButton& Button(int id) const;
+    QRect ControlRect(int id) const;
+    // The whole screen as it is drawn.
+    QImage Render() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    enum EState { kWaiting, kSideChosen, kProcessing, kResultShown };
+    void SetUp();
+    void ConfigureLabels();
+    void ShowState(EState state);
+    void ShowControl(int id, bool shown);
+    void PlaySideSound();
+    QWidget* Control(int id) const;
+
+    CRuntime m_runtime;
+    ISoundPlayer& m_sounds;
+    CWorkReport* m_work = nullptr;
+    std::shared_ptr<const ISettings> m_settings;
+    std::shared_ptr<const IChimeSettings> m_chime;
+    bool m_stopped = false;
+    int m_resultShown = 0;
+    std::map<int, std::unique_ptr<CCaptionLabel>> m_labels;
+    std::map<int, std::unique_ptr<CColorButton>> m_buttons;
+    std::unique_ptr<StartCommand> m_startCommand;
+    std::unique_ptr<EndCommand> m_endCommand;
+    std::unique_ptr<CNameField> m_nameField;
+    std::unique_ptr<CMyList> m_history;
+    CBackgroundPicture m_background;
+    int m_mode = 1;
+    std::shared_ptr<RecorderCommand> m_readCommand;
+    std::array<QTimer, 5> m_timers;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,16 @@
+// UI tests need a QApplication of their own (offscreen) before GoogleTest runs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "app/JapaneseFonts.h"
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    setenv("TZ", "Asia/Tokyo", 0);
+    tzset();
+    QApplication application(argc, argv);
+    stampwell::CJapaneseFonts::Install();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
