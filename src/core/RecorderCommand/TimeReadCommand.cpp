@@ -102,7 +102,11 @@ void TimeReadCommand::DecideAndRecord(CWorkReport& work, IRegisterScreen& screen
 }
 
 void TimeReadCommand::ReportSide(CWorkReport& work, IRegisterScreen& screen, int side) {
-    int kind = work.GetMode() == kRoomMode ? (side == 0 ? 1 : 2) : 0;
+    const bool room = work.GetMode() == kRoomMode;
+    int kind = room ? (side == 0 ? 1 : 2) : 0;
+    // In room mode the hidden side buttons only choose the sound: entry and exit must sound
+    // different whatever hour it is.
+    if (room) side == 0 ? screen.SelectStart() : screen.SelectEnd();
     screen.SetResultText(work.MakeResultText(kind));
     screen.ShowResult();
     SendMail(side);

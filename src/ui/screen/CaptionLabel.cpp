@@ -1,5 +1,6 @@
 #include "screen/CaptionLabel.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
@@ -52,7 +53,16 @@ void CCaptionLabel::Draw(QPainter& target) const {
             painter.setBrush(m_fill);
             painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
         }
-        painter.setFont(ScreenFont("ＭＳ Ｐゴシック", m_fontHeight, m_fontWeight));
+        QFont font = ScreenFont("ＭＳ Ｐゴシック", m_fontHeight, m_fontWeight);
+        if (m_alignment == kCentre) {
+            // The installed Japanese fonts run wider than the ones the panels were sized for: a
+            // centred caption (the clock, the result line) shrinks to fit rather than lose both ends.
+            const int room = width() - 2 * m_outlineWidth - 2;
+            while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(m_text) > room) {
+                font.setPixelSize(font.pixelSize() - 1);
+            }
+        }
+        painter.setFont(font);
         painter.setPen(m_textColor);
         QRect client = rect();
         switch (m_alignment) {

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "UiSupport.h"
+#include "admin_ui/MsgBox.h"
+#include "settings/ChimeDialog.h"
+#include "settings/ChimeSettings.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+
+TEST(MsgBox, YesNoEscapeAndTheTimedYes) {
+    test::CTempDir dir;
+    {
+        CMsgBox box(QStringLiteral("q"), dir.Path());
+        EXPECT_EQ(box.WaitMilliseconds(), 60000);
+        QTimer::singleShot(0, &box, [&] { box.YesButton()->click(); });
+        box.exec();
+        EXPECT_EQ(box.GetAnswer(), CMsgBox::kYes);
+    }
+    {
+        CMsgBox box(QStringLiteral("q"), dir.Path());
+        QTimer::singleShot(0, &box, [&] { box.NoButton()->click(); });
+        box.exec();
+        EXPECT_EQ(box.GetAnswer(), CMsgBox::kNo);
+    }
+    {
+        CMsgBox box(QStringLiteral("q"), dir.Path());
+        QTimer::singleShot(0, &box, [&] { QTest::keyClick(&box, Qt::Key_Escape); });
+        box.exec();
+        EXPECT_EQ(box.GetAnswer(), CMsgBox::kNo);
+    }
+    test::WriteBytes(dir / "Timer.txt", "1");
+    CMsgBox box(QString::fromUtf8("本日は既に登録済みです。\r\n新しい時間で上書きしますか？"), dir.Path());
+    EXPECT_EQ(box.WaitMilliseconds(), 1000);
+    QElapsedTimer clock;
+    clock.start();
+    box.exec();  // nobody answers
+    EXPECT_EQ(box.GetAnswer(), CMsgBox::kYes);
+    EXPECT_GE(clock.elapsed(), 900);
+    test::SaveScreenshot(box.grab().toImage(), "msgbox");
+}
+
+namespace {
+struct Chime {
+    Chime() {
+        settings = std::make_shared<CChimeSettings>(t.runtime);
+        settings->LoadSettings();
+        dialog = std::make_unique<CChimeDialog>(settings, prompt);
+    }
+    void Add(int hourIndex, int minuteIndex) {
+        dialog->Hour().setCurrentIndex(hourIndex);
+        dialog->Minute().setCurrentIndex(minuteIndex);
+        dialog->Add();
+    }
+    QStringList Items() const {
+        QStringList items;
+        for (int i = 0; i < dialog->List().count(); ++i) items << dialog->List().item(i)->text();
+        return items;
+    }
+    test::CTestRuntime t;
+    test::CFakePrompt prompt;
+    std::shared_ptr<CChimeSettings> settings;
+    std::unique_ptr<CChimeDialog> dialog;
+};
+}  // namespace
+
+TEST(ChimeDialog, AddedTimesAreSortedAndOkStoresAndSavesThem) {
+    Chime c;
+    c.Add(12, 3);
+    c.Add(8, 0);
+    c.Add(23, 1);
+    EXPECT_EQ(c.Items(), (QStringList{"08:00", "12:45", "23:15"}));
+    EXPECT_TRUE(c.dialog->GetChimeTimes().empty());  // not before OK
+    c.dialog->Enabled().setChecked(true);
+    c.dialog->Ok();
+    EXPECT_EQ(c.dialog->GetChimeTimes(), (std::vector<std::int64_t>{28800, 45900, 83700}));
+    EXPECT_TRUE(c.dialog->IsChimeEnabled());
+    // Saved at once, so a crash cannot lose it.
+    CChimeSettings reread(c.t.runtime);
+    reread.LoadSettings();
+    EXPECT_EQ(reread.GetChimeTimes(), (std::vector<std::int64_t>{28800, 45900, 83700}));
+}
+
+TEST(ChimeDialog, DuplicateAndTwentyEntryLimits) {
+    Chime c;
+    c.Add(9, 0);
+    c.Add(9, 0);
+    EXPECT_EQ(c.prompt.messages, std::vector<std::string>{"既に登録されているチャイム時刻です。"});
+    EXPECT_EQ(c.Items().size(), 1);
+    for (int i = 0; i < 19; ++i) c.Add(i < 9 ? i : i + 1, 1);
+    EXPECT_EQ(c.Items().size(), 20);
+    c.Add(23, 3);
+    EXPECT_EQ(c.prompt.messages.back(), "チャイム時刻の数は20までです。");
+    c.dialog->List().setCurrentRow(0);
+    c.dialog->Delete();
+    c.Add(23, 3);
+    EXPECT_EQ(c.Items().size(), 20);
+    EXPECT_EQ(c.Items().back(), QStringLiteral("23:45"));
+}
+
+TEST(ChimeDialog, DeleteSelectsTheEntryThatTakesThePlace) {
+    Chime c;
+    c.Add(8, 0);
+    c.Add(9, 0);
+    c.Add(10, 0);
+    c.dialog->List().clearSelection();
+    c.dialog->List().setCurrentRow(-1);
+    c.dialog->Delete();
+    EXPECT_EQ(c.Items().size(), 3);  // nothing selected: nothing deleted
+    c.dialog->List().setCurrentRow(2);
+    c.dialog->Delete();
+    EXPECT_EQ(c.Items(), (QStringList{"08:00", "09:00"}));
+    EXPECT_EQ(c.dialog->List().currentRow(), 1);
+    c.dialog->List().setCurrentRow(0);
+    c.dialog->Delete();
+    EXPECT_EQ(c.dialog->List().currentItem()->text(), QStringLiteral("09:00"));
+}
+
+TEST(ChimeDialog, CancelRestoresButEnterAndEscapeKeepUnconfirmedChanges) {
+    test::CTestRuntime t;
+    test::WriteBytes(t.dir / "Setting2.txt",
+                     test::Sjis("チャイム,45000,32400,,,,,,,,,,,,,,,,,,\r\nチャイム使用,1\r\n"));
+    test::CFakePrompt prompt;
+    auto settings = CreateChimeSettings(t.runtime);
+    CChimeDialog dialog(settings, prompt);
+    EXPECT_EQ(dialog.List().item(0)->text(), QStringLiteral("09:00"));  // shown sorted
+    EXPECT_TRUE(dialog.Enabled().isChecked());
+    dialog.show();
+    dialog.Enabled().setChecked(false);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(dialog.Enabled().isChecked());  // kept until OK or Cancel
+    EXPECT_TRUE(dialog.IsChimeEnabled());
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    dialog.Cancel();
+    EXPECT_TRUE(dialog.Enabled().isChecked());
+    dialog.Ok();
+    EXPECT_EQ(dialog.GetChimeTimes(), (std::vector<std::int64_t>{32400, 45000}));  // stored sorted
+    test::SaveScreenshot(dialog.grab().toImage(), "chime-dialog");
+}
+
+}  // namespace stampwell

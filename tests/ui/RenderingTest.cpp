@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QPainter>
+#include <QRawFont>
+
+#include "UiSupport.h"
+#include "platform/LocalTime.h"
+#include "screen/CaptionLabel.h"
+#include "screen/ColorButton.h"
+#include "screen/MyList.h"
+#include "screen/TimeRegisterView.h"
+#include "settings/EnvironmentSettings.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using V = CTimeRegisterView;
+
+namespace {
+QImage Canvas(const QColor& colour) {
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+}  // namespace
+
+TEST(Rendering, BlendingRulesOfLabelsAndButtons) {
+    QWidget parent;
+    parent.resize(200, 100);
+    CCaptionLabel label(&parent);
+    label.setGeometry(10, 10, 100, 40);
+    label.SetText(QStringLiteral("X"));
+    label.SetColors(QColor(255, 0, 0), QColor(255, 0, 0), Qt::white, 0);
+    QImage image = Canvas(QColor(10, 200, 30));
+    {
+        QPainter painter(&image);
+        label.Draw(painter);
+    }
+    EXPECT_EQ(image.pixelColor(30, 30), QColor(10, 200, 30));  // alpha 0: background untouched
+
+    label.SetColors(QColor(255, 0, 0), QColor(255, 0, 0), Qt::white, 255);
+    label.SetOutline(1, CCaptionLabel::kCentre, true);
+    image = Canvas(QColor(10, 200, 30));
+    {
+        QPainter painter(&image);
+        label.Draw(painter);
+    }
+    EXPECT_EQ(image.pixelColor(15, 15), QColor(255, 0, 0));  // a frame at 255 hides it
+
+    label.SetOutline(1, CCaptionLabel::kLeft, false);
+    label.SetColors(Qt::white, Qt::white, Qt::yellow, 128);
+    image = Canvas(QColor(200, 200, 200));
+    {
+        QPainter painter(&image);
+        label.Draw(painter);
+    }
+    QColor darkened = image.pixelColor(100, 45);  // no frame: the black bitmap darkens it
+    EXPECT_NEAR(darkened.red(), 100, 2);
+
+    CColorButton button(&parent);
+    button.setGeometry(10, 50, 80, 40);
+    button.SetColors(QColor(255, 0, 0), Qt::white, 255);
+    button.SetSelected(false);
+    image = Canvas(Qt::black);
+    {
+        QPainter painter(&image);
+        button.Draw(painter);
+    }
+    EXPECT_EQ(image.pixelColor(15, 55), QColor(64, 64, 64));  // unselected is grey
+    button.SetSelected(true);
+    {
+        QPainter painter(&image);
+        button.Draw(painter);
+    }
+    EXPECT_EQ(image.pixelColor(15, 55), QColor(255, 0, 0));
+}
+
+TEST(Rendering, JapaneseTextUsesARealJapaneseFont) {
+    QFont font = ScreenFont("ＭＳ Ｐゴシック", 20, 900);
+    EXPECT_TRUE(QFontInfo(font).family().startsWith(QStringLiteral("IPA"))) << QFontInfo(font).family().toStdString();
+    QRawFont raw = QRawFont::fromFont(font);
+    const QString text = QString::fromUtf8("勤務時間登録出社退社入室退室履歴");
+    for (quint32 glyph : raw.glyphIndexesForString(text)) EXPECT_NE(glyph, 0u);
+    EXPECT_TRUE(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family().startsWith(QStringLiteral("IPA")));
+}
+
+TEST(Rendering, HistoryListFollowsItsScrollPosition) {
+    QWidget parent;
+    parent.resize(400, 200);
+    CMyList list(&parent);
+    list.setGeometry(10, 10, 342, 114);
+    parent.show();
+    list.SetLines({});
+    EXPECT_EQ(list.currentRow(), -1);
+    QStringList lines;
+    for (int i = 1; i <= 10; ++i) lines << QStringLiteral("line %1").arg(i);
+    list.SetLines(lines);
+    EXPECT_EQ(list.currentRow(), 9);
+    EXPECT_FALSE(list.visualItemRect(list.item(9)).isEmpty());
+    EXPECT_TRUE(list.viewport()->rect().intersects(list.visualItemRect(list.item(9))));
+}
+
+TEST(Rendering, ScreenshotsOfEveryStateInBothModes) {
+    for (std::string style : {"1", "2"}) {
+        test::CTestRuntime t;
+        for (auto asset : {"ImageTime.bmp"}) {
+            std::filesystem::copy_file(std::filesystem::path(STAMPWELL_TEST_SCRIPTS) / "../../assets" / asset,
+                                       t.dir / asset);
+        }
+        test::WriteBytes(t.dir / "Style.txt", style);
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5, 30));
+        test::CFakeSoundPlayer sounds;
+        V view(t.runtime, sounds);
+        auto settings = CreateConfig(t.runtime);
+        view.SetSettings(settings);
+        view.show();
+        view.UpdateClock();
+        const std::string mode = style == "2" ? "room" : "attendance";
+        QImage waiting = view.Render();
+        test::SaveScreenshot(waiting, mode + "-waiting");
+        // The background shows through: the corner below the panels is the picture, not black.
+        QColor corner = waiting.pixelColor(470, 440);
+        EXPECT_GT(corner.red() + corner.green() + corner.blue(), 60);
+        view.BeginStamp();
+        view.SetShownName("山田 太郎");
+        test::SaveScreenshot(view.Render(), mode + "-processing");
+        view.SetResultText(style == "2" ? "09:05 入室" : "09:05 勤務開始");
+        view.ShowResult();
+        QImage result = view.Render();
+        test::SaveScreenshot(result, mode + "-result");
+        // The banner is red at alpha 190 over whatever lies below.
+        QColor banner = result.pixelColor(view.ControlRect(V::kBanner).left() + 3, view.ControlRect(V::kBanner).top() + 3);
+        EXPECT_GT(banner.red(), 150);
+        EXPECT_LT(banner.green(), 100);
+        view.SelectEnd();
+        view.ResetScreen(0);
+        test::SaveScreenshot(view.Render(), mode + "-end-selected");
+    }
+    // No picture: black behind the panels.
+    test::CTestRuntime t;
+    test::CFakeSoundPlayer sounds;
+    V view(t.runtime, sounds);
+    view.show();
+    EXPECT_EQ(view.Render().pixelColor(470, 440), QColor(0, 0, 0));
+}
+
+}  // namespace stampwell

@@ -1,0 +1,171 @@
+#include "app/StampwellApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+
+#include "UiSupport.h"
+#include "app/MainFrame.h"
+#include "controller/RecorderController.h"
+#include "platform/LocalTime.h"
+#include "screen/TimeRegisterView.h"
+#include "settings/ChimeDialog.h"
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using V = CTimeRegisterView;
+
+namespace {
+struct App {
+    App() {
+        test::RunCli(t.dir.Path(), "admins add --id admin --password pw");
+        test::RunCli(t.dir.Path(), "users add --card 012E00FF12345678 --name 山田");
+        test::WriteBytes(t.dir / "Setting2.txt",
+                         test::Sjis("チャイム,43200,,,,,,,,,,,,,,,,,,,\r\nチャイム使用,1\r\n"));
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+        // An earlier record of today is in the history from the start.
+        test::RunCli(t.dir.Path(), "users add --card 0123456789ABCDEF --name 鈴木");
+        app = std::make_unique<CStampwellApp>(t.runtime, prompt, sounds, "simulated:" + (t.dir / "card").string());
+    }
+    test::CTestRuntime t;
+    std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();
+    std::shared_ptr<test::CFakeSoundPlayer> sounds = std::make_shared<test::CFakeSoundPlayer>();
+    std::unique_ptr<CStampwellApp> app;
+};
+}  // namespace
+
+TEST(StampwellApp, StartsWiresAndRecordsATapThroughTheSimulatedReader) {
+    App a;
+    ASSERT_TRUE(a.app->InitInstance());
+    V* screen = a.app->Screen();
+    EXPECT_TRUE(a.app->Frame()->isVisible());
+    EXPECT_EQ(a.app->Frame()->windowTitle(), QStringLiteral("Stampwell"));
+    EXPECT_EQ(a.app->Frame()->centralWidget(), screen);
+    EXPECT_TRUE(a.app->Controller()->IsScreenActive());
+    EXPECT_NE(a.app->Controller()->GetReader(), nullptr);
+    // The chime settings of Setting2.txt reach the screen.
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
+    EXPECT_TRUE(screen->IsChimeTime());
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+
+    test::WriteBytes(a.t.dir / "card", "012E00FF12345678\n");
+    screen->OnTimer(V::kPollTimer);
+    EXPECT_TRUE(screen->IsResultShown());
+    EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("09:05 勤務開始"));
+    EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("山田"));
+    EXPECT_EQ(a.sounds->played, std::vector<std::string>{"WorkBegin.wav"});
+    test::WriteBytes(a.t.dir / "card", "");
+    screen->OnTimer(V::kResultTimer);
+    ASSERT_EQ(screen->HistoryLines().size(), 1);
+    EXPECT_TRUE(screen->HistoryLines()[0].startsWith(QString::fromUtf8("2011/08/25 09:05 出社 山田")));
+    auto records = test::RunCli(a.t.dir.Path(), "records");
+    EXPECT_NE(records.out.find("2011/08/25,09:05,"), std::string::npos);
+    EXPECT_TRUE(a.prompt->messages.empty());
+    test::SaveScreenshot(a.app->Frame()->grab().toImage(), "app-after-tap");
+}
+
+TEST(StampwellApp, ACardHeldWhileTheSettingsAreBusyIsReadAfterwards) {
+    App a;
+    ASSERT_TRUE(a.app->InitInstance());
+    a.app->Controller()->SetBusy(true);
+    test::WriteBytes(a.t.dir / "card", "012E00FF12345678");
+    a.app->Screen()->OnTimer(V::kPollTimer);
+    EXPECT_FALSE(a.app->Screen()->IsResultShown());
+    a.app->Controller()->SetBusy(false);
+    a.app->Screen()->OnTimer(V::kPollTimer);
+    EXPECT_TRUE(a.app->Screen()->IsResultShown());
+}
+
+TEST(StampwellApp, RoomModeEntryAndExitSoundDifferentAtAnyHour) {
+    App a;
+    test::WriteBytes(a.t.dir / "Style.txt", "2");
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 15, 0));  // the end side's hours
+    ASSERT_TRUE(a.app->InitInstance());
+    V* screen = a.app->Screen();
+    test::WriteBytes(a.t.dir / "card", "012E00FF12345678");
+    screen->OnTimer(V::kPollTimer);
+    EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("15:00 入室"));
+    screen->OnTimer(V::kResultTimer);
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 15, 10));
+    screen->OnTimer(V::kPollTimer);
+    EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("15:10 退室"));
+    EXPECT_EQ(a.sounds->played, (std::vector<std::string>{"WorkBegin.wav", "WorkEnd.wav"}));
+    EXPECT_EQ(a.app->Frame()->Command(CMainFrame::kEditRecords)->text(), QString::fromUtf8("入退室編集(&E)"));
+}
+
+TEST(StampwellApp, FirstRunWithoutAdministratorsAsksForOne) {
+    test::CTestRuntime t;
+    auto prompt = std::make_shared<test::CFakePrompt>();
+    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(), "simulated:" + (t.dir / "card").string());
+    ASSERT_TRUE(app.InitInstance());
+    app.CheckFirstRun();
+    EXPECT_EQ(prompt->messages,
+              std::vector<std::string>{"管理者が登録されていません。\n新規に管理者を登録してください。"});
+}
+
+TEST(StampwellApp, ASecondCopyOnTheSameDataFolderEndsSilently) {
+    App a;
+    ASSERT_TRUE(a.app->InitInstance());
+    QProcess second;
+    QElapsedTimer clock;
+    clock.start();
+    second.start(QStringLiteral(STAMPWELL_APP_PATH),
+                 {QStringLiteral("--data-dir"), QString::fromStdString(a.t.dir.Path().string()),
+                  QStringLiteral("--reader=simulated:/nonexistent")});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(a.app->Frame()->isVisible());
+
+    // Another data folder is another time clock: it runs (and is stopped by us).
+    test::CTempDir other;
+    QProcess third;
+    third.start(QStringLiteral(STAMPWELL_APP_PATH),
+                {QStringLiteral("--data-dir"), QString::fromStdString(other.Path().string()),
+                 QStringLiteral("--reader=simulated:/nonexistent")});
+    EXPECT_FALSE(third.waitForFinished(1500));
+    third.kill();
+    third.waitForFinished();
+}
+
+TEST(MainFrame, MenuTrayAndMinimise) {
+    App a;
+    ASSERT_TRUE(a.app->InitInstance());
+    CMainFrame* frame = a.app->Frame();
+    EXPECT_EQ(frame->Command(CMainFrame::kChime)->text(), QString::fromUtf8("チャイム機能(&C)"));
+    EXPECT_TRUE(frame->Command(CMainFrame::kChime)->isEnabled());
+    EXPECT_TRUE(frame->Command(CMainFrame::kVersion)->isEnabled());
+    EXPECT_EQ(frame->Command(CMainFrame::kEditRecords)->text(), QString::fromUtf8("出退勤編集(&E)"));
+    EXPECT_FALSE(frame->Command(CMainFrame::kUsers)->isEnabled());
+    EXPECT_EQ(frame->Command(CMainFrame::kQuit)->text(), QString::fromUtf8("アプリケーション終了(&X)"));
+
+    ASSERT_EQ(frame->TrayMenu().actions().size(), 1);
+    EXPECT_EQ(frame->TrayMenu().actions()[0]->text(), QString::fromUtf8("終了"));
+
+    frame->Command(CMainFrame::kChime)->trigger();
+    EXPECT_TRUE(a.app->Chime()->isVisible());
+    a.app->Chime()->hide();
+
+    frame->showMinimized();
+    QTest::qWait(20);
+    // Without a tray (as here) the window must not be lost: it stays, minimised.
+    if (!frame->HasTray()) {
+        EXPECT_FALSE(frame->isHidden());
+    }
+    frame->OnTrayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(frame->isMinimized());
+    frame->OnTrayActivated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(frame->isVisible());
+
+    frame->TrayMenu().actions()[0]->trigger();
+    EXPECT_FALSE(frame->isVisible());
+}
+
+}  // namespace stampwell
