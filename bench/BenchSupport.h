@@ -29,7 +29,8 @@ inline std::filesystem::path BenchDir(const std::string& name) {
 }
 
 inline CRuntime BenchRuntime(const std::filesystem::path& dir, std::int64_t now = 0) {
-    return CRuntime(dir, std::make_shared<CManualClock>(now), std::make_shared<CStderrMessageSink>());
+    return CRuntime(dir, std::make_shared<CManualClock>(now),
+                    std::make_shared<CStderrMessageSink>());
 }
 
 }  // namespace stampwell::bench

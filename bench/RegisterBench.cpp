@@ -22,7 +22,8 @@ std::shared_ptr<CRegisterFile> TenThousandPeople() {
     static std::shared_ptr<CRegisterFile> reg = [] {
         auto dir = bench::BenchDir("register");
         std::string content =
-            "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,ReceiveMailAddress\r\n";
+            "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,"
+            "ReceiveMailAddress\r\n";
         for (int i = 0; i < kPeople; ++i) {
             content += CardOf(i) + ",社員" + std::to_string(i) + ",上司,boss@example.com\r\n";
         }

@@ -31,9 +31,11 @@ const std::filesystem::path& TenYearFile() {
             for (int side = 0; side < 2; ++side) {
                 for (int p = 0; p < kPeople; ++p) {
                     std::string name = *CTextCodec::ToCp932("社員" + std::to_string(p));
-                    std::string line = WorkLine::Format(name, date, side == 0 ? "09:00" : "18:00", side);
+                    std::string line =
+                        WorkLine::Format(name, date, side == 0 ? "09:00" : "18:00", side);
                     line.resize(WorkLine::kRecordLength, ' ');
-                    for (std::size_t i = 0; i < line.size(); ++i) line[i] = static_cast<char>(line[i] ^ stream[i]);
+                    for (std::size_t i = 0; i < line.size(); ++i)
+                        line[i] = static_cast<char>(line[i] ^ stream[i]);
                     chunk += line;
                 }
             }
@@ -58,7 +60,8 @@ static void BM_Work_CheckTodayAndAppend(benchmark::State& state) {
         benchmark::DoNotOptimize(report.CheckToday());
         report.AppendRecord(1);
     }
-    state.counters["records"] = static_cast<double>(std::filesystem::file_size(dir / "KINTAI.dat") / 51);
+    state.counters["records"] =
+        static_cast<double>(std::filesystem::file_size(dir / "KINTAI.dat") / 51);
 }
 BENCHMARK(BM_Work_CheckTodayAndAppend)->Unit(benchmark::kMillisecond)->Iterations(20);
 

@@ -48,7 +48,8 @@ int ChangeAdmin(const CliOptions& options, const AdminArgs& args) {
     admins->LoadAdmin();
     std::string newId = args.newId.empty() ? args.id : args.newId;
     std::string password = args.hasPassword ? args.password : admins->GetPassword();
-    std::string card = args.noCard ? std::string{} : (args.hasCard ? args.card : admins->GetCardId());
+    std::string card =
+        args.noCard ? std::string{} : (args.hasCard ? args.card : admins->GetCardId());
     if (auto refusal = CUserRules::CheckAdmin(*admins, newId, password, card, args.id)) {
         return Refuse(*refusal);
     }
@@ -78,12 +79,14 @@ void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& a
     auto* admins = app.add_subcommand("admins", "administrators (Admin.dat)");
     admins->require_subcommand(1);
 
-    admins->add_subcommand("list", "administrator IDs, and whether each has a card")
-        ->callback([&] { action = [&options] { return ListAdmins(options); }; });
+    admins->add_subcommand("list", "administrator IDs, and whether each has a card")->callback([&] {
+        action = [&options] { return ListAdmins(options); };
+    });
 
     auto* add = admins->add_subcommand("add", "register an administrator (at most three)");
     add->add_option("--id", args->id, "administrator ID, up to 32 bytes")->required();
-    add->add_option("--password", args->password, "password, up to 16 bytes, no blanks")->required();
+    add->add_option("--password", args->password, "password, up to 16 bytes, no blanks")
+        ->required();
     add->add_option("--card", args->card, "login card, 16 upper-case hex digits");
     add->callback([&, args] { action = [&options, args] { return AddAdmin(options, *args); }; });
 
@@ -95,11 +98,13 @@ void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& a
     auto* card = change->add_option("--card", args->card, "new login card")
                      ->each([args](const std::string&) { args->hasCard = true; });
     change->add_flag("--no-card", args->noCard, "remove the login card")->excludes(card);
-    change->callback([&, args] { action = [&options, args] { return ChangeAdmin(options, *args); }; });
+    change->callback(
+        [&, args] { action = [&options, args] { return ChangeAdmin(options, *args); }; });
 
     auto* remove = admins->add_subcommand("delete", "delete an administrator");
     remove->add_option("--id", args->id, "administrator ID")->required();
-    remove->callback([&, args] { action = [&options, args] { return DeleteAdmin(options, *args); }; });
+    remove->callback(
+        [&, args] { action = [&options, args] { return DeleteAdmin(options, *args); }; });
 }
 
 }  // namespace stampwell::cli

@@ -26,7 +26,8 @@ int WaitForCard(const CliOptions& options, double timeoutSeconds) {
     auto reader = CreateFelicaReader(options.reader, true, watch, &error);
     if (!reader) return Refuse(error);
     if (watch.failed) return kRefused;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     for (;;) {
         std::string card;
         if (reader->Poll(card)) {
@@ -37,7 +38,8 @@ int WaitForCard(const CliOptions& options, double timeoutSeconds) {
             return Refuse("FeliCaポートが接続されていません。(the card reader is not connected)");
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return Refuse("no card within " + std::to_string(static_cast<int>(timeoutSeconds)) + " s");
+            return Refuse("no card within " + std::to_string(static_cast<int>(timeoutSeconds)) +
+                          " s");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -48,8 +50,10 @@ int WaitForCard(const CliOptions& options, double timeoutSeconds) {
 void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto timeout = std::make_shared<double>(30.0);
     auto* reader = app.add_subcommand("reader", "wait for a card and print its identifier");
-    reader->add_option("--timeout", *timeout, "seconds to wait (default 30)")->check(CLI::PositiveNumber);
-    reader->callback([&, timeout] { action = [&options, timeout] { return WaitForCard(options, *timeout); }; });
+    reader->add_option("--timeout", *timeout, "seconds to wait (default 30)")
+        ->check(CLI::PositiveNumber);
+    reader->callback(
+        [&, timeout] { action = [&options, timeout] { return WaitForCard(options, *timeout); }; });
 }
 
 }  // namespace stampwell::cli

@@ -33,7 +33,8 @@ int ListRecords(const CliOptions& options, bool today) {
 int ExportPeriod(const CliOptions& options, const ExportArgs& args) {
     static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
                                                         {"20", 3}, {"25", 4}, {"end", 5}};
-    if (!CTextCodec::ToCp932(args.out)) return Refuse("出力先のパスにShift-JISで表せない文字があります。");
+    if (!CTextCodec::ToCp932(args.out))
+        return Refuse("出力先のパスにShift-JISで表せない文字があります。");
     auto report = OpenWorkReport(MakeRuntime(options));
     report->SetExportYear(args.year);
     report->SetExportMonth(args.month);
@@ -53,16 +54,22 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
     auto args = std::make_shared<ExportArgs>();
     auto* records = app.add_subcommand("records", "the work records, deciphered, in file order");
     records->add_flag("--today", args->today, "only today's records (the working day)");
-    records->callback([&, args] { action = [&options, args] { return ListRecords(options, args->today); }; });
+    records->callback(
+        [&, args] { action = [&options, args] { return ListRecords(options, args->today); }; });
 
     auto* exp = app.add_subcommand("export", "export a pay period to CSV (CP932, CR LF)");
-    exp->add_option("--year", args->year, "year of the period's last day")->required()->check(CLI::Range(1900, 9999));
-    exp->add_option("--month", args->month, "month of the period's last day")->required()->check(CLI::Range(1, 12));
+    exp->add_option("--year", args->year, "year of the period's last day")
+        ->required()
+        ->check(CLI::Range(1900, 9999));
+    exp->add_option("--month", args->month, "month of the period's last day")
+        ->required()
+        ->check(CLI::Range(1, 12));
     exp->add_option("--closing", args->closing, "closing day: 5, 10, 15, 20, 25 or end")
         ->required()
         ->check(CLI::IsMember({"5", "10", "15", "20", "25", "end"}));
     exp->add_option("--out", args->out, "output file (replaced)")->required();
-    exp->callback([&, args] { action = [&options, args] { return ExportPeriod(options, *args); }; });
+    exp->callback(
+        [&, args] { action = [&options, args] { return ExportPeriod(options, *args); }; });
 }
 
 }  // namespace stampwell::cli

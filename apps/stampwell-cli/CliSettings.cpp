@@ -29,8 +29,8 @@ int ShowSettings(const CliOptions& options) {
               << "work file (勤務ファイルパス): " << settings->GetWorkFilePath() << '\n'
               << "backup file (バックアップパス): " << settings->GetBackupPath() << '\n'
               << "backup: " << (settings->IsBackupChecked() ? "on" : "off") << '\n'
-              << "mode: " << mode << (mode == kRoomMode ? " (room: 入室/退室)" : " (attendance: 出社/退社)")
-              << '\n'
+              << "mode: " << mode
+              << (mode == kRoomMode ? " (room: 入室/退室)" : " (attendance: 出社/退社)") << '\n'
               << "question timeout: " << CModeFiles::ReadTimerMilliseconds(runtime.DataDir()) / 1000
               << " s\n"
               << "chime: " << (chime->IsChimeEnabled() ? "on" : "off");

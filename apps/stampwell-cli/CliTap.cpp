@@ -83,10 +83,12 @@ private:
 
 int Tap(const CliOptions& options, const TapArgs& args) {
     std::string card = args.card;
-    std::transform(card.begin(), card.end(), card.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(card.begin(), card.end(), card.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     if (!CUserRules::IsCardId(card)) return Refuse("カードIDは16桁の16進数で指定してください。");
     unsigned char idm[8];
-    for (int i = 0; i < 8; ++i) idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
+    for (int i = 0; i < 8; ++i)
+        idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
 
     CRuntime runtime = MakeRuntime(options);
     CConsolePrompt prompt(args.yes ? IPrompt::kYes : IPrompt::kNo);
@@ -94,13 +96,15 @@ int Tap(const CliOptions& options, const TapArgs& args) {
     auto controller = std::make_unique<CRecorderController>(runtime, prompt);
     controller->SetScreen(&screen, &screen);
     controller->CreateSettingsObjects();
-    controller->SetReader(std::make_shared<CFelicaReader>(std::make_unique<COneTapReader>(idm), true, prompt));
+    controller->SetReader(
+        std::make_shared<CFelicaReader>(std::make_unique<COneTapReader>(idm), true, prompt));
     auto reg = CreateRegisterFile(runtime);
     auto work = CreateWorkReport(runtime);
     controller->AttachRegister(reg.get());
     controller->AttachWorkReport(work.get());
-    bool end = args.end || (!args.start && CSideSelector::SelectsEnd(runtime.Clock().Now(),
-                                                                      controller->GetSettings().get()));
+    bool end = args.end ||
+               (!args.start &&
+                CSideSelector::SelectsEnd(runtime.Clock().Now(), controller->GetSettings().get()));
     end ? screen.SelectEnd() : screen.SelectStart();
     controller->GetReadCommand()->Execute();
     // The mail goes out like the time clock's, and the command waits for it.
@@ -112,9 +116,11 @@ int Tap(const CliOptions& options, const TapArgs& args) {
 
 void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<TapArgs>();
-    auto* tap = app.add_subcommand("tap", "record one card tap, as if the card were held to the reader");
+    auto* tap =
+        app.add_subcommand("tap", "record one card tap, as if the card were held to the reader");
     tap->add_option("card", args->card, "the card's 16 hex digits")->required();
-    auto* start = tap->add_flag("--start", args->start, "clock in / enter (default: by the switch hour)");
+    auto* start =
+        tap->add_flag("--start", args->start, "clock in / enter (default: by the switch hour)");
     tap->add_flag("--end", args->end, "clock out / leave")->excludes(start);
     auto* yes = tap->add_flag("--yes", args->yes, "overwrite today's record when asked");
     tap->add_flag("--no", args->no, "keep today's record when asked (the default)")->excludes(yes);

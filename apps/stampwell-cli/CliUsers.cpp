@@ -39,7 +39,8 @@ int AddUser(const CliOptions& options, const UserArgs& args) {
     reg->SetName(args.name);
     reg->SetMailName(args.mailName);
     reg->SetMailAddress(args.mailAddress);
-    if (!reg->AddRecord()) return Refuse("ユーザーを記録できませんでした。\nパス設定を確認してください。");
+    if (!reg->AddRecord())
+        return Refuse("ユーザーを記録できませんでした。\nパス設定を確認してください。");
     return kOk;
 }
 
@@ -52,7 +53,8 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
     std::string mailAddress =
         args.hasMailAddress ? args.mailAddress : reg->GetMailAddressByName(args.name);
     if (args.hasCard) card = args.card;
-    if (auto refusal = CUserRules::CheckUser(*reg, card, newName, mailName, mailAddress, args.name)) {
+    if (auto refusal =
+            CUserRules::CheckUser(*reg, card, newName, mailName, mailAddress, args.name)) {
         return Refuse(*refusal);
     }
     reg->SetPreviousName(args.name);
@@ -68,7 +70,8 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
 
 int DeleteUser(const CliOptions& options, const UserArgs& args) {
     auto reg = OpenRegister(MakeRuntime(options));
-    if (reg->GetCardIdByName(args.name).empty()) return Refuse("登録されていないユーザーです: " + args.name);
+    if (reg->GetCardIdByName(args.name).empty())
+        return Refuse("登録されていないユーザーです: " + args.name);
     reg->SetName(args.name);
     if (!reg->DeleteRecord()) {
         return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
@@ -96,16 +99,20 @@ void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& ac
     auto* change = users->add_subcommand("change", "change an employee");
     change->add_option("--name", args->name, "the employee's current name")->required();
     change->add_option("--new-name", args->newName, "new name");
-    change->add_option("--card", args->card, "new card")->each([args](const std::string&) { args->hasCard = true; });
+    change->add_option("--card", args->card, "new card")->each([args](const std::string&) {
+        args->hasCard = true;
+    });
     change->add_option("--mail-name", args->mailName, "recipient's name (empty: none)")
         ->each([args](const std::string&) { args->hasMailName = true; });
     change->add_option("--mail-address", args->mailAddress, "recipient's address (empty: none)")
         ->each([args](const std::string&) { args->hasMailAddress = true; });
-    change->callback([&, args] { action = [&options, args] { return ChangeUser(options, *args); }; });
+    change->callback(
+        [&, args] { action = [&options, args] { return ChangeUser(options, *args); }; });
 
     auto* remove = users->add_subcommand("delete", "delete every record of a name");
     remove->add_option("--name", args->name, "name")->required();
-    remove->callback([&, args] { action = [&options, args] { return DeleteUser(options, *args); }; });
+    remove->callback(
+        [&, args] { action = [&options, args] { return DeleteUser(options, *args); }; });
 }
 
 }  // namespace stampwell::cli

@@ -1,6 +1,5 @@
 // stampwell: the time clock.
 #include <CLI/CLI.hpp>
-
 #include <QApplication>
 #include <iostream>
 
@@ -15,7 +14,8 @@ int main(int argc, char** argv) {
     CLI::App options{"stampwell: the Stampwell time clock"};
     std::optional<std::filesystem::path> dataDir;
     std::string reader = "pcsc";
-    options.add_option("--data-dir", dataDir, "data folder (default: the folder of this executable)");
+    options.add_option("--data-dir", dataDir,
+                       "data folder (default: the folder of this executable)");
     options.add_option("--reader", reader, "card reader: pcsc (default) or simulated:FILE");
     // Qt takes its own options (-platform ...) after ours.
     options.allow_extras();
@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
     auto folder = stampwell::CRuntime::ResolveDataDir(dataDir);
     auto prompt = std::make_shared<stampwell::CQtPrompt>(folder);
     stampwell::CRuntime runtime(folder, std::make_shared<stampwell::CSystemClock>(), prompt);
-    stampwell::CStampwellApp stampwell(runtime, prompt, std::make_shared<stampwell::CQtSoundPlayer>(), reader);
+    stampwell::CStampwellApp stampwell(runtime, prompt,
+                                       std::make_shared<stampwell::CQtSoundPlayer>(), reader);
     if (!stampwell.InitInstance()) return 0;
     prompt->SetParent(stampwell.Frame());
     return application.exec();

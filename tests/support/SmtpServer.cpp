@@ -24,7 +24,8 @@ CSmtpServer::CSmtpServer(const std::filesystem::path& outDir, const std::string&
         ::dup2(fromChild[1], 1);
         ::close(toChild[1]);
         ::close(fromChild[0]);
-        std::string command = "exec /usr/bin/python3 '" STAMPWELL_TEST_SCRIPTS "/smtp_server.py' '" +
+        std::string command = "exec /usr/bin/python3 '" STAMPWELL_TEST_SCRIPTS
+                              "/smtp_server.py' '" +
                               outDir.string() + "' " + options;
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
@@ -71,7 +72,8 @@ int CSmtpServer::Connections() const {
 
 namespace {
 std::string DecodeBase64(const std::string& text) {
-    static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const std::string kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     int bits = 0;
     unsigned value = 0;

@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
-
-#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>

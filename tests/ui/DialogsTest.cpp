@@ -37,7 +37,8 @@ TEST(MsgBox, YesNoEscapeAndTheTimedYes) {
         EXPECT_EQ(box.GetAnswer(), CMsgBox::kNo);
     }
     test::WriteBytes(dir / "Timer.txt", "1");
-    CMsgBox box(QString::fromUtf8("本日は既に登録済みです。\r\n新しい時間で上書きしますか？"), dir.Path());
+    CMsgBox box(QString::fromUtf8("本日は既に登録済みです。\r\n新しい時間で上書きしますか？"),
+                dir.Path());
     EXPECT_EQ(box.WaitMilliseconds(), 1000);
     QElapsedTimer clock;
     clock.start();

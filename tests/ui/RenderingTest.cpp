@@ -77,11 +77,14 @@ TEST(Rendering, BlendingRulesOfLabelsAndButtons) {
 
 TEST(Rendering, JapaneseTextUsesARealJapaneseFont) {
     QFont font = ScreenFont("ＭＳ Ｐゴシック", 20, 900);
-    EXPECT_TRUE(QFontInfo(font).family().startsWith(QStringLiteral("IPA"))) << QFontInfo(font).family().toStdString();
+    EXPECT_TRUE(QFontInfo(font).family().startsWith(QStringLiteral("IPA")))
+        << QFontInfo(font).family().toStdString();
     QRawFont raw = QRawFont::fromFont(font);
     const QString text = QString::fromUtf8("勤務時間登録出社退社入室退室履歴");
     for (quint32 glyph : raw.glyphIndexesForString(text)) EXPECT_NE(glyph, 0u);
-    EXPECT_TRUE(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family().startsWith(QStringLiteral("IPA")));
+    EXPECT_TRUE(QFontInfo(QFont(QStringLiteral("MS UI Gothic")))
+                    .family()
+                    .startsWith(QStringLiteral("IPA")));
 }
 
 TEST(Rendering, HistoryListFollowsItsScrollPosition) {
@@ -104,8 +107,9 @@ TEST(Rendering, ScreenshotsOfEveryStateInBothModes) {
     for (std::string style : {"1", "2"}) {
         test::CTestRuntime t;
         for (auto asset : {"ImageTime.bmp"}) {
-            std::filesystem::copy_file(std::filesystem::path(STAMPWELL_TEST_SCRIPTS) / "../../assets" / asset,
-                                       t.dir / asset);
+            std::filesystem::copy_file(
+                std::filesystem::path(STAMPWELL_TEST_SCRIPTS) / "../../assets" / asset,
+                t.dir / asset);
         }
         test::WriteBytes(t.dir / "Style.txt", style);
         t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5, 30));
@@ -129,7 +133,8 @@ TEST(Rendering, ScreenshotsOfEveryStateInBothModes) {
         QImage result = view.Render();
         test::SaveScreenshot(result, mode + "-result");
         // The banner is red at alpha 190 over whatever lies below.
-        QColor banner = result.pixelColor(view.ControlRect(V::kBanner).left() + 3, view.ControlRect(V::kBanner).top() + 3);
+        QColor banner = result.pixelColor(view.ControlRect(V::kBanner).left() + 3,
+                                          view.ControlRect(V::kBanner).top() + 3);
         EXPECT_GT(banner.red(), 150);
         EXPECT_LT(banner.green(), 100);
         view.SelectEnd();

@@ -1,5 +1,3 @@
-#include "app/StampwellApp.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,6 +8,7 @@
 
 #include "UiSupport.h"
 #include "app/MainFrame.h"
+#include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
 #include "platform/LocalTime.h"
 #include "screen/TimeRegisterView.h"
@@ -30,7 +29,8 @@ struct App {
         t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
         // An earlier record of today is in the history from the start.
         test::RunCli(t.dir.Path(), "users add --card 0123456789ABCDEF --name 鈴木");
-        app = std::make_unique<CStampwellApp>(t.runtime, prompt, sounds, "simulated:" + (t.dir / "card").string());
+        app = std::make_unique<CStampwellApp>(t.runtime, prompt, sounds,
+                                              "simulated:" + (t.dir / "card").string());
     }
     test::CTestRuntime t;
     std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();
@@ -62,7 +62,8 @@ TEST(StampwellApp, StartsWiresAndRecordsATapThroughTheSimulatedReader) {
     test::WriteBytes(a.t.dir / "card", "");
     screen->OnTimer(V::kResultTimer);
     ASSERT_EQ(screen->HistoryLines().size(), 1);
-    EXPECT_TRUE(screen->HistoryLines()[0].startsWith(QString::fromUtf8("2011/08/25 09:05 出社 山田")));
+    EXPECT_TRUE(
+        screen->HistoryLines()[0].startsWith(QString::fromUtf8("2011/08/25 09:05 出社 山田")));
     auto records = test::RunCli(a.t.dir.Path(), "records");
     EXPECT_NE(records.out.find("2011/08/25,09:05,"), std::string::npos);
     EXPECT_TRUE(a.prompt->messages.empty());
@@ -95,17 +96,20 @@ TEST(StampwellApp, RoomModeEntryAndExitSoundDifferentAtAnyHour) {
     screen->OnTimer(V::kPollTimer);
     EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("15:10 退室"));
     EXPECT_EQ(a.sounds->played, (std::vector<std::string>{"WorkBegin.wav", "WorkEnd.wav"}));
-    EXPECT_EQ(a.app->Frame()->Command(CMainFrame::kEditRecords)->text(), QString::fromUtf8("入退室編集(&E)"));
+    EXPECT_EQ(a.app->Frame()->Command(CMainFrame::kEditRecords)->text(),
+              QString::fromUtf8("入退室編集(&E)"));
 }
 
 TEST(StampwellApp, FirstRunWithoutAdministratorsAsksForOne) {
     test::CTestRuntime t;
     auto prompt = std::make_shared<test::CFakePrompt>();
-    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(), "simulated:" + (t.dir / "card").string());
+    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
+                      "simulated:" + (t.dir / "card").string());
     ASSERT_TRUE(app.InitInstance());
     app.CheckFirstRun();
-    EXPECT_EQ(prompt->messages,
-              std::vector<std::string>{"管理者が登録されていません。\n新規に管理者を登録してください。"});
+    EXPECT_EQ(
+        prompt->messages,
+        std::vector<std::string>{"管理者が登録されていません。\n新規に管理者を登録してください。"});
 }
 
 TEST(StampwellApp, ASecondCopyOnTheSameDataFolderEndsSilently) {
@@ -141,9 +145,11 @@ TEST(MainFrame, MenuTrayAndMinimise) {
     EXPECT_EQ(frame->Command(CMainFrame::kChime)->text(), QString::fromUtf8("チャイム機能(&C)"));
     EXPECT_TRUE(frame->Command(CMainFrame::kChime)->isEnabled());
     EXPECT_TRUE(frame->Command(CMainFrame::kVersion)->isEnabled());
-    EXPECT_EQ(frame->Command(CMainFrame::kEditRecords)->text(), QString::fromUtf8("出退勤編集(&E)"));
+    EXPECT_EQ(frame->Command(CMainFrame::kEditRecords)->text(),
+              QString::fromUtf8("出退勤編集(&E)"));
     EXPECT_FALSE(frame->Command(CMainFrame::kUsers)->isEnabled());
-    EXPECT_EQ(frame->Command(CMainFrame::kQuit)->text(), QString::fromUtf8("アプリケーション終了(&X)"));
+    EXPECT_EQ(frame->Command(CMainFrame::kQuit)->text(),
+              QString::fromUtf8("アプリケーション終了(&X)"));
 
     ASSERT_EQ(frame->TrayMenu().actions().size(), 1);
     EXPECT_EQ(frame->TrayMenu().actions()[0]->text(), QString::fromUtf8("終了"));

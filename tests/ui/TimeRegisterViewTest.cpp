@@ -1,5 +1,3 @@
-#include "screen/TimeRegisterView.h"
-
 #include <gtest/gtest.h>
 
 #include <QMouseEvent>
@@ -9,6 +7,7 @@
 #include "UiSupport.h"
 #include "platform/LocalTime.h"
 #include "screen/ColorButton.h"
+#include "screen/TimeRegisterView.h"
 #include "settings/ChimeSettings.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/TestSupport.h"
@@ -46,8 +45,9 @@ struct Screen {
     }
     std::vector<int> Shown() const {
         std::vector<int> ids;
-        for (int id : {V::kTitle, V::kStep1, V::kStep2, V::kStep3, V::kNameCaption, V::kBanner, V::kClock, V::kResult,
-                       V::kHistoryCaption, V::kName, V::kCancel, V::kRegister, V::kStart, V::kEnd, V::kHistory}) {
+        for (int id : {V::kTitle, V::kStep1, V::kStep2, V::kStep3, V::kNameCaption, V::kBanner,
+                       V::kClock, V::kResult, V::kHistoryCaption, V::kName, V::kCancel,
+                       V::kRegister, V::kStart, V::kEnd, V::kHistory}) {
             if (view->IsControlShown(id)) ids.push_back(id);
         }
         return ids;
@@ -59,8 +59,9 @@ struct Screen {
     std::unique_ptr<V> view;
 };
 
-const std::vector<int> kWaitingAttendance = {V::kTitle, V::kStep1, V::kStep2, V::kNameCaption, V::kClock,
-                                             V::kHistoryCaption, V::kName, V::kStart, V::kEnd, V::kHistory};
+const std::vector<int> kWaitingAttendance = {
+    V::kTitle,          V::kStep1, V::kStep2, V::kNameCaption, V::kClock,
+    V::kHistoryCaption, V::kName,  V::kStart, V::kEnd,         V::kHistory};
 
 }  // namespace
 
@@ -73,15 +74,16 @@ TEST(TimeRegisterView, StateTableInAttendanceMode) {
 
     s.view->BeginStamp();
     EXPECT_FALSE(s.view->IsTimerActive(V::kPollTimer));
-    EXPECT_EQ(s.Shown(), (std::vector<int>{V::kTitle, V::kStep1, V::kStep2, V::kNameCaption, V::kClock, V::kName,
-                                           V::kStart, V::kEnd}));
+    EXPECT_EQ(s.Shown(), (std::vector<int>{V::kTitle, V::kStep1, V::kStep2, V::kNameCaption,
+                                           V::kClock, V::kName, V::kStart, V::kEnd}));
     s.view->SetShownName("山田");
     s.view->SetResultText("09:05 勤務開始");
     s.view->ShowResult();
     EXPECT_TRUE(s.view->IsResultShown());
     EXPECT_TRUE(s.view->IsTimerActive(V::kResultTimer));
-    EXPECT_EQ(s.Shown(), (std::vector<int>{V::kTitle, V::kStep1, V::kStep2, V::kNameCaption, V::kBanner, V::kClock,
-                                           V::kResult, V::kName, V::kStart, V::kEnd}));
+    EXPECT_EQ(s.Shown(),
+              (std::vector<int>{V::kTitle, V::kStep1, V::kStep2, V::kNameCaption, V::kBanner,
+                                V::kClock, V::kResult, V::kName, V::kStart, V::kEnd}));
     EXPECT_EQ(s.view->ControlText(V::kResult), QString::fromUtf8("09:05 勤務開始"));
     EXPECT_EQ(s.view->ControlText(V::kName), QString::fromUtf8("山田"));
 
@@ -134,7 +136,7 @@ TEST(TimeRegisterView, SideFollowsTheSwitchHourOfTheWorkingDay) {
         s.view->AutoSelectSide(s.t.clock->Now());
         return s.view->IsEndSelected();
     };
-    EXPECT_TRUE(sideAt(4, 59));   // hour 28 of the day before
+    EXPECT_TRUE(sideAt(4, 59));  // hour 28 of the day before
     EXPECT_FALSE(sideAt(5, 0));
     EXPECT_FALSE(sideAt(13, 59));
     EXPECT_TRUE(sideAt(14, 0));

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "controller/IPrompt.h"
 #include "screen/ISoundPlayer.h"
+#include "support/Fakes.h"
 
 namespace stampwell::test {
 
@@ -16,20 +16,6 @@ public:
         played.push_back(file.filename().string() + (beepInstead ? "+beep" : ""));
     }
     std::vector<std::string> played;
-};
-
-class CFakePrompt : public IPrompt {
-public:
-    void ShowMessage(std::string_view text, EMessageIcon) override { messages.emplace_back(text); }
-    int AskQuestion(std::string_view text) override {
-        questions.emplace_back(text);
-        return answer;
-    }
-    bool AskYesNo(std::string_view) override { return yesNo; }
-    void MovePointerToOrigin() override {}
-    std::vector<std::string> messages, questions;
-    int answer = kYes;
-    bool yesNo = false;
 };
 
 // Saves a picture for a person to look at (under the build's test output folder).

@@ -49,8 +49,10 @@ void TimeReadCommand::Execute() {
     }
     if (reader->IsReaderDisconnected()) {
         screen->StopReading();
-        prompt.ShowMessage("FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください。",
-                           EMessageIcon::Stop);
+        prompt.ShowMessage(
+            "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください"
+            "。",
+            EMessageIcon::Stop);
     }
 }
 
@@ -125,8 +127,9 @@ void TimeReadCommand::SendMail(int side) {
     job.settings = mail;
     job.recipient = reg->GetMailAddressByName(name);
     job.subject = side == 0 ? mail.title : mail.title2;
-    job.body = CMailSettings::ReplacePlaceholders(side == 0 ? mail.inText : mail.outText, name,
-                                                  work->StampDateText() + " " + work->StampTimeText());
+    job.body =
+        CMailSettings::ReplacePlaceholders(side == 0 ? mail.inText : mail.outText, name,
+                                           work->StampDateText() + " " + work->StampTimeText());
     m_controller->MailQueue().Enqueue(std::move(job));
 }
 

@@ -43,7 +43,9 @@ bool CRecorderController::OpenReader(bool on, const std::string& spec) {
     return m_reader != nullptr;
 }
 
-void CRecorderController::SetReader(std::shared_ptr<CFelicaReader> reader) { m_reader = std::move(reader); }
+void CRecorderController::SetReader(std::shared_ptr<CFelicaReader> reader) {
+    m_reader = std::move(reader);
+}
 
 void CRecorderController::AttachRegister(CRegisterFile* reg) {
     m_register = reg;
@@ -58,7 +60,9 @@ void CRecorderController::AttachWorkReport(CWorkReport* work) {
     if (m_workReportListener) m_workReportListener();
 }
 
-void CRecorderController::AttachAdminStore(CAdminFile* admins) { m_admins = admins; }
+void CRecorderController::AttachAdminStore(CAdminFile* admins) {
+    m_admins = admins;
+}
 
 void CRecorderController::SetWorkReportListener(std::function<void()> listener) {
     m_workReportListener = std::move(listener);

@@ -14,7 +14,8 @@ constexpr const char* kScratchName = "AdminTemp.dat";
 
 // The two-step parse of a deciphered block: ID and card first, then the password after the
 // card (or after the empty card's two commas), ending at a blank or line end.
-void ParseBlock(const std::string& text, std::string& id, std::string& card, std::string& password) {
+void ParseBlock(const std::string& text, std::string& id, std::string& card,
+                std::string& password) {
     id.clear();
     card.clear();
     password.clear();
@@ -23,7 +24,8 @@ void ParseBlock(const std::string& text, std::string& id, std::string& card, std
     CRecordScanner second(text);
     std::string ignored;
     if (card.empty()) {
-        if (second.ScanField(ignored, ",\n", 63) && second.ScanLiteral(',') && second.ScanLiteral(',')) {
+        if (second.ScanField(ignored, ",\n", 63) && second.ScanLiteral(',') &&
+            second.ScanLiteral(',')) {
             second.ScanField(password, " \n", 31);
         }
     } else if (second.ScanField(ignored, ",\n", 63) && second.ScanLiteral(',') &&
@@ -46,9 +48,12 @@ std::optional<std::string> FormatBlock(const std::string& id, const std::string&
 
 CAdminFile::CAdminFile(CRuntime runtime) : m_runtime(std::move(runtime)) {}
 
-std::filesystem::path CAdminFile::FilePath() const { return m_runtime.DataFile("Admin.dat"); }
+std::filesystem::path CAdminFile::FilePath() const {
+    return m_runtime.DataFile("Admin.dat");
+}
 
-bool CAdminFile::FitsBlock(const std::string& id, const std::string& card, const std::string& password) {
+bool CAdminFile::FitsBlock(const std::string& id, const std::string& card,
+                           const std::string& password) {
     if (id.empty() || password.empty()) return false;
     if (id.find_first_of(",\r\n") != std::string::npos) return false;
     if (card.find_first_of(",\r\n ") != std::string::npos) return false;
@@ -211,12 +216,12 @@ int CAdminFile::ChangeAdmin() {
 
 int CAdminFile::DeleteAdmin() {
     return Rewrite([&](const Parsed& record, std::string& text) {
-               if (record.id == m_id) return false;
-               auto block = FormatBlock(record.id, record.card, record.password);
-               if (!block) return false;
-               text = *block;
-               return true;
-           })
+        if (record.id == m_id) return false;
+        auto block = FormatBlock(record.id, record.card, record.password);
+        if (!block) return false;
+        text = *block;
+        return true;
+    })
                ? 1
                : 0;
 }

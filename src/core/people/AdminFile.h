@@ -51,7 +51,8 @@ public:
     bool LoginWithCard(const std::string& card);
 
     // Whether ID, card and password would make a storable record.
-    static bool FitsBlock(const std::string& id, const std::string& card, const std::string& password);
+    static bool FitsBlock(const std::string& id, const std::string& card,
+                          const std::string& password);
 
     std::filesystem::path FilePath() const;
 

@@ -56,7 +56,9 @@ void CCipherRecordFile::Skip(std::size_t size, std::size_t count) {
     if (m_file) std::fseek(m_file.get(), static_cast<long>(size * count), SEEK_CUR);
 }
 
-bool CCipherRecordFile::Sync() { return CFileSystem::SyncStream(m_file.get()); }
+bool CCipherRecordFile::Sync() {
+    return CFileSystem::SyncStream(m_file.get());
+}
 
 std::shared_ptr<CCipherRecordFile> CreateCipherRecordFile() {
     return std::make_shared<CCipherRecordFile>();

@@ -25,14 +25,16 @@ bool CRecordScanner::ScanLiteral(char literal) {
 bool CRecordScanner::ScanWord(std::string& word) {
     SkipWhiteSpace();
     std::size_t start = m_pos;
-    while (m_pos < m_text.size() && !std::isspace(static_cast<unsigned char>(m_text[m_pos]))) ++m_pos;
+    while (m_pos < m_text.size() && !std::isspace(static_cast<unsigned char>(m_text[m_pos])))
+        ++m_pos;
     if (m_pos == start) return false;
     word = m_text.substr(start, m_pos - start);
     return true;
 }
 
 void CRecordScanner::SkipWhiteSpace() {
-    while (m_pos < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_pos]))) ++m_pos;
+    while (m_pos < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_pos])))
+        ++m_pos;
 }
 
 std::string NormalizeLineEnds(std::string_view text) {

@@ -78,9 +78,11 @@ bool CRegisterFile::Scan(const std::function<bool(const RawRecord&, int)>& visit
         int fields = 0;
         if (scanner.ScanField(record.cardId, ",\n", kReaderField)) {
             fields = 1;
-            if (scanner.ScanLiteral(',') && scanner.ScanField(record.personalName, ",\n", kReaderField)) {
+            if (scanner.ScanLiteral(',') &&
+                scanner.ScanField(record.personalName, ",\n", kReaderField)) {
                 fields = 2;
-                if (scanner.ScanLiteral(',') && scanner.ScanField(record.mailName, ",\n", kReaderField)) {
+                if (scanner.ScanLiteral(',') &&
+                    scanner.ScanField(record.mailName, ",\n", kReaderField)) {
                     fields = 3;
                     if (scanner.ScanLiteral(',') &&
                         scanner.ScanField(record.mailAddress, ",\n", kReaderField)) {
@@ -154,7 +156,8 @@ std::string CRegisterFile::GetNameAt(int index) const {
 std::vector<std::string> CRegisterFile::GetAllNames() const {
     std::vector<std::string> names;
     Scan([&](const RawRecord& record, int) {
-        if (!record.personalName.empty()) names.push_back(CTextCodec::FromCp932(record.personalName));
+        if (!record.personalName.empty())
+            names.push_back(CTextCodec::FromCp932(record.personalName));
         return true;
     });
     return names;
@@ -164,9 +167,9 @@ std::vector<CRegisterFile::Record> CRegisterFile::ReadAll() const {
     std::vector<Record> records;
     Scan([&](const RawRecord& raw, int) {
         if (raw.personalName.empty()) return true;
-        records.push_back({CTextCodec::FromCp932(raw.cardId), CTextCodec::FromCp932(raw.personalName),
-                           CTextCodec::FromCp932(raw.mailName),
-                           CTextCodec::FromCp932(raw.mailAddress)});
+        records.push_back(
+            {CTextCodec::FromCp932(raw.cardId), CTextCodec::FromCp932(raw.personalName),
+             CTextCodec::FromCp932(raw.mailName), CTextCodec::FromCp932(raw.mailAddress)});
         return true;
     });
     return records;
@@ -214,8 +217,7 @@ int CRegisterFile::AddRecord() {
     return ok ? 1 : 0;
 }
 
-bool CRegisterFile::Rewrite(
-    const std::function<bool(const RawRecord&, int, std::string&)>& keep) {
+bool CRegisterFile::Rewrite(const std::function<bool(const RawRecord&, int, std::string&)>& keep) {
     auto path = ResolvePath();
     auto content = CFileSystem::ReadWholeFile(path);
     if (!content) return false;
@@ -240,29 +242,27 @@ int CRegisterFile::ChangeRecord() {
     std::string line;
     auto previous = CTextCodec::ToCp932(m_previousName);
     if (!previous || !EncodeWorkingRecord(line)) return 0;
-    bool ok = Rewrite(
-        [&](const RawRecord& record, int, std::string& out) {
-            if (record.personalName == *previous) {
-                out = line;
-            } else if (!record.personalName.empty()) {
-                out = FormatLine(record);
-            } else {
-                return false;
-            }
-            return true;
-        });
+    bool ok = Rewrite([&](const RawRecord& record, int, std::string& out) {
+        if (record.personalName == *previous) {
+            out = line;
+        } else if (!record.personalName.empty()) {
+            out = FormatLine(record);
+        } else {
+            return false;
+        }
+        return true;
+    });
     return ok ? 1 : 0;
 }
 
 int CRegisterFile::DeleteRecord() {
     auto name = CTextCodec::ToCp932(m_personalName);
     if (!name) return 0;
-    bool ok = Rewrite(
-        [&](const RawRecord& record, int fields, std::string& out) {
-            if (record.personalName == *name || fields < 2) return false;
-            out = FormatLine(record);
-            return true;
-        });
+    bool ok = Rewrite([&](const RawRecord& record, int fields, std::string& out) {
+        if (record.personalName == *name || fields < 2) return false;
+        out = FormatLine(record);
+        return true;
+    });
     return ok ? 1 : 0;
 }
 

@@ -67,7 +67,8 @@ private:
     bool Scan(const std::function<bool(const RawRecord&, int fieldCount)>& visit) const;
     std::string FindField(const std::string& name, std::string RawRecord::*field) const;
     // Rewrites the file through a scratch file beside it; keep decides each record's line.
-    bool Rewrite(const std::function<bool(const RawRecord&, int fieldCount, std::string& out)>& keep);
+    bool Rewrite(
+        const std::function<bool(const RawRecord&, int fieldCount, std::string& out)>& keep);
     bool EncodeWorkingRecord(std::string& line) const;
 
     CRuntime m_runtime;

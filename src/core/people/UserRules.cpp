@@ -80,7 +80,8 @@ std::optional<std::string> CUserRules::CheckAdmin(CAdminFile& admins, const std:
     }
     if (!card.empty()) {
         probe.SetCardId(card);
-        if (probe.FindIdByCard() && probe.GetId() != previousId) return "既に登録されたカードです。";
+        if (probe.FindIdByCard() && probe.GetId() != previousId)
+            return "既に登録されたカードです。";
     }
     return std::nullopt;
 }

@@ -16,7 +16,8 @@ public:
     // A new or changed employee. `previousName` is empty for a new one; its own card is then
     // allowed to stay.
     static std::optional<std::string> CheckUser(const CRegisterFile& reg, const std::string& card,
-                                                const std::string& name, const std::string& mailName,
+                                                const std::string& name,
+                                                const std::string& mailName,
                                                 const std::string& mailAddress,
                                                 const std::string& previousName);
     // A new administrator (previousId empty) or a change of previousId.

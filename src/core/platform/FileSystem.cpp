@@ -67,7 +67,8 @@ std::optional<std::string> CFileSystem::ReadWholeFile(const fs::path& path) {
     std::string content;
     char buffer[65536];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        content.append(buffer, got);
     if (std::ferror(file.get())) return std::nullopt;
     return content;
 }
@@ -75,7 +76,8 @@ std::optional<std::string> CFileSystem::ReadWholeFile(const fs::path& path) {
 bool CFileSystem::SetReadOnly(const fs::path& path, bool readOnly) {
     std::error_code error;
     if (readOnly) {
-        fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+        fs::permissions(path,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove, error);
     } else {
         fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);

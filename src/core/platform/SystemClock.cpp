@@ -4,6 +4,8 @@
 
 namespace stampwell {
 
-std::int64_t CSystemClock::Now() const { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t CSystemClock::Now() const {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 }  // namespace stampwell

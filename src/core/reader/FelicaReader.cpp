@@ -33,7 +33,9 @@ bool CFelicaReader::Poll(std::string& card) {
     return true;
 }
 
-bool CFelicaReader::IsReaderDisconnected() { return m_enabled && m_backend->IsDisconnected(); }
+bool CFelicaReader::IsReaderDisconnected() {
+    return m_enabled && m_backend->IsDisconnected();
+}
 
 std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,
                                                   IMessageSink& messages, std::string* error) {

@@ -31,6 +31,7 @@ private:
 
 // `spec` is "pcsc" or "simulated:FILE". nullptr (with a reason) for anything else.
 std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,
-                                                  IMessageSink& messages, std::string* error = nullptr);
+                                                  IMessageSink& messages,
+                                                  std::string* error = nullptr);
 
 }  // namespace stampwell

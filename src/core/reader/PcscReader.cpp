@@ -12,7 +12,9 @@ bool IsServiceGone(LONG result) {
 }
 }  // namespace
 
-CPcscReader::~CPcscReader() { ReleaseContext(); }
+CPcscReader::~CPcscReader() {
+    ReleaseContext();
+}
 
 void CPcscReader::ReleaseContext() {
     if (m_hasContext) SCardReleaseContext(m_context);
@@ -104,6 +106,8 @@ bool CPcscReader::Poll(unsigned char idm[8]) {
     return ReadIdm(idm);
 }
 
-bool CPcscReader::IsDisconnected() { return m_serviceLost || m_readerGone; }
+bool CPcscReader::IsDisconnected() {
+    return m_serviceLost || m_readerGone;
+}
 
 }  // namespace stampwell

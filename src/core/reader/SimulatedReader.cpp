@@ -19,7 +19,9 @@ std::string CSimulatedReader::ReadWord() const {
     return word.substr(start);
 }
 
-bool CSimulatedReader::Open() { return ReadWord() != "disconnected"; }
+bool CSimulatedReader::Open() {
+    return ReadWord() != "disconnected";
+}
 
 bool CSimulatedReader::Poll(unsigned char idm[8]) {
     std::string word = ReadWord();
@@ -38,6 +40,8 @@ bool CSimulatedReader::Poll(unsigned char idm[8]) {
     return true;
 }
 
-bool CSimulatedReader::IsDisconnected() { return ReadWord() == "disconnected"; }
+bool CSimulatedReader::IsDisconnected() {
+    return ReadWord() == "disconnected";
+}
 
 }  // namespace stampwell

@@ -8,7 +8,8 @@
 namespace stampwell {
 
 std::string CMailMessage::Base64(const std::string& bytes, std::size_t lineLength) {
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     std::size_t column = 0;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
@@ -65,7 +66,8 @@ std::string CMailMessage::Compose(const std::string& fromName, const std::string
     std::random_device random;
     std::string messageId = std::to_string(now) + "." + std::to_string(random()) + "@stampwell";
     const std::string address = "<" + CleanAddress(fromAddress) + ">";
-    bool plainName = CTextCodec::IsAscii(fromName) && fromName.find_first_of("\r\n") == std::string::npos;
+    bool plainName =
+        CTextCodec::IsAscii(fromName) && fromName.find_first_of("\r\n") == std::string::npos;
     std::string from = fromName.empty() ? address
                        : plainName      ? QuoteName(fromName) + " " + address
                                         : EncodeHeaderWord(fromName) + " " + address;

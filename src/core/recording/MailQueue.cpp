@@ -77,9 +77,9 @@ void CMailQueue::Run() {
 void CMailQueue::Handle(const CMailJob& job) {
     // An employee without a recipient has no notification: nothing to send, nothing wrong.
     if (job.recipient.empty()) return;
-    std::string message = CMailMessage::Compose(job.settings.sendName, job.settings.sendAddress,
-                                                job.recipient, job.subject, job.body,
-                                                static_cast<std::int64_t>(std::time(nullptr)));
+    std::string message =
+        CMailMessage::Compose(job.settings.sendName, job.settings.sendAddress, job.recipient,
+                              job.subject, job.body, static_cast<std::int64_t>(std::time(nullptr)));
     MailTimeouts timeouts;
     {
         std::lock_guard lock(m_mutex);

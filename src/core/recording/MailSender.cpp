@@ -37,8 +37,9 @@ bool IsCertificateProblem(CURLcode code) {
            code == CURLE_SSL_CONNECT_ERROR || code == CURLE_SSL_ISSUER_ERROR;
 }
 
-CURLcode Attempt(const CMailSettings& settings, const std::string& recipient, const std::string& message,
-                 bool verifyPeer, const MailTimeouts& timeouts, std::string& error) {
+CURLcode Attempt(const CMailSettings& settings, const std::string& recipient,
+                 const std::string& message, bool verifyPeer, const MailTimeouts& timeouts,
+                 std::string& error) {
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
         error = "curl_easy_init failed";
@@ -46,10 +47,11 @@ CURLcode Attempt(const CMailSettings& settings, const std::string& recipient, co
     }
     long port = settings.Port();
     // An ASCII EHLO name of our own; curl would otherwise send the machine's host name.
-    std::string url = std::string(port == 465 ? "smtps://" : "smtp://") + settings.serverName + ":" +
-                      std::to_string(port) + "/stampwell";
+    std::string url = std::string(port == 465 ? "smtps://" : "smtp://") + settings.serverName +
+                      ":" + std::to_string(port) + "/stampwell";
     std::string from = "<" + settings.sendAddress + ">";
-    std::unique_ptr<curl_slist, ListDeleter> recipients(curl_slist_append(nullptr, ("<" + recipient + ">").c_str()));
+    std::unique_ptr<curl_slist, ListDeleter> recipients(
+        curl_slist_append(nullptr, ("<" + recipient + ">").c_str()));
     Upload upload{&message};
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL* c = curl.get();

@@ -52,7 +52,8 @@ public:
 private:
     static std::optional<std::string> ValueOf(const std::string& line, const std::string& key) {
         if (line == key) return std::string{};
-        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ' ') {
+        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 &&
+            line[key.size()] == ' ') {
             return line.substr(key.size() + 1);
         }
         return std::nullopt;
@@ -101,9 +102,10 @@ bool CMailSettings::LoadServer(const std::filesystem::path& dataDir) {
 
 bool CMailSettings::SaveTexts(const std::filesystem::path& dataDir) const {
     std::string out;
-    bool ok = AppendLine(out, "MailCheck", mailCheck, false) && AppendLine(out, "SendName", sendName, false) &&
-              AppendLine(out, "SendAddress", sendAddress, false) && AppendLine(out, "Title", title, false) &&
-              AppendLine(out, "In", inText, true);
+    bool ok = AppendLine(out, "MailCheck", mailCheck, false) &&
+              AppendLine(out, "SendName", sendName, false) &&
+              AppendLine(out, "SendAddress", sendAddress, false) &&
+              AppendLine(out, "Title", title, false) && AppendLine(out, "In", inText, true);
     out += "Inend\n";
     ok = ok && AppendLine(out, "Title2", title2, false) && AppendLine(out, "Out", outText, true);
     out += "Outend\n";
@@ -114,9 +116,10 @@ bool CMailSettings::SaveServer(const std::filesystem::path& dataDir) const {
     std::string out;
     bool ok = AppendLine(out, "ServerName", serverName, false) &&
               AppendLine(out, "PortNumber", portNumber, false) &&
-              AppendLine(out, "Attestation", attestation, false) && AppendLine(out, "ID", id, false) &&
-              AppendLine(out, "Password", password, false);
-    return ok && CFileSystem::WriteWholeFile(dataDir / "SendMailDetail.txt", "SendMailDetail.txt.tmp", out);
+              AppendLine(out, "Attestation", attestation, false) &&
+              AppendLine(out, "ID", id, false) && AppendLine(out, "Password", password, false);
+    return ok && CFileSystem::WriteWholeFile(dataDir / "SendMailDetail.txt",
+                                             "SendMailDetail.txt.tmp", out);
 }
 
 long CMailSettings::Port() const {
@@ -124,7 +127,9 @@ long CMailSettings::Port() const {
     return port <= 0 || port > 65535 ? 25 : port;
 }
 
-bool CMailSettings::UsesAuthentication() const { return std::atol(attestation.c_str()) == 1; }
+bool CMailSettings::UsesAuthentication() const {
+    return std::atol(attestation.c_str()) == 1;
+}
 
 std::string CMailSettings::ReplacePlaceholders(const std::string& text, const std::string& name,
                                                const std::string& time) {

@@ -28,8 +28,8 @@ bool CWorkFileReader::ForEach(const std::filesystem::path& path,
                 plain[i] = static_cast<char>(static_cast<std::uint8_t>(cipher[i]) ^ stream[i]);
             }
             const void* zero = std::memchr(plain, 0, kLength);
-            std::size_t size = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - plain)
-                                    : kLength;
+            std::size_t size =
+                zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - plain) : kLength;
             if (!visit(++number, std::string_view(plain, size))) return true;
         }
         // A short piece at the end of the file is not a record.

@@ -33,7 +33,8 @@ WorkLine WorkLine::Parse(std::string_view text) {
 
 std::string WorkLine::Format(std::string_view cp932Name, std::string_view date,
                              std::string_view time, int side) {
-    if (cp932Name.size() > kNameWidth || cp932Name.find_first_of(",\r\n") != std::string_view::npos) {
+    if (cp932Name.size() > kNameWidth ||
+        cp932Name.find_first_of(",\r\n") != std::string_view::npos) {
         return {};
     }
     std::string text = CTextCodec::PadCp932(cp932Name, kNameWidth);

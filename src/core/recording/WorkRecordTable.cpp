@@ -50,7 +50,8 @@ void WorkRecordTable::PutRecord(const WorkDayRecord& record) {
     day.records.erase(day.records.begin() + static_cast<std::ptrdiff_t>(index));
     --m_size;
     day.byName.clear();
-    for (std::size_t i = 0; i < day.records.size(); ++i) day.byName.emplace(Key(day.records[i].name), i);
+    for (std::size_t i = 0; i < day.records.size(); ++i)
+        day.byName.emplace(Key(day.records[i].name), i);
     if (day.records.empty()) m_days.erase(record.date);
 }
 

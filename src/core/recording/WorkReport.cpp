@@ -32,7 +32,9 @@ int ParseMinutes(const std::string& time) {
     return hours * 60 + minutes;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -53,9 +55,11 @@ bool ParseDate(std::string_view text, int& year, int& month, int& day) {
     // The common "YYYY/MM/DD" without sscanf: this runs once per record of a long file.
     if (text.size() == 10 && text[4] == '/' && text[7] == '/') {
         bool digits = true;
-        for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) digits = digits && text[i] >= '0' && text[i] <= '9';
+        for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+            digits = digits && text[i] >= '0' && text[i] <= '9';
         if (digits) {
-            year = (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 + (text[3] - '0');
+            year = (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 +
+                   (text[3] - '0');
             month = (text[5] - '0') * 10 + (text[6] - '0');
             day = (text[8] - '0') * 10 + (text[9] - '0');
             return true;
@@ -99,16 +103,22 @@ void CWorkReport::SetSettings(std::shared_ptr<const ISettings> settings) {
     m_settings = std::move(settings);
 }
 
-void CWorkReport::SetStampSide(const IStampSide* side) { m_stampSide = side; }
+void CWorkReport::SetStampSide(const IStampSide* side) {
+    m_stampSide = side;
+}
 
-bool CWorkReport::IsEndSide() const { return m_stampSide != nullptr && m_stampSide->IsEndSelected(); }
+bool CWorkReport::IsEndSide() const {
+    return m_stampSide != nullptr && m_stampSide->IsEndSelected();
+}
 
 fs::path CWorkReport::ResolveWorkFilePath() const {
     if (m_settings) return fs::path(m_settings->GetWorkFilePath());
     return m_runtime.DataFile("KINTAI.dat");
 }
 
-fs::path CWorkReport::TemporaryFilePath() const { return m_runtime.DataFile("TemporaryRecord.dat"); }
+fs::path CWorkReport::TemporaryFilePath() const {
+    return m_runtime.DataFile("TemporaryRecord.dat");
+}
 
 fs::path CWorkReport::TargetPath() const {
     return m_usingTemporary ? TemporaryFilePath() : ResolveWorkFilePath();
@@ -133,7 +143,9 @@ std::string CWorkReport::ShiftedDate(std::int64_t time) const {
     return text;
 }
 
-std::string CWorkReport::StampDateText() const { return ShiftedDate(m_stampTime); }
+std::string CWorkReport::StampDateText() const {
+    return ShiftedDate(m_stampTime);
+}
 
 std::string CWorkReport::StampTimeText() const {
     auto tm = CLocalTime::ToLocal(m_stampTime);
@@ -207,10 +219,10 @@ bool CWorkReport::RegistTemp() {
 }
 
 void CWorkReport::ShowPathMessage() const {
-    m_runtime.Messages().ShowMessage(m_mode == kRoomMode
-                                         ? "入退室時間を保存するファイルパスが無効です。\n保存はされません。"
-                                         : "勤務時間を保存するファイルパスが無効です。\n保存はされません。",
-                                     EMessageIcon::None);
+    m_runtime.Messages().ShowMessage(
+        m_mode == kRoomMode ? "入退室時間を保存するファイルパスが無効です。\n保存はされません。"
+                            : "勤務時間を保存するファイルパスが無効です。\n保存はされません。",
+        EMessageIcon::None);
 }
 
 bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
@@ -275,7 +287,8 @@ int CWorkReport::CheckToday() {
     const std::string date = StampDateText();
     auto matches = [&](std::string_view text, WorkLine& line) {
         // Only a block that starts with the padded name and a comma can have that name field.
-        if (text.size() <= WorkLine::kNameWidth || text.compare(0, WorkLine::kNameWidth, padded) != 0 ||
+        if (text.size() <= WorkLine::kNameWidth ||
+            text.compare(0, WorkLine::kNameWidth, padded) != 0 ||
             text[WorkLine::kNameWidth] != ',') {
             return false;
         }
@@ -301,19 +314,20 @@ int CWorkReport::CheckToday() {
     std::size_t entry = 0;
     std::size_t exit = 0;
     std::string lastTime;
-    bool opened = CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
-        WorkLine line;
-        if (!matches(text, line)) return true;
-        if (!line.start.empty()) {
-            entry = number;
-            lastTime = line.start;
-        } else if (!line.end.empty()) {
-            lastTime = line.end;
-            exit = number;
-            return false;
-        }
-        return true;
-    });
+    bool opened =
+        CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
+            WorkLine line;
+            if (!matches(text, line)) return true;
+            if (!line.start.empty()) {
+                entry = number;
+                lastTime = line.start;
+            } else if (!line.end.empty()) {
+                lastTime = line.end;
+                exit = number;
+                return false;
+            }
+            return true;
+        });
     if (!opened) return 0;
     if (entry == 0) return AppendRecord(0) ? EntryRecorded : WriteFailed;
     if (ParseMinutes(StampTimeText()) <= ParseMinutes(lastTime) + 5) return TooSoon;
@@ -344,10 +358,12 @@ void CWorkReport::ListToday(std::vector<std::string>& lines) {
         std::string name = CTextCodec::FromCp932(line.name);
         std::string date(line.date);
         if (!line.start.empty()) {
-            lines.push_back(date + " " + std::string(line.start) + (room ? " 入室 " : " 出社 ") + name);
+            lines.push_back(date + " " + std::string(line.start) + (room ? " 入室 " : " 出社 ") +
+                            name);
         }
         if (!line.end.empty()) {
-            lines.push_back(date + " " + std::string(line.end) + (room ? " 退室 " : " 退社 ") + name);
+            lines.push_back(date + " " + std::string(line.end) + (room ? " 退室 " : " 退社 ") +
+                            name);
         }
         return true;
     });
@@ -358,19 +374,20 @@ std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) 
     CLockScope lock(*this);
     CheckWorkFolder();
     const int today = DateNumber(ShiftedDate(m_runtime.Clock().Now()));
-    CWorkFileReader::ForEach(todayOnly ? TargetPath() : ResolveWorkFilePath(),
-                             [&](std::size_t number, std::string_view text) {
-                                 if (todayOnly) {
-                                     WorkLine line = WorkLine::Parse(text);
-                                     if (DateNumber(std::string(line.date)) != today) return true;
-                                 }
-                                 std::string_view shown = text;
-                                 while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
-                                     shown.remove_suffix(1);
-                                 }
-                                 records.push_back({number, CTextCodec::FromCp932(shown)});
-                                 return true;
-                             });
+    CWorkFileReader::ForEach(
+        todayOnly ? TargetPath() : ResolveWorkFilePath(),
+        [&](std::size_t number, std::string_view text) {
+            if (todayOnly) {
+                WorkLine line = WorkLine::Parse(text);
+                if (DateNumber(std::string(line.date)) != today) return true;
+            }
+            std::string_view shown = text;
+            while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
+                shown.remove_suffix(1);
+            }
+            records.push_back({number, CTextCodec::FromCp932(shown)});
+            return true;
+        });
     return records;
 }
 
@@ -391,8 +408,8 @@ void CWorkReport::LoadTable(WorkRecordTable& table) {
         while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
         auto [it, added] = names.try_emplace(std::string(raw));
         if (added) it->second = CTextCodec::FromCp932(raw);
-        table.MergeRecord({it->second, std::string(line.date), std::string(line.start),
-                           std::string(line.end)});
+        table.MergeRecord(
+            {it->second, std::string(line.date), std::string(line.start), std::string(line.end)});
         return true;
     });
 }
@@ -422,7 +439,8 @@ bool CWorkReport::SaveTable(const WorkRecordTable& table) {
     // Taps recorded after the table was loaded stay in the file.
     std::error_code error;
     auto now = fs::file_size(work, error);
-    if (ok && !error && m_loadedSize && m_loadedPath == work && now / kLength * kLength > *m_loadedSize) {
+    if (ok && !error && m_loadedSize && m_loadedPath == work &&
+        now / kLength * kLength > *m_loadedSize) {
         FileHandle in = OpenFile(work, "rb");
         std::uintmax_t extra = now / kLength * kLength - *m_loadedSize;
         std::string bytes(extra, '\0');
@@ -473,7 +491,8 @@ bool CWorkReport::IsOutsidePeriod(const std::string& dateText) const {
         last = NormalisedDateNumber(m_exportYear, m_exportMonth, closing);
     } else if (m_exportMonth >= 1 && m_exportMonth <= 12) {
         first = m_exportYear * 10000 + m_exportMonth * 100 + 1;
-        last = m_exportYear * 10000 + m_exportMonth * 100 + DaysInMonth(m_exportYear, m_exportMonth);
+        last =
+            m_exportYear * 10000 + m_exportMonth * 100 + DaysInMonth(m_exportYear, m_exportMonth);
     } else {
         first = NormalisedDateNumber(m_exportYear, m_exportMonth, 1);
         last = NormalisedDateNumber(m_exportYear, m_exportMonth + 1, 0);
@@ -486,8 +505,9 @@ bool CWorkReport::Export() {
     CheckWorkFolder();
     fs::path work = ResolveWorkFilePath();
     if (!OpenFile(work, "rb")) {
-        m_runtime.Messages().ShowMessage(m_mode == kRoomMode ? "エクスポートする入退室データが見つかりません。"
-                                                             : "エクスポートする出退勤データが見つかりません。",
+        m_runtime.Messages().ShowMessage(m_mode == kRoomMode
+                                             ? "エクスポートする入退室データが見つかりません。"
+                                             : "エクスポートする出退勤データが見つかりません。",
                                          EMessageIcon::None);
         return false;
     }

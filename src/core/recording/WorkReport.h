@@ -23,7 +23,12 @@ class CFileLock;
 // each operation holds an advisory lock on "<work file>.lock".
 class CWorkReport {
 public:
-    enum ECheckResult { EntryRecorded = -666, ExitRecorded = -777, WriteFailed = -888, TooSoon = -999 };
+    enum ECheckResult {
+        EntryRecorded = -666,
+        ExitRecorded = -777,
+        WriteFailed = -888,
+        TooSoon = -999
+    };
 
     explicit CWorkReport(CRuntime runtime);
     ~CWorkReport();

@@ -17,7 +17,9 @@ constexpr const char* kEnabled = "チャイム使用";
 
 CChimeSettings::CChimeSettings(CRuntime runtime) : m_runtime(std::move(runtime)) {}
 
-std::filesystem::path CChimeSettings::FilePath() const { return m_runtime.DataFile(kFileName); }
+std::filesystem::path CChimeSettings::FilePath() const {
+    return m_runtime.DataFile(kFileName);
+}
 
 EChimeAddResult CChimeSettings::AddTime(std::int64_t secondsAfterMidnight) {
     if (std::find(m_times.begin(), m_times.end(), secondsAfterMidnight) != m_times.end()) {

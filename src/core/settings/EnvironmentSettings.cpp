@@ -23,7 +23,9 @@ CEnvironmentSettings::CEnvironmentSettings(CRuntime runtime) : m_runtime(std::mo
     SetDefaults();
 }
 
-std::filesystem::path CEnvironmentSettings::FilePath() const { return m_runtime.DataFile(kFileName); }
+std::filesystem::path CEnvironmentSettings::FilePath() const {
+    return m_runtime.DataFile(kFileName);
+}
 
 void CEnvironmentSettings::SetDefaults() {
     m_dayChangeHour = 0;

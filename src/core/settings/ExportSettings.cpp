@@ -15,7 +15,9 @@ CExportSettings::CExportSettings(CRuntime runtime) : m_runtime(std::move(runtime
     m_folder = (m_runtime.DataDir() / "").string();
 }
 
-std::filesystem::path CExportSettings::FilePath() const { return m_runtime.DataFile(kFileName); }
+std::filesystem::path CExportSettings::FilePath() const {
+    return m_runtime.DataFile(kFileName);
+}
 
 void CExportSettings::LoadSettings() {
     auto file = CreateSettingFile(&m_runtime.Messages());

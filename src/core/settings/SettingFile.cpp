@@ -1,10 +1,12 @@
 #include "settings/SettingFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/IMessageSink.h"
@@ -14,7 +16,9 @@ namespace stampwell {
 
 namespace {
 
-bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 std::optional<std::string> EncodeField(std::string_view text) {
     if (text.find_first_of(",\r\n") != std::string_view::npos) return std::nullopt;
@@ -26,11 +30,15 @@ std::optional<std::string> EncodeField(std::string_view text) {
 // "%e" as the settings files were first written: a three-digit exponent (1.500000e+000).
 std::string FormatFloat(float value) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%e", static_cast<double>(value));
-    std::string text = buffer;
+    int length = std::snprintf(buffer, sizeof buffer, "%e", static_cast<double>(value));
+    std::string_view text(buffer, static_cast<std::size_t>(std::max(length, 0)));
     auto e = text.find('e');
-    if (e != std::string::npos && text.size() - e == 4) text.insert(e + 2, "0");
-    return text;
+    if (e == std::string_view::npos || e + 2 > text.size()) return std::string(text);
+    std::string_view digits = text.substr(e + 2);
+    std::string result(text.substr(0, e + 2));
+    if (digits.size() < 3) result.append(3 - digits.size(), '0');
+    result += digits;
+    return result;
 }
 
 }  // namespace
@@ -44,7 +52,8 @@ CSettingFile::~CSettingFile() {
 int CSettingFile::OpenWrite(const std::filesystem::path& path) {
     // The folder must be writable now, not only at Close, so that a save to a bad path is
     // reported at once as the callers expect.
-    std::filesystem::path scratch = CFileSystem::ScratchPath(path, path.filename().string() + ".tmp");
+    std::filesystem::path scratch =
+        CFileSystem::ScratchPath(path, path.filename().string() + ".tmp");
     std::FILE* probe = std::fopen(scratch.c_str(), "wb");
     if (probe == nullptr) return 0;
     std::fclose(probe);
@@ -110,27 +119,15 @@ int CSettingFile::WriteStrings(std::string_view name, std::span<const std::strin
 }
 
 int CSettingFile::WriteInts(std::string_view name, std::span<const std::int32_t> values) {
-    auto encodedName = EncodeField(name);
-    if (!encodedName) {
-        m_writeFailed = true;
-        return 0;
-    }
-    std::string line = *encodedName;
-    for (auto value : values) line += "," + std::to_string(value);
-    m_content += line + "\r\n";
-    return 1;
+    std::vector<std::string> texts;
+    for (auto value : values) texts.push_back(std::to_string(value));
+    return WriteStrings(name, texts);
 }
 
 int CSettingFile::WriteFloats(std::string_view name, std::span<const float> values) {
-    auto encodedName = EncodeField(name);
-    if (!encodedName) {
-        m_writeFailed = true;
-        return 0;
-    }
-    std::string line = *encodedName;
-    for (auto value : values) line += "," + FormatFloat(value);
-    m_content += line + "\r\n";
-    return 1;
+    std::vector<std::string> texts;
+    for (auto value : values) texts.push_back(FormatFloat(value));
+    return WriteStrings(name, texts);
 }
 
 // "%[^,\n]": every byte up to a comma or line break, not consuming it. A longer field than the
@@ -187,21 +184,12 @@ int CSettingFile::ReadStrings(std::string_view name, std::span<std::string> valu
 int CSettingFile::ReadInts(std::string_view name, std::span<std::int32_t> values) {
     std::string found;
     if (!BeginLine(name, found)) return 0;
-    for (auto& value : values) {
-        if (m_pos >= m_content.size() || m_content[m_pos] != ',') continue;
-        ++m_pos;
-        SkipWhiteSpace();
-        const char* begin = m_content.c_str() + m_pos;
-        char* end = nullptr;
-        errno = 0;
-        long long parsed = std::strtoll(begin, &end, 10);
-        if (end == begin) continue;
-        m_pos += static_cast<std::size_t>(end - begin);
-        if (parsed > std::numeric_limits<std::int32_t>::max()) parsed = std::numeric_limits<std::int32_t>::max();
-        if (parsed < std::numeric_limits<std::int32_t>::min()) parsed = std::numeric_limits<std::int32_t>::min();
-        value = static_cast<std::int32_t>(parsed);
-    }
-    SkipWhiteSpace();
+    ScanNumbers(values, [](const char* begin, char** end) {
+        long long parsed = std::strtoll(begin, end, 10);
+        return static_cast<std::int32_t>(
+            std::clamp<long long>(parsed, std::numeric_limits<std::int32_t>::min(),
+                                  std::numeric_limits<std::int32_t>::max()));
+    });
     return 1;
 }
 
@@ -225,15 +213,20 @@ int CSettingFile::ReadFloatsTwoPartName(std::string_view name, std::span<float> 
     return 1;
 }
 
-// ",%e" for each value: a value that does not scan keeps what it held.
 void CSettingFile::ScanFloats(std::span<float> values) {
+    ScanNumbers(values, [](const char* begin, char** end) { return std::strtof(begin, end); });
+}
+
+// ",%d" or ",%e" for each value: a value that does not scan keeps what it held.
+template <typename T, typename Parse>
+void CSettingFile::ScanNumbers(std::span<T> values, Parse parse) {
     for (auto& value : values) {
         if (m_pos >= m_content.size() || m_content[m_pos] != ',') continue;
         ++m_pos;
         SkipWhiteSpace();
         const char* begin = m_content.c_str() + m_pos;
         char* end = nullptr;
-        float parsed = std::strtof(begin, &end);
+        T parsed = parse(begin, &end);
         if (end == begin) continue;
         m_pos += static_cast<std::size_t>(end - begin);
         value = parsed;

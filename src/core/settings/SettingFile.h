@@ -52,6 +52,8 @@ private:
     bool MatchName(std::string_view expected, std::string_view found);
     void SkipWhiteSpace();
     void ScanFloats(std::span<float> values);
+    template <typename T, typename Parse>
+    void ScanNumbers(std::span<T> values, Parse parse);
 
     IMessageSink* m_messages;
     std::filesystem::path m_target;

@@ -33,7 +33,8 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
     while (inLeft > 0) {
         char* out = buffer;
         std::size_t outLeft = sizeof buffer;
-        std::size_t result = iconv(static_cast<iconv_t>(converter.get()), &in, &inLeft, &out, &outLeft);
+        std::size_t result =
+            iconv(static_cast<iconv_t>(converter.get()), &in, &inLeft, &out, &outLeft);
         output.append(buffer, static_cast<std::size_t>(out - buffer));
         if (result == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG) continue;

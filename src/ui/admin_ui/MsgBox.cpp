@@ -41,6 +41,8 @@ void CMsgBox::Answer(int answer) {
     done(answer == kYes ? Accepted : Rejected);
 }
 
-void CMsgBox::reject() { Answer(kNo); }
+void CMsgBox::reject() {
+    Answer(kNo);
+}
 
 }  // namespace stampwell

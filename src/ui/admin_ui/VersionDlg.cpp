@@ -11,7 +11,9 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
     setFont(QFont(QStringLiteral("MS UI Gothic"), 10));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     layout->addWidget(new QLabel(QStringLiteral("Stampwell Ver1.1 2011/03/01"), this));
-    layout->addWidget(new QLabel(QString::fromUtf8("© 2026 Stampwell の開発者一同。このソフトウェアは自由に使えます。"), this));
+    layout->addWidget(new QLabel(
+        QString::fromUtf8("© 2026 Stampwell の開発者一同。このソフトウェアは自由に使えます。"),
+        this));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -60,9 +60,15 @@ void CMainFrame::BuildMenu(int mode) {
     };
     // The administrator screens are not part of this build yet: their commands stay disabled.
     const std::vector<std::pair<const char*, std::vector<Item>>> menus = {
-        {"ファイル", {{kEnvironment, "環境設定(&S)", false}, {kExport, "エクスポート(&F)", false}, {0, nullptr, false},
-                    {kQuit, "アプリケーション終了(&X)", true}}},
-        {"設定", {{kUsers, "ユーザー情報", false}, {kAdmins, "管理者情報(&M)", false}, {kMail, "送信メール情報", false}}},
+        {"ファイル",
+         {{kEnvironment, "環境設定(&S)", false},
+          {kExport, "エクスポート(&F)", false},
+          {0, nullptr, false},
+          {kQuit, "アプリケーション終了(&X)", true}}},
+        {"設定",
+         {{kUsers, "ユーザー情報", false},
+          {kAdmins, "管理者情報(&M)", false},
+          {kMail, "送信メール情報", false}}},
         {"ツール",
          {{kChime, "チャイム機能(&C)", true},
           {kEditRecords, mode == kRoomMode ? "入退室編集(&E)" : "出退勤編集(&E)", false}}},

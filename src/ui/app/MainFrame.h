@@ -17,8 +17,16 @@ class CMainFrame : public QMainWindow {
 public:
     // Command ids of the menu.
     enum ECommand {
-        kEnvironment = 40011, kExport = 40030, kQuit = 57665, kUsers = 40039, kAdmins = 40029,
-        kMail = 40041, kChime = 40023, kEditRecords = 40036, kVersion = 40006, kTrayQuit = 40017
+        kEnvironment = 40011,
+        kExport = 40030,
+        kQuit = 57665,
+        kUsers = 40039,
+        kAdmins = 40029,
+        kMail = 40041,
+        kChime = 40023,
+        kEditRecords = 40036,
+        kVersion = 40006,
+        kTrayQuit = 40017
     };
 
     explicit CMainFrame(int mode);

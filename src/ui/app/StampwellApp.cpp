@@ -6,13 +6,13 @@
 #include "app/MainFrame.h"
 #include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
-#include "settings/EnvironmentSettings.h"
 #include "people/AdminFile.h"
 #include "people/RegisterFile.h"
 #include "recording/WorkReport.h"
 #include "screen/ISoundPlayer.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/ChimeDialog.h"
+#include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {
@@ -39,7 +39,8 @@ bool CStampwellApp::InitInstance() {
     m_controller = std::make_unique<CRecorderController>(m_runtime, *m_prompt);
     m_screen = std::make_unique<CTimeRegisterView>(m_runtime, *m_sounds);
     m_controller->SetScreen(m_screen.get(), m_screen.get());
-    m_controller->SetScreenActiveQuery([this] { return m_frame->centralWidget() == m_screen.get(); });
+    m_controller->SetScreenActiveQuery(
+        [this] { return m_frame->centralWidget() == m_screen.get(); });
     m_screen->SetReadCommand(m_controller->GetReadCommand());
     m_controller->CreateSettingsObjects();
     m_screen->SetSettings(m_controller->GetSettings());
@@ -65,7 +66,8 @@ bool CStampwellApp::InitInstance() {
 
 void CStampwellApp::CheckFirstRun() {
     if (m_admins->GetCount() == 0) {
-        m_prompt->ShowMessage("管理者が登録されていません。\n新規に管理者を登録してください。", EMessageIcon::None);
+        m_prompt->ShowMessage("管理者が登録されていません。\n新規に管理者を登録してください。",
+                              EMessageIcon::None);
     }
 }
 

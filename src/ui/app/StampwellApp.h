@@ -24,8 +24,8 @@ class ISoundPlayer;
 // lock first, then the windows, then the stores and the controller.
 class CStampwellApp {
 public:
-    CStampwellApp(CRuntime runtime, std::shared_ptr<IPrompt> prompt, std::shared_ptr<ISoundPlayer> sounds,
-                  std::string readerSpec);
+    CStampwellApp(CRuntime runtime, std::shared_ptr<IPrompt> prompt,
+                  std::shared_ptr<ISoundPlayer> sounds, std::string readerSpec);
     ~CStampwellApp();
     CStampwellApp(const CStampwellApp&) = delete;
     CStampwellApp& operator=(const CStampwellApp&) = delete;

@@ -23,7 +23,8 @@ void CCaptionLabel::SetFont(int height, int weight) {
     m_fontWeight = weight;
 }
 
-void CCaptionLabel::SetColors(const QColor& fill, const QColor& outline, const QColor& text, int alpha) {
+void CCaptionLabel::SetColors(const QColor& fill, const QColor& outline, const QColor& text,
+                              int alpha) {
     m_fill = fill;
     m_outline = outline;
     m_textColor = text;
@@ -56,7 +57,8 @@ void CCaptionLabel::Draw(QPainter& target) const {
         QFont font = ScreenFont("ＭＳ Ｐゴシック", m_fontHeight, m_fontWeight);
         if (m_alignment == kCentre) {
             // The installed Japanese fonts run wider than the ones the panels were sized for: a
-            // centred caption (the clock, the result line) shrinks to fit rather than lose both ends.
+            // centred caption (the clock, the result line) shrinks to fit rather than lose both
+            // ends.
             const int room = width() - 2 * m_outlineWidth - 2;
             while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(m_text) > room) {
                 font.setPixelSize(font.pixelSize() - 1);
@@ -67,16 +69,19 @@ void CCaptionLabel::Draw(QPainter& target) const {
         QRect client = rect();
         switch (m_alignment) {
             case kLeft:
-                painter.drawText(client, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
+                painter.drawText(client, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                                 m_text);
                 break;
             case kCentre:
                 painter.drawText(client, Qt::AlignCenter | Qt::TextSingleLine, m_text);
                 break;
             case kRight:
-                painter.drawText(client, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
+                painter.drawText(client, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                                 m_text);
                 break;
             case kWrapped: {
-                QRect inset = client.adjusted(width() / 10, height() / 10, -width() / 10, -height() / 10);
+                QRect inset =
+                    client.adjusted(width() / 10, height() / 10, -width() / 10, -height() / 10);
                 painter.drawText(inset, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_text);
                 break;
             }

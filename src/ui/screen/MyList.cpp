@@ -59,7 +59,8 @@ void CMyList::Draw(QPainter& target) const {
         for (int i = first, k = 0; i < count(); ++i, ++k) {
             QRect line(4, 4 + 18 * k, client.width() - 8, 18);
             if (line.top() >= client.height()) break;
-            painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, item(i)->text());
+            painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             item(i)->text());
         }
     }
     target.save();

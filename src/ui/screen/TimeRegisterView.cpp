@@ -33,7 +33,9 @@ struct LabelSpec {
     bool frame;
 };
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 }  // namespace
 
@@ -59,8 +61,28 @@ void CTimeRegisterView::ConfigureLabels() {
         {kNameCaption, Units(48, 132, 36, 24), {16, 32, 96}, gold, white, 176, 18, 700, 4, 1, true},
         {kResult, Units(108, 192, 102, 30), {16, 32, 96}, gold, white, 230, 25, 100, 4, 1, true},
         {kBanner, Units(96, 244, 132, 26), {255, 0, 0}, {0, 0, 0}, white, 190, 24, 900, 1, 1, true},
-        {kClock, Units(226, 0, 96, 24), {32, 32, 96}, {208, 208, 208}, {176, 240, 240}, 210, 20, 900, 4, 1, true},
-        {kHistoryCaption, Units(48, 168, 36, 18), {32, 32, 96}, gold, white, 184, 20, 700, 4, 3, true},
+        {kClock,
+         Units(226, 0, 96, 24),
+         {32, 32, 96},
+         {208, 208, 208},
+         {176, 240, 240},
+         210,
+         20,
+         900,
+         4,
+         1,
+         true},
+        {kHistoryCaption,
+         Units(48, 168, 36, 18),
+         {32, 32, 96},
+         gold,
+         white,
+         184,
+         20,
+         700,
+         4,
+         3,
+         true},
     }};
     for (const auto& spec : specs) {
         auto label = std::make_unique<CCaptionLabel>(this);
@@ -129,7 +151,8 @@ void CTimeRegisterView::SetUp() {
     const std::array<int, 5> intervals = {500, 3000, 3600000, 500, 5000};
     for (int id = 0; id < 5; ++id) {
         m_timers[static_cast<std::size_t>(id)].setInterval(intervals[static_cast<std::size_t>(id)]);
-        connect(&m_timers[static_cast<std::size_t>(id)], &QTimer::timeout, this, [this, id] { OnTimer(id); });
+        connect(&m_timers[static_cast<std::size_t>(id)], &QTimer::timeout, this,
+                [this, id] { OnTimer(id); });
     }
     m_timers[kHourlyTimer].start();
     ResetScreen(0);
@@ -222,13 +245,18 @@ void CTimeRegisterView::ShowResult() {
 }
 
 void CTimeRegisterView::PlaySideSound() {
-    if (m_buttons[kStart]->IsSelected()) m_sounds.PlayFile(m_runtime.DataFile("WorkBegin.wav"), false);
+    if (m_buttons[kStart]->IsSelected())
+        m_sounds.PlayFile(m_runtime.DataFile("WorkBegin.wav"), false);
     if (m_buttons[kEnd]->IsSelected()) m_sounds.PlayFile(m_runtime.DataFile("WorkEnd.wav"), false);
 }
 
-void CTimeRegisterView::StopReading() { m_stopped = true; }
+void CTimeRegisterView::StopReading() {
+    m_stopped = true;
+}
 
-std::string CTimeRegisterView::GetShownName() const { return m_nameField->Text().toStdString(); }
+std::string CTimeRegisterView::GetShownName() const {
+    return m_nameField->Text().toStdString();
+}
 
 void CTimeRegisterView::SetShownName(const std::string& name) {
     m_nameField->SetText(QString::fromStdString(name));
@@ -348,9 +376,13 @@ QString CTimeRegisterView::ControlText(int id) const {
     return {};
 }
 
-QStringList CTimeRegisterView::HistoryLines() const { return m_history->Lines(); }
+QStringList CTimeRegisterView::HistoryLines() const {
+    return m_history->Lines();
+}
 
-CColorButton& CTimeRegisterView::Button(int id) const { return *m_buttons.at(id); }
+CColorButton& CTimeRegisterView::Button(int id) const {
+    return *m_buttons.at(id);
+}
 
 QRect CTimeRegisterView::ControlRect(int id) const {
     QWidget* control = Control(id);
@@ -363,7 +395,8 @@ QImage CTimeRegisterView::Render() const {
     QPainter painter(&frame);
     painter.setRenderHint(QPainter::TextAntialiasing);
     m_background.Draw(painter, rect());
-    for (int id : {kTitle, kStep1, kStep2, kStep3, kNameCaption, kResult, kBanner, kClock, kHistoryCaption}) {
+    for (int id : {kTitle, kStep1, kStep2, kStep3, kNameCaption, kResult, kBanner, kClock,
+                   kHistoryCaption}) {
         m_labels.at(id)->Draw(painter);
     }
     for (int id : {kStart, kEnd, kCancel, kRegister}) m_buttons.at(id)->Draw(painter);

@@ -33,11 +33,29 @@ class CTimeRegisterView : public QWidget, public IRegisterScreen, public IStampS
 public:
     // Control ids of the screen's form.
     enum EControl {
-        kTitle = 1001, kStep1 = 1002, kStep2 = 1003, kStep3 = 1004, kNameCaption = 1005,
-        kBanner = 1006, kClock = 1008, kResult = 1010, kHistoryCaption = 1011, kName = 1101,
-        kCancel = 1202, kRegister = 1204, kStart = 1206, kEnd = 1207, kHistory = 1302
+        kTitle = 1001,
+        kStep1 = 1002,
+        kStep2 = 1003,
+        kStep3 = 1004,
+        kNameCaption = 1005,
+        kBanner = 1006,
+        kClock = 1008,
+        kResult = 1010,
+        kHistoryCaption = 1011,
+        kName = 1101,
+        kCancel = 1202,
+        kRegister = 1204,
+        kStart = 1206,
+        kEnd = 1207,
+        kHistory = 1302
     };
-    enum ETimer { kPollTimer = 0, kResultTimer = 1, kHourlyTimer = 2, kChimeTimer = 3, kChimePauseTimer = 4 };
+    enum ETimer {
+        kPollTimer = 0,
+        kResultTimer = 1,
+        kHourlyTimer = 2,
+        kChimeTimer = 3,
+        kChimePauseTimer = 4
+    };
 
     CTimeRegisterView(CRuntime runtime, ISoundPlayer& sounds, QWidget* parent = nullptr);
     ~CTimeRegisterView() override;

@@ -23,7 +23,8 @@ QPushButton* PlainButton(const char* text, QWidget* parent) {
 }
 }  // namespace
 
-CChimeDialog::CChimeDialog(std::shared_ptr<CChimeSettings> settings, IPrompt& prompt, QWidget* parent)
+CChimeDialog::CChimeDialog(std::shared_ptr<CChimeSettings> settings, IPrompt& prompt,
+                           QWidget* parent)
     : QDialog(parent), m_settings(std::move(settings)), m_prompt(prompt) {
     setWindowTitle(QString::fromUtf8("チャイム機能"));
     auto* grid = new QGridLayout(this);  // the dialog owns its layout and widgets
@@ -62,11 +63,17 @@ CChimeDialog::CChimeDialog(std::shared_ptr<CChimeSettings> settings, IPrompt& pr
     FillList();
 }
 
-CChimeDialog::~CChimeDialog() { m_settings->SaveSettings(); }
+CChimeDialog::~CChimeDialog() {
+    m_settings->SaveSettings();
+}
 
-std::vector<std::int64_t> CChimeDialog::GetChimeTimes() const { return m_settings->GetChimeTimes(); }
+std::vector<std::int64_t> CChimeDialog::GetChimeTimes() const {
+    return m_settings->GetChimeTimes();
+}
 
-bool CChimeDialog::IsChimeEnabled() const { return m_settings->IsChimeEnabled(); }
+bool CChimeDialog::IsChimeEnabled() const {
+    return m_settings->IsChimeEnabled();
+}
 
 void CChimeDialog::FillList() {
     m_list->clear();
@@ -79,7 +86,8 @@ void CChimeDialog::FillList() {
 }
 
 void CChimeDialog::Add() {
-    QString candidate = QString::asprintf("%02d:%02d", m_hour->currentText().toInt(), m_minute->currentText().toInt());
+    QString candidate = QString::asprintf("%02d:%02d", m_hour->currentText().toInt(),
+                                          m_minute->currentText().toInt());
     if (!m_list->findItems(candidate, Qt::MatchExactly).isEmpty()) {
         m_prompt.ShowMessage("既に登録されているチャイム時刻です。", EMessageIcon::Warning);
         return;
@@ -119,10 +127,13 @@ void CChimeDialog::Cancel() {
     done(Rejected);
 }
 
-void CChimeDialog::reject() { hide(); }
+void CChimeDialog::reject() {
+    hide();
+}
 
 void CChimeDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Escape) {
         hide();
         return;
     }

@@ -20,7 +20,8 @@ class IPrompt;
 // changes in between. OK also saves Setting2.txt at once, so a confirmed change survives a crash.
 class CChimeDialog : public QDialog, public IChimeSettings {
 public:
-    CChimeDialog(std::shared_ptr<CChimeSettings> settings, IPrompt& prompt, QWidget* parent = nullptr);
+    CChimeDialog(std::shared_ptr<CChimeSettings> settings, IPrompt& prompt,
+                 QWidget* parent = nullptr);
     ~CChimeDialog() override;
 
     std::vector<std::int64_t> GetChimeTimes() const override;

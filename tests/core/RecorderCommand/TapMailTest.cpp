@@ -11,6 +11,7 @@
 #include "recording/MailSettings.h"
 #include "recording/WorkReport.h"
 #include "support/CliRunner.h"
+#include "support/Fakes.h"
 #include "support/SmtpServer.h"
 #include "support/TestSupport.h"
 
@@ -33,29 +34,6 @@ public:
     }
     bool IsDisconnected() override { return false; }
     bool present = false;
-};
-
-class CQuietScreen : public IRegisterScreen, public IStampSide {
-public:
-    void ResetScreen(int) override {}
-    void SelectStart() override {}
-    void SelectEnd() override {}
-    void BeginStamp() override {}
-    void ShowResult() override {}
-    void StopReading() override {}
-    std::string GetShownName() const override { return {}; }
-    void SetShownName(const std::string&) override {}
-    void SetResultText(const std::string&) override {}
-    bool IsEndSelected() const override { return end; }
-    bool end = false;
-};
-
-class CYesPrompt : public IPrompt {
-public:
-    void ShowMessage(std::string_view, EMessageIcon) override {}
-    int AskQuestion(std::string_view) override { return kYes; }
-    bool AskYesNo(std::string_view) override { return true; }
-    void MovePointerToOrigin() override {}
 };
 
 constexpr const char* kCard = "0102030405060708";
@@ -99,8 +77,8 @@ struct MailBench {
         controller->MailQueue().WaitIdle();
     }
     test::CTestRuntime t;
-    CYesPrompt prompt;
-    CQuietScreen screen;
+    test::CFakePrompt prompt;
+    test::CFakeScreen screen;
     COneCard* card = nullptr;
     std::unique_ptr<CRecorderController> controller;
     std::shared_ptr<CRegisterFile> reg;
@@ -151,7 +129,9 @@ TEST(TapMail, TheCliTapRecordsAndWaitsForTheMail) {
     test::CTempDir dir;
     CSmtpServer server(dir / "out");
     auto data = dir / "data";
-    test::RunCli(data, "users add --card 0102030405060708 --name 鈴木 --mail-name 部長 --mail-address boss@example.com");
+    test::RunCli(data,
+                 "users add --card 0102030405060708 --name 鈴木 --mail-name 部長 --mail-address "
+                 "boss@example.com");
     CMailSettings s;
     s.mailCheck = "1";
     s.sendAddress = "clock@example.com";

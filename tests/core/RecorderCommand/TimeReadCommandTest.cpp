@@ -1,9 +1,8 @@
-#include "RecorderCommand/TimeReadCommand.h"
-
 #include <gtest/gtest.h>
 
 #include <deque>
 
+#include "RecorderCommand/TimeReadCommand.h"
 #include "controller/IPrompt.h"
 #include "controller/IRegisterScreen.h"
 #include "controller/RecorderController.h"
@@ -12,9 +11,12 @@
 #include "platform/LocalTime.h"
 #include "reader/FelicaReader.h"
 #include "recording/WorkReport.h"
+#include "support/Fakes.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
+using test::CFakePrompt;
+using test::CFakeScreen;
 using test::CTestRuntime;
 
 namespace {
@@ -28,44 +30,14 @@ public:
         if (cards.empty()) return false;
         std::string card = cards.front();
         cards.pop_front();
-        for (int i = 0; i < 8; ++i) idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
+        for (int i = 0; i < 8; ++i)
+            idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
         return true;
     }
     bool IsDisconnected() override { return disconnected; }
     std::deque<std::string> cards;
     int polls = 0;
     bool disconnected = false;
-};
-
-class CFakeScreen : public IRegisterScreen, public IStampSide {
-public:
-    void ResetScreen(int skip) override { calls.push_back("Reset" + std::to_string(skip)); }
-    void SelectStart() override { end = false; }
-    void SelectEnd() override { end = true; }
-    void BeginStamp() override { calls.push_back("Begin"); }
-    void ShowResult() override { calls.push_back("Result " + result); }
-    void StopReading() override { calls.push_back("Stop"); }
-    std::string GetShownName() const override { return name; }
-    void SetShownName(const std::string& n) override { name = n; }
-    void SetResultText(const std::string& text) override { result = text; }
-    bool IsEndSelected() const override { return end; }
-    std::vector<std::string> calls;
-    std::string name, result;
-    bool end = false;
-};
-
-class CFakePrompt : public IPrompt {
-public:
-    void ShowMessage(std::string_view text, EMessageIcon) override { messages.emplace_back(text); }
-    int AskQuestion(std::string_view text) override {
-        questions.emplace_back(text);
-        return answer;
-    }
-    bool AskYesNo(std::string_view) override { return false; }
-    void MovePointerToOrigin() override { ++pointerMoves; }
-    std::vector<std::string> messages, questions;
-    int answer = kYes;
-    int pointerMoves = 0;
 };
 
 constexpr const char* kCard = "012E00FF12345678";
@@ -161,7 +133,8 @@ TEST(TimeReadCommand, TheOverwriteQuestionDecidesYesNoAndNoAnswer) {
     b.Tap(9, 0);
     b.prompt.answer = IPrompt::kNo;
     b.Tap(9, 10);
-    EXPECT_EQ(b.prompt.questions.back(), "本日は既に登録済みです。\r\n新しい時間で上書きしますか？");
+    EXPECT_EQ(b.prompt.questions.back(),
+              "本日は既に登録済みです。\r\n新しい時間で上書きしますか？");
     EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset0"}));
     b.prompt.answer = IPrompt::kNoAnswer;
     b.Tap(9, 20);
@@ -196,8 +169,9 @@ TEST(TimeReadCommand, AWriteFailureIsShownAndNotReportedAsRegistered) {
     std::filesystem::create_directory(b.t.dir / "KINTAI.dat");
     b.Tap(9, 0);
     // The work record's own message goes through the runtime's sink (the same box in the app).
-    EXPECT_EQ(b.t.sink->messages,
-              std::vector<std::string>{"勤務時間を保存するファイルパスが無効です。\n保存はされません。"});
+    EXPECT_EQ(
+        b.t.sink->messages,
+        std::vector<std::string>{"勤務時間を保存するファイルパスが無効です。\n保存はされません。"});
     EXPECT_EQ(b.prompt.messages, std::vector<std::string>{"登録に失敗しました。"});
     EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset0"}));
 }
@@ -208,8 +182,9 @@ TEST(TimeReadCommand, ADisconnectedReaderStopsReadingWithOneMessage) {
     b.Tap(9, 0);
     EXPECT_EQ(b.screen.calls.back(), "Stop");
     ASSERT_EQ(b.prompt.messages.size(), 1u);
-    EXPECT_EQ(b.prompt.messages[0],
-              "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください。");
+    EXPECT_EQ(
+        b.prompt.messages[0],
+        "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください。");
     EXPECT_EQ(b.Records(), 1u);  // the card read in the same poll still counts
 }
 

@@ -1,9 +1,8 @@
-#include "diagnostics/ErrorLog.h"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "diagnostics/ErrorLog.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {

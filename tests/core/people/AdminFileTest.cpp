@@ -1,7 +1,6 @@
-#include "people/AdminFile.h"
-
 #include <gtest/gtest.h>
 
+#include "people/AdminFile.h"
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"

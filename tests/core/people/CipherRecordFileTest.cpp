@@ -1,9 +1,8 @@
-#include "people/CipherRecordFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "people/CipherRecordFile.h"
 #include "people/Exchanger.h"
 #include "support/TestSupport.h"
 

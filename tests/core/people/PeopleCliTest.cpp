@@ -10,16 +10,18 @@ TEST(PeopleCli, UsersCanBeAddedListedChangedAndDeleted) {
     test::CTempDir dir;
     auto data = dir / "data";
     EXPECT_EQ(RunCli(data, "users add --card 012E00FF12345678 --name User1").exitCode, 0);
-    EXPECT_EQ(RunCli(data, "users add --card 0123456789ABCDEF --name '山田 太郎' --mail-name 部長 "
-                           "--mail-address boss@example.com")
+    EXPECT_EQ(RunCli(data,
+                     "users add --card 0123456789ABCDEF --name '山田 太郎' --mail-name 部長 "
+                     "--mail-address boss@example.com")
                   .exitCode,
               0);
     auto list = RunCli(data, "users list");
     EXPECT_EQ(list.out,
               "012E00FF12345678,User1,,\n0123456789ABCDEF,山田 太郎,部長,boss@example.com\n");
 
-    EXPECT_EQ(RunCli(data, "users change --name User1 --new-name 鈴木 --mail-name 課長 "
-                           "--mail-address k@example.com")
+    EXPECT_EQ(RunCli(data,
+                     "users change --name User1 --new-name 鈴木 --mail-name 課長 "
+                     "--mail-address k@example.com")
                   .exitCode,
               0);
     EXPECT_EQ(RunCli(data, "users delete --name '山田 太郎'").exitCode, 0);
@@ -38,7 +40,8 @@ TEST(PeopleCli, UserChecksRefuseWithTheReason) {
              {"users add --card 012e00ff12345679 --name Other", "16桁"},
              {"users add --card 012E00FF12345679 --name 'a,b'", "カンマ"},
              {"users add --card 012E00FF12345679 --name " + std::string(33, 'x'), "32バイト"},
-             {"users add --card 012E00FF12345679 --name Ok --mail-name M", "受信者名と受信アドレス"},
+             {"users add --card 012E00FF12345679 --name Ok --mail-name M",
+              "受信者名と受信アドレス"},
              {"users change --name Nobody --new-name X", "登録されていない"},
          }) {
         auto result = RunCli(data, c.args);

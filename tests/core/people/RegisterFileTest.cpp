@@ -1,7 +1,6 @@
-#include "people/RegisterFile.h"
-
 #include <gtest/gtest.h>
 
+#include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/TestSupport.h"
@@ -32,8 +31,9 @@ TEST(RegisterFile, FirstAddCreatesTheTwoPersonExampleByteForByte) {
     Add(reg, "012E00FF12345678", "User1");
     Add(reg, "0123456789ABCDEF", "User2", "Manager", "manager@example.com");
     EXPECT_EQ(ReadBytes(t.dir / "Register.txt"),
-              kHeaders + "012E00FF12345678,User1,,\r\n"
-                         "0123456789ABCDEF,User2,Manager,manager@example.com\r\n");
+              kHeaders +
+                  "012E00FF12345678,User1,,\r\n"
+                  "0123456789ABCDEF,User2,Manager,manager@example.com\r\n");
     EXPECT_TRUE(CFileSystem::IsReadOnly(t.dir / "Register.txt"));
     EXPECT_EQ(reg.GetCount(), 2);
 }
@@ -88,8 +88,9 @@ TEST(RegisterFile, ChangeAndDeleteActOnEveryRecordOfTheName) {
     reg.SetMailAddress("");
     ASSERT_EQ(reg.ChangeRecord(), 1);
     EXPECT_EQ(ReadBytes(t.dir / "Register.txt"),
-              kHeaders + "AAAAAAAAAAAAAAAA,Sato,,\r\nDDDDDDDDDDDDDDDD,Solo,,\r\n"
-                         "DDDDDDDDDDDDDDDD,Solo,,\r\n");
+              kHeaders +
+                  "AAAAAAAAAAAAAAAA,Sato,,\r\nDDDDDDDDDDDDDDDD,Solo,,\r\n"
+                  "DDDDDDDDDDDDDDDD,Solo,,\r\n");
     reg.SetName("Solo");
     ASSERT_EQ(reg.DeleteRecord(), 1);
     EXPECT_EQ(ReadBytes(t.dir / "Register.txt"), kHeaders + "AAAAAAAAAAAAAAAA,Sato,,\r\n");
@@ -100,8 +101,8 @@ TEST(RegisterFile, ChangeAndDeleteActOnEveryRecordOfTheName) {
 TEST(RegisterFile, RewritesDropDamagedLinesAndCutOverlongFields) {
     CTestRuntime t;
     WriteBytes(t.dir / "Register.txt",
-               kHeaders + "AAAAAAAAAAAAAAAA,Keep,,\r\n,,\r\nBBBBBBBBBBBBBBBB," + std::string(300, 'n') +
-                   ",,\r\nCCCCCCCCCCCCCCCC,Gone,,\r\n");
+               kHeaders + "AAAAAAAAAAAAAAAA,Keep,,\r\n,,\r\nBBBBBBBBBBBBBBBB," +
+                   std::string(300, 'n') + ",,\r\nCCCCCCCCCCCCCCCC,Gone,,\r\n");
     CRegisterFile reg(t.runtime);
     EXPECT_EQ(reg.GetCount(), 4);  // a long line still counts once
     EXPECT_EQ(reg.GetAllNames(), (std::vector<std::string>{"Keep", std::string(255, 'n'), "Gone"}));

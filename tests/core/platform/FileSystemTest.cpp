@@ -1,7 +1,6 @@
-#include "platform/FileSystem.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/Runtime.h"
 #include "support/TestSupport.h"

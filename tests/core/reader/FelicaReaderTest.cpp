@@ -1,9 +1,8 @@
-#include "reader/FelicaReader.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "reader/FelicaReader.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -33,8 +32,9 @@ TEST(FelicaReader, SimulatedReaderFollowsItsFile) {
     ASSERT_TRUE(reader->Poll(card));  // a card left on the reader is read again
     EXPECT_EQ(card, "012E00FF12345678");
 
-    for (const std::string& junk : {std::string(""), std::string("12345"), std::string("ZZ2E00FF12345678"),
-                                    std::string("\x01\x02garbage\xFF")}) {
+    for (const std::string& junk :
+         {std::string(""), std::string("12345"), std::string("ZZ2E00FF12345678"),
+          std::string("\x01\x02garbage\xFF")}) {
         WriteBytes(file, junk);
         card = "untouched";
         EXPECT_FALSE(reader->Poll(card)) << junk;
@@ -70,17 +70,21 @@ TEST(FelicaReader, TheCliWaitsForACardOnTheSimulatedReader) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         WriteBytes(file, "0A0B0C0D0E0F1011");
     });
-    auto result = test::RunCli(dir / "data", "--reader 'simulated:" + file.string() + "' reader --timeout 5");
+    auto result =
+        test::RunCli(dir / "data", "--reader 'simulated:" + file.string() + "' reader --timeout 5");
     holder.join();
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "0A0B0C0D0E0F1011\n");
 
     WriteBytes(file, "");
-    auto timeout = test::RunCli(dir / "data", "--reader 'simulated:" + file.string() + "' reader --timeout 0.3");
+    auto timeout = test::RunCli(dir / "data",
+                                "--reader 'simulated:" + file.string() + "' reader --timeout 0.3");
     EXPECT_EQ(timeout.exitCode, 1);
     EXPECT_NE(timeout.err.find("no card"), std::string::npos);
     WriteBytes(file, "disconnected");
-    EXPECT_EQ(test::RunCli(dir / "data", "--reader 'simulated:" + file.string() + "' reader").exitCode, 1);
+    EXPECT_EQ(
+        test::RunCli(dir / "data", "--reader 'simulated:" + file.string() + "' reader").exitCode,
+        1);
     EXPECT_EQ(test::RunCli(dir / "data", "--reader nfc reader").exitCode, 1);
 }
 

@@ -4,19 +4,14 @@
 #include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
+#include "support/Fakes.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
 using test::CTestRuntime;
 
 namespace {
-class CEndSide : public IStampSide {
-public:
-    bool IsEndSelected() const override { return end; }
-    bool end = false;
-};
-
-void Record(CTestRuntime& t, CWorkReport& report, CEndSide& side, const std::string& name,
+void Record(CTestRuntime& t, CWorkReport& report, test::CFixedSide& side, const std::string& name,
             std::int64_t when, bool end) {
     side.end = end;
     t.clock->Set(when);
@@ -60,7 +55,7 @@ TEST(Export, WritesNineFieldLinesOfThePeriodAndReplacesTheFile) {
     settings->SetDayChangeHour(5);
     CWorkReport report(t.runtime);
     report.SetSettings(settings);
-    CEndSide side;
+    test::CFixedSide side;
     report.SetStampSide(&side);
     Record(t, report, side, "ABCDEF", CLocalTime::FromLocal(2011, 8, 25, 9, 5), false);
     Record(t, report, side, "ABCDEF", CLocalTime::FromLocal(2011, 8, 26, 1, 10), true);
@@ -76,8 +71,8 @@ TEST(Export, WritesNineFieldLinesOfThePeriodAndReplacesTheFile) {
     ASSERT_TRUE(report.Export());
     std::string pad6(26, ' ');
     EXPECT_EQ(test::ReadBytes(out),
-              ",,ABCDEF" + pad6 + ",,2011/08/25,09:05,,,\r\n" +
-                  ",,ABCDEF" + pad6 + ",,2011/08/25,,,,25:10\r\n" +
+              ",,ABCDEF" + pad6 + ",,2011/08/25,09:05,,,\r\n" + ",,ABCDEF" + pad6 +
+                  ",,2011/08/25,,,,25:10\r\n" +
                   test::Sjis(",,山田" + std::string(28, ' ') + ",,2011/08/21,09:00,,,\r\n"));
 
     report.SetExportYear(2030);
@@ -109,7 +104,8 @@ TEST(Export, TheCliExportsAndListsRecords) {
                                        (dir / "x.csv").string() + "'");
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("エクスポートする出退勤データが見つかりません。"), std::string::npos);
-    EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 13 --closing end --out x").exitCode, 2);
+    EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 13 --closing end --out x").exitCode,
+              2);
     EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 8 --closing 7 --out x").exitCode, 2);
 
     CRuntime runtime(data, std::make_shared<CManualClock>(CLocalTime::FromLocal(2011, 8, 25, 9, 5)),
@@ -124,7 +120,8 @@ TEST(Export, TheCliExportsAndListsRecords) {
                                      (dir / "p.csv").string() + "'")
                   .exitCode,
               0);
-    EXPECT_EQ(test::ReadBytes(dir / "p.csv"), ",,ABCDEF" + std::string(26, ' ') + ",,2011/08/25,09:05,,,\r\n");
+    EXPECT_EQ(test::ReadBytes(dir / "p.csv"),
+              ",,ABCDEF" + std::string(26, ' ') + ",,2011/08/25,09:05,,,\r\n");
 }
 
 }  // namespace stampwell

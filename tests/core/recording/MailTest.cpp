@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-
-#include <chrono>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include "recording/MailMessage.h"
 #include "recording/MailQueue.h"
@@ -48,10 +48,11 @@ TEST(MailSettings, FilesRoundTripWithTheirTextBlocks) {
     s.password = "pw";
     ASSERT_TRUE(s.SaveTexts(dir.Path()));
     ASSERT_TRUE(s.SaveServer(dir.Path()));
-    EXPECT_EQ(test::ReadBytes(dir / "SendMail.txt"),
-              test::Sjis("MailCheck 1\nSendName 勤怠システム\nSendAddress clock@example.com\n"
-                         "Title 出社 #name\nIn #nameさんが出社しました。\r\n時刻: #time\r\n\nInend\n"
-                         "Title2 退社\nOut 退社: #name\nOutend\n"));
+    EXPECT_EQ(
+        test::ReadBytes(dir / "SendMail.txt"),
+        test::Sjis("MailCheck 1\nSendName 勤怠システム\nSendAddress clock@example.com\n"
+                   "Title 出社 #name\nIn #nameさんが出社しました。\r\n時刻: #time\r\n\nInend\n"
+                   "Title2 退社\nOut 退社: #name\nOutend\n"));
     EXPECT_EQ(test::ReadBytes(dir / "SendMailDetail.txt"),
               "ServerName 127.0.0.1\nPortNumber 2525\nAttestation 1\nID user\nPassword pw\n");
     CMailSettings back;
@@ -74,8 +75,9 @@ TEST(MailSettings, PortAndPlaceholderRules) {
         s.portNumber = text;
         EXPECT_EQ(s.Port(), port) << text;
     }
-    EXPECT_EQ(CMailSettings::ReplacePlaceholders("#name/#time/#name", "A#nameB", "2011/08/25 25:10"),
-              "A#nameB/2011/08/25 25:10/A#nameB");
+    EXPECT_EQ(
+        CMailSettings::ReplacePlaceholders("#name/#time/#name", "A#nameB", "2011/08/25 25:10"),
+        "A#nameB/2011/08/25 25:10/A#nameB");
 }
 
 TEST(Mail, TheServerReceivesTheDecodedSubjectBodyAndHeaders) {
@@ -92,7 +94,8 @@ TEST(Mail, TheServerReceivesTheDecodedSubjectBodyAndHeaders) {
     EXPECT_EQ(DecodeHeader(HeaderOf(m, "Subject")), "出社 #name");
     EXPECT_EQ(BodyOf(m), "山田さん 2011/08/25 09:05\r\n二行目 山田\r\n2011/08/25 09:05");
     EXPECT_EQ(HeaderOf(m, "To"), "<boss@example.com>");
-    EXPECT_EQ(HeaderOf(m, "From"), CMailMessage::EncodeHeaderWord("勤怠システム") + " <clock@example.com>");
+    EXPECT_EQ(HeaderOf(m, "From"),
+              CMailMessage::EncodeHeaderWord("勤怠システム") + " <clock@example.com>");
     EXPECT_EQ(HeaderOf(m, "Keywords"), "frog,blender");
     EXPECT_EQ(HeaderOf(m, "MyCustomHeader"), "MyValue");
     EXPECT_EQ(HeaderOf(m, "X-Envelope-To"), "boss@example.com");
@@ -122,10 +125,12 @@ TEST(Mail, AuthenticationAcceptedAndRefused) {
 TEST(Mail, StartTlsIsUsedWhenOfferedEvenWithASelfSignedCertificate) {
     test::CTempDir dir;
     std::string cert = (dir / "cert.pem").string(), key = (dir / "key.pem").string();
-    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout '" +
-                           key + "' -out '" + cert + "' >/dev/null 2>&1")
-                              .c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(
+            ("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout '" +
+             key + "' -out '" + cert + "' >/dev/null 2>&1")
+                .c_str()),
+        0);
     // The server requires STARTTLS before anything, and AUTH only over TLS.
     CSmtpServer server(dir / "smtp", "--auth clock:secret --tls '" + cert + "' '" + key + "'");
     CMailQueue queue(dir.Path());

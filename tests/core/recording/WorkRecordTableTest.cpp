@@ -1,6 +1,6 @@
-#include "recording/WorkRecordTable.h"
-
 #include <gtest/gtest.h>
+
+#include "recording/WorkRecordTable.h"
 
 namespace stampwell {
 
@@ -25,7 +25,8 @@ TEST(WorkRecordTable, PutReplacesInsertsOrRemoves) {
     table.PutRecord({"A", "2011/08/25", "09:00", ""});
     table.PutRecord({"B", "2011/08/25", "09:30", ""});
     table.PutRecord({"A", "2011/08/25", "08:55", "17:00"});
-    EXPECT_EQ(table.FindRecord("A", "2011/08/25"), (std::pair<std::string, std::string>{"08:55", "17:00"}));
+    EXPECT_EQ(table.FindRecord("A", "2011/08/25"),
+              (std::pair<std::string, std::string>{"08:55", "17:00"}));
     EXPECT_EQ(table.FindRecord("A   ", "2011/08/25").first, "08:55");  // padding does not count
     table.PutRecord({"A", "2011/08/25", "", ""});
     EXPECT_EQ(table.FindRecord("A", "2011/08/25"), (std::pair<std::string, std::string>{}));

@@ -1,24 +1,18 @@
-#include "recording/WorkReport.h"
-
 #include <gtest/gtest.h>
 
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/FailingWrites.h"
+#include "support/Fakes.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
 using test::CTestRuntime;
 
 namespace {
-
-class CFixedSide : public IStampSide {
-public:
-    bool IsEndSelected() const override { return end; }
-    bool end = false;
-};
 
 std::vector<std::string> Blocks(const std::filesystem::path& path) {
     std::vector<std::string> blocks;
@@ -29,7 +23,9 @@ std::vector<std::string> Blocks(const std::filesystem::path& path) {
     return blocks;
 }
 
-std::int64_t At(int y, int mo, int d, int h, int mi) { return CLocalTime::FromLocal(y, mo, d, h, mi); }
+std::int64_t At(int y, int mo, int d, int h, int mi) {
+    return CLocalTime::FromLocal(y, mo, d, h, mi);
+}
 
 // A work report on a temp folder with settings (day-change hour) and a side switch.
 struct Fixture {
@@ -48,7 +44,7 @@ struct Fixture {
     }
     std::filesystem::path Work() const { return t.dir / "KINTAI.dat"; }
     CTestRuntime t;
-    CFixedSide side;
+    test::CFixedSide side;
     std::shared_ptr<CEnvironmentSettings> settings;
     std::shared_ptr<CWorkReport> report;
 };
@@ -99,7 +95,8 @@ TEST(WorkReport, EarlyHoursBelongToThePreviousWorkingDay) {
     EXPECT_TRUE(f.report->IsToday("2011/8/25"));
     std::vector<std::string> lines;
     f.report->ListToday(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"2011/08/25 25:10 退社 Ito" + std::string(29, ' ')}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"2011/08/25 25:10 退社 Ito" + std::string(29, ' ')}));
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 26, 4, 59)), 1);
 
     f.t.clock->Set(At(2011, 8, 26, 5, 0));
@@ -170,7 +167,8 @@ TEST(WorkReport, ATornTailIsCutBeforeAppendingSoNewRecordsStayReadable) {
     auto blocks = Blocks(f.Work());
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[2].substr(0, 2), "P2");
-    EXPECT_NE(test::ReadBytes(f.t.dir / "ErrorLog.txt").find("CWorkReport::AppendRecord"), std::string::npos);
+    EXPECT_NE(test::ReadBytes(f.t.dir / "ErrorLog.txt").find("CWorkReport::AppendRecord"),
+              std::string::npos);
 }
 
 TEST(WorkReport, AMissingWorkFolderUsesTheTemporaryFileUntilItReturns) {
@@ -207,7 +205,8 @@ TEST(WorkReport, AFailedWriteDuringRegistTempKeepsTheTemporaryRecords) {
     EXPECT_EQ(code, 1);
     EXPECT_EQ(test::ReadBytes(f.t.dir / "TemporaryRecord.dat").size(), 102u);
     EXPECT_EQ(test::ReadBytes(f.Work()).size(), 153u);
-    EXPECT_NE(test::ReadBytes(f.t.dir / "ErrorLog.txt").find("CWorkReport::RegistTemp"), std::string::npos);
+    EXPECT_NE(test::ReadBytes(f.t.dir / "ErrorLog.txt").find("CWorkReport::RegistTemp"),
+              std::string::npos);
     // Once writing works again, nothing is lost and nothing doubled.
     EXPECT_TRUE(f.report->RegistTemp());
     EXPECT_EQ(Blocks(f.Work()).size(), 5u);
@@ -230,7 +229,8 @@ TEST(WorkReport, AFailedBlockWriteIsReportedAsFailure) {
     f.report->SetStamp("Sato");
     EXPECT_FALSE(f.report->RegisterStamp());
     ASSERT_FALSE(f.t.sink->messages.empty());
-    EXPECT_EQ(f.t.sink->messages.back(), "勤務時間を保存するファイルパスが無効です。\n保存はされません。");
+    EXPECT_EQ(f.t.sink->messages.back(),
+              "勤務時間を保存するファイルパスが無効です。\n保存はされません。");
 }
 
 TEST(WorkReport, LoadAndSaveRoundTripSortsByDateAndKeepsLaterTaps) {
@@ -245,7 +245,8 @@ TEST(WorkReport, LoadAndSaveRoundTripSortsByDateAndKeepsLaterTaps) {
     WorkRecordTable table;
     f.report->LoadTable(table);
     ASSERT_EQ(table.Size(), 2u);
-    EXPECT_EQ(table.FindRecord("Early", "2011/08/25"), (std::pair<std::string, std::string>{"09:00", "18:00"}));
+    EXPECT_EQ(table.FindRecord("Early", "2011/08/25"),
+              (std::pair<std::string, std::string>{"09:00", "18:00"}));
 
     // A tap arrives while the table is open in the editor.
     f.Tap("Late", At(2011, 8, 26, 19, 0));

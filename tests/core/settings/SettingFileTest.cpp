@@ -1,9 +1,8 @@
-#include "settings/SettingFile.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 
+#include "settings/SettingFile.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {

@@ -30,10 +30,16 @@ TEST(EnvironmentSettings, SavedDefaultsMatchTheWorkedExampleByteForByte) {
     CTestRuntime t;
     ASSERT_TRUE(CreateConfig(t.runtime)->SaveSettings());
     std::string folder = t.dir.Path().string() + "/";
-    std::string expected = Sjis("Stampwell設定,2\r\n日付更新時刻,0\r\n出退社切換え時刻,14\r\n"
-                                "ＩＤファイルパス," + folder + "Register.txt\r\n"
-                                "勤務ファイルパス," + folder + "KINTAI.dat\r\n"
-                                "バックアップパス," + folder + "KINTAI.dat.bak\r\n");
+    std::string expected = Sjis(
+        "Stampwell設定,2\r\n日付更新時刻,0\r\n出退社切換え時刻,14\r\n"
+        "ＩＤファイルパス," +
+        folder +
+        "Register.txt\r\n"
+        "勤務ファイルパス," +
+        folder +
+        "KINTAI.dat\r\n"
+        "バックアップパス," +
+        folder + "KINTAI.dat.bak\r\n");
     std::string written = ReadBytes(t.dir / "Setting.txt");
     // The six lines come first, byte for byte; the backup switch follows them.
     EXPECT_EQ(written.substr(0, expected.size()), expected);
@@ -140,9 +146,11 @@ TEST(ExportSettings, RoundTripsTheFolder) {
 TEST(ModeFiles, StyleReadsOnlyTheFirstCharacter) {
     test::CTempDir dir;
     EXPECT_EQ(CModeFiles::ReadMode(dir.Path()), kAttendanceMode);
-    for (auto [content, mode] : std::vector<std::pair<std::string, int>>{
-             {"2", kRoomMode}, {"20", kRoomMode}, {"1", kAttendanceMode},
-             {"3", kAttendanceMode}, {"", kAttendanceMode}}) {
+    for (auto [content, mode] : std::vector<std::pair<std::string, int>>{{"2", kRoomMode},
+                                                                         {"20", kRoomMode},
+                                                                         {"1", kAttendanceMode},
+                                                                         {"3", kAttendanceMode},
+                                                                         {"", kAttendanceMode}}) {
         WriteBytes(dir / "Style.txt", content);
         EXPECT_EQ(CModeFiles::ReadMode(dir.Path()), mode) << content;
     }

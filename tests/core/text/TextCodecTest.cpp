@@ -1,6 +1,6 @@
-#include "text/TextCodec.h"
-
 #include <gtest/gtest.h>
+
+#include "text/TextCodec.h"
 
 namespace stampwell {
 

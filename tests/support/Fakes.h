@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "controller/IPrompt.h"
+#include "controller/IRegisterScreen.h"
+#include "controller/IStampSide.h"
+
+namespace stampwell::test {
+
+// The side switch alone.
+class CFixedSide : public IStampSide {
+public:
+    bool IsEndSelected() const override { return end; }
+    bool end = false;
+};
+
+// Records the messages and questions; answers the question as told.
+class CFakePrompt : public IPrompt {
+public:
+    void ShowMessage(std::string_view text, EMessageIcon) override { messages.emplace_back(text); }
+    int AskQuestion(std::string_view text) override {
+        questions.emplace_back(text);
+        return answer;
+    }
+    bool AskYesNo(std::string_view) override { return yesNo; }
+    void MovePointerToOrigin() override { ++pointerMoves; }
+    std::vector<std::string> messages, questions;
+    int answer = kYes;
+    bool yesNo = false;
+    int pointerMoves = 0;
+};
+
+// A registration screen that writes down what is done to it.
+class CFakeScreen : public IRegisterScreen, public IStampSide {
+public:
+    void ResetScreen(int skip) override { calls.push_back("Reset" + std::to_string(skip)); }
+    void SelectStart() override { end = false; }
+    void SelectEnd() override { end = true; }
+    void BeginStamp() override { calls.push_back("Begin"); }
+    void ShowResult() override { calls.push_back("Result " + result); }
+    void StopReading() override { calls.push_back("Stop"); }
+    std::string GetShownName() const override { return name; }
+    void SetShownName(const std::string& n) override { name = n; }
+    void SetResultText(const std::string& text) override { result = text; }
+    bool IsEndSelected() const override { return end; }
+    std::vector<std::string> calls;
+    std::string name, result;
+    bool end = false;
+};
+
+}  // namespace stampwell::test
