@@ -11,6 +11,7 @@
 #include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
 #include "platform/LocalTime.h"
+#include "recording/WorkReport.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/ChimeDialog.h"
 #include "support/CliRunner.h"
@@ -26,9 +27,8 @@ struct App {
         test::RunCli(t.dir.Path(), "users add --card 012E00FF12345678 --name 山田");
         test::WriteBytes(t.dir / "Setting2.txt",
                          test::Sjis("チャイム,43200,,,,,,,,,,,,,,,,,,,\r\nチャイム使用,1\r\n"));
-        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
-        // An earlier record of today is in the history from the start.
         test::RunCli(t.dir.Path(), "users add --card 0123456789ABCDEF --name 鈴木");
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
         app = std::make_unique<CStampwellApp>(t.runtime, prompt, sounds,
                                               "simulated:" + (t.dir / "card").string());
     }
@@ -68,6 +68,24 @@ TEST(StampwellApp, StartsWiresAndRecordsATapThroughTheSimulatedReader) {
     EXPECT_NE(records.out.find("2011/08/25,09:05,"), std::string::npos);
     EXPECT_TRUE(a.prompt->messages.empty());
     test::SaveScreenshot(a.app->Frame()->grab().toImage(), "app-after-tap");
+}
+
+TEST(StampwellApp, TodaysRecordsAreInTheHistoryFromTheStart) {
+    App a;
+    {
+        CWorkReport earlier(a.t.runtime);
+        a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 8, 30));
+        earlier.SetStamp("鈴木");
+        ASSERT_TRUE(earlier.RegisterStamp());
+        a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 24, 8, 30));
+        earlier.SetStamp("鈴木");
+        ASSERT_TRUE(earlier.RegisterStamp());  // yesterday's is not shown
+        a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    }
+    ASSERT_TRUE(a.app->InitInstance());
+    ASSERT_EQ(a.app->Screen()->HistoryLines().size(), 1);
+    EXPECT_TRUE(a.app->Screen()->HistoryLines()[0].startsWith(
+        QString::fromUtf8("2011/08/25 08:30 出社 鈴木")));
 }
 
 TEST(StampwellApp, ACardHeldWhileTheSettingsAreBusyIsReadAfterwards) {

@@ -13,6 +13,7 @@
 #include "support/CliRunner.h"
 #include "support/Fakes.h"
 #include "support/SmtpServer.h"
+#include "support/TapBench.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -23,24 +24,12 @@ using test::HeaderOf;
 
 namespace {
 
-class COneCard : public ICardReaderBackend {
-public:
-    bool Open() override { return true; }
-    bool Poll(unsigned char idm[8]) override {
-        if (!present) return false;
-        present = false;
-        for (int i = 0; i < 8; ++i) idm[i] = static_cast<unsigned char>(i + 1);
-        return true;
-    }
-    bool IsDisconnected() override { return false; }
-    bool present = false;
-};
-
 constexpr const char* kCard = "0102030405060708";
 
-struct MailBench {
-    MailBench(int port, const std::string& mailCheck, const std::string& style = "") {
-        if (!style.empty()) test::WriteBytes(t.dir / "Style.txt", style);
+// 鈴木, who has a mail recipient, with the mail settings files written for the given server.
+struct MailBench : test::CTapBench {
+    MailBench(int port, const std::string& mailCheck, const std::string& style = "")
+        : CTapBench(style, kCard, "鈴木", "boss@example.com") {
         CMailSettings s;
         s.mailCheck = mailCheck;
         s.sendName = "Clock";
@@ -54,35 +43,11 @@ struct MailBench {
         s.attestation = "0";
         s.SaveTexts(t.dir.Path());
         s.SaveServer(t.dir.Path());
-        controller = std::make_unique<CRecorderController>(t.runtime, prompt);
-        controller->SetScreen(&screen, &screen);
-        controller->CreateSettingsObjects();
-        auto backend = std::make_unique<COneCard>();
-        card = backend.get();
-        controller->SetReader(std::make_shared<CFelicaReader>(std::move(backend), true, prompt));
-        reg = CreateRegisterFile(t.runtime);
-        work = CreateWorkReport(t.runtime);
-        controller->AttachRegister(reg.get());
-        controller->AttachWorkReport(work.get());
-        reg->SetCardId(kCard);
-        reg->SetName("鈴木");
-        reg->SetMailName("部長");
-        reg->SetMailAddress("boss@example.com");
-        reg->AddRecord();
     }
     void Tap(int hour, int minute) {
-        t.clock->Set(CLocalTime::FromLocal(2011, 8, 26, hour, minute));
-        card->present = true;
-        controller->GetReadCommand()->Execute();
+        CTapBench::Tap(26, hour, minute, kCard);
         controller->MailQueue().WaitIdle();
     }
-    test::CTestRuntime t;
-    test::CFakePrompt prompt;
-    test::CFakeScreen screen;
-    COneCard* card = nullptr;
-    std::unique_ptr<CRecorderController> controller;
-    std::shared_ptr<CRegisterFile> reg;
-    std::shared_ptr<CWorkReport> work;
 };
 
 }  // namespace

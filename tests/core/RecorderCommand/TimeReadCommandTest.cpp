@@ -12,6 +12,7 @@
 #include "reader/FelicaReader.h"
 #include "recording/WorkReport.h"
 #include "support/Fakes.h"
+#include "support/TapBench.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -21,59 +22,14 @@ using test::CTestRuntime;
 
 namespace {
 
-// A reader whose cards are given by the test, one per poll.
-class CScriptedReader : public ICardReaderBackend {
-public:
-    bool Open() override { return true; }
-    bool Poll(unsigned char idm[8]) override {
-        ++polls;
-        if (cards.empty()) return false;
-        std::string card = cards.front();
-        cards.pop_front();
-        for (int i = 0; i < 8; ++i)
-            idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
-        return true;
-    }
-    bool IsDisconnected() override { return disconnected; }
-    std::deque<std::string> cards;
-    int polls = 0;
-    bool disconnected = false;
-};
-
 constexpr const char* kCard = "012E00FF12345678";
 
-struct Bench {
-    explicit Bench(const std::string& style = "") {
-        if (!style.empty()) test::WriteBytes(t.dir / "Style.txt", style);
-        controller = std::make_unique<CRecorderController>(t.runtime, prompt);
-        controller->SetScreen(&screen, &screen);
-        controller->CreateSettingsObjects();
-        auto backend = std::make_unique<CScriptedReader>();
-        reader = backend.get();
-        controller->SetReader(std::make_shared<CFelicaReader>(std::move(backend), true, prompt));
-        reg = CreateRegisterFile(t.runtime);
-        work = CreateWorkReport(t.runtime);
-        controller->AttachRegister(reg.get());
-        controller->AttachWorkReport(work.get());
-        reg->SetCardId(kCard);
-        reg->SetName("山田");
-        reg->AddRecord();
-    }
+// The bench with 山田's card, tapped on 2011/08/25.
+struct Bench : test::CTapBench {
+    explicit Bench(const std::string& style = "") : CTapBench(style, kCard, "山田") {}
     void Tap(int hour, int minute, const std::string& card = kCard) {
-        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, hour, minute));
-        reader->cards.push_back(card);
-        screen.calls.clear();
-        controller->GetReadCommand()->Execute();
+        CTapBench::Tap(25, hour, minute, card);
     }
-    std::size_t Records() const { return test::ReadBytes(t.dir / "KINTAI.dat").size() / 51; }
-
-    CTestRuntime t;
-    CFakePrompt prompt;
-    CFakeScreen screen;
-    CScriptedReader* reader = nullptr;
-    std::unique_ptr<CRecorderController> controller;
-    std::shared_ptr<CRegisterFile> reg;
-    std::shared_ptr<CWorkReport> work;
 };
 
 }  // namespace
