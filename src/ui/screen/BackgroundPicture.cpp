@@ -9,9 +9,11 @@ bool CBackgroundPicture::Load(const QString& path) {
     QImage picture;
     if (!picture.load(path)) {
         m_picture = QImage();
+        m_scaled = QImage();
         return false;
     }
     m_picture = picture;
+    m_scaled = QImage();
     return true;
 }
 
@@ -28,12 +30,14 @@ QRect CBackgroundPicture::PlacedRect(const QRect& area) const {
 
 void CBackgroundPicture::Draw(QPainter& target, const QRect& area) const {
     if (!HasPicture()) return;
-    target.fillRect(area, QColor(80, 80, 80));
-    target.save();
-    target.setClipRect(area);
-    target.setRenderHint(QPainter::SmoothPixmapTransform);
-    target.drawImage(PlacedRect(area), m_picture);
-    target.restore();
+    if (m_scaled.size() != area.size()) {
+        m_scaled = QImage(area.size(), QImage::Format_RGB32);
+        m_scaled.fill(QColor(80, 80, 80));
+        QPainter painter(&m_scaled);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(PlacedRect(QRect(QPoint(0, 0), area.size())), m_picture);
+    }
+    target.drawImage(area.topLeft(), m_scaled);
 }
 
 }  // namespace stampwell

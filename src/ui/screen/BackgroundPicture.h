@@ -15,7 +15,10 @@ public:
 
     bool Load(const QString& path);
     bool HasPicture() const { return !m_picture.isNull(); }
-    void SetFit(EFit fit) { m_fit = fit; }
+    void SetFit(EFit fit) {
+        m_fit = fit;
+        m_scaled = QImage();
+    }
     void Draw(QPainter& target, const QRect& area) const;
     // Where the picture lands in the area.
     QRect PlacedRect(const QRect& area) const;
@@ -23,6 +26,9 @@ public:
 private:
     EFit m_fit = kCover;
     QImage m_picture;
+    // The picture as last drawn: the clock repaints the screen twice a second, and scaling the
+    // picture each time would be wasted work.
+    mutable QImage m_scaled;
 };
 
 }  // namespace stampwell
