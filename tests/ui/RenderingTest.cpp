@@ -6,6 +6,7 @@
 
 #include "UiSupport.h"
 #include "platform/LocalTime.h"
+#include "screen/BackgroundPicture.h"
 #include "screen/CaptionLabel.h"
 #include "screen/ColorButton.h"
 #include "screen/MyList.h"
@@ -73,6 +74,22 @@ TEST(Rendering, BlendingRulesOfLabelsAndButtons) {
         button.Draw(painter);
     }
     EXPECT_EQ(image.pixelColor(15, 55), QColor(255, 0, 0));
+}
+
+TEST(Rendering, AWidePictureCoversTheHeightAndIsCentred) {
+    test::CTempDir dir;
+    QImage wide(1000, 100, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    QString path = QString::fromStdString((dir / "wide.bmp").string());
+    ASSERT_TRUE(wide.save(path));
+    CBackgroundPicture picture;
+    ASSERT_TRUE(picture.Load(path));
+    QRect area(0, 0, 483, 449);
+    EXPECT_EQ(picture.PlacedRect(area), QRect((483 - 4490) / 2, 0, 4490, 449));
+    picture.SetFit(CBackgroundPicture::kContain);
+    EXPECT_EQ(picture.PlacedRect(area), QRect(0, (449 - 48) / 2, 483, 48));
+    EXPECT_FALSE(picture.Load(QString::fromStdString((dir / "missing.bmp").string())));
+    EXPECT_FALSE(picture.HasPicture());
 }
 
 TEST(Rendering, JapaneseTextUsesARealJapaneseFont) {
