@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "platform/SystemClock.h"
+#include "reader/FelicaReader.h"
 #include "screen/QtSoundPlayer.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return options.exit(e);
     }
-    if (reader != "pcsc" && !(reader.starts_with("simulated:") && reader.size() > 10)) {
+    if (!stampwell::IsReaderSpec(reader)) {
         std::cerr << "stampwell: unknown reader '" << reader << "' (use pcsc or simulated:FILE)\n";
         return 2;
     }

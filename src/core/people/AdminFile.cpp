@@ -166,32 +166,22 @@ int CAdminFile::AddAdmin() {
 }
 
 bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>& keep) {
-    auto path = FilePath();
-    auto scratch = CFileSystem::ScratchPath(path, kScratchName);
-    auto out = CreateCipherRecordFile();
-    {
-        // Truncate any leftover first: the scratch must hold this rewrite only.
-        FileHandle truncate = OpenFile(scratch, "wb");
-        if (!truncate) return false;
-    }
-    if (!out->OpenAppend(scratch)) return false;
-    bool written = true;
-    bool ok = Scan([&](const Parsed& record) {
+    std::string bytes;
+    bool encoded = true;
+    bool read = Scan([&](const Parsed& record) {
         std::string text;
-        if (keep(record, text)) written = out->WriteRecord(text, kBlock) == 1 && written;
+        if (keep(record, text)) {
+            std::string block = CCipherRecordFile::Encipher(text, kBlock);
+            encoded = encoded && !block.empty();
+            bytes += block;
+        }
         return true;
     });
-    ok = ok && written && out->Sync();
-    ok = out->Close() == 1 && ok;
-    if (ok) {
-        CFileSystem::SetReadOnly(path, false);
-        ok = CFileSystem::ReplaceFile(scratch, path);
-        CFileSystem::SetReadOnly(path, true);
-    }
-    if (!ok) {
-        std::error_code ignored;
-        std::filesystem::remove(scratch, ignored);
-    }
+    if (!read || !encoded) return false;
+    auto path = FilePath();
+    CFileSystem::SetReadOnly(path, false);
+    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, bytes);
+    CFileSystem::SetReadOnly(path, true);
     return ok;
 }
 

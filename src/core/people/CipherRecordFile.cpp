@@ -28,14 +28,21 @@ int CCipherRecordFile::Close() {
     return std::fclose(m_file.release()) == 0 ? 1 : 0;
 }
 
-int CCipherRecordFile::WriteRecord(std::string_view text, std::size_t length) {
-    if (!m_file || length > kMaxRecordLength || text.size() > length) return 0;
+std::string CCipherRecordFile::Encipher(std::string_view text, std::size_t length) {
+    if (length > kMaxRecordLength || text.size() > length) return {};
     std::uint8_t plain[kMaxRecordLength];
     std::uint8_t cipher[kMaxRecordLength];
     std::memset(plain, ' ', length);
     std::memcpy(plain, text.data(), text.size());
     Exchanger(plain, cipher, length);
-    return std::fwrite(cipher, length, 1, m_file.get()) == 1 ? 1 : 0;
+    return std::string(reinterpret_cast<const char*>(cipher), length);
+}
+
+int CCipherRecordFile::WriteRecord(std::string_view text, std::size_t length) {
+    if (!m_file) return 0;
+    std::string block = Encipher(text, length);
+    if (block.empty()) return 0;
+    return std::fwrite(block.data(), length, 1, m_file.get()) == 1 ? 1 : 0;
 }
 
 int CCipherRecordFile::ReadRecord(std::string& text, std::size_t length) {

@@ -31,6 +31,10 @@ public:
     // Flush and fsync: the written blocks are on stable storage when this returns true.
     bool Sync();
 
+    // The block WriteRecord would write: text padded with blanks to `length`, enciphered.
+    // Empty when the text does not fit the block.
+    static std::string Encipher(std::string_view text, std::size_t length);
+
 private:
     FileHandle m_file;
 };

@@ -63,16 +63,18 @@ std::filesystem::path CRegisterFile::ResolvePath() const {
     return m_runtime.DataFile("Register.txt");
 }
 
-bool CRegisterFile::Scan(const std::function<bool(const RawRecord&, int)>& visit) const {
+bool CRegisterFile::Scan(const std::function<bool(const RawRecord&, int)>& visit,
+                         std::string* headers) const {
     auto content = CFileSystem::ReadWholeFile(ResolvePath());
     if (!content) return false;
     std::string text = NormalizeLineEnds(*content);
     CRecordScanner scanner(text);
-    std::string header;
-    scanner.ScanWord(header);
+    std::string header1, header2;
+    scanner.ScanWord(header1);
     scanner.SkipWhiteSpace();
-    scanner.ScanWord(header);
+    scanner.ScanWord(header2);
     scanner.SkipWhiteSpace();
+    if (headers != nullptr) *headers = header1 + "\r\n" + header2 + "\r\n";
     while (!scanner.AtEnd()) {
         RawRecord record;
         int fields = 0;
@@ -219,21 +221,17 @@ int CRegisterFile::AddRecord() {
 
 bool CRegisterFile::Rewrite(const std::function<bool(const RawRecord&, int, std::string&)>& keep) {
     auto path = ResolvePath();
-    auto content = CFileSystem::ReadWholeFile(path);
-    if (!content) return false;
-    std::string text = NormalizeLineEnds(*content);
-    CRecordScanner headerScanner(text);
-    std::string header1, header2;
-    headerScanner.ScanWord(header1);
-    headerScanner.ScanWord(header2);
-    std::string output = header1 + "\r\n" + header2 + "\r\n";
-    Scan([&](const RawRecord& record, int fields) {
-        std::string out;
-        if (keep(record, fields, out)) output += out;
-        return true;
-    });
+    std::string headers, records;
+    bool read = Scan(
+        [&](const RawRecord& record, int fields) {
+            std::string out;
+            if (keep(record, fields, out)) records += out;
+            return true;
+        },
+        &headers);
+    if (!read) return false;
     CFileSystem::SetReadOnly(path, false);
-    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, output);
+    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, headers + records);
     CFileSystem::SetReadOnly(path, true);
     return ok;
 }

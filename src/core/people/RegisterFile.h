@@ -63,8 +63,9 @@ public:
 private:
     struct RawRecord;
     // Scans the file record by record in CP932 form; visit returns false to stop. False when
-    // the file cannot be read.
-    bool Scan(const std::function<bool(const RawRecord&, int fieldCount)>& visit) const;
+    // the file cannot be read. headers, when given, receives the two header lines (CR LF).
+    bool Scan(const std::function<bool(const RawRecord&, int fieldCount)>& visit,
+              std::string* headers = nullptr) const;
     std::string FindField(const std::string& name, std::string RawRecord::*field) const;
     // Rewrites the file through a scratch file beside it; keep decides each record's line.
     bool Rewrite(

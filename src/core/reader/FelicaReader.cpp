@@ -37,17 +37,25 @@ bool CFelicaReader::IsReaderDisconnected() {
     return m_enabled && m_backend->IsDisconnected();
 }
 
+namespace {
+constexpr std::string_view kSimulated = "simulated:";
+}
+
+bool IsReaderSpec(const std::string& spec) {
+    return spec == "pcsc" || (spec.starts_with(kSimulated) && spec.size() > kSimulated.size());
+}
+
 std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,
                                                   IMessageSink& messages, std::string* error) {
-    std::unique_ptr<ICardReaderBackend> backend;
-    const std::string simulated = "simulated:";
-    if (spec == "pcsc") {
-        backend = std::make_unique<CPcscReader>();
-    } else if (spec.starts_with(simulated) && spec.size() > simulated.size()) {
-        backend = std::make_unique<CSimulatedReader>(spec.substr(simulated.size()));
-    } else {
+    if (!IsReaderSpec(spec)) {
         if (error != nullptr) *error = "unknown reader '" + spec + "' (use pcsc or simulated:FILE)";
         return nullptr;
+    }
+    std::unique_ptr<ICardReaderBackend> backend;
+    if (spec == "pcsc") {
+        backend = std::make_unique<CPcscReader>();
+    } else {
+        backend = std::make_unique<CSimulatedReader>(spec.substr(kSimulated.size()));
     }
     return std::make_shared<CFelicaReader>(std::move(backend), on, messages);
 }

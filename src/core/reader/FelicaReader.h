@@ -29,6 +29,9 @@ private:
     bool m_enabled;
 };
 
+// Whether spec names a reader: "pcsc" or "simulated:FILE".
+bool IsReaderSpec(const std::string& spec);
+
 // `spec` is "pcsc" or "simulated:FILE". nullptr (with a reason) for anything else.
 std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,
                                                   IMessageSink& messages,

@@ -417,51 +417,33 @@ void CWorkReport::LoadTable(WorkRecordTable& table) {
 bool CWorkReport::SaveTable(const WorkRecordTable& table) {
     CLockScope lock(*this);
     fs::path work = ResolveWorkFilePath();
-    fs::path scratch = CFileSystem::ScratchPath(work, "KintaiTemp.txt");
-    {
-        FileHandle truncate = OpenFile(scratch, "wb");
-        if (!truncate) return false;
-    }
-    auto out = CreateCipherRecordFile();
-    if (!out->OpenAppend(scratch)) return false;
+    std::string bytes;
     bool ok = true;
-    std::uintmax_t written = 0;
     table.ForEach([&](const WorkDayRecord& record) {
         auto name = CTextCodec::ToCp932(record.name);
         for (int side = 0; side < 2 && ok; ++side) {
             const std::string& time = side == 0 ? record.start : record.end;
             if (time.empty()) continue;
             std::string text = name ? WorkLine::Format(*name, record.date, time, side) : "";
-            ok = !text.empty() && out->WriteRecord(text, kLength) == 1;
-            written += kLength;
+            std::string block = CCipherRecordFile::Encipher(text, kLength);
+            ok = !text.empty() && !block.empty();
+            bytes += block;
         }
     });
+    if (!ok) return false;
+    const std::uintmax_t tableSize = bytes.size();
     // Taps recorded after the table was loaded stay in the file.
     std::error_code error;
-    auto now = fs::file_size(work, error);
-    if (ok && !error && m_loadedSize && m_loadedPath == work &&
-        now / kLength * kLength > *m_loadedSize) {
-        FileHandle in = OpenFile(work, "rb");
-        std::uintmax_t extra = now / kLength * kLength - *m_loadedSize;
-        std::string bytes(extra, '\0');
-        ok = in && std::fseek(in.get(), static_cast<long>(*m_loadedSize), SEEK_SET) == 0 &&
-             std::fread(bytes.data(), 1, extra, in.get()) == extra;
-        if (ok) {
-            out->Close();
-            FileHandle append = OpenFile(scratch, "ab");
-            ok = append && std::fwrite(bytes.data(), 1, extra, append.get()) == extra &&
-                 CFileSystem::SyncStream(append.get());
-        }
+    auto now = fs::file_size(work, error) / kLength * kLength;
+    if (!error && m_loadedSize && m_loadedPath == work && now > *m_loadedSize) {
+        auto current = CFileSystem::ReadWholeFile(work);
+        if (!current || current->size() < now) return false;
+        bytes.append(*current, static_cast<std::size_t>(*m_loadedSize),
+                     static_cast<std::size_t>(now - *m_loadedSize));
     }
-    ok = ok && (out->IsOpen() ? out->Sync() : true);
-    ok = out->Close() == 1 && ok;
-    if (ok) ok = CFileSystem::ReplaceFile(scratch, work);
-    if (!ok) {
-        fs::remove(scratch, error);
-        return false;
-    }
+    if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
     m_loadedPath = work;
-    m_loadedSize = written;
+    m_loadedSize = tableSize;
     return true;
 }
 
