@@ -14,14 +14,10 @@ struct AdminArgs {
 };
 
 int ListAdmins(const CliOptions& options) {
+    if (auto refused = RequireDataDir(options)) return *refused;
     auto admins = CreateAdminFile(MakeRuntime(options));
-    std::vector<std::string> ids;
-    admins->GetIdList(ids);
-    for (const auto& id : ids) {
-        admins->SetPreviousId(id);
-        admins->ClearCardId();
-        admins->LoadAdmin();
-        std::cout << id << (admins->GetCardId().empty() ? " (no card)" : " (card)") << '\n';
+    for (const auto& admin : admins->GetAdminList()) {
+        std::cout << admin.id << (admin.hasCard ? " (card)" : " (no card)") << '\n';
     }
     return kOk;
 }

@@ -20,8 +20,11 @@ struct CliOptions {
     std::string reader = "pcsc";
 };
 
-// Built once the options are parsed.
+// Built once the options are parsed. Creates a --data-dir folder that does not exist yet.
 CRuntime MakeRuntime(const CliOptions& options);
+// For the commands that only read: a message and kRefused when the data folder does not exist
+// or is not a folder (nothing is created then), else nothing.
+std::optional<int> RequireDataDir(const CliOptions& options);
 
 // Each command group registers its subcommands; the callback sets the exit code.
 using CommandResult = std::function<int()>;

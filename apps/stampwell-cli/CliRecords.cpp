@@ -23,14 +23,23 @@ std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime) {
 }
 
 int ListRecords(const CliOptions& options, bool today) {
+    if (auto refused = RequireDataDir(options)) return *refused;
     auto report = OpenWorkReport(MakeRuntime(options));
-    for (const auto& record : report->ListRecords(today)) {
+    auto records = report->ListRecords(today);
+    if (report->IsUsingTemporary()) {
+        std::cerr << "勤務ファイルのフォルダに接続できません: "
+                  << report->ResolveWorkFilePath().parent_path().string()
+                  << "\n一時ファイルで待機中の記録を表示します: "
+                  << report->TemporaryFilePath().string() << '\n';
+    }
+    for (const auto& record : records) {
         std::cout << record.number << '\t' << record.text << '\n';
     }
     return kOk;
 }
 
 int ExportPeriod(const CliOptions& options, const ExportArgs& args) {
+    if (auto refused = RequireDataDir(options)) return *refused;
     static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
                                                         {"20", 3}, {"25", 4}, {"end", 5}};
     if (!CTextCodec::ToCp932(args.out))
@@ -42,7 +51,8 @@ int ExportPeriod(const CliOptions& options, const ExportArgs& args) {
     report->SetExportPath(args.out);
     // The no-data message has already gone to stderr through the message sink.
     if (!report->Export()) {
-        std::cerr << "export failed: " << args.out << '\n';
+        if (!report->LastExportError().empty()) std::cerr << report->LastExportError() << '\n';
+        std::cerr << "エクスポートに失敗しました: " << args.out << '\n';
         return kRefused;
     }
     return kOk;

@@ -18,6 +18,7 @@ std::string FormatChime(std::int64_t seconds) {
 }
 
 int ShowSettings(const CliOptions& options) {
+    if (auto refused = RequireDataDir(options)) return *refused;
     CRuntime runtime = MakeRuntime(options);
     auto settings = CreateConfig(runtime);
     auto chime = CreateChimeSettings(runtime);

@@ -21,6 +21,7 @@ std::shared_ptr<CRegisterFile> OpenRegister(const CRuntime& runtime) {
 }
 
 int ListUsers(const CliOptions& options) {
+    if (auto refused = RequireDataDir(options)) return *refused;
     auto reg = OpenRegister(MakeRuntime(options));
     for (const auto& record : reg->ReadAll()) {
         std::cout << record.cardId << ',' << record.personalName << ',' << record.mailName << ','

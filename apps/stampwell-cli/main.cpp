@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "platform/FileSystem.h"
 #include "platform/StderrMessageSink.h"
 #include "platform/SystemClock.h"
 
@@ -10,6 +11,16 @@ namespace stampwell::cli {
 CRuntime MakeRuntime(const CliOptions& options) {
     return CRuntime(CRuntime::ResolveDataDir(options.dataDir), std::make_shared<CSystemClock>(),
                     std::make_shared<CStderrMessageSink>());
+}
+
+std::optional<int> RequireDataDir(const CliOptions& options) {
+    if (!options.dataDir) return std::nullopt;
+    std::error_code error;
+    if (std::filesystem::is_directory(*options.dataDir, error)) return std::nullopt;
+    if (std::filesystem::exists(*options.dataDir, error)) {
+        return Refuse("データフォルダではありません（ファイルです）: " + options.dataDir->string());
+    }
+    return Refuse("データフォルダがありません: " + options.dataDir->string());
 }
 
 int Refuse(const std::string& reason) {
@@ -21,8 +32,11 @@ int Refuse(const std::string& reason) {
 
 int main(int argc, char** argv) {
     using namespace stampwell::cli;
+    stampwell::CFileSystem::IgnoreFileSizeSignal();
     CLI::App app{"stampwell-cli: manage a Stampwell data folder"};
     app.require_subcommand(1);
+    // The global options may also follow the command: "users list --data-dir D".
+    app.fallthrough();
     CliOptions options;
     app.add_option("--data-dir", options.dataDir,
                    "data folder (default: the folder of this executable)");

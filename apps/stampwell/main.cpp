@@ -7,6 +7,7 @@
 #include "app/JapaneseFonts.h"
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
+#include "platform/FileSystem.h"
 #include "platform/SystemClock.h"
 #include "reader/FelicaReader.h"
 #include "screen/QtSoundPlayer.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    stampwell::CFileSystem::IgnoreFileSizeSignal();
     QApplication application(argc, argv);
     stampwell::CJapaneseFonts::Install();
     auto folder = stampwell::CRuntime::ResolveDataDir(dataDir);

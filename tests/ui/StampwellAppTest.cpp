@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include "UiSupport.h"
 #include "app/MainFrame.h"
@@ -154,6 +156,19 @@ TEST(StampwellApp, ASecondCopyOnTheSameDataFolderEndsSilently) {
     EXPECT_FALSE(third.waitForFinished(1500));
     third.kill();
     third.waitForFinished();
+}
+
+TEST(StampwellApp, QuittingAfterTheVersionBoxWasOpenedDeletesEveryWindowOnce) {
+    App a;
+    ASSERT_TRUE(a.app->InitInstance());
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(50, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        a.app->Frame()->Command(CMainFrame::kVersion)->trigger();
+    }
+    a.app.reset();  // the frame and every dialog go exactly once
+    SUCCEED();
 }
 
 TEST(MainFrame, MenuTrayAndMinimise) {

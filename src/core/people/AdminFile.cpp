@@ -4,6 +4,7 @@
 
 #include "people/CipherRecordFile.h"
 #include "people/RecordScanner.h"
+#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
 
@@ -128,6 +129,15 @@ void CAdminFile::LoadAdmin() {
     });
 }
 
+std::vector<CAdminFile::Entry> CAdminFile::GetAdminList() const {
+    std::vector<Entry> entries;
+    Scan([&](const Parsed& record) {
+        if (!record.id.empty()) entries.push_back({record.id, !record.card.empty()});
+        return true;
+    });
+    return entries;
+}
+
 void CAdminFile::GetIdList(std::vector<std::string>& ids) const {
     ids.clear();
     Scan([&](const Parsed& record) {
@@ -150,9 +160,16 @@ int CAdminFile::CreateEmptyFile() {
     return 1;
 }
 
+CFileLock CAdminFile::LockFile() const {
+    auto lockPath = FilePath();
+    lockPath += ".lock";
+    return CFileLock(lockPath);
+}
+
 int CAdminFile::AddAdmin() {
     std::string block;
     if (!EncodeWorking(block)) return 0;
+    CFileLock lock = LockFile();
     bool wasEmpty = GetCount() == 0;
     auto path = FilePath();
     if (!CFileSystem::Exists(path) && !CreateEmptyFile()) return 0;
@@ -188,6 +205,7 @@ bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>&
 int CAdminFile::ChangeAdmin() {
     std::string working;
     if (!EncodeWorking(working)) return 0;
+    CFileLock lock = LockFile();
     bool followLogin = false;
     bool ok = Rewrite([&](const Parsed& record, std::string& text) {
         if (record.id == m_previousId) {
@@ -205,6 +223,7 @@ int CAdminFile::ChangeAdmin() {
 }
 
 int CAdminFile::DeleteAdmin() {
+    CFileLock lock = LockFile();
     return Rewrite([&](const Parsed& record, std::string& text) {
         if (record.id == m_id) return false;
         auto block = FormatBlock(record.id, record.card, record.password);

@@ -10,6 +10,8 @@
 
 namespace stampwell {
 
+class CFileLock;
+
 // Admin.dat: one enciphered 64-byte block per administrator, "ID,card,password\n" filled with
 // blanks. Holds the working record and the ID of the administrator who is logged in.
 class CAdminFile {
@@ -39,6 +41,13 @@ public:
     int ExistsId() const;
     void LoadAdmin();
     void GetIdList(std::vector<std::string>& ids) const;
+    struct Entry {
+        std::string id;
+        bool hasCard = false;
+    };
+    // Every administrator with whether a login card is set, in one pass.
+    std::vector<Entry> GetAdminList() const;
+    // Changes hold an advisory lock on "Admin.dat.lock" from reading to replacing the file.
     // Writes refuse (0, nothing written) a record that would not fit its block or that the
     // format cannot hold (comma, line break, blank in the password, no CP932 form).
     int AddAdmin();
@@ -64,6 +73,7 @@ private:
     bool Scan(const std::function<bool(const Parsed&)>& visit) const;
     bool EncodeWorking(std::string& block) const;
     bool Rewrite(const std::function<bool(const Parsed&, std::string& blockText)>& keep);
+    CFileLock LockFile() const;
 
     CRuntime m_runtime;
     std::string m_cardId;

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "people/RecordScanner.h"
+#include "people/UserRules.h"
 #include "platform/FileHandle.h"
+#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "settings/ISettings.h"
 #include "text/TextCodec.h"
@@ -135,6 +137,17 @@ std::string CRegisterFile::GetMailAddressByName(const std::string& name) const {
     return FindField(name, &RawRecord::mailAddress);
 }
 
+bool CRegisterFile::HasName(const std::string& name) const {
+    auto key = CTextCodec::ToCp932(name);
+    if (!key || key->empty()) return false;
+    bool found = false;
+    Scan([&](const RawRecord& record, int) {
+        found = record.personalName == *key;
+        return !found;
+    });
+    return found;
+}
+
 int CRegisterFile::GetCount() const {
     auto content = CFileSystem::ReadWholeFile(ResolvePath());
     if (!content) return 0;
@@ -183,6 +196,7 @@ bool CRegisterFile::EncodeWorkingRecord(std::string& line) const {
     auto mailName = CTextCodec::ToCp932(m_mailName);
     auto mailAddress = CTextCodec::ToCp932(m_mailAddress);
     if (!card || !name || !mailName || !mailAddress) return false;
+    if (!CUserRules::IsStorableName(m_personalName)) return false;
     if (card->empty() || name->empty() || name->size() > kNameLimit ||
         mailName->size() > kMailNameLimit || mailAddress->size() > kMailAddressLimit) {
         return false;
@@ -204,17 +218,41 @@ int CRegisterFile::CreateNewFile() {
     return 1;
 }
 
+CFileLock CRegisterFile::LockFile() const {
+    auto lockPath = ResolvePath();
+    lockPath += ".lock";
+    return CFileLock(lockPath);
+}
+
+bool CRegisterFile::Conflicts(const std::string& name, const std::string& card,
+                              const std::string& previous) const {
+    bool conflict = false;
+    Scan([&](const RawRecord& record, int) {
+        bool other = previous.empty() || record.personalName != previous;
+        conflict = other && (record.personalName == name || record.cardId == card);
+        return !conflict;
+    });
+    return conflict;
+}
+
 int CRegisterFile::AddRecord() {
     std::string line;
     if (!EncodeWorkingRecord(line)) return 0;
     auto path = ResolvePath();
+    CFileLock lock = LockFile();
     if (!CFileSystem::Exists(path) && !CreateNewFile()) return 0;
+    // Checked again under the lock: another writer may have taken the name or card meanwhile.
+    if (Conflicts(*CTextCodec::ToCp932(m_personalName), *CTextCodec::ToCp932(m_cardId), {})) {
+        return 0;
+    }
     CFileSystem::SetReadOnly(path, false);
     FileHandle file = OpenFile(path, "ab");
-    if (!file) return 0;
-    bool ok = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() &&
-              CFileSystem::SyncStream(file.get());
-    ok = (std::fclose(file.release()) == 0) && ok;
+    bool ok = static_cast<bool>(file);
+    if (ok) {
+        ok = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() &&
+             CFileSystem::SyncStream(file.get());
+        ok = (std::fclose(file.release()) == 0) && ok;
+    }
     CFileSystem::SetReadOnly(path, true);
     return ok ? 1 : 0;
 }
@@ -239,7 +277,12 @@ bool CRegisterFile::Rewrite(const std::function<bool(const RawRecord&, int, std:
 int CRegisterFile::ChangeRecord() {
     std::string line;
     auto previous = CTextCodec::ToCp932(m_previousName);
-    if (!previous || !EncodeWorkingRecord(line)) return 0;
+    if (!previous || previous->empty() || !EncodeWorkingRecord(line)) return 0;
+    CFileLock lock = LockFile();
+    if (Conflicts(*CTextCodec::ToCp932(m_personalName), *CTextCodec::ToCp932(m_cardId),
+                  *previous)) {
+        return 0;
+    }
     bool ok = Rewrite([&](const RawRecord& record, int, std::string& out) {
         if (record.personalName == *previous) {
             out = line;
@@ -256,6 +299,7 @@ int CRegisterFile::ChangeRecord() {
 int CRegisterFile::DeleteRecord() {
     auto name = CTextCodec::ToCp932(m_personalName);
     if (!name) return 0;
+    CFileLock lock = LockFile();
     bool ok = Rewrite([&](const RawRecord& record, int fields, std::string& out) {
         if (record.personalName == *name || fields < 2) return false;
         out = FormatLine(record);

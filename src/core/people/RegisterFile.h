@@ -11,6 +11,7 @@
 namespace stampwell {
 
 class ISettings;
+class CFileLock;
 
 // Register.txt: one "card,name,mail name,mail address" line per employee (CP932, CR LF), after
 // two header lines. Keeps no copy: every query reads the file, every change rewrites it.
@@ -35,12 +36,15 @@ public:
     std::string GetCardIdByName(const std::string& name) const;
     std::string GetMailNameByName(const std::string& name) const;
     std::string GetMailAddressByName(const std::string& name) const;
+    bool HasName(const std::string& name) const;
     int GetCount() const;
     std::string GetNameAt(int index) const;
     // Every record's name in file order, in one pass.
     std::vector<std::string> GetAllNames() const;
 
-    // Writes refuse (0, nothing written) a record the file cannot hold: see CheckRecord.
+    // Writes refuse (0, nothing written) a record the file cannot hold (see CUserRules), and a
+    // name or card that another record has. Every change reads, changes and replaces the file
+    // under an advisory lock on "<register>.lock", so writers in several processes lose nothing.
     int AddRecord();
     // Replaces every record of the previous name by the working record.
     int ChangeRecord();
@@ -71,6 +75,10 @@ private:
     bool Rewrite(
         const std::function<bool(const RawRecord&, int fieldCount, std::string& out)>& keep);
     bool EncodeWorkingRecord(std::string& line) const;
+    CFileLock LockFile() const;
+    // Whether a record other than those of previous (CP932) has the name or the card.
+    bool Conflicts(const std::string& name, const std::string& card,
+                   const std::string& previous) const;
 
     CRuntime m_runtime;
     std::shared_ptr<const ISettings> m_settings;

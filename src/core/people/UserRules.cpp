@@ -12,6 +12,19 @@ namespace {
 bool HasBreakOrComma(const std::string& text) {
     return text.find_first_of(",\r\n") != std::string::npos;
 }
+
+constexpr std::string_view kWideBlank = "\xE3\x80\x80";
+
+bool StartsWithBlank(std::string_view text) {
+    return !text.empty() && (text.front() == ' ' || text.front() == '\t' ||
+                             text.substr(0, kWideBlank.size()) == kWideBlank);
+}
+
+bool EndsWithBlank(std::string_view text) {
+    return !text.empty() && (text.back() == ' ' || text.back() == '\t' ||
+                             (text.size() >= kWideBlank.size() &&
+                              text.substr(text.size() - kWideBlank.size()) == kWideBlank));
+}
 }  // namespace
 
 bool CUserRules::IsCardId(const std::string& card) {
@@ -20,6 +33,10 @@ bool CUserRules::IsCardId(const std::string& card) {
         if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
     }
     return true;
+}
+
+bool CUserRules::IsStorableName(const std::string& name) {
+    return !StartsWithBlank(name) && !EndsWithBlank(name);
 }
 
 std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const std::string& card,
@@ -39,11 +56,16 @@ std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const
     if (*CTextCodec::Cp932Length(name) > CRegisterFile::kNameLimit) {
         return "登録名は32バイト以内で入力してください。";
     }
+    if (!IsStorableName(name)) return "登録名の前後に空白は使えません。";
     if (*CTextCodec::Cp932Length(mailName) > CRegisterFile::kMailNameLimit) {
         return "受信者名は32バイト以内で入力してください。";
     }
     if (*CTextCodec::Cp932Length(mailAddress) > CRegisterFile::kMailAddressLimit) {
         return "受信アドレスは64バイト以内で入力してください。";
+    }
+    // A name belongs to one person only: the work file keys records by name.
+    if (name != previousName && reg.HasName(name)) {
+        return "既に登録された登録名です。";
     }
     // A card belongs to one person only; a change may keep the person's own card.
     bool ownCard = !previousName.empty() && reg.GetCardIdByName(previousName) == card;

@@ -13,6 +13,9 @@ class CAdminFile;
 class CUserRules {
 public:
     static bool IsCardId(const std::string& card);
+    // A name that starts or ends with a blank (ASCII or the full-width U+3000), or is blanks
+    // only, would share its padded work records with another spelling: never stored.
+    static bool IsStorableName(const std::string& name);
     // A new or changed employee. `previousName` is empty for a new one; its own card is then
     // allowed to stay.
     static std::optional<std::string> CheckUser(const CRegisterFile& reg, const std::string& card,

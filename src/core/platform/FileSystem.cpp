@@ -1,8 +1,13 @@
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <random>
 #include <system_error>
 
 #include "platform/FileHandle.h"
@@ -38,26 +43,61 @@ fs::path CFileSystem::ScratchPath(const fs::path& target, std::string_view scrat
     return target.parent_path() / fs::path(std::string(scratchName));
 }
 
+namespace {
+
+// A scratch file of its own: O_EXCL under a name no other writer uses.
+int CreateUniqueScratch(const fs::path& target, std::string_view scratchName, fs::path& scratch) {
+    static std::atomic<unsigned> counter{0};
+    static thread_local std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name(scratchName);
+        name += "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
+                std::to_string(random() % 100000);
+        scratch = CFileSystem::ScratchPath(target, name);
+        int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
                                  std::string_view bytes) {
-    fs::path scratch = ScratchPath(target, scratchName);
-    {
-        FileHandle file = OpenFile(scratch, "wb");
-        if (!file) return false;
-        bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-        if (!written || !SyncStream(file.get())) {
-            file.reset();
-            std::error_code ignored;
-            fs::remove(scratch, ignored);
-            return false;
-        }
-        if (std::fclose(file.release()) != 0) return false;
-    }
-    if (!ReplaceFile(scratch, target)) {
+    fs::path scratch;
+    int fd = CreateUniqueScratch(target, scratchName, scratch);
+    if (fd < 0) return false;
+    struct stat old {};
+    bool ok = true;
+    // A file holding a password stays as private as it was.
+    if (::stat(target.c_str(), &old) == 0) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || !ReplaceFile(scratch, target)) {
         std::error_code ignored;
         fs::remove(scratch, ignored);
         return false;
     }
+    return true;
+}
+
+bool CFileSystem::CanCreateBeside(const fs::path& target) {
+    fs::path scratch;
+    int fd = CreateUniqueScratch(target, ".probe", scratch);
+    if (fd < 0) return false;
+    ::close(fd);
+    std::error_code ignored;
+    fs::remove(scratch, ignored);
     return true;
 }
 
@@ -95,6 +135,18 @@ bool CFileSystem::IsReadOnly(const fs::path& path) {
 bool CFileSystem::Exists(const fs::path& path) {
     std::error_code error;
     return fs::exists(path, error);
+}
+
+fs::path CFileSystem::Resolve(const fs::path& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error) absolute = path;
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : resolved;
+}
+
+void CFileSystem::IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace stampwell

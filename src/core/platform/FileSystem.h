@@ -22,14 +22,23 @@ public:
     // The scratch file for a whole-file rewrite of target: beside it, so the rename is atomic.
     static std::filesystem::path ScratchPath(const std::filesystem::path& target,
                                              std::string_view scratchName);
-    // Writes bytes to scratch (truncating), syncs, and replaces target.
+    // Writes bytes to a new scratch file beside target (scratchName plus a unique ending, so two
+    // writers never share one), syncs it, and replaces target. The new file keeps the
+    // permissions of the file it replaces.
     static bool WriteWholeFile(const std::filesystem::path& target, std::string_view scratchName,
                                std::string_view bytes);
+    // Whether a new file can be created in the folder of target now.
+    static bool CanCreateBeside(const std::filesystem::path& target);
     static std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
     static bool SetReadOnly(const std::filesystem::path& path, bool readOnly);
     static bool IsReadOnly(const std::filesystem::path& path);
     static bool Exists(const std::filesystem::path& path);
+    // The same file after resolving links and "..", for comparing two paths that may name it.
+    static std::filesystem::path Resolve(const std::filesystem::path& path);
+    // A write past the process's file-size limit then fails with EFBIG, which is reported like
+    // a full disk, instead of killing the process silently with SIGXFSZ.
+    static void IgnoreFileSizeSignal();
 };
 
 }  // namespace stampwell

@@ -1,6 +1,7 @@
 #include "recording/MailSettings.h"
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -23,42 +24,48 @@ std::vector<std::string> SplitLines(const std::string& content) {
     return lines;
 }
 
-// Finds "key value" lines; a multi-line key takes the following lines up to its terminator.
+// Reads "key value" lines in file order. A text block ("In", "Out") owns every line up to its
+// terminator, so a message line that starts like a key is text, not a setting. The first
+// occurrence of a key wins.
 class CKeyReader {
 public:
-    explicit CKeyReader(const std::string& content) : m_lines(SplitLines(content)) {}
-
-    std::string Value(const std::string& key) const {
-        for (const auto& line : m_lines) {
-            auto value = ValueOf(line, key);
-            if (value) return CTextCodec::FromCp932(*value);
+    CKeyReader(const std::string& content, const std::map<std::string, std::string>& blocks) {
+        std::vector<std::string> lines = SplitLines(content);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            std::string key = line.substr(0, line.find(' '));
+            std::string value = key.size() < line.size() ? line.substr(key.size() + 1) : "";
+            auto block = blocks.find(StripCr(key));
+            if (block == blocks.end()) {
+                // A file edited on Windows ends its lines in CR LF: the CR is not part of it.
+                m_values.try_emplace(StripCr(key), StripCr(value));
+                continue;
+            }
+            std::string text = value;
+            bool crLines = false;
+            for (++i; i < lines.size(); ++i) {
+                if (lines[i] == block->second || lines[i] == block->second + "\r") {
+                    crLines = lines[i].back() == '\r';
+                    break;
+                }
+                text += "\n" + lines[i];
+            }
+            if (crLines) text = StripCr(text);
+            m_values.try_emplace(block->first, text);
         }
-        return {};
     }
 
-    std::string Block(const std::string& key, const std::string& terminator) const {
-        for (std::size_t i = 0; i < m_lines.size(); ++i) {
-            auto first = ValueOf(m_lines[i], key);
-            if (!first) continue;
-            std::string text = *first;
-            for (std::size_t j = i + 1; j < m_lines.size() && m_lines[j] != terminator; ++j) {
-                text += "\n" + m_lines[j];
-            }
-            return CTextCodec::FromCp932(text);
-        }
-        return {};
+    std::string Value(const std::string& key) const {
+        auto found = m_values.find(key);
+        return found == m_values.end() ? std::string{} : CTextCodec::FromCp932(found->second);
     }
 
 private:
-    static std::optional<std::string> ValueOf(const std::string& line, const std::string& key) {
-        if (line == key) return std::string{};
-        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 &&
-            line[key.size()] == ' ') {
-            return line.substr(key.size() + 1);
-        }
-        return std::nullopt;
+    static std::string StripCr(std::string text) {
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        return text;
     }
-    std::vector<std::string> m_lines;
+    std::map<std::string, std::string> m_values;
 };
 
 bool AppendLine(std::string& out, const char* key, const std::string& value, bool multiLine) {
@@ -77,21 +84,21 @@ bool AppendLine(std::string& out, const char* key, const std::string& value, boo
 bool CMailSettings::LoadTexts(const std::filesystem::path& dataDir) {
     auto content = CFileSystem::ReadWholeFile(dataDir / "SendMail.txt");
     if (!content) return false;
-    CKeyReader reader(*content);
+    CKeyReader reader(*content, {{"In", "Inend"}, {"Out", "Outend"}});
     mailCheck = reader.Value("MailCheck");
     sendName = reader.Value("SendName");
     sendAddress = reader.Value("SendAddress");
     title = reader.Value("Title");
-    inText = reader.Block("In", "Inend");
+    inText = reader.Value("In");
     title2 = reader.Value("Title2");
-    outText = reader.Block("Out", "Outend");
+    outText = reader.Value("Out");
     return true;
 }
 
 bool CMailSettings::LoadServer(const std::filesystem::path& dataDir) {
     auto content = CFileSystem::ReadWholeFile(dataDir / "SendMailDetail.txt");
     if (!content) return false;
-    CKeyReader reader(*content);
+    CKeyReader reader(*content, {});
     serverName = reader.Value("ServerName");
     portNumber = reader.Value("PortNumber");
     attestation = reader.Value("Attestation");
@@ -118,8 +125,18 @@ bool CMailSettings::SaveServer(const std::filesystem::path& dataDir) const {
               AppendLine(out, "PortNumber", portNumber, false) &&
               AppendLine(out, "Attestation", attestation, false) &&
               AppendLine(out, "ID", id, false) && AppendLine(out, "Password", password, false);
-    return ok && CFileSystem::WriteWholeFile(dataDir / "SendMailDetail.txt",
-                                             "SendMailDetail.txt.tmp", out);
+    if (!ok) return false;
+    // It holds a password: a new file is the owner's alone, an existing one keeps its mode.
+    const auto path = dataDir / "SendMailDetail.txt";
+    const bool existed = CFileSystem::Exists(path);
+    if (!CFileSystem::WriteWholeFile(path, "SendMailDetail.txt.tmp", out)) return false;
+    if (!existed) {
+        std::error_code ignored;
+        std::filesystem::permissions(
+            path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+            ignored);
+    }
+    return true;
 }
 
 long CMailSettings::Port() const {

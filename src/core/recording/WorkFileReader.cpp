@@ -35,7 +35,7 @@ bool CWorkFileReader::ForEach(const std::filesystem::path& path,
         // A short piece at the end of the file is not a record.
         if (got < chunk.size()) break;
     }
-    return true;
+    return std::ferror(file.get()) == 0;
 }
 
 }  // namespace stampwell

@@ -12,7 +12,8 @@ namespace stampwell {
 class CWorkFileReader {
 public:
     // Calls visit(recordNumber from 1, deciphered text up to its first zero byte) for every whole
-    // block; visit returns false to stop. False when the file cannot be opened.
+    // block; visit returns false to stop. False when the file cannot be opened or a read fails
+    // before its end.
     static bool ForEach(const std::filesystem::path& path,
                         const std::function<bool(std::size_t, std::string_view)>& visit);
 };

@@ -1,8 +1,12 @@
 #include "recording/WorkReport.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <span>
 #include <system_error>
 #include <unordered_map>
 
@@ -12,6 +16,7 @@
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "recording/TemporaryRecordMove.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkLine.h"
 #include "settings/EnvironmentSettings.h"
@@ -26,10 +31,41 @@ namespace {
 
 constexpr std::size_t kLength = WorkLine::kRecordLength;
 
+// Reads up to out.size() numbers separated by sep the way sscanf("%d<sep>%d...") does, but a
+// number of more than nine digits counts as unreadable instead of overflowing. Returns how many
+// numbers were read.
+std::size_t ScanNumbers(std::string_view text, char sep, std::span<int> out) {
+    std::size_t pos = 0;
+    std::size_t count = 0;
+    while (count < out.size()) {
+        if (count > 0) {
+            if (pos >= text.size() || text[pos] != sep) break;
+            ++pos;
+        }
+        while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
+        bool negative = false;
+        if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
+            negative = text[pos] == '-';
+            ++pos;
+        }
+        std::size_t first = pos;
+        long long value = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+            if (pos - first >= 9) return count;
+            value = value * 10 + (text[pos] - '0');
+            ++pos;
+        }
+        if (pos == first) break;
+        out[count++] = static_cast<int>(negative ? -value : value);
+    }
+    return count;
+}
+
 int ParseMinutes(const std::string& time) {
-    int hours = 0, minutes = 0;
-    std::sscanf(time.c_str(), "%d:%d", &hours, &minutes);
-    return hours * 60 + minutes;
+    int parts[2] = {0, 0};
+    ScanNumbers(time, ':', parts);
+    return static_cast<int>(
+        std::clamp(static_cast<long long>(parts[0]) * 60 + parts[1], -1000000LL, 1000000LL));
 }
 
 bool IsLeapYear(int year) {
@@ -65,26 +101,39 @@ bool ParseDate(std::string_view text, int& year, int& month, int& day) {
             return true;
         }
     }
-    std::string copy(text);
-    return std::sscanf(copy.c_str(), "%d/%d/%d", &year, &month, &day) == 3;
+    int parts[3] = {0, 0, 0};
+    if (ScanNumbers(text, '/', parts) != 3) return false;
+    // Beyond these no calendar date is meant, and the arithmetic below must not overflow.
+    if (parts[0] < 0 || parts[0] > 9999 || std::abs(parts[1]) > 9999 || std::abs(parts[2]) > 9999)
+        return false;
+    year = parts[0];
+    month = parts[1];
+    day = parts[2];
+    return true;
 }
 
 }  // namespace
 
-// Holds the advisory lock for the outermost operation; nested operations reuse it.
+// Holds the advisory locks for the outermost operation; nested operations reuse them. The data
+// folder's lock comes first: it guards the temporary file, which is written while the work
+// folder is away and moved when it is back.
 class CWorkReport::CLockScope {
 public:
     explicit CLockScope(CWorkReport& report) : m_report(report) {
         if (m_report.m_lockDepth++ > 0) return;
+        fs::path dataLock = m_report.TemporaryFilePath();
+        dataLock += ".lock";
+        m_report.m_dataLock = std::make_unique<CFileLock>(dataLock);
         fs::path work = m_report.ResolveWorkFilePath();
         std::error_code error;
         fs::path folder = work.parent_path().empty() ? fs::path(".") : work.parent_path();
-        fs::path lockPath = fs::is_directory(folder, error) ? work : m_report.TemporaryFilePath();
-        lockPath += ".lock";
-        m_report.m_lock = std::make_unique<CFileLock>(lockPath);
+        if (fs::is_directory(folder, error)) m_report.TakeWorkLock();
     }
     ~CLockScope() {
-        if (--m_report.m_lockDepth == 0) m_report.m_lock.reset();
+        if (--m_report.m_lockDepth == 0) {
+            m_report.m_workLock.reset();
+            m_report.m_dataLock.reset();
+        }
     }
     CLockScope(const CLockScope&) = delete;
     CLockScope& operator=(const CLockScope&) = delete;
@@ -92,6 +141,13 @@ public:
 private:
     CWorkReport& m_report;
 };
+
+void CWorkReport::TakeWorkLock() {
+    if (m_lockDepth == 0 || m_workLock) return;
+    fs::path lockPath = ResolveWorkFilePath();
+    lockPath += ".lock";
+    m_workLock = std::make_unique<CFileLock>(lockPath);
+}
 
 CWorkReport::CWorkReport(CRuntime runtime) : m_runtime(std::move(runtime)) {
     m_mode = CModeFiles::ReadMode(m_runtime.DataDir());
@@ -175,8 +231,11 @@ void CWorkReport::CheckWorkFolder() {
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
         m_usingTemporary = true;
+        CTemporaryRecordMove(TemporaryFilePath(), work).Recover(false);
         return;
     }
+    // The folder may have come back since the lock scope began.
+    TakeWorkLock();
     m_usingTemporary = false;
     RegistTemp();
 }
@@ -194,27 +253,19 @@ bool CWorkReport::CutTornTail(const fs::path& path) {
 
 bool CWorkReport::RegistTemp() {
     CLockScope lock(*this);
-    fs::path temp = TemporaryFilePath();
-    auto content = CFileSystem::ReadWholeFile(temp);
-    if (!content) return false;
+    TakeWorkLock();
     fs::path work = ResolveWorkFilePath();
-    CutTornTail(work);
-    std::error_code error;
-    std::uintmax_t before = fs::exists(work, error) ? fs::file_size(work, error) : 0;
-    FileHandle out = OpenFile(work, "ab");
-    if (!out) return false;
-    std::size_t whole = content->size() / kLength * kLength;
-    bool ok = std::fwrite(content->data(), 1, whole, out.get()) == whole;
-    ok = CFileSystem::SyncStream(out.get()) && ok;
-    ok = (std::fclose(out.release()) == 0) && ok;
-    if (!ok) {
-        // Keep the temporary file, and take back what reached the work file, so that the next
-        // attempt neither loses nor doubles a record.
+    CTemporaryRecordMove move(TemporaryFilePath(), work);
+    if (!move.Recover(true)) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
-        fs::resize_file(work, before, error);
         return false;
     }
-    fs::remove(temp, error);
+    if (!CFileSystem::Exists(TemporaryFilePath())) return false;
+    CutTornTail(work);
+    if (!move.Append()) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
+        return false;
+    }
     return true;
 }
 
@@ -374,34 +425,34 @@ std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) 
     CLockScope lock(*this);
     CheckWorkFolder();
     const int today = DateNumber(ShiftedDate(m_runtime.Clock().Now()));
-    CWorkFileReader::ForEach(
-        todayOnly ? TargetPath() : ResolveWorkFilePath(),
-        [&](std::size_t number, std::string_view text) {
-            if (todayOnly) {
-                WorkLine line = WorkLine::Parse(text);
-                if (DateNumber(std::string(line.date)) != today) return true;
-            }
-            std::string_view shown = text;
-            while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
-                shown.remove_suffix(1);
-            }
-            records.push_back({number, CTextCodec::FromCp932(shown)});
-            return true;
-        });
+    CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
+        if (todayOnly) {
+            WorkLine line = WorkLine::Parse(text);
+            if (DateNumber(std::string(line.date)) != today) return true;
+        }
+        std::string_view shown = text;
+        while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
+            shown.remove_suffix(1);
+        }
+        records.push_back({number, CTextCodec::FromCp932(shown)});
+        return true;
+    });
     return records;
 }
 
-void CWorkReport::LoadTable(WorkRecordTable& table) {
+bool CWorkReport::LoadTable(WorkRecordTable& table) {
     table.Clear();
     CLockScope lock(*this);
     fs::path path = ResolveWorkFilePath();
-    std::error_code error;
-    auto size = fs::file_size(path, error);
     m_loadedPath = path;
-    m_loadedSize = error ? 0 : size / kLength * kLength;
+    m_loadedSize = 0;
+    m_loadFailed = false;
+    std::error_code error;
+    if (!fs::exists(path, error) && !error) return true;  // no records yet
+    auto size = fs::file_size(path, error);
     // Names repeat on every working day: convert each spelling once.
     std::unordered_map<std::string, std::string> names;
-    CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
+    bool read = !error && CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
         WorkLine line = WorkLine::Parse(text);
         if (line.name.empty() || line.date.empty()) return true;
         std::string_view raw = line.name;
@@ -412,9 +463,20 @@ void CWorkReport::LoadTable(WorkRecordTable& table) {
             {it->second, std::string(line.date), std::string(line.start), std::string(line.end)});
         return true;
     });
+    if (!read) {
+        // Saving this table would replace records that were never read.
+        table.Clear();
+        m_loadedSize.reset();
+        m_loadFailed = true;
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadTable", __FILE__);
+        return false;
+    }
+    m_loadedSize = size / kLength * kLength;
+    return true;
 }
 
 bool CWorkReport::SaveTable(const WorkRecordTable& table) {
+    if (m_loadFailed) return false;
     CLockScope lock(*this);
     fs::path work = ResolveWorkFilePath();
     std::string bytes;
@@ -482,7 +544,34 @@ bool CWorkReport::IsOutsidePeriod(const std::string& dateText) const {
     return first > date || date > last;
 }
 
+bool CWorkReport::IsStoredFile(const fs::path& path) const {
+    static constexpr const char* kDataFiles[] = {
+        "Register.txt",       "Admin.dat",    "Setting.txt", "Setting2.txt",
+        "ExportSetting.txt",  "Style.txt",    "Timer.txt",   "SendMail.txt",
+        "SendMailDetail.txt", "ErrorLog.txt", "EditLog.txt", "KINTAI.dat",
+        "TemporaryRecord.dat"};
+    const fs::path target = CFileSystem::Resolve(path);
+    std::vector<fs::path> stored;
+    for (const char* name : kDataFiles) stored.push_back(m_runtime.DataFile(name));
+    fs::path work = ResolveWorkFilePath();
+    stored.push_back(work);
+    stored.push_back(CTemporaryRecordMove(TemporaryFilePath(), work).JournalPath());
+    if (m_settings) {
+        stored.emplace_back(m_settings->GetBackupPath());
+        stored.emplace_back(m_settings->GetIdFilePath());
+    }
+    for (const auto& file : stored) {
+        if (file.empty()) continue;
+        if (CFileSystem::Resolve(file) == target) return true;
+        fs::path lock = file;
+        lock += ".lock";
+        if (CFileSystem::Resolve(lock) == target) return true;
+    }
+    return false;
+}
+
 bool CWorkReport::Export() {
+    m_exportError.clear();
     CLockScope lock(*this);
     CheckWorkFolder();
     fs::path work = ResolveWorkFilePath();
@@ -493,10 +582,14 @@ bool CWorkReport::Export() {
                                          EMessageIcon::None);
         return false;
     }
-    FileHandle out = OpenFile(m_exportPath, "wb");
-    if (!out) return false;
+    if (m_exportPath.empty() || IsStoredFile(m_exportPath)) {
+        m_exportError =
+            "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。";
+        return false;
+    }
+    std::string csv;
     std::string line;
-    CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
+    bool read = CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
         WorkLine record = WorkLine::Parse(text);
         if (IsOutsidePeriod(std::string(record.date))) return true;
         line = ",,";
@@ -512,13 +605,20 @@ bool CWorkReport::Export() {
             line += record.end;
         }
         line += "\r\n";
-        if (std::fwrite(line.data(), 1, line.size(), out.get()) != line.size()) {
-            ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
-        }
+        csv += line;
         return true;
     });
-    if (std::fclose(out.release()) != 0) {
+    if (!read) {
+        m_exportError = "勤務ファイルを最後まで読めませんでした。";
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
+        return false;
+    }
+    // The previous file stays until the whole new one is on disk.
+    fs::path out(m_exportPath);
+    if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", csv)) {
+        m_exportError = "出力先のファイルに書き込めませんでした。";
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
+        return false;
     }
     return true;
 }

@@ -20,7 +20,8 @@ class CFileLock;
 // Decides what a tap means for today, writes it durably, lists today's history, keeps the
 // temporary file for when the work folder is unreachable, loads and saves the whole file for the
 // edit screen, backs it up and exports a pay period. Several processes may share one work file:
-// each operation holds an advisory lock on "<work file>.lock".
+// each operation holds an advisory lock on "TemporaryRecord.dat.lock" in the data folder and,
+// while the work folder is reachable, on "<work file>.lock", always in that order.
 class CWorkReport {
 public:
     enum ECheckResult {
@@ -63,8 +64,10 @@ public:
     std::filesystem::path ResolveWorkFilePath() const;
     std::filesystem::path TemporaryFilePath() const;
 
-    // Whole-file access for the record edit screen.
-    void LoadTable(WorkRecordTable& table);
+    // Whole-file access for the record edit screen. LoadTable is false when a work file that
+    // exists cannot be read to its end; SaveTable then refuses, so a bad read never replaces
+    // the records.
+    bool LoadTable(WorkRecordTable& table);
     bool SaveTable(const WorkRecordTable& table);
 
     // Copies the work file to the backup path when the backup switch is on. True when there was
@@ -76,7 +79,13 @@ public:
     void SetExportMonth(int month) { m_exportMonth = month; }
     void SetExportClosing(int index) { m_exportClosing = index; }
     void SetExportPath(std::string path) { m_exportPath = std::move(path); }
+    // False on any failed write (the previous file stays) or a refused destination; the reason
+    // is then in LastExportError (the no-data case shows its message instead).
     bool Export();
+    const std::string& LastExportError() const { return m_exportError; }
+    // Whether path names the work file, its backup, the temporary file or another file kept
+    // in the data folder, after resolving links.
+    bool IsStoredFile(const std::filesystem::path& path) const;
     bool IsOutsidePeriod(const std::string& dateText) const;
 
     // Every record line in file order with its number (for listings).
@@ -84,10 +93,12 @@ public:
         std::size_t number;
         std::string text;
     };
+    // While the work folder cannot be reached, the records waiting in the temporary file.
     std::vector<NumberedLine> ListRecords(bool todayOnly);
 
 private:
     class CLockScope;
+    void TakeWorkLock();
     bool IsEndSide() const;
     std::filesystem::path TargetPath() const;
     std::string ShiftedDate(std::int64_t time) const;
@@ -105,12 +116,15 @@ private:
     int m_exportMonth = 0;
     int m_exportClosing = 0;
     std::string m_exportPath;
+    std::string m_exportError;
     bool m_usingTemporary = false;
     // How far the work file reached when LoadTable read it: SaveTable keeps what was appended
     // after that.
     std::optional<std::uintmax_t> m_loadedSize;
     std::filesystem::path m_loadedPath;
-    std::unique_ptr<CFileLock> m_lock;
+    bool m_loadFailed = false;
+    std::unique_ptr<CFileLock> m_dataLock;
+    std::unique_ptr<CFileLock> m_workLock;
     int m_lockDepth = 0;
 };
 

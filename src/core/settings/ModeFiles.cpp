@@ -1,6 +1,7 @@
 #include "settings/ModeFiles.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -30,11 +31,13 @@ int CModeFiles::ReadTimerMilliseconds(const std::filesystem::path& dataDir) {
     }
     // An empty file says nothing, so it means the same as no file.
     if (word.empty()) return kDefault;
-    long long seconds = std::atoll(word.c_str());
-    if (seconds < 0) seconds = 0;
-    long long ms = seconds * 1000;
-    if (ms > std::numeric_limits<int>::max()) ms = std::numeric_limits<int>::max();
-    return static_cast<int>(ms);
+    errno = 0;
+    long long seconds = std::strtoll(word.c_str(), nullptr, 10);
+    // A number out of range reads like one that cannot be read: 0.
+    if (errno == ERANGE || seconds < 0 || seconds > std::numeric_limits<int>::max() / 1000) {
+        return 0;
+    }
+    return static_cast<int>(seconds * 1000);
 }
 
 }  // namespace stampwell

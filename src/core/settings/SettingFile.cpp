@@ -52,11 +52,7 @@ CSettingFile::~CSettingFile() {
 int CSettingFile::OpenWrite(const std::filesystem::path& path) {
     // The folder must be writable now, not only at Close, so that a save to a bad path is
     // reported at once as the callers expect.
-    std::filesystem::path scratch =
-        CFileSystem::ScratchPath(path, path.filename().string() + ".tmp");
-    std::FILE* probe = std::fopen(scratch.c_str(), "wb");
-    if (probe == nullptr) return 0;
-    std::fclose(probe);
+    if (!CFileSystem::CanCreateBeside(path)) return 0;
     m_target = path;
     m_content.clear();
     m_writing = true;
@@ -85,8 +81,6 @@ int CSettingFile::Close() {
         m_writing = false;
         std::string scratchName = m_target.filename().string() + ".tmp";
         if (m_writeFailed) {
-            std::error_code ignored;
-            std::filesystem::remove(CFileSystem::ScratchPath(m_target, scratchName), ignored);
             result = 0;
         } else if (!CFileSystem::WriteWholeFile(m_target, scratchName, m_content)) {
             result = 0;

@@ -78,8 +78,10 @@ void CStampwellApp::OnChime() {
 }
 
 void CStampwellApp::OnVersion() {
-    m_version = std::make_shared<CVersionDlg>(m_frame.get());
-    m_version->exec();
+    // Owned by this call alone: destroyed on return, it leaves its parent's children, so the
+    // frame never deletes it a second time at shutdown.
+    CVersionDlg version(m_frame.get());
+    version.exec();
 }
 
 }  // namespace stampwell

@@ -14,7 +14,6 @@ class CMainFrame;
 class CRecorderController;
 class CRegisterFile;
 class CTimeRegisterView;
-class CVersionDlg;
 class CWorkReport;
 class IPrompt;
 class ISoundPlayer;
@@ -52,7 +51,6 @@ private:
     std::shared_ptr<CRegisterFile> m_register;
     std::shared_ptr<CWorkReport> m_work;
     std::shared_ptr<CAdminFile> m_admins;
-    std::shared_ptr<CVersionDlg> m_version;
     std::shared_ptr<CChimeDialog> m_chime;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CTimeRegisterView> m_screen;

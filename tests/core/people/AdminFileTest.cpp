@@ -160,4 +160,32 @@ TEST(AdminFile, ReadsTwoAndAHalfBlocksAsTwoAdministrators) {
     EXPECT_EQ(ids, (std::vector<std::string>{"a", "b"}));
 }
 
+TEST(AdminFile, TheListSaysWhoHasACardInOnePass) {
+    CTestRuntime t;
+    CAdminFile admins(t.runtime);
+    Add(admins, "a", "p", "0123456789ABCDEF");
+    Add(admins, "b", "q");
+    auto list = admins.GetAdminList();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, "a");
+    EXPECT_TRUE(list[0].hasCard);
+    EXPECT_EQ(list[1].id, "b");
+    EXPECT_FALSE(list[1].hasCard);
+    // A damaged 1 MB file lists in one pass (quadratic listing took about a minute).
+    CFileSystem::SetReadOnly(t.dir / "Admin.dat", false);
+    std::string junk(1 << 20, 'x');
+    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 7919 % 251);
+    test::WriteBytes(t.dir / "Admin.dat", junk);
+    EXPECT_LE(admins.GetAdminList().size(), (1u << 20) / 64);
+}
+
+TEST(AdminFile, TheFirstAdministratorOfAnEmptyFolderIsStored) {
+    CTestRuntime t;
+    CAdminFile admins(t.runtime);
+    ASSERT_EQ(admins.CreateEmptyFile(), 1);  // an empty rewrite writes no bytes at all
+    EXPECT_EQ(test::ReadBytes(t.dir / "Admin.dat"), "");
+    Add(admins, "first", "pw");
+    EXPECT_EQ(admins.GetCount(), 1);
+}
+
 }  // namespace stampwell

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -72,6 +75,68 @@ TEST(PeopleCli, AdministratorsFollowTheDialogRules) {
     auto list = RunCli(data, "admins list");
     EXPECT_EQ(list.out, "boss (no card)\ndeux (no card)\n");
     EXPECT_EQ(list.out.find("secret"), std::string::npos);
+}
+
+TEST(PeopleCli, OneNameAndOneCardBelongToOneEmployee) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    ASSERT_EQ(RunCli(data, "users add --card AAAAAAAAAAAAAAAA --name Alice").exitCode, 0);
+    ASSERT_EQ(RunCli(data, "users add --card BBBBBBBBBBBBBBBB --name Bob").exitCode, 0);
+    struct Case {
+        std::string args, reason;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"users add --card CCCCCCCCCCCCCCCC --name Alice", "既に登録された登録名です。"},
+             {"users add --card CCCCCCCCCCCCCCCC --name 'Alice '", "空白"},
+             {"users add --card CCCCCCCCCCCCCCCC --name ' Alice'", "空白"},
+             {"users add --card CCCCCCCCCCCCCCCC --name '　Alice'", "空白"},
+             {"users add --card CCCCCCCCCCCCCCCC --name 'Alice　'", "空白"},
+             {"users add --card CCCCCCCCCCCCCCCC --name '   '", "空白"},
+             {"users change --name Bob --new-name Alice", "既に登録された登録名です。"},
+             {"users change --name Bob --card AAAAAAAAAAAAAAAA",
+              "すでに登録されているカードです。"},
+         }) {
+        auto result = RunCli(data, c.args);
+        EXPECT_EQ(result.exitCode, 1) << c.args;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << c.args << ": " << result.err;
+    }
+    // Keeping one's own name or card is no conflict.
+    EXPECT_EQ(
+        RunCli(data, "users change --name Bob --new-name Bob --card BBBBBBBBBBBBBBBB").exitCode, 0);
+    EXPECT_EQ(RunCli(data, "users list").out, "AAAAAAAAAAAAAAAA,Alice,,\nBBBBBBBBBBBBBBBB,Bob,,\n");
+}
+
+TEST(PeopleCli, TwoProcessesChangingTheRegisterLoseNothing) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    std::filesystem::create_directory(data);
+    // Two writers at once, each adding 60 people (each command its own process).
+    auto script = [&](int writer, const std::string& verb) {
+        std::string command = "for i in $(seq 10 69); do '" STAMPWELL_CLI_PATH "' --data-dir '" +
+                              data.string() + "' users " + verb;
+        if (verb == "add") {
+            command += " --card " + std::to_string(writer) + "0000000000000$i --name W" +
+                       std::to_string(writer) + "-$i";
+        } else {
+            command += " --name W" + std::to_string(writer) + "-$i";
+        }
+        return command + " >/dev/null 2>&1 || echo fail; done";
+    };
+    auto both = [&](const std::string& verb) {
+        std::string command = "(" + script(1, verb) + ") & (" + script(2, verb) + ") & wait";
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        std::string out;
+        char buffer[256];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+        ::pclose(pipe);
+        return out;
+    };
+    EXPECT_EQ(both("add"), "");
+    auto list = RunCli(data, "users list").out;
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 120);
+    EXPECT_EQ(both("delete"), "");
+    EXPECT_EQ(RunCli(data, "users list").out, "");
 }
 
 }  // namespace stampwell

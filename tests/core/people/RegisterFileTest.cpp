@@ -3,6 +3,7 @@
 #include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
 #include "settings/EnvironmentSettings.h"
+#include "support/FailingWrites.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -77,10 +78,11 @@ TEST(RegisterFile, LookupsAreExactAndTakeTheFirstMatch) {
 
 TEST(RegisterFile, ChangeAndDeleteActOnEveryRecordOfTheName) {
     CTestRuntime t;
+    // Files written before names had to be unique may hold one name twice.
+    WriteBytes(t.dir / "Register.txt", kHeaders +
+                                           "AAAAAAAAAAAAAAAA,Sato,,\r\nBBBBBBBBBBBBBBBB,Twin,,\r\n"
+                                           "CCCCCCCCCCCCCCCC,Twin,M,m@x\r\n");
     CRegisterFile reg(t.runtime);
-    Add(reg, "AAAAAAAAAAAAAAAA", "Sato");
-    Add(reg, "BBBBBBBBBBBBBBBB", "Twin");
-    Add(reg, "CCCCCCCCCCCCCCCC", "Twin", "M", "m@x");
     reg.SetPreviousName("Twin");
     reg.SetCardId("DDDDDDDDDDDDDDDD");
     reg.SetName("Solo");
@@ -142,11 +144,16 @@ TEST(RegisterFile, AFailedReplaceIsReportedAndKeepsTheFile) {
     CRegisterFile reg(t.runtime);
     Add(reg, "AAAAAAAAAAAAAAAA", "Sato");
     std::string before = ReadBytes(t.dir / "Register.txt");
-    // A folder where the scratch file must go makes the rewrite impossible.
-    std::filesystem::create_directory(t.dir / "RegisterTemp.txt");
-    reg.SetName("Sato");
-    EXPECT_EQ(reg.DeleteRecord(), 0);
+    // No file may grow past 10 bytes: the rewrite fails for real (EFBIG).
+    int result = test::RunWithFileSizeLimit(10, [&] {
+        reg.SetName("Sato");
+        return reg.DeleteRecord();
+    });
+    EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadBytes(t.dir / "Register.txt"), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(t.dir.Path()),
+                            std::filesystem::directory_iterator()),
+              2);  // the register and its lock, no scratch file left behind
 }
 
 TEST(RegisterFile, FollowsThePathFromTheSettings) {

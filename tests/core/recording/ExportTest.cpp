@@ -4,6 +4,7 @@
 #include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
+#include "support/FailingWrites.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
 
@@ -100,6 +101,9 @@ TEST(Export, NoWorkFileGivesTheMessageInEachMode) {
 TEST(Export, TheCliExportsAndListsRecords) {
     test::CTempDir dir;
     auto data = dir / "data";
+    EXPECT_EQ(test::RunCli(data, "export --year 2011 --month 8 --closing end --out x").exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(data));  // a command that only reads creates nothing
+    std::filesystem::create_directory(data);
     auto none = test::RunCli(data, "export --year 2011 --month 8 --closing end --out '" +
                                        (dir / "x.csv").string() + "'");
     EXPECT_EQ(none.exitCode, 1);
@@ -122,6 +126,74 @@ TEST(Export, TheCliExportsAndListsRecords) {
               0);
     EXPECT_EQ(test::ReadBytes(dir / "p.csv"),
               ",,ABCDEF" + std::string(26, ' ') + ",,2011/08/25,09:05,,,\r\n");
+}
+
+namespace {
+// A work file of twenty records in August 2011.
+struct Filled {
+    Filled() {
+        for (int i = 0; i < 20; ++i) {
+            Record(t, report, side, "Name" + std::to_string(i),
+                   CLocalTime::FromLocal(2011, 8, 1 + i, 9, 0), false);
+        }
+        work = test::ReadBytes(t.dir / "KINTAI.dat");
+        report.SetExportYear(2011);
+        report.SetExportMonth(8);
+        report.SetExportClosing(5);
+    }
+    CTestRuntime t;
+    CWorkReport report{t.runtime};
+    test::CFixedSide side;
+    std::string work;
+};
+}  // namespace
+
+TEST(Export, NeverWritesOverAFileStampwellKeeps) {
+    Filled f;
+    f.report.SetStampSide(&f.side);
+    test::WriteBytes(f.t.dir / "Register.txt", "keep");
+    std::filesystem::create_symlink(f.t.dir / "KINTAI.dat", f.t.dir / "link.csv");
+    for (const auto& target :
+         {f.t.dir / "KINTAI.dat", f.t.dir / "sub" / ".." / "KINTAI.dat", f.t.dir / "link.csv",
+          f.t.dir / "Register.txt", f.t.dir / "TemporaryRecord.dat", f.t.dir / "Admin.dat",
+          f.t.dir / "SendMailDetail.txt", f.t.dir / "Setting.txt"}) {
+        f.report.SetExportPath(target.string());
+        EXPECT_FALSE(f.report.Export()) << target;
+        EXPECT_FALSE(f.report.LastExportError().empty());
+    }
+    EXPECT_EQ(test::ReadBytes(f.t.dir / "KINTAI.dat"), f.work);
+    EXPECT_EQ(test::ReadBytes(f.t.dir / "Register.txt"), "keep");
+    EXPECT_FALSE(std::filesystem::exists(f.t.dir / "Admin.dat"));
+
+    auto cli = test::RunCli(f.t.dir.Path(), "export --year 2011 --month 8 --closing end --out '" +
+                                                (f.t.dir / "KINTAI.dat").string() + "'");
+    EXPECT_EQ(cli.exitCode, 1);
+    EXPECT_NE(cli.err.find("指定できません"), std::string::npos) << cli.err;
+    EXPECT_EQ(test::ReadBytes(f.t.dir / "KINTAI.dat"), f.work);
+}
+
+TEST(Export, AFailedWriteIsReportedAndKeepsThePreviousFile) {
+    Filled f;
+    auto out = f.t.dir / "out.csv";
+    test::WriteBytes(out, "previous");
+    f.report.SetExportPath(out.string());
+    // The CSV (about 1,200 bytes) may not grow past 600: the disk is "full" mid-file.
+    EXPECT_EQ(test::RunWithFileSizeLimit(600, [&] { return f.report.Export() ? 0 : 1; }), 1);
+    EXPECT_EQ(test::ReadBytes(out), "previous");
+    EXPECT_NE(test::ReadBytes(f.t.dir / "ErrorLog.txt").find("CWorkReport::Export"),
+              std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.t.dir.Path()),
+                            std::filesystem::directory_iterator()),
+              5);  // work file, its lock, the data lock, the error log, out.csv: no scratch left
+
+    // The command-line tool, under the same limit and with the signal's default action, says
+    // why and exits 1 instead of dying silently.
+    auto cli = test::RunCli(
+        f.t.dir.Path(), "export --year 2011 --month 8 --closing end --out '" + out.string() + "'",
+        "ulimit -f 1;");
+    EXPECT_EQ(cli.exitCode, 1);
+    EXPECT_NE(cli.err.find("書き込めませんでした"), std::string::npos) << cli.err;
+    EXPECT_EQ(test::ReadBytes(out), "previous");
 }
 
 }  // namespace stampwell

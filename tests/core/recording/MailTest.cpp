@@ -68,6 +68,58 @@ TEST(MailSettings, FilesRoundTripWithTheirTextBlocks) {
     EXPECT_FALSE(s.SaveTexts(dir.Path()));
 }
 
+TEST(MailSettings, TextBlocksOwnTheirLinesAndWindowsLineEndsLoseTheirCr) {
+    test::CTempDir dir;
+    // Message lines that start like keys stay text; a key inside a text never overrides.
+    test::WriteBytes(dir / "SendMail.txt",
+                     "MailCheck 1\nTitle Hello\nIn Out of office\r\nTitle2 tomorrow\nInend\n"
+                     "Title2 Bye\nOut SendName x\nOutend\nSendName Clock\n");
+    CMailSettings s;
+    ASSERT_TRUE(s.LoadTexts(dir.Path()));
+    EXPECT_EQ(s.inText, "Out of office\r\nTitle2 tomorrow");
+    EXPECT_EQ(s.title2, "Bye");
+    EXPECT_EQ(s.outText, "SendName x");
+    EXPECT_EQ(s.sendName, "Clock");
+    // Saved back, the file reads the same.
+    ASSERT_TRUE(s.SaveTexts(dir.Path()));
+    CMailSettings again;
+    ASSERT_TRUE(again.LoadTexts(dir.Path()));
+    EXPECT_EQ(again.inText, s.inText);
+    EXPECT_EQ(again.title2, "Bye");
+
+    // A file edited on Windows.
+    test::WriteBytes(dir / "SendMailDetail.txt",
+                     "ServerName mail.example.com\r\nPortNumber 587\r\nAttestation 1\r\n"
+                     "ID clock\r\nPassword secret\r\n");
+    test::WriteBytes(dir / "SendMail.txt", "MailCheck 0\r\nIn a\r\nb\r\nInend\r\n");
+    ASSERT_TRUE(s.LoadServer(dir.Path()));
+    ASSERT_TRUE(s.LoadTexts(dir.Path()));
+    EXPECT_EQ(s.serverName, "mail.example.com");
+    EXPECT_EQ(s.Port(), 587);
+    EXPECT_EQ(s.password, "secret");
+    EXPECT_EQ(s.mailCheck, "0");
+    EXPECT_EQ(s.inText, "a\r\nb");
+}
+
+TEST(MailSettings, TheServerFileWithItsPasswordStaysPrivate) {
+    test::CTempDir dir;
+    CMailSettings s = Settings(2525);
+    s.password = "pw";
+    ASSERT_TRUE(s.SaveServer(dir.Path()));
+    auto mode = [&] { return std::filesystem::status(dir / "SendMailDetail.txt").permissions(); };
+    EXPECT_EQ(mode() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(dir / "SendMailDetail.txt",
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_read);
+    s.password = "new";
+    ASSERT_TRUE(s.SaveServer(dir.Path()));
+    EXPECT_EQ(mode() & std::filesystem::perms::all, std::filesystem::perms::owner_read |
+                                                        std::filesystem::perms::owner_write |
+                                                        std::filesystem::perms::group_read);
+}
+
 TEST(MailSettings, PortAndPlaceholderRules) {
     CMailSettings s;
     for (auto [text, port] : std::vector<std::pair<std::string, long>>{

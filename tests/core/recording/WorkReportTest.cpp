@@ -5,6 +5,7 @@
 #include "platform/LocalTime.h"
 #include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
+#include "support/CliRunner.h"
 #include "support/FailingWrites.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
@@ -271,10 +272,9 @@ TEST(WorkReport, AFailedSaveLeavesTheWorkFileUntouched) {
     std::string before = test::ReadBytes(f.Work());
     WorkRecordTable table;
     table.PutRecord({"Other", "2011/08/01", "09:00", ""});
-    std::filesystem::create_directory(f.t.dir / "KintaiTemp.txt");
-    EXPECT_FALSE(f.report->SaveTable(table));
+    EXPECT_EQ(test::RunWithFileSizeLimit(40, [&] { return f.report->SaveTable(table) ? 1 : 0; }),
+              0);
     EXPECT_EQ(test::ReadBytes(f.Work()), before);
-    std::filesystem::remove(f.t.dir / "KintaiTemp.txt");
     table.PutRecord({std::string(40, 'x'), "2011/08/02", "09:00", ""});
     EXPECT_FALSE(f.report->SaveTable(table));
     EXPECT_EQ(test::ReadBytes(f.Work()), before);
@@ -312,6 +312,53 @@ TEST(WorkReport, TwoProcessesAppendingConcurrentlyLeaveEveryRecordWhole) {
         alpha += block.starts_with("Alpha") ? 1 : 0;
     }
     EXPECT_EQ(alpha, kEach);
+}
+
+TEST(WorkReport, AWorkFileThatCannotBeReadIsNeverReplacedByASave) {
+    Fixture f;
+    f.Tap("Ito", At(2011, 8, 25, 9, 0));
+    ASSERT_TRUE(f.report->RegisterStamp());
+    const std::string before = test::ReadBytes(f.Work());
+    // A path that opens but fails on the first read.
+    std::filesystem::create_directory(f.t.dir / "unreadable.dat");
+    f.settings->SetWorkFilePath((f.t.dir / "unreadable.dat").string());
+    WorkRecordTable table;
+    EXPECT_FALSE(f.report->LoadTable(table));
+    EXPECT_EQ(table.Size(), 0u);
+    f.settings->SetWorkFilePath(f.Work().string());
+    table.PutRecord({"Other", "2011/08/01", "09:00", ""});
+    EXPECT_FALSE(f.report->SaveTable(table));
+    EXPECT_EQ(test::ReadBytes(f.Work()), before);
+    // After a good load saving works again.
+    ASSERT_TRUE(f.report->LoadTable(table));
+    EXPECT_TRUE(f.report->SaveTable(table));
+}
+
+TEST(WorkReport, DatesOutOfAnyCalendarAreUnreadableNotOverflowing) {
+    EXPECT_EQ(CWorkReport::DateNumber("-2147483648/1/1"), -1);
+    EXPECT_EQ(CWorkReport::DateNumber("2011/-2147483648/1"), -1);
+    EXPECT_EQ(CWorkReport::DateNumber("99999999999/1/1"), -1);
+    EXPECT_EQ(CWorkReport::DateNumber("2011/8/25"), 20110825);
+    EXPECT_EQ(CWorkReport::DateNumber(" 2011/08/25"), 20110825);
+    Fixture f;
+    f.report->SetExportYear(2011);
+    f.report->SetExportMonth(8);
+    f.report->SetExportClosing(5);
+    EXPECT_TRUE(f.report->IsOutsidePeriod("-2147483648/1/1"));
+    EXPECT_TRUE(f.report->IsOutsidePeriod("2011/08/2147483647"));
+    EXPECT_FALSE(f.report->IsOutsidePeriod("2011/08/31"));
+}
+
+TEST(WorkReport, TheCliListsTheWaitingRecordsWhileTheWorkFolderIsAway) {
+    Fixture f;
+    f.settings->SetWorkFilePath((f.t.dir / "share" / "KINTAI.dat").string());
+    ASSERT_TRUE(f.settings->SaveSettings());
+    f.Tap("Ito", At(2011, 8, 25, 9, 0));
+    ASSERT_TRUE(f.report->RegisterStamp());
+    auto listed = test::RunCli(f.t.dir.Path(), "records");
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_NE(listed.out.find("Ito"), std::string::npos);
+    EXPECT_NE(listed.err.find("接続できません"), std::string::npos) << listed.err;
 }
 
 TEST(WorkReport, BackupFollowsTheSwitchAndReplacesThePreviousCopy) {

@@ -167,6 +167,13 @@ TEST(ModeFiles, TimerIsSecondsAsMilliseconds) {
     EXPECT_EQ(CModeFiles::ReadTimerMilliseconds(dir.Path()), 0);
     WriteBytes(dir / "Timer.txt", "");
     EXPECT_EQ(CModeFiles::ReadTimerMilliseconds(dir.Path()), 60000);
+    // Out of range reads like a number that cannot be read, never as a wrapped value.
+    for (const char* huge : {"9999999999999999", "99999999999999999999999", "2147484"}) {
+        WriteBytes(dir / "Timer.txt", huge);
+        EXPECT_EQ(CModeFiles::ReadTimerMilliseconds(dir.Path()), 0) << huge;
+    }
+    WriteBytes(dir / "Timer.txt", "2147483");
+    EXPECT_EQ(CModeFiles::ReadTimerMilliseconds(dir.Path()), 2147483000);
 }
 
 }  // namespace stampwell

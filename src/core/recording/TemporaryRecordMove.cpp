@@ -1,0 +1,179 @@
+#include "recording/TemporaryRecordMove.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/FileSystem.h"
+#include "recording/WorkLine.h"
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kLength = WorkLine::kRecordLength;
+
+// A file descriptor that closes itself.
+class CDescriptor {
+public:
+    explicit CDescriptor(int fd) : m_fd(fd) {}
+    ~CDescriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    CDescriptor(const CDescriptor&) = delete;
+    CDescriptor& operator=(const CDescriptor&) = delete;
+    int Get() const { return m_fd; }
+    bool Close() {
+        int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool ParseNumber(const std::string& text, std::uintmax_t& value) {
+    if (text.empty() || text.size() > 19) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uintmax_t>(c - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+CTemporaryRecordMove::CTemporaryRecordMove(fs::path temporary, fs::path work)
+    : m_temporary(std::move(temporary)), m_work(std::move(work)) {}
+
+fs::path CTemporaryRecordMove::JournalPath() const {
+    fs::path journal = m_temporary;
+    journal += ".move";
+    return journal;
+}
+
+bool CTemporaryRecordMove::ReadJournal(Journal& journal) const {
+    auto content = CFileSystem::ReadWholeFile(JournalPath());
+    if (!content) return false;
+    std::size_t first = content->find('\n');
+    std::size_t second = first == std::string::npos ? first : content->find('\n', first + 1);
+    std::size_t third = second == std::string::npos ? second : content->find('\n', second + 1);
+    if (third == std::string::npos) return false;
+    if (!ParseNumber(content->substr(0, first), journal.start) ||
+        !ParseNumber(content->substr(first + 1, second - first - 1), journal.length)) {
+        return false;
+    }
+    journal.work = content->substr(second + 1, third - second - 1);
+    return !journal.work.empty();
+}
+
+bool CTemporaryRecordMove::WriteJournal(const Journal& journal) const {
+    std::string text = std::to_string(journal.start) + "\n" + std::to_string(journal.length) +
+                       "\n" + journal.work.string() + "\n";
+    return CFileSystem::WriteWholeFile(JournalPath(), JournalPath().filename().string() + ".tmp",
+                                       text);
+}
+
+void CTemporaryRecordMove::RemoveJournal() const {
+    std::error_code ignored;
+    fs::remove(JournalPath(), ignored);
+    CFileSystem::SyncDirectory(JournalPath().parent_path());
+}
+
+std::size_t CTemporaryRecordMove::CountMovedBlocks(const fs::path& work, std::uintmax_t start,
+                                                   const std::string& batch) {
+    CDescriptor fd(::open(work.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) return 0;
+    std::size_t blocks = 0;
+    char block[kLength];
+    while ((blocks + 1) * kLength <= batch.size()) {
+        off_t offset = static_cast<off_t>(start + blocks * kLength);
+        if (::pread(fd.Get(), block, kLength, offset) != static_cast<ssize_t>(kLength)) break;
+        if (batch.compare(blocks * kLength, kLength, block, kLength) != 0) break;
+        ++blocks;
+    }
+    return blocks;
+}
+
+bool CTemporaryRecordMove::Recover(bool workReachable) {
+    Journal journal;
+    if (!CFileSystem::Exists(JournalPath())) return true;
+    if (!CFileSystem::Exists(m_temporary)) {
+        // The move finished up to the journal's removal.
+        RemoveJournal();
+        return true;
+    }
+    if (!workReachable) return true;
+    if (!ReadJournal(journal)) {
+        RemoveJournal();
+        return true;
+    }
+    auto temporary = CFileSystem::ReadWholeFile(m_temporary);
+    if (!temporary) return false;
+    std::string batch = temporary->substr(
+        0, static_cast<std::size_t>(std::min<std::uintmax_t>(journal.length, temporary->size())));
+    std::size_t moved = CountMovedBlocks(journal.work, journal.start, batch);
+    if (moved > 0) {
+        std::string rest = temporary->substr(moved * kLength);
+        if (rest.empty()) {
+            std::error_code error;
+            fs::remove(m_temporary, error);
+            if (error) return false;
+            CFileSystem::SyncDirectory(m_temporary.parent_path());
+        } else if (!CFileSystem::WriteWholeFile(m_temporary,
+                                                m_temporary.filename().string() + ".tmp", rest)) {
+            return false;
+        }
+    }
+    RemoveJournal();
+    return true;
+}
+
+bool CTemporaryRecordMove::Append() {
+    auto content = CFileSystem::ReadWholeFile(m_temporary);
+    if (!content) return false;
+    const std::size_t whole = content->size() / kLength * kLength;
+    CDescriptor fd(::open(m_work.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.Get() < 0) return false;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) return false;
+    const auto start = static_cast<std::uintmax_t>(status.st_size);
+    if (whole > 0 && !WriteJournal({start, whole, m_work})) return false;
+    bool ok = WriteAll(fd.Get(), content->data(), whole) && ::fsync(fd.Get()) == 0;
+    if (!ok) {
+        // Take back what reached the work file; the temporary file keeps the batch.
+        bool undone =
+            ::ftruncate(fd.Get(), static_cast<off_t>(start)) == 0 && ::fsync(fd.Get()) == 0;
+        fd.Close();
+        if (undone) RemoveJournal();
+        return false;
+    }
+    if (!fd.Close()) return false;
+    std::error_code error;
+    fs::remove(m_temporary, error);
+    if (error) return false;  // the journal still accounts for the batch
+    CFileSystem::SyncDirectory(m_temporary.parent_path());
+    RemoveJournal();
+    return true;
+}
+
+}  // namespace stampwell

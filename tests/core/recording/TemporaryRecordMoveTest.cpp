@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "people/CipherRecordFile.h"
+#include "platform/LocalTime.h"
+#include "recording/TemporaryRecordMove.h"
+#include "recording/WorkReport.h"
+#include "settings/EnvironmentSettings.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using test::CTestRuntime;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Blocks(const fs::path& path) {
+    std::vector<std::string> blocks;
+    CCipherRecordFile file;
+    if (!file.OpenRead(path)) return blocks;
+    std::string text;
+    while (file.ReadRecord(text, 51) == 1) blocks.push_back(text);
+    return blocks;
+}
+
+std::string Block(const std::string& name, const std::string& time) {
+    std::string padded = name + std::string(32 - name.size(), ' ');
+    return CCipherRecordFile::Encipher(padded + ",2011/08/25," + time + ",\n", 51);
+}
+
+// How often each name occurs in the work file and the temporary file together.
+std::map<std::string, int> CountNames(const std::vector<fs::path>& files) {
+    std::map<std::string, int> counts;
+    for (const auto& file : files) {
+        for (const auto& block : Blocks(file)) ++counts[block.substr(0, block.find(' '))];
+    }
+    return counts;
+}
+
+// A data folder with the work file in a folder of its own, as on a network share.
+struct Shared {
+    Shared() {
+        fs::create_directory(share);
+        settings = CreateConfig(t.runtime);
+        settings->SetWorkFilePath(work.string());
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 0));
+    }
+    std::shared_ptr<CWorkReport> Report() const {
+        auto report = CreateWorkReport(t.runtime);
+        report->SetSettings(settings);
+        return report;
+    }
+    CTestRuntime t;
+    fs::path share = t.dir / "share";
+    fs::path work = share / "KINTAI.dat";
+    fs::path temporary = t.dir / "TemporaryRecord.dat";
+    std::shared_ptr<CEnvironmentSettings> settings;
+};
+
+}  // namespace
+
+// Each state a crash can leave behind, settled by the next move: every record once.
+TEST(TemporaryRecordMove, ACrashAtAnyStepNeitherLosesNorDoublesARecord) {
+    const std::string batch = Block("T1", "09:00") + Block("T2", "09:01") + Block("T3", "09:02");
+    const std::string existing = Block("Old", "08:00");
+    struct State {
+        const char* what;
+        std::string work;    // the work file after the crash
+        bool temporaryKept;  // the temporary file still there
+        bool journal;        // the journal still there
+    };
+    const std::vector<State> states = {
+        {"before the journal", existing, true, false},
+        {"journal written, nothing appended", existing, true, true},
+        {"a block and a half appended", existing + batch.substr(0, 76), true, true},
+        {"whole batch appended", existing + batch, true, true},
+        {"temporary file removed", existing + batch, false, true},
+    };
+    for (const auto& state : states) {
+        Shared s;
+        test::WriteBytes(s.work, state.work);
+        if (state.temporaryKept) test::WriteBytes(s.temporary, batch);
+        CTemporaryRecordMove move(s.temporary, s.work);
+        if (state.journal) {
+            test::WriteBytes(move.JournalPath(), "51\n153\n" + s.work.string() + "\n");
+        }
+        auto report = s.Report();
+        report->CheckWorkFolder();
+        auto counts = CountNames({s.work, s.temporary});
+        EXPECT_EQ(counts, (std::map<std::string, int>{{"Old", 1}, {"T1", 1}, {"T2", 1}, {"T3", 1}}))
+            << state.what;
+        EXPECT_FALSE(fs::exists(s.temporary)) << state.what;
+        EXPECT_FALSE(fs::exists(move.JournalPath())) << state.what;
+    }
+}
+
+// Records written to the temporary file after an interrupted move are moved too, once.
+TEST(TemporaryRecordMove, RecordsAddedWhileTheFolderWasAwayAfterACrashAreKept) {
+    Shared s;
+    const std::string batch = Block("T1", "09:00") + Block("T2", "09:01");
+    test::WriteBytes(s.work, batch);  // the crashed move had appended the whole batch
+    test::WriteBytes(s.temporary, batch + Block("Late", "10:00"));
+    CTemporaryRecordMove move(s.temporary, s.work);
+    test::WriteBytes(move.JournalPath(), "0\n102\n" + s.work.string() + "\n");
+    s.Report()->CheckWorkFolder();
+    EXPECT_EQ(CountNames({s.work, s.temporary}),
+              (std::map<std::string, int>{{"Late", 1}, {"T1", 1}, {"T2", 1}}));
+}
+
+// Real kills at random moments of a long move.
+TEST(TemporaryRecordMove, KilledMovesNeverDoubleRecords) {
+    std::mt19937 random(42);
+    for (int run = 0; run < 30; ++run) {
+        Shared s;
+        std::string batch;
+        for (int i = 0; i < 3000; ++i) batch += Block("R" + std::to_string(i), "09:00");
+        test::WriteBytes(s.temporary, batch);
+        pid_t child = ::fork();
+        if (child == 0) {
+            s.Report()->CheckWorkFolder();
+            ::_exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        s.Report()->CheckWorkFolder();
+        auto counts = CountNames({s.work, s.temporary});
+        ASSERT_EQ(counts.size(), 3000u) << "run " << run;
+        for (const auto& [name, count] : counts) ASSERT_EQ(count, 1) << name << " run " << run;
+    }
+}
+
+// Four time clocks tap while the work folder comes and goes: every tap that reported success
+// is in the work file exactly once.
+TEST(TemporaryRecordMove, FourTappingProcessesWithAVanishingWorkFolderLoseAndDoubleNothing) {
+    Shared s;
+    constexpr int kProcesses = 4;
+    constexpr int kTaps = 150;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            auto report = s.Report();
+            std::mt19937 pause(static_cast<unsigned>(p));
+            std::string done;
+            for (int i = 0; i < kTaps; ++i) {
+                std::string name = "P" + std::to_string(p) + "-" + std::to_string(i);
+                report->SetStamp(name);
+                // A tap as the clock makes it: today's check, then the new record.
+                if (report->CheckToday() == 0 && report->RegisterStamp()) done += name + "\n";
+                std::this_thread::sleep_for(std::chrono::microseconds(pause() % 8000));
+            }
+            test::WriteBytes(s.t.dir / ("done" + std::to_string(p)), done);
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    std::mt19937 random(7);
+    fs::path away = s.t.dir / "share.away";
+    int running = kProcesses;
+    while (running > 0) {
+        std::error_code ignored;
+        fs::rename(s.share, away, ignored);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 36));
+        fs::rename(away, s.share, ignored);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 36));
+        while (running > 0 && ::waitpid(-1, nullptr, WNOHANG) > 0) --running;
+    }
+    s.Report()->CheckWorkFolder();
+    EXPECT_FALSE(fs::exists(s.temporary));
+    auto counts = CountNames({s.work, s.temporary});
+    for (const auto& [name, count] : counts) EXPECT_EQ(count, 1) << name;
+    int reported = 0;
+    for (int p = 0; p < kProcesses; ++p) {
+        std::string done = test::ReadBytes(s.t.dir / ("done" + std::to_string(p)));
+        std::size_t start = 0, end;
+        while ((end = done.find('\n', start)) != std::string::npos) {
+            std::string name = done.substr(start, end - start);
+            EXPECT_EQ(counts[name], 1) << name;
+            ++reported;
+            start = end + 1;
+        }
+    }
+    EXPECT_GT(reported, kProcesses * kTaps / 2);
+}
+
+}  // namespace stampwell
