@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: run test build configure deps bench clean format
+.PHONY: run test build configure deps bench fuzz clean format
 
 deps:
 	@bash scripts/install-deps
@@ -18,7 +18,10 @@ run: build
 	@bash scripts/run-demo $(BUILD_DIR)
 
 test: build
-	@bash scripts/run-tests $(BUILD_DIR)
+	@STAMPWELL_CMAKE_FLAGS="$(CMAKE_FLAGS)" bash scripts/run-tests $(BUILD_DIR)
+
+fuzz: deps
+	@bash scripts/run-fuzz $(BUILD_DIR)-fuzz 60
 
 bench: build
 	@$(BUILD_DIR)/bench/stampwell_bench
@@ -27,4 +30,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(BUILD_DIR)-asan $(BUILD_DIR)-fuzz

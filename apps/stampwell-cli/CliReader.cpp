@@ -35,11 +35,11 @@ int WaitForCard(const CliOptions& options, double timeoutSeconds) {
             return kOk;
         }
         if (reader->IsReaderDisconnected()) {
-            return Refuse("FeliCaポートが接続されていません。(the card reader is not connected)");
+            return Refuse("FeliCaポートが接続されていません。");
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return Refuse("no card within " + std::to_string(static_cast<int>(timeoutSeconds)) +
-                          " s");
+            return Refuse(std::to_string(static_cast<int>(timeoutSeconds)) +
+                          " 秒以内にカードがかざされませんでした。");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -82,9 +82,7 @@ private:
 };
 
 int Tap(const CliOptions& options, const TapArgs& args) {
-    std::string card = args.card;
-    std::transform(card.begin(), card.end(), card.begin(),
-                   [](unsigned char c) { return std::toupper(c); });
+    std::string card = CUserRules::NormalizeCardId(args.card);
     if (!CUserRules::IsCardId(card)) return Refuse("カードIDは16桁の16進数で指定してください。");
     unsigned char idm[8];
     for (int i = 0; i < 8; ++i)

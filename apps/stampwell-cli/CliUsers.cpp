@@ -11,7 +11,7 @@ namespace {
 
 struct UserArgs {
     std::string card, name, newName, mailName, mailAddress;
-    bool hasCard = false, hasMailName = false, hasMailAddress = false;
+    bool hasCard = false, hasNewName = false, hasMailName = false, hasMailAddress = false;
 };
 
 std::shared_ptr<CRegisterFile> OpenRegister(const CRuntime& runtime) {
@@ -31,17 +31,20 @@ int ListUsers(const CliOptions& options) {
 }
 
 int AddUser(const CliOptions& options, const UserArgs& args) {
+    if (args.name.empty()) return Refuse("登録名が入力されていません。");
+    const std::string card = CUserRules::NormalizeCardId(args.card);
     auto reg = OpenRegister(MakeRuntime(options));
-    if (auto refusal = CUserRules::CheckUser(*reg, args.card, args.name, args.mailName,
-                                             args.mailAddress, {})) {
+    if (auto refusal =
+            CUserRules::CheckUser(*reg, card, args.name, args.mailName, args.mailAddress, {})) {
         return Refuse(*refusal);
     }
-    reg->SetCardId(args.card);
+    reg->SetCardId(card);
     reg->SetName(args.name);
     reg->SetMailName(args.mailName);
     reg->SetMailAddress(args.mailAddress);
     if (!reg->AddRecord())
         return Refuse("ユーザーを記録できませんでした。\nパス設定を確認してください。");
+    std::cout << "登録しました: " << args.name << '\n';
     return kOk;
 }
 
@@ -49,11 +52,12 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
     auto reg = OpenRegister(MakeRuntime(options));
     std::string card = reg->GetCardIdByName(args.name);
     if (card.empty()) return Refuse("登録されていないユーザーです: " + args.name);
+    if (args.hasNewName && args.newName.empty()) return Refuse("登録名が入力されていません。");
     std::string newName = args.newName.empty() ? args.name : args.newName;
     std::string mailName = args.hasMailName ? args.mailName : reg->GetMailNameByName(args.name);
     std::string mailAddress =
         args.hasMailAddress ? args.mailAddress : reg->GetMailAddressByName(args.name);
-    if (args.hasCard) card = args.card;
+    if (args.hasCard) card = CUserRules::NormalizeCardId(args.card);
     if (auto refusal =
             CUserRules::CheckUser(*reg, card, newName, mailName, mailAddress, args.name)) {
         return Refuse(*refusal);
@@ -66,6 +70,7 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
     if (!reg->ChangeRecord()) {
         return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
     }
+    std::cout << "変更しました: " << newName << '\n';
     return kOk;
 }
 
@@ -77,6 +82,7 @@ int DeleteUser(const CliOptions& options, const UserArgs& args) {
     if (!reg->DeleteRecord()) {
         return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
     }
+    std::cout << "削除しました: " << args.name << '\n';
     return kOk;
 }
 
@@ -91,7 +97,7 @@ void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& ac
         ->callback([&] { action = [&options] { return ListUsers(options); }; });
 
     auto* add = users->add_subcommand("add", "register an employee");
-    add->add_option("--card", args->card, "16 upper-case hex digits")->required();
+    add->add_option("--card", args->card, "16 hex digits")->required();
     add->add_option("--name", args->name, "name, 1 to 32 Shift-JIS bytes")->required();
     add->add_option("--mail-name", args->mailName, "recipient's name");
     add->add_option("--mail-address", args->mailAddress, "recipient's address");
@@ -99,7 +105,9 @@ void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& ac
 
     auto* change = users->add_subcommand("change", "change an employee");
     change->add_option("--name", args->name, "the employee's current name")->required();
-    change->add_option("--new-name", args->newName, "new name");
+    change->add_option("--new-name", args->newName, "new name")->each([args](const std::string&) {
+        args->hasNewName = true;
+    });
     change->add_option("--card", args->card, "new card")->each([args](const std::string&) {
         args->hasCard = true;
     });

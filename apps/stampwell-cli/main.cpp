@@ -33,7 +33,8 @@ int Refuse(const std::string& reason) {
 int main(int argc, char** argv) {
     using namespace stampwell::cli;
     stampwell::CFileSystem::IgnoreFileSizeSignal();
-    CLI::App app{"stampwell-cli: manage a Stampwell data folder"};
+    // Named here, so usage lines show the program's name rather than its full path.
+    CLI::App app{"stampwell-cli: manage a Stampwell data folder", "stampwell-cli"};
     app.require_subcommand(1);
     // The global options may also follow the command: "users list --data-dir D".
     app.fallthrough();
@@ -55,11 +56,12 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "stampwell-cli: " << e.what() << " (see --help)\n";
+        std::cerr << "stampwell-cli: 引数が正しくありません: " << e.what()
+                  << "（使い方: stampwell-cli --help）\n";
         return kUsage;
     }
     if (!action) {
-        std::cerr << "stampwell-cli: no command given (see --help)\n";
+        std::cerr << "stampwell-cli: コマンドを指定してください（使い方: stampwell-cli --help）\n";
         return kUsage;
     }
     return action();

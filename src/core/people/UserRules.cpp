@@ -35,6 +35,21 @@ bool CUserRules::IsCardId(const std::string& card) {
     return true;
 }
 
+std::string CUserRules::NormalizeCardId(std::string card) {
+    for (char& c : card) {
+        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return card;
+}
+
+bool CUserRules::IsMailAddress(const std::string& address) {
+    std::size_t at = address.find('@');
+    if (at == std::string::npos || at == 0 || at + 1 >= address.size()) return false;
+    if (address.find('@', at + 1) != std::string::npos) return false;
+    if (address.find_first_of(" \t") != std::string::npos) return false;
+    return address.find(kWideBlank) == std::string::npos;
+}
+
 bool CUserRules::IsStorableName(const std::string& name) {
     return !StartsWithBlank(name) && !EndsWithBlank(name);
 }
@@ -52,7 +67,7 @@ std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const
         if (HasBreakOrComma(*field)) return "カンマや改行は登録できません。";
         if (!CTextCodec::Cp932Length(*field)) return "Shift-JISで表せない文字は登録できません。";
     }
-    if (!IsCardId(card)) return "カードIDは16桁の16進数（大文字）で指定してください。";
+    if (!IsCardId(card)) return "カードIDは16桁の16進数で指定してください。";
     if (*CTextCodec::Cp932Length(name) > CRegisterFile::kNameLimit) {
         return "登録名は32バイト以内で入力してください。";
     }
@@ -62,6 +77,10 @@ std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const
     }
     if (*CTextCodec::Cp932Length(mailAddress) > CRegisterFile::kMailAddressLimit) {
         return "受信アドレスは64バイト以内で入力してください。";
+    }
+    if (!mailAddress.empty() && !IsMailAddress(mailAddress)) {
+        return "受信アドレスが正しくありません（「@"
+               "」を含み、空白を含まないアドレスを入力してください）。";
     }
     // A name belongs to one person only: the work file keys records by name.
     if (name != previousName && reg.HasName(name)) {
@@ -89,7 +108,7 @@ std::optional<std::string> CUserRules::CheckAdmin(CAdminFile& admins, const std:
         return "パスワードに空白は使えません。";
     }
     if (!card.empty() && !IsCardId(card)) {
-        return "カードIDは16桁の16進数（大文字）で指定してください。";
+        return "カードIDは16桁の16進数で指定してください。";
     }
     if (!CAdminFile::FitsBlock(id, card, password)) {
         return "管理者ＩＤは32バイト、パスワードは16バイト以内で、カンマや改行を含めずに入力して"

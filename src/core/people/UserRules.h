@@ -13,6 +13,10 @@ class CAdminFile;
 class CUserRules {
 public:
     static bool IsCardId(const std::string& card);
+    // Card identifiers as people type them: lower-case hex digits become upper case.
+    static std::string NormalizeCardId(std::string card);
+    // An address with one "@" between text on both sides and no blanks.
+    static bool IsMailAddress(const std::string& address);
     // A name that starts or ends with a blank (ASCII or the full-width U+3000), or is blanks
     // only, would share its padded work records with another spelling: never stored.
     static bool IsStorableName(const std::string& name);

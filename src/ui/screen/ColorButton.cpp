@@ -55,7 +55,8 @@ void CColorButton::Draw(QPainter& target) const {
         } else {
             // Raised: light at top and left, dark at bottom and right, two frames deep.
             for (int i = 0; i < 2; ++i) {
-                QRect frame = r.adjusted(i, i, -1 - i, -1 - i);
+                // right() and bottom() are the last pixels: the dark edge is the outermost.
+                QRect frame = r.adjusted(i, i, -i, -i);
                 painter.setPen(Qt::white);
                 painter.drawLine(frame.topLeft(), frame.topRight());
                 painter.drawLine(frame.topLeft(), frame.bottomLeft());

@@ -1,5 +1,6 @@
 #include "screen/MyList.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,6 +19,31 @@ CMyList::CMyList(QWidget* parent) : QListWidget(parent) {
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
+    // The scroll bar wears the panel's navy instead of the desktop's light grey.
+    verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: rgb(0, 0, 96); width: 14px; margin: 14px 0 14px 0; }"
+        "QScrollBar::handle:vertical { background: rgb(96, 96, 176); min-height: 20px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical {"
+        " background: rgb(0, 0, 128); height: 14px; subcontrol-origin: margin; }"
+        "QScrollBar::add-line:vertical { subcontrol-position: bottom; }"
+        "QScrollBar::sub-line:vertical { subcontrol-position: top; }"
+        "QScrollBar::up-arrow:vertical, QScrollBar::down-arrow:vertical {"
+        " width: 6px; height: 6px; background: rgb(160, 160, 224); }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+}
+
+namespace {
+QFont ListFont() {
+    return ScreenFont("ＭＳ Ｐゴシック", 18, 900);
+}
+int LineWidth(const CMyList& list) {
+    return list.viewport()->width() - 8;
+}
+}  // namespace
+
+QString CMyList::ShownLine(int i) const {
+    if (i < 0 || i >= count()) return {};
+    return QFontMetrics(ListFont()).elidedText(item(i)->text(), Qt::ElideRight, LineWidth(*this));
 }
 
 void CMyList::SetLines(const QStringList& lines) {
@@ -53,14 +79,14 @@ void CMyList::Draw(QPainter& target) const {
     bitmap.fill(QColor(0, 0, 128));
     {
         QPainter painter(&bitmap);
-        painter.setFont(ScreenFont("ＭＳ Ｐゴシック", 18, 900));
+        painter.setFont(ListFont());
         painter.setPen(Qt::white);
         int first = verticalScrollBar()->value();
         for (int i = first, k = 0; i < count(); ++i, ++k) {
-            QRect line(4, 4 + 18 * k, client.width() - 8, 18);
+            QRect line(4, 4 + 18 * k, LineWidth(*this), 18);
             if (line.top() >= client.height()) break;
             painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                             item(i)->text());
+                             ShownLine(i));
         }
     }
     target.save();

@@ -16,6 +16,8 @@ public:
     void SetLines(const QStringList& lines);
     QStringList Lines() const;
     void Draw(QPainter& target) const;
+    // Line i as drawn: elided at its end with "…" when it does not fit the list's width.
+    QString ShownLine(int i) const;
 
 protected:
     void paintEvent(QPaintEvent*) override {}

@@ -1,5 +1,6 @@
 #include "screen/NameField.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "screen/CaptionLabel.h"
@@ -27,14 +28,23 @@ void CNameField::SetText(const QString& text) {
     if (parentWidget()) parentWidget()->update(geometry());
 }
 
+QFont CNameField::FittedFont() const {
+    QFont font = ScreenFont("ＭＳ Ｐゴシック", m_fontHeight, m_fontWeight);
+    const int room = TextArea().width() - 4;
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(m_text) > room) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
+}
+
 void CNameField::Draw(QPainter& target) const {
     if (isHidden()) return;
-    QRect area = geometry().adjusted(2, 2, -2, -2);
+    QRect area = TextArea();
     target.save();
     target.setOpacity(m_alpha / 255.0);
     target.fillRect(area, m_fill);
     target.setOpacity(1.0);
-    target.setFont(ScreenFont("ＭＳ Ｐゴシック", m_fontHeight, m_fontWeight));
+    target.setFont(FittedFont());
     target.setPen(QColor(255, 255, 0));
     target.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, m_text);
     target.restore();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QWidget>
 
@@ -20,6 +21,9 @@ public:
     QString Text() const { return m_text; }
 
     void Draw(QPainter& target) const;
+    // The font the name is drawn in: the set size, smaller until the whole name fits.
+    QFont FittedFont() const;
+    QRect TextArea() const { return geometry().adjusted(2, 2, -2, -2); }
 
 protected:
     void paintEvent(QPaintEvent*) override {}

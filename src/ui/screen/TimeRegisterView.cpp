@@ -191,6 +191,7 @@ void CTimeRegisterView::ShowControl(int id, bool shown) {
 }
 
 void CTimeRegisterView::ShowState(EState state) {
+    m_state = state;
     const bool attendance = m_mode != kRoomMode;
     ShowControl(kTitle, true);
     ShowControl(kClock, true);
@@ -198,8 +199,9 @@ void CTimeRegisterView::ShowState(EState state) {
         for (int id : {kStep1, kStart, kEnd}) ShowControl(id, attendance);
         for (int id : {kStep2, kNameCaption, kName}) ShowControl(id, true);
         ShowControl(kStep3, false);
-        ShowControl(kHistoryCaption, state != kProcessing);
     }
+    // The history and its caption belong to the waiting screen only, in both modes.
+    ShowControl(kHistoryCaption, state == kWaiting || state == kSideChosen);
     ShowControl(kHistory, state == kWaiting || state == kSideChosen);
     if (state == kWaiting || state == kSideChosen) {
         ShowControl(kResult, false);
@@ -222,13 +224,14 @@ void CTimeRegisterView::ResetScreen(int skipRefresh) {
 void CTimeRegisterView::SelectStart() {
     m_buttons[kStart]->SetSelected(true);
     m_buttons[kEnd]->SetSelected(false);
-    ShowState(kSideChosen);
+    // A side chosen for a tap in progress (room mode reports its side) keeps that screen.
+    if (m_state == kWaiting || m_state == kSideChosen) ShowState(kSideChosen);
 }
 
 void CTimeRegisterView::SelectEnd() {
     m_buttons[kStart]->SetSelected(false);
     m_buttons[kEnd]->SetSelected(true);
-    ShowState(kSideChosen);
+    if (m_state == kWaiting || m_state == kSideChosen) ShowState(kSideChosen);
 }
 
 void CTimeRegisterView::BeginStamp() {

@@ -112,6 +112,7 @@ private:
 
     CRuntime m_runtime;
     ISoundPlayer& m_sounds;
+    EState m_state = kWaiting;
     CWorkReport* m_work = nullptr;
     std::shared_ptr<const ISettings> m_settings;
     std::shared_ptr<const IChimeSettings> m_chime;

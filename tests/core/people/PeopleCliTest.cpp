@@ -40,7 +40,15 @@ TEST(PeopleCli, UserChecksRefuseWithTheReason) {
     };
     for (const auto& c : std::vector<Case>{
              {"users add --card 012E00FF12345678 --name Other", "すでに登録されているカードです。"},
-             {"users add --card 012e00ff12345679 --name Other", "16桁"},
+             {"users add --card 012E00FF1234567 --name Other", "16桁"},
+             {"users add --card 012e00ff12345678 --name Other", "すでに登録されているカードです。"},
+             {"users add --card 012E00FF12345679 --name ''", "登録名が入力されていません。"},
+             {"users add --card 012E00FF12345679 --name Ok --mail-name M --mail-address "
+              "m.example.com",
+              "受信アドレス"},
+             {"users add --card 012E00FF12345679 --name Ok --mail-name M --mail-address 'm @x.jp'",
+              "受信アドレス"},
+             {"users change --name User1 --new-name ''", "登録名が入力されていません。"},
              {"users add --card 012E00FF12345679 --name 'a,b'", "カンマ"},
              {"users add --card 012E00FF12345679 --name " + std::string(33, 'x'), "32バイト"},
              {"users add --card 012E00FF12345679 --name Ok --mail-name M",
@@ -137,6 +145,42 @@ TEST(PeopleCli, TwoProcessesChangingTheRegisterLoseNothing) {
     EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 120);
     EXPECT_EQ(both("delete"), "");
     EXPECT_EQ(RunCli(data, "users list").out, "");
+}
+
+TEST(PeopleCli, ChangesSayWhatWasDoneAndCardsAreStoredInUpperCase) {
+    test::CTempDir dir;
+    auto data = dir / "data";
+    auto added = RunCli(data, "users add --card 012e00ff12345678 --name '山田 太郎'");
+    EXPECT_EQ(added.out, "登録しました: 山田 太郎\n");
+    EXPECT_EQ(
+        RunCli(data, "users change --name '山田 太郎' --new-name 山田 --card abcdef0123456789").out,
+        "変更しました: 山田\n");
+    EXPECT_EQ(RunCli(data, "users list").out, "ABCDEF0123456789,山田,,\n");
+    EXPECT_EQ(RunCli(data, "users delete --name 山田").out, "削除しました: 山田\n");
+
+    // The password from standard input, not from the command line.
+    auto admin = RunCli(data, "admins add --id boss --password-stdin --card abcdefabcdefabcd",
+                        "printf 'secret\\n' |");
+    EXPECT_EQ(admin.exitCode, 0) << admin.err;
+    EXPECT_EQ(admin.out, "登録しました: boss\n");
+    EXPECT_EQ(RunCli(data, "admins list").out, "boss (card)\n");
+    EXPECT_EQ(
+        RunCli(data, "admins change --id boss --password-stdin", "printf 'newpw\\n' |").exitCode,
+        0);
+    // The last administrator goes only with --force, and with a warning.
+    auto refused = RunCli(data, "admins delete --id boss");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos);
+    auto forced = RunCli(data, "admins delete --id boss --force");
+    EXPECT_EQ(forced.exitCode, 0);
+    EXPECT_EQ(forced.out, "削除しました: boss\n");
+    EXPECT_NE(forced.err.find("最初の管理者"), std::string::npos);
+
+    // Usage lines name the program, not where it lives.
+    auto usage = RunCli(data, "users lst");
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_EQ(usage.err.find(STAMPWELL_CLI_PATH), std::string::npos) << usage.err;
+    EXPECT_NE(RunCli(data, "--help").out.find("Usage: stampwell-cli "), std::string::npos);
 }
 
 }  // namespace stampwell
