@@ -122,7 +122,7 @@ def main():
     stop(card)
     check(probe.poll_until("none") == "none", "card removed: no card")
     cli = subprocess.run([CLI, "reader", "--timeout", "1"], capture_output=True, text=True)
-    check(cli.returncode == 1 and "no card" in cli.stderr, "the CLI times out without a card")
+    check(cli.returncode == 1 and "カードがかざされませんでした" in cli.stderr, "the CLI times out without a card")
     card = start_card(CARD_B)
     check(probe.poll_until("card " + CARD_B) == "card " + CARD_B, "a different card keeps its leading zeros")
 

@@ -80,7 +80,7 @@ TEST(FelicaReader, TheCliWaitsForACardOnTheSimulatedReader) {
     auto timeout = test::RunCli(dir / "data",
                                 "--reader 'simulated:" + file.string() + "' reader --timeout 0.3");
     EXPECT_EQ(timeout.exitCode, 1);
-    EXPECT_NE(timeout.err.find("no card"), std::string::npos);
+    EXPECT_NE(timeout.err.find("カードがかざされませんでした"), std::string::npos);
     WriteBytes(file, "disconnected");
     EXPECT_EQ(
         test::RunCli(dir / "data", "--reader 'simulated:" + file.string() + "' reader").exitCode,
