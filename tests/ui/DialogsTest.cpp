@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -9,6 +11,7 @@
 
 #include "UiSupport.h"
 #include "admin_ui/MsgBox.h"
+#include "admin_ui/QtPrompt.h"
 #include "settings/ChimeDialog.h"
 #include "settings/ChimeSettings.h"
 #include "support/TestSupport.h"
@@ -147,6 +150,39 @@ TEST(ChimeDialog, CancelRestoresButEnterAndEscapeKeepUnconfirmedChanges) {
     dialog.Ok();
     EXPECT_EQ(dialog.GetChimeTimes(), (std::vector<std::int64_t>{32400, 45000}));  // stored sorted
     test::SaveScreenshot(dialog.grab().toImage(), "chime-dialog");
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+TEST(QtPrompt, ABoxOpensAboveAndCentredOnTheDialogThatAsked) {
+    test::CTempDir dir;
+    QWidget frame;
+    frame.setGeometry(0, 0, 1000, 700);
+    frame.show();
+    CQtPrompt prompt(dir.Path());
+    prompt.SetParent(&frame);
+    EXPECT_EQ(prompt.Owner(), &frame);
+
+    QDialog dialog(&frame);
+    dialog.setGeometry(600, 400, 300, 200);
+    dialog.setModal(true);
+    dialog.show();
+    EXPECT_EQ(prompt.Owner(), &dialog);
+    QWidget* boxParent = nullptr;
+    QPoint boxCentre;
+    QTimer::singleShot(50, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        boxParent = box->parentWidget();
+        boxCentre = box->geometry().center();
+        box->close();
+    });
+    prompt.ShowMessage("重複した時刻は登録できません。", EMessageIcon::None);
+    EXPECT_EQ(boxParent, &dialog);
+    // Centred on the dialog (give or take its frame), far from the main window's centre.
+    EXPECT_LT((boxCentre - dialog.geometry().center()).manhattanLength(), 80);
+    EXPECT_GT((boxCentre - frame.geometry().center()).manhattanLength(), 300);
 }
 
 }  // namespace stampwell

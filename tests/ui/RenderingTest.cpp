@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRawFont>
 
@@ -10,6 +11,7 @@
 #include "screen/CaptionLabel.h"
 #include "screen/ColorButton.h"
 #include "screen/MyList.h"
+#include "screen/NameField.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/TestSupport.h"
@@ -74,6 +76,38 @@ TEST(Rendering, BlendingRulesOfLabelsAndButtons) {
         button.Draw(painter);
     }
     EXPECT_EQ(image.pixelColor(15, 55), QColor(255, 0, 0));
+    // The raised frame's dark edge is the outermost pixel: no line of face colour outside it.
+    EXPECT_EQ(image.pixelColor(89, 70), QColor(0, 0, 0));  // right edge
+    EXPECT_EQ(image.pixelColor(50, 89), QColor(0, 0, 0));  // bottom edge
+    EXPECT_EQ(image.pixelColor(10, 70), QColor(255, 255, 255));  // light left edge
+}
+
+TEST(Rendering, ALongNameShrinksUntilItFitsAndLongHistoryLinesAreElided) {
+    QWidget parent;
+    parent.resize(500, 400);
+    CNameField field(&parent);
+    field.setGeometry(126, 198, 288, 36);
+    field.SetFont(30, 100);
+    field.SetText(QString::fromUtf8("山田 太郎"));
+    EXPECT_EQ(field.FittedFont().pixelSize(), 30);
+    const QString longName = QString::fromUtf8("寿限無寿限無五劫の擦り切れ海砂利水魚");  // 16 wide
+    field.SetText(longName);
+    QFont fitted = field.FittedFont();
+    EXPECT_LT(fitted.pixelSize(), 30);
+    EXPECT_LE(QFontMetrics(fitted).horizontalAdvance(longName), field.TextArea().width());
+
+    CMyList list(&parent);
+    list.setGeometry(72, 279, 342, 114);
+    parent.show();
+    const QString shortLine = QString::fromUtf8("2011/08/25 09:05 出社 山田");
+    const QString longLine = QString::fromUtf8("2011/08/25 09:05 出社 ") + longName;
+    list.SetLines({shortLine, longLine});
+    EXPECT_EQ(list.ShownLine(0), shortLine);
+    QString shown = list.ShownLine(1);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(longLine.startsWith(shown.chopped(1)));
+    EXPECT_LE(QFontMetrics(ScreenFont("ＭＳ Ｐゴシック", 18, 900)).horizontalAdvance(shown),
+              list.viewport()->width() - 8);
 }
 
 TEST(Rendering, AWidePictureCoversTheHeightAndIsCentred) {
@@ -157,6 +191,34 @@ TEST(Rendering, ScreenshotsOfEveryStateInBothModes) {
         view.SelectEnd();
         view.ResetScreen(0);
         test::SaveScreenshot(view.Render(), mode + "-end-selected");
+    }
+    // A long name, long history lines and a scroll bar, as the window shows them.
+    for (std::string style : {"1", "2"}) {
+        test::CTestRuntime t;
+        std::filesystem::copy_file(
+            std::filesystem::path(STAMPWELL_TEST_SCRIPTS) / "../../assets/ImageTime.bmp",
+            t.dir / "ImageTime.bmp");
+        test::WriteBytes(t.dir / "Style.txt", style);
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5, 30));
+        test::CFakeSoundPlayer sounds;
+        V view(t.runtime, sounds);
+        view.SetSettings(CreateConfig(t.runtime));
+        view.show();
+        view.UpdateClock();
+        QStringList lines;
+        for (int i = 0; i < 8; ++i) {
+            lines << QString::fromUtf8("2011/08/25 09:0%1 出社 寿限無寿限無五劫の擦り切れ海砂利水魚")
+                         .arg(i);
+        }
+        view.HistoryList().SetLines(lines);
+        const std::string mode = style == "2" ? "room" : "attendance";
+        test::SaveScreenshot(view.grab().toImage(), mode + "-long-history");
+        view.BeginStamp();
+        view.SetShownName("寿限無寿限無五劫の擦り切れ海砂利水魚");
+        view.SetResultText(style == "2" ? "09:05 入室" : "09:05 勤務開始");
+        view.ShowResult();
+        EXPECT_FALSE(view.IsControlShown(V::kHistoryCaption));
+        test::SaveScreenshot(view.grab().toImage(), mode + "-long-name");
     }
     // No picture: black behind the panels.
     test::CTestRuntime t;

@@ -112,7 +112,14 @@ TEST(TimeRegisterView, RoomModeNeverShowsStepOneOrTheButtons) {
         EXPECT_FALSE(s.view->IsControlShown(V::kStep1)) << step;
         EXPECT_FALSE(s.view->IsControlShown(V::kStart)) << step;
         EXPECT_FALSE(s.view->IsControlShown(V::kEnd)) << step;
+        // The history caption goes with the history: only on the waiting screen.
+        EXPECT_EQ(s.view->IsControlShown(V::kHistoryCaption), step < 2) << step;
     }
+    // Room mode reports its side while the tap is in progress: the screen stays as it is.
+    s.view->SelectStart();
+    EXPECT_TRUE(s.view->IsResultShown());
+    EXPECT_FALSE(s.view->IsControlShown(V::kHistory));
+    EXPECT_FALSE(s.view->IsControlShown(V::kHistoryCaption));
 }
 
 TEST(TimeRegisterView, ClockShowsTheWorkingDayWithHoursPast24) {

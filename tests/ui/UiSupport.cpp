@@ -3,7 +3,8 @@
 namespace stampwell::test {
 
 void SaveScreenshot(const QImage& image, const std::string& name) {
-    std::filesystem::path folder = std::filesystem::current_path() / "screenshots";
+    // Always in the build folder, wherever the tests are started from.
+    std::filesystem::path folder = STAMPWELL_SCREENSHOT_DIR;
     std::filesystem::create_directories(folder);
     image.save(QString::fromStdString((folder / (name + ".png")).string()));
 }

@@ -14,6 +14,20 @@ fs::path CRuntime::DataFile(std::string_view name) const {
     return m_dataDir / fs::path(std::string(name));
 }
 
+fs::path CRuntime::AssetFile(std::string_view name) const {
+    return FindAsset(m_dataDir, ExecutableDir(), name);
+}
+
+fs::path CRuntime::FindAsset(const fs::path& dataDir, const fs::path& fallbackDir,
+                             std::string_view name) {
+    std::error_code error;
+    fs::path own = dataDir / fs::path(std::string(name));
+    if (fs::is_regular_file(own, error)) return own;
+    fs::path ours = fallbackDir / fs::path(std::string(name));
+    if (fs::is_regular_file(ours, error)) return ours;
+    return own;
+}
+
 fs::path CRuntime::ExecutableDir() {
     std::error_code error;
     fs::path exe = fs::read_symlink("/proc/self/exe", error);

@@ -19,6 +19,12 @@ public:
 
     const std::filesystem::path& DataDir() const { return m_dataDir; }
     std::filesystem::path DataFile(std::string_view name) const;
+    // A picture or sound: the office's own in the data folder wins, else ours beside the
+    // executable (where the build and an installed copy keep them).
+    std::filesystem::path AssetFile(std::string_view name) const;
+    static std::filesystem::path FindAsset(const std::filesystem::path& dataDir,
+                                           const std::filesystem::path& fallbackDir,
+                                           std::string_view name);
     const IClock& Clock() const { return *m_clock; }
     IMessageSink& Messages() const { return *m_messages; }
     std::shared_ptr<IClock> ClockPtr() const { return m_clock; }

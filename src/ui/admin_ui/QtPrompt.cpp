@@ -1,5 +1,6 @@
 #include "admin_ui/QtPrompt.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -14,9 +15,16 @@ QString FromUtf8(std::string_view text) {
 }
 }  // namespace
 
+QWidget* CQtPrompt::Owner() const {
+    // Above the dialog that asked (and centred on it), never behind it.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return m_parent;
+}
+
 void CQtPrompt::ShowMessage(std::string_view text, EMessageIcon icon) {
     m_last = std::string(text);
-    QMessageBox box(m_parent);
+    QMessageBox box(Owner());
     box.setWindowTitle(QStringLiteral("Stampwell"));
     box.setText(FromUtf8(text));
     box.setStandardButtons(QMessageBox::Ok);
@@ -38,13 +46,13 @@ void CQtPrompt::ShowMessage(std::string_view text, EMessageIcon icon) {
 
 int CQtPrompt::AskQuestion(std::string_view text) {
     m_last = std::string(text);
-    CMsgBox box(FromUtf8(text), m_dataDir, m_parent);
+    CMsgBox box(FromUtf8(text), m_dataDir, Owner());
     box.exec();
     return box.GetAnswer();
 }
 
 bool CQtPrompt::AskYesNo(std::string_view text) {
-    return QMessageBox::question(m_parent, QStringLiteral("Stampwell"), FromUtf8(text),
+    return QMessageBox::question(Owner(), QStringLiteral("Stampwell"), FromUtf8(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -22,6 +22,10 @@ public:
     void MovePointerToOrigin() override;
     const std::string& LastMessage() const { return m_last; }
 
+    // The window a box opens above: the active modal dialog, else the active window, else the
+    // main frame.
+    QWidget* Owner() const;
+
 private:
     std::filesystem::path m_dataDir;
     QWidget* m_parent = nullptr;

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "admin_ui/VersionDlg.h"
+#include "app/InstanceChannel.h"
 #include "app/MainFrame.h"
 #include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
@@ -28,7 +29,12 @@ CStampwellApp::CStampwellApp(CRuntime runtime, std::shared_ptr<IPrompt> prompt,
 CStampwellApp::~CStampwellApp() = default;
 
 bool CStampwellApp::InitInstance() {
-    if (!m_lock.TryAcquire()) return false;
+    m_channel = std::make_unique<CInstanceChannel>(
+        QString::fromStdString(m_lock.LockPath().stem().string()));
+    if (!m_lock.TryAcquire()) {
+        m_channel->RequestShow();
+        return false;
+    }
     m_frame = std::make_unique<CMainFrame>(CModeFiles::ReadMode(m_runtime.DataDir()));
 
     m_register = CreateRegisterFile(m_runtime);
@@ -60,6 +66,12 @@ bool CStampwellApp::InitInstance() {
     m_frame->show();
     m_frame->raise();
     m_frame->activateWindow();
+    m_channel->Listen([this] {
+        // Out of the tray or from behind other windows.
+        m_frame->showNormal();
+        m_frame->raise();
+        m_frame->activateWindow();
+    });
     QTimer::singleShot(0, m_frame.get(), [this] { CheckFirstRun(); });
     return true;
 }

@@ -10,6 +10,7 @@ namespace stampwell {
 
 class CAdminFile;
 class CChimeDialog;
+class CInstanceChannel;
 class CMainFrame;
 class CRecorderController;
 class CRegisterFile;
@@ -29,7 +30,8 @@ public:
     CStampwellApp(const CStampwellApp&) = delete;
     CStampwellApp& operator=(const CStampwellApp&) = delete;
 
-    // False when another copy runs on the same data folder: this one ends silently.
+    // False when another copy runs on the same data folder: this one asks it to show its
+    // window and come to the front, then ends.
     bool InitInstance();
 
     void OnChime();
@@ -55,6 +57,7 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CTimeRegisterView> m_screen;
     CInstanceLock m_lock;
+    std::unique_ptr<CInstanceChannel> m_channel;
 };
 
 }  // namespace stampwell

@@ -139,7 +139,7 @@ void CTimeRegisterView::SetUp() {
     m_history = std::make_unique<CMyList>(this);
     m_history->setGeometry(Units(48, 186, 228, 76));
     m_background.SetFit(CBackgroundPicture::kCover);
-    m_background.Load(QString::fromStdString(m_runtime.DataFile("ImageTime.bmp").string()));
+    m_background.Load(QString::fromStdString(m_runtime.AssetFile("ImageTime.bmp").string()));
 
     m_buttons[kStart]->SetSelected(true);
     m_buttons[kEnd]->SetSelected(false);
@@ -249,8 +249,8 @@ void CTimeRegisterView::ShowResult() {
 
 void CTimeRegisterView::PlaySideSound() {
     if (m_buttons[kStart]->IsSelected())
-        m_sounds.PlayFile(m_runtime.DataFile("WorkBegin.wav"), false);
-    if (m_buttons[kEnd]->IsSelected()) m_sounds.PlayFile(m_runtime.DataFile("WorkEnd.wav"), false);
+        m_sounds.PlayFile(m_runtime.AssetFile("WorkBegin.wav"), false);
+    if (m_buttons[kEnd]->IsSelected()) m_sounds.PlayFile(m_runtime.AssetFile("WorkEnd.wav"), false);
 }
 
 void CTimeRegisterView::StopReading() {
@@ -341,7 +341,7 @@ void CTimeRegisterView::OnTimer(int id) {
         case kChimeTimer:
             if (IsChimeTime()) {
                 m_timers[kChimeTimer].stop();
-                m_sounds.PlayFile(m_runtime.DataFile("Chime.wav"), true);
+                m_sounds.PlayFile(m_runtime.AssetFile("Chime.wav"), true);
                 m_timers[kChimePauseTimer].start();
             }
             break;

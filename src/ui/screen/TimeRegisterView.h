@@ -90,6 +90,7 @@ public:
     bool IsStopped() const { return m_stopped; }
     bool IsResultShown() const { return m_resultShown != 0; }
     bool IsControlShown(int id) const;
+    CMyList& HistoryList() const { return *m_history; }
     QString ControlText(int id) const;
     QStringList HistoryLines() const;
     CColorButton& Button(int id) const;

@@ -40,6 +40,19 @@ TEST(LocalTime, ConvertsBothWaysInTheTestTimeZone) {
     EXPECT_EQ(tm->tm_min, 10);
 }
 
+TEST(Runtime, AnOfficesOwnPictureWinsOverOursBesideTheExecutable) {
+    CTempDir data, exe;
+    // Neither has it: the data folder's name (where an office would put one).
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"), data / "ImageTime.bmp");
+    test::WriteBytes(exe / "ImageTime.bmp", "ours");
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"), exe / "ImageTime.bmp");
+    test::WriteBytes(data / "ImageTime.bmp", "the office's");
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"), data / "ImageTime.bmp");
+    std::filesystem::create_directory(data / "Chime.wav");  // not a file
+    test::WriteBytes(exe / "Chime.wav", "ours");
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "Chime.wav"), exe / "Chime.wav");
+}
+
 TEST(Runtime, DataDirIsMadeAbsoluteAndCreated) {
     CTempDir dir;
     auto resolved = CRuntime::ResolveDataDir(dir / "sub/../data");
