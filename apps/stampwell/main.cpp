@@ -1,6 +1,8 @@
 // stampwell: the time clock.
 #include <CLI/CLI.hpp>
 #include <QApplication>
+#include <QTimer>
+#include <cstdio>
 #include <iostream>
 
 #include "admin_ui/QtPrompt.h"
@@ -11,6 +13,7 @@
 #include "platform/SystemClock.h"
 #include "reader/FelicaReader.h"
 #include "screen/QtSoundPlayer.h"
+#include "screen/TimeRegisterView.h"
 
 int main(int argc, char** argv) {
     CLI::App options{"stampwell: the Stampwell time clock"};
@@ -19,6 +22,10 @@ int main(int argc, char** argv) {
     options.add_option("--data-dir", dataDir,
                        "data folder (default: the folder of this executable)");
     options.add_option("--reader", reader, "card reader: pcsc (default) or simulated:FILE");
+    std::optional<std::filesystem::path> screens;
+    options.add_option("--screens", screens,
+                       "save a picture of the window into DIR each time the screen changes "
+                       "between waiting and a result (for demos and documentation)");
     // Qt takes its own options (-platform ...) after ours.
     options.allow_extras();
     try {
@@ -41,5 +48,26 @@ int main(int argc, char** argv) {
                                        std::make_shared<stampwell::CQtSoundPlayer>(), reader);
     if (!stampwell.InitInstance()) return 0;
     prompt->SetParent(stampwell.Frame());
+    if (screens) {
+        std::filesystem::create_directories(*screens);
+        struct Pictures {
+            int count = 0;
+            std::string last;
+        };
+        auto pictures = std::make_shared<Pictures>();
+        auto* frame = stampwell.Frame();
+        stampwell.Screen()->SetStateListener([=](const char* state) {
+            if (pictures->last == state) return;
+            pictures->last = state;
+            char name[64];
+            std::snprintf(name, sizeof name, "%02d-%s.png", ++pictures->count, state);
+            std::filesystem::path file = *screens / name;
+            // Once the screen has painted (and the history is refreshed).
+            QTimer::singleShot(400, frame, [frame, file] {
+                frame->grab().save(QString::fromStdString(file.string()));
+            });
+        });
+        stampwell.Screen()->ResetScreen(0);
+    }
     return application.exec();
 }

@@ -77,8 +77,8 @@ TEST(Rendering, BlendingRulesOfLabelsAndButtons) {
     }
     EXPECT_EQ(image.pixelColor(15, 55), QColor(255, 0, 0));
     // The raised frame's dark edge is the outermost pixel: no line of face colour outside it.
-    EXPECT_EQ(image.pixelColor(89, 70), QColor(0, 0, 0));  // right edge
-    EXPECT_EQ(image.pixelColor(50, 89), QColor(0, 0, 0));  // bottom edge
+    EXPECT_EQ(image.pixelColor(89, 70), QColor(0, 0, 0));        // right edge
+    EXPECT_EQ(image.pixelColor(50, 89), QColor(0, 0, 0));        // bottom edge
     EXPECT_EQ(image.pixelColor(10, 70), QColor(255, 255, 255));  // light left edge
 }
 
@@ -101,8 +101,8 @@ TEST(Rendering, ALongNameShrinksUntilItFitsAndLongHistoryLinesAreElided) {
     parent.show();
     const QString shortLine = QString::fromUtf8("2011/08/25 09:05 出社 山田");
     const QString longLine = QString::fromUtf8("2011/08/25 09:05 出社 ") + longName;
-    list.SetLines({shortLine, longLine});
-    EXPECT_EQ(list.ShownLine(0), shortLine);
+    list.SetLines({shortLine + QString(26, QLatin1Char(' ')), longLine});
+    EXPECT_EQ(list.ShownLine(0), shortLine);  // the name's padding is no reason to elide
     QString shown = list.ShownLine(1);
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
     EXPECT_TRUE(longLine.startsWith(shown.chopped(1)));
@@ -207,7 +207,8 @@ TEST(Rendering, ScreenshotsOfEveryStateInBothModes) {
         view.UpdateClock();
         QStringList lines;
         for (int i = 0; i < 8; ++i) {
-            lines << QString::fromUtf8("2011/08/25 09:0%1 出社 寿限無寿限無五劫の擦り切れ海砂利水魚")
+            lines << QString::fromUtf8(
+                         "2011/08/25 09:0%1 出社 寿限無寿限無五劫の擦り切れ海砂利水魚")
                          .arg(i);
         }
         view.HistoryList().SetLines(lines);

@@ -176,6 +176,29 @@ TEST(StampwellApp, QuittingAfterTheVersionBoxWasOpenedDeletesEveryWindowOnce) {
     SUCCEED();
 }
 
+TEST(StampwellApp, AClockOnAnEmptyDataFolderShowsOurBackground) {
+    test::CTempDir data;
+    auto screens = data / "screens";
+    QProcess clock;
+    clock.start(QStringLiteral(STAMPWELL_APP_PATH),
+                {QStringLiteral("--data-dir"), QString::fromStdString(data.Path().string()),
+                 QStringLiteral("--reader=simulated:/nonexistent"), QStringLiteral("--screens"),
+                 QString::fromStdString(screens.string())});
+    QElapsedTimer waited;
+    waited.start();
+    auto picture = screens / "01-waiting.png";
+    while (!std::filesystem::exists(picture) && waited.elapsed() < 15000) QTest::qWait(50);
+    QTest::qWait(300);
+    clock.kill();
+    clock.waitForFinished();
+    QImage shot(QString::fromStdString(picture.string()));
+    ASSERT_FALSE(shot.isNull());
+    // Below the panels lies the picture, not black.
+    QColor corner = shot.pixelColor(shot.width() - 10, shot.height() - 10);
+    EXPECT_GT(corner.red() + corner.green() + corner.blue(), 60);
+    EXPECT_FALSE(std::filesystem::exists(data / "ImageTime.bmp"));  // nothing copied in
+}
+
 TEST(MainFrame, MenuTrayAndMinimise) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());

@@ -43,7 +43,10 @@ int LineWidth(const CMyList& list) {
 
 QString CMyList::ShownLine(int i) const {
     if (i < 0 || i >= count()) return {};
-    return QFontMetrics(ListFont()).elidedText(item(i)->text(), Qt::ElideRight, LineWidth(*this));
+    // Names come padded with blanks to their fixed width: the blanks are not part of the line.
+    QString text = item(i)->text();
+    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return QFontMetrics(ListFont()).elidedText(text, Qt::ElideRight, LineWidth(*this));
 }
 
 void CMyList::SetLines(const QStringList& lines) {

@@ -212,6 +212,9 @@ void CTimeRegisterView::ShowState(EState state) {
     }
     if (state == kWaiting) ShowControl(kCancel, false);
     update();
+    if (m_stateListener && (state == kWaiting || state == kResultShown)) {
+        m_stateListener(state == kWaiting ? "waiting" : "result");
+    }
 }
 
 void CTimeRegisterView::ResetScreen(int skipRefresh) {

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -62,6 +63,11 @@ public:
 
     void SetReadCommand(std::shared_ptr<RecorderCommand> command);
     void SetSettings(std::shared_ptr<const ISettings> settings);
+    // Told "waiting" or "result" each time the screen settles in one of them (the demo saves a
+    // picture then).
+    void SetStateListener(std::function<void(const char* state)> listener) {
+        m_stateListener = std::move(listener);
+    }
     void SetChimeSettings(std::shared_ptr<const IChimeSettings> chime);
     void SetWorkReport(CWorkReport* work);
 
@@ -114,6 +120,7 @@ private:
     CRuntime m_runtime;
     ISoundPlayer& m_sounds;
     EState m_state = kWaiting;
+    std::function<void(const char*)> m_stateListener;
     CWorkReport* m_work = nullptr;
     std::shared_ptr<const ISettings> m_settings;
     std::shared_ptr<const IChimeSettings> m_chime;
