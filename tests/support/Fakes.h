@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,18 @@ public:
 // Records the messages and questions; answers the question as told.
 class CFakePrompt : public IPrompt {
 public:
-    void ShowMessage(std::string_view text, EMessageIcon) override { messages.emplace_back(text); }
+    void ShowMessage(std::string_view text, EMessageIcon) override {
+        messages.emplace_back(text);
+        // What happens while the box would be open (timers keep firing under a real box).
+        if (whileShown) whileShown();
+    }
     int AskQuestion(std::string_view text) override {
         questions.emplace_back(text);
         return answer;
     }
     bool AskYesNo(std::string_view) override { return yesNo; }
     void MovePointerToOrigin() override { ++pointerMoves; }
+    std::function<void()> whileShown;
     std::vector<std::string> messages, questions;
     int answer = kYes;
     bool yesNo = false;

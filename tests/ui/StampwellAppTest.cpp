@@ -120,18 +120,6 @@ TEST(StampwellApp, RoomModeEntryAndExitSoundDifferentAtAnyHour) {
               QString::fromUtf8("入退室編集(&E)"));
 }
 
-TEST(StampwellApp, FirstRunWithoutAdministratorsAsksForOne) {
-    test::CTestRuntime t;
-    auto prompt = std::make_shared<test::CFakePrompt>();
-    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
-                      "simulated:" + (t.dir / "card").string());
-    ASSERT_TRUE(app.InitInstance());
-    app.CheckFirstRun();
-    EXPECT_EQ(
-        prompt->messages,
-        std::vector<std::string>{"管理者が登録されていません。\n新規に管理者を登録してください。"});
-}
-
 TEST(StampwellApp, ASecondCopyBringsTheRunningOneToTheFrontAndEnds) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());

@@ -1,13 +1,17 @@
 #include "app/StampwellApp.h"
 
+#include <QAction>
 #include <QTimer>
 
 #include "admin_ui/VersionDlg.h"
 #include "app/InstanceChannel.h"
 #include "app/MainFrame.h"
+#include "controller/BusyScope.h"
 #include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
 #include "people/AdminFile.h"
+#include "people/AdminLoginDialog.h"
+#include "people/AdminModifyDialog.h"
 #include "people/RegisterFile.h"
 #include "recording/WorkReport.h"
 #include "screen/ISoundPlayer.h"
@@ -60,6 +64,10 @@ bool CStampwellApp::InitInstance() {
     m_controller->AttachWorkReport(m_work.get());
     m_controller->AttachAdminStore(m_admins.get());
 
+    m_login = std::make_unique<CAdminLoginDialog>(*m_controller, m_frame.get());
+    m_adminModify = std::make_unique<CAdminModifyDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kAdmins, [this] { OnAdmins(); });
+
     m_frame->SetCommandHandler(CMainFrame::kChime, [this] { OnChime(); });
     m_frame->SetCommandHandler(CMainFrame::kVersion, [this] { OnVersion(); });
     m_frame->setWindowTitle(QStringLiteral("Stampwell"));
@@ -77,10 +85,30 @@ bool CStampwellApp::InitInstance() {
 }
 
 void CStampwellApp::CheckFirstRun() {
-    if (m_admins->GetCount() == 0) {
-        m_prompt->ShowMessage("管理者が登録されていません。\n新規に管理者を登録してください。",
-                              EMessageIcon::None);
-    }
+    if (m_admins->GetCount() != 0) return;
+    m_prompt->ShowMessage("管理者が登録されていません。\n新規に管理者を登録してください。",
+                          EMessageIcon::None);
+    OnAdmins();
+}
+
+void CStampwellApp::RunWithLogin(const std::function<void()>& target) {
+    CBusyScope busy(*m_controller);
+    if (m_login->Run() != QDialog::Accepted) return;
+    target();
+}
+
+void CStampwellApp::RouteWithLogin(int command, std::function<void()> target) {
+    m_frame->SetCommandHandler(command,
+                               [this, target = std::move(target)] { RunWithLogin(target); });
+    if (QAction* action = m_frame->Command(command)) action->setEnabled(true);
+}
+
+void CStampwellApp::OnAdmins() {
+    CBusyScope busy(*m_controller);
+    m_adminModify->Run();
+    // "はい" to ending the program with no administrator: the modal run is over, the frame
+    // closes, and nothing else runs.
+    if (m_adminModify->IsQuitRequested()) m_frame->close();
 }
 
 void CStampwellApp::OnChime() {

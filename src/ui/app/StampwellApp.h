@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,8 @@
 namespace stampwell {
 
 class CAdminFile;
+class CAdminLoginDialog;
+class CAdminModifyDialog;
 class CChimeDialog;
 class CInstanceChannel;
 class CMainFrame;
@@ -36,13 +39,21 @@ public:
 
     void OnChime();
     void OnVersion();
+    void OnAdmins();
+    // With no administrator: the message, then the administrator list without a login.
     void CheckFirstRun();
+    // The administrative road: busy, the login, and the target only after a login.
+    void RunWithLogin(const std::function<void()>& target);
+    // Routes a menu command through the login and enables it.
+    void RouteWithLogin(int command, std::function<void()> target);
 
     CMainFrame* Frame() const { return m_frame.get(); }
     CTimeRegisterView* Screen() const { return m_screen.get(); }
     CRecorderController* Controller() const { return m_controller.get(); }
     CChimeDialog* Chime() const { return m_chime.get(); }
     CWorkReport* WorkReport() const { return m_work.get(); }
+    CAdminLoginDialog* Login() const { return m_login.get(); }
+    CAdminModifyDialog* Admins() const { return m_adminModify.get(); }
 
 private:
     CRuntime m_runtime;
@@ -56,6 +67,9 @@ private:
     std::shared_ptr<CChimeDialog> m_chime;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CTimeRegisterView> m_screen;
+    // Dialogs kept for the whole run: children of the frame, released here before it.
+    std::unique_ptr<CAdminLoginDialog> m_login;
+    std::unique_ptr<CAdminModifyDialog> m_adminModify;
     CInstanceLock m_lock;
     std::unique_ptr<CInstanceChannel> m_channel;
 };

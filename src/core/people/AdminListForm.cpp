@@ -1,0 +1,52 @@
+#include "people/AdminListForm.h"
+
+#include <algorithm>
+
+#include "controller/IPrompt.h"
+#include "people/AdminFile.h"
+
+namespace stampwell {
+
+CAdminListForm::CAdminListForm(CAdminFile& admins, IPrompt& prompt)
+    : m_admins(admins), m_prompt(prompt) {}
+
+std::vector<std::string> CAdminListForm::Ids() const {
+    std::vector<std::string> ids;
+    m_admins.GetIdList(ids);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool CAdminListForm::MayAdd() {
+    if (Ids().size() > 2) {
+        m_prompt.ShowMessage("これ以上の管理者は作成できません。", EMessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+bool CAdminListForm::Delete(const std::string& id) {
+    if (id.empty()) return false;
+    if (id == m_admins.GetLoginId()) {
+        m_prompt.ShowMessage("ログインしている管理者は削除できません。", EMessageIcon::None);
+        return false;
+    }
+    int answer = m_prompt.AskQuestion("この管理者を削除しますか？");
+    if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
+    m_admins.SetId(id);
+    if (!m_admins.DeleteAdmin()) {
+        m_prompt.ShowMessage("登録ファイルを記録できませんでした。\nパス設定を確認してください。",
+                             EMessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+CAdminListForm::ECloseOutcome CAdminListForm::Close() {
+    if (!Ids().empty()) return kClose;
+    bool quit = m_prompt.AskYesNo(
+        "管理者が登録されていません。\nアプリケーションが終了されますがよろしいでしょうか？");
+    return quit ? kQuitProgram : kStay;
+}
+
+}  // namespace stampwell

@@ -1,0 +1,117 @@
+#include "people/AdminModifyDialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "admin_ui/DialogParts.h"
+#include "controller/RecorderController.h"
+#include "people/AdminAddDialog.h"
+#include "people/AdminFile.h"
+#include "people/AdminListForm.h"
+#include "screen/CaptionLabel.h"
+
+namespace stampwell {
+
+CAdminModifyDialog::CAdminModifyDialog(CRecorderController& controller, QWidget* parent)
+    : QDialog(parent), m_controller(controller) {
+    setWindowTitle(QString::fromUtf8("管理者"));
+    auto* grid = new QGridLayout(this);  // the dialog owns its layout and widgets
+    grid->addWidget(new QLabel(QString::fromUtf8("管理者:"), this), 0, 0);
+    m_list = new QListWidget(this);
+    m_list->setSortingEnabled(true);
+    m_list->setFont(ScreenFont("ＭＳ Ｐゴシック", 18, 400));
+    grid->addWidget(m_list, 1, 0, 4, 1);
+    auto* add = new QPushButton(QString::fromUtf8("新規登録"), this);
+    m_change = new QPushButton(QString::fromUtf8("変更"), this);
+    m_delete = new QPushButton(QString::fromUtf8("削除"), this);
+    auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
+    for (QPushButton* button : {add, m_change, m_delete}) button->setAutoDefault(false);
+    close->setDefault(true);
+    grid->addWidget(add, 1, 1);
+    grid->addWidget(m_change, 2, 1);
+    grid->addWidget(m_delete, 3, 1);
+    grid->addWidget(close, 4, 1, Qt::AlignBottom);
+    connect(add, &QPushButton::clicked, this, [this] { OnNew(); });
+    connect(m_change, &QPushButton::clicked, this, [this] { OnChange(); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { OnDelete(); });
+    connect(close, &QPushButton::clicked, this, [this] { OnClose(); });
+    SetDialogUnitsWidth(*this, 180);
+    m_runAddDialog = [](CAdminAddDialog& dialog) { return dialog.Run(); };
+}
+
+CAdminModifyDialog::~CAdminModifyDialog() = default;
+
+int CAdminModifyDialog::Run() {
+    Prepare();
+    return exec();
+}
+
+void CAdminModifyDialog::Prepare() {
+    m_form = std::make_unique<CAdminListForm>(*m_controller.GetAdminStore(), m_controller.Prompt());
+    m_quitRequested = false;
+    FillList();
+}
+
+void CAdminModifyDialog::FillList() {
+    m_list->clear();
+    for (const auto& id : m_form->Ids()) m_list->addItem(QString::fromStdString(id));
+    m_list->setCurrentRow(-1);
+    m_list->clearSelection();
+    const bool any = m_list->count() > 0;
+    m_change->setEnabled(any);
+    m_delete->setEnabled(any);
+}
+
+std::string CAdminModifyDialog::SelectedId() const {
+    auto selected = m_list->selectedItems();
+    return selected.isEmpty() ? std::string{} : selected.front()->text().toStdString();
+}
+
+void CAdminModifyDialog::OnNew() {
+    if (!m_form || !m_form->MayAdd()) return;
+    CAdminAddDialog dialog(m_controller, this);
+    dialog.SetChangeMode(false);
+    if (m_runAddDialog(dialog) == Accepted) FillList();
+}
+
+void CAdminModifyDialog::OnChange() {
+    const std::string id = SelectedId();
+    if (!m_form || id.empty()) return;
+    CAdminAddDialog dialog(m_controller, this);
+    m_controller.GetAdminStore()->SetPreviousId(id);
+    dialog.SetChangeMode(true);
+    if (m_runAddDialog(dialog) == Accepted) FillList();
+}
+
+void CAdminModifyDialog::OnDelete() {
+    const std::string id = SelectedId();
+    if (!m_form || id.empty()) return;
+    if (m_form->Delete(id)) FillList();
+}
+
+void CAdminModifyDialog::EndRun(int result) {
+    switch (m_form ? m_form->Close() : CAdminListForm::kClose) {
+        case CAdminListForm::kClose:
+            QDialog::done(result);
+            break;
+        case CAdminListForm::kQuitProgram:
+            // The caller ends the program once the modal run is over.
+            m_quitRequested = true;
+            QDialog::done(Rejected);
+            break;
+        case CAdminListForm::kStay:
+            break;
+    }
+}
+
+void CAdminModifyDialog::OnClose() {
+    EndRun(Accepted);
+}
+
+void CAdminModifyDialog::reject() {
+    EndRun(Rejected);
+}
+
+}  // namespace stampwell
