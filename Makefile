@@ -25,6 +25,7 @@ fuzz: deps
 
 bench: build
 	@$(BUILD_DIR)/bench/stampwell_bench
+	@$(BUILD_DIR)/bench/stampwell_ui_bench
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

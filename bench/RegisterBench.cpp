@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
+#include "people/AdminFile.h"
 #include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
@@ -47,5 +48,16 @@ static void BM_Register_GetAllNames(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(reg->GetAllNames());
 }
 BENCHMARK(BM_Register_GetAllNames)->Unit(benchmark::kMillisecond);
+
+// A damaged 1 MB Admin.dat: the listing reads it once.
+static void BM_Admins_ListDamaged1MB(benchmark::State& state) {
+    auto dir = bench::BenchDir("admins");
+    std::string junk(1 << 20, 'x');
+    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 7919 % 251);
+    CFileSystem::WriteWholeFile(dir / "Admin.dat", "tmp", junk);
+    CAdminFile admins(bench::BenchRuntime(dir));
+    for (auto _ : state) benchmark::DoNotOptimize(admins.GetAdminList());
+}
+BENCHMARK(BM_Admins_ListDamaged1MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace stampwell

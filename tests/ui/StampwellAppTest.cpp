@@ -196,7 +196,8 @@ TEST(MainFrame, MenuTrayAndMinimise) {
     EXPECT_TRUE(frame->Command(CMainFrame::kVersion)->isEnabled());
     EXPECT_EQ(frame->Command(CMainFrame::kEditRecords)->text(),
               QString::fromUtf8("出退勤編集(&E)"));
-    EXPECT_FALSE(frame->Command(CMainFrame::kUsers)->isEnabled());
+    EXPECT_TRUE(frame->Command(CMainFrame::kUsers)->isEnabled());
+    EXPECT_FALSE(frame->Command(CMainFrame::kEnvironment)->isEnabled());
     EXPECT_EQ(frame->Command(CMainFrame::kQuit)->text(),
               QString::fromUtf8("アプリケーション終了(&X)"));
 

@@ -13,6 +13,7 @@
 #include "people/AdminLoginDialog.h"
 #include "people/AdminModifyDialog.h"
 #include "people/RegisterFile.h"
+#include "people/UserInfoDialog.h"
 #include "recording/WorkReport.h"
 #include "screen/ISoundPlayer.h"
 #include "screen/TimeRegisterView.h"
@@ -67,6 +68,7 @@ bool CStampwellApp::InitInstance() {
     m_login = std::make_unique<CAdminLoginDialog>(*m_controller, m_frame.get());
     m_adminModify = std::make_unique<CAdminModifyDialog>(*m_controller, m_frame.get());
     RouteWithLogin(CMainFrame::kAdmins, [this] { OnAdmins(); });
+    RouteWithLogin(CMainFrame::kUsers, [this] { OnUsers(); });
 
     m_frame->SetCommandHandler(CMainFrame::kChime, [this] { OnChime(); });
     m_frame->SetCommandHandler(CMainFrame::kVersion, [this] { OnVersion(); });
@@ -101,6 +103,16 @@ void CStampwellApp::RouteWithLogin(int command, std::function<void()> target) {
     m_frame->SetCommandHandler(command,
                                [this, target = std::move(target)] { RunWithLogin(target); });
     if (QAction* action = m_frame->Command(command)) action->setEnabled(true);
+}
+
+void CStampwellApp::OnUsers() {
+    CBusyScope busy(*m_controller);
+    CUserInfoDialog users(*m_controller, m_frame.get());  // a new list for each command
+    if (m_userDialogRunner) {
+        m_userDialogRunner(users);
+    } else {
+        users.Run();
+    }
 }
 
 void CStampwellApp::OnAdmins() {

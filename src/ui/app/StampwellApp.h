@@ -12,6 +12,7 @@ namespace stampwell {
 class CAdminFile;
 class CAdminLoginDialog;
 class CAdminModifyDialog;
+class CUserInfoDialog;
 class CChimeDialog;
 class CInstanceChannel;
 class CMainFrame;
@@ -40,6 +41,11 @@ public:
     void OnChime();
     void OnVersion();
     void OnAdmins();
+    void OnUsers();
+    // How the employee list is run (tests drive it without a modal loop).
+    void SetUserDialogRunner(std::function<void(CUserInfoDialog&)> runner) {
+        m_userDialogRunner = std::move(runner);
+    }
     // With no administrator: the message, then the administrator list without a login.
     void CheckFirstRun();
     // The administrative road: busy, the login, and the target only after a login.
@@ -70,6 +76,7 @@ private:
     // Dialogs kept for the whole run: children of the frame, released here before it.
     std::unique_ptr<CAdminLoginDialog> m_login;
     std::unique_ptr<CAdminModifyDialog> m_adminModify;
+    std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     CInstanceLock m_lock;
     std::unique_ptr<CInstanceChannel> m_channel;
 };

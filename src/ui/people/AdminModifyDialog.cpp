@@ -33,6 +33,7 @@ CAdminModifyDialog::CAdminModifyDialog(CRecorderController& controller, QWidget*
     grid->addWidget(m_change, 2, 1);
     grid->addWidget(m_delete, 3, 1);
     grid->addWidget(close, 4, 1, Qt::AlignBottom);
+    grid->setRowStretch(4, 1);  // the list takes the height, the label keeps its own
     connect(add, &QPushButton::clicked, this, [this] { OnNew(); });
     connect(m_change, &QPushButton::clicked, this, [this] { OnChange(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { OnDelete(); });

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace stampwell {
+
+class CFelicaReader;
+class CRegisterFile;
+class IPrompt;
+
+// The card capture of the employee form. On each poll: a card anybody in the register holds
+// (the person edited included) is refused and the captured card kept; the first free card is
+// captured; a different free card is captured only when the administrator says so; the same
+// card again changes nothing.
+class CUserCardCapture {
+public:
+    enum EOutcome { kNothing, kRefused, kCaptured, kKept, kSame };
+
+    CUserCardCapture(const CRegisterFile& reg, IPrompt& prompt, std::string captured = {});
+
+    EOutcome OnCardTick(CFelicaReader* reader);
+    const std::string& Card() const { return m_card; }
+    bool IsBusy() const { return m_busy; }
+
+private:
+    const CRegisterFile& m_register;
+    IPrompt& m_prompt;
+    std::string m_card;
+    bool m_busy = false;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace stampwell {
+
+class CRegisterFile;
+class IPrompt;
+
+// What the employee list decides: the names in sorted order (read in one pass of the register)
+// and the delete with its question.
+class CUserListForm {
+public:
+    CUserListForm(CRegisterFile& reg, IPrompt& prompt);
+
+    std::vector<std::string> Names() const;
+    // Asks first; true when the person was deleted. A failed write gives its message.
+    bool Delete(const std::string& name);
+
+private:
+    CRegisterFile& m_register;
+    IPrompt& m_prompt;
+};
+
+}  // namespace stampwell
