@@ -34,6 +34,7 @@ void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& a
 void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddMailCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     AddRecordCommands(app, options, action);
     AddReaderCommands(app, options, action);
     AddTapCommand(app, options, action);
+    AddMailCommands(app, options, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

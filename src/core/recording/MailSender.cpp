@@ -10,6 +10,55 @@
 namespace stampwell {
 
 namespace {
+MailResult::EFailure Classify(CURLcode code) {
+    switch (code) {
+        case CURLE_COULDNT_CONNECT:
+            return MailResult::kRefused;
+        case CURLE_OPERATION_TIMEDOUT:
+            return MailResult::kTimeout;
+        case CURLE_LOGIN_DENIED:
+            return MailResult::kAuthentication;
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return MailResult::kServerUnknown;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_USE_SSL_FAILED:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+            return MailResult::kTls;
+        default:
+            return MailResult::kOther;
+    }
+}
+}  // namespace
+
+std::string MailResult::Describe() const {
+    switch (failure) {
+        case kNone:
+            return ok ? "テストメールを送信しました。" : "メールを送信できませんでした。";
+        case kNoRecipient:
+            return "送信先のメールアドレスがありません。";
+        case kNoServer:
+            return "サーバー名が設定されていません。";
+        case kRefused:
+            return "サーバーに接続できませんでした（接続を拒否されました）。\nサーバー名と送信ポー"
+                   "ト番号を確認してください。";
+        case kTimeout:
+            return "サーバーが時間内に応答しませんでした。\nサーバー名と送信ポート番号を確認してく"
+                   "ださい。";
+        case kAuthentication:
+            return "認証に失敗しました。\nユーザー名とパスワードを確認してください。";
+        case kTls:
+            return "暗号化（TLS）の接続に失敗しました。";
+        case kServerUnknown:
+            return "サーバーが見つかりませんでした。\nサーバー名を確認してください。";
+        case kOther:
+            break;
+    }
+    return "メールを送信できませんでした。\n" + error;
+}
+
+namespace {
 
 struct CurlDeleter {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
@@ -86,10 +135,12 @@ MailResult CMailSender::Send(const CMailSettings& settings, const std::string& r
     MailResult result;
     if (recipient.empty()) {
         result.error = "no recipient address";
+        result.failure = MailResult::kNoRecipient;
         return result;
     }
     if (settings.serverName.empty()) {
         result.error = "no SMTP server";
+        result.failure = MailResult::kNoServer;
         return result;
     }
     std::string error;
@@ -99,7 +150,10 @@ MailResult CMailSender::Send(const CMailSettings& settings, const std::string& r
         code = Attempt(settings, recipient, message, false, timeouts, error);
     }
     result.ok = code == CURLE_OK;
-    if (!result.ok) result.error = error + " (curl " + std::to_string(static_cast<int>(code)) + ")";
+    if (!result.ok) {
+        result.error = error + " (curl " + std::to_string(static_cast<int>(code)) + ")";
+        result.failure = Classify(code);
+    }
     return result;
 }
 

@@ -15,8 +15,22 @@ struct MailTimeouts {
 };
 
 struct MailResult {
+    enum EFailure {
+        kNone,
+        kNoRecipient,
+        kNoServer,
+        kRefused,
+        kTimeout,
+        kAuthentication,
+        kTls,
+        kServerUnknown,
+        kOther
+    };
     bool ok = false;
+    EFailure failure = kNone;
     std::string error;
+    // Why the mail did not go, in the words the screens use.
+    std::string Describe() const;
 };
 
 // Sends one message over SMTP with libcurl. TLS is used whenever the server offers it

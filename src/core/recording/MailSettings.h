@@ -23,6 +23,8 @@ public:
 
     // The SMTP port: PortNumber as a number, 25 when it is 0 or not a number.
     long Port() const;
+    // The mail and authentication switches are on unless their value is exactly "0".
+    static bool IsSwitchOn(const std::string& value) { return value != "0"; }
     bool UsesAuthentication() const;
 
     // Every "#name", then every "#time", replaced; the search goes on after each insertion.

@@ -18,8 +18,10 @@
 #include "screen/ISoundPlayer.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/ChimeDialog.h"
+#include "settings/ConfigDialog.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "settings/SendMailDialog.h"
 
 namespace stampwell {
 
@@ -69,6 +71,10 @@ bool CStampwellApp::InitInstance() {
     m_adminModify = std::make_unique<CAdminModifyDialog>(*m_controller, m_frame.get());
     RouteWithLogin(CMainFrame::kAdmins, [this] { OnAdmins(); });
     RouteWithLogin(CMainFrame::kUsers, [this] { OnUsers(); });
+    m_config = std::make_unique<CConfigDialog>(*m_controller, m_frame.get());
+    // Modeless: the busy flag ends as soon as the window is shown.
+    RouteWithLogin(CMainFrame::kEnvironment, [this] { m_config->Open(); });
+    RouteWithLogin(CMainFrame::kMail, [this] { OnMail(); });
 
     m_frame->SetCommandHandler(CMainFrame::kChime, [this] { OnChime(); });
     m_frame->SetCommandHandler(CMainFrame::kVersion, [this] { OnVersion(); });
@@ -112,6 +118,16 @@ void CStampwellApp::OnUsers() {
         m_userDialogRunner(users);
     } else {
         users.Run();
+    }
+}
+
+void CStampwellApp::OnMail() {
+    CBusyScope busy(*m_controller);
+    CSendMailDialog mail(*m_controller, m_frame.get());  // a new dialog for each command
+    if (m_mailDialogRunner) {
+        m_mailDialogRunner(mail);
+    } else {
+        mail.Run();
     }
 }
 

@@ -13,6 +13,8 @@ class CAdminFile;
 class CAdminLoginDialog;
 class CAdminModifyDialog;
 class CUserInfoDialog;
+class CConfigDialog;
+class CSendMailDialog;
 class CChimeDialog;
 class CInstanceChannel;
 class CMainFrame;
@@ -42,6 +44,10 @@ public:
     void OnVersion();
     void OnAdmins();
     void OnUsers();
+    void OnMail();
+    void SetMailDialogRunner(std::function<void(CSendMailDialog&)> runner) {
+        m_mailDialogRunner = std::move(runner);
+    }
     // How the employee list is run (tests drive it without a modal loop).
     void SetUserDialogRunner(std::function<void(CUserInfoDialog&)> runner) {
         m_userDialogRunner = std::move(runner);
@@ -60,6 +66,7 @@ public:
     CWorkReport* WorkReport() const { return m_work.get(); }
     CAdminLoginDialog* Login() const { return m_login.get(); }
     CAdminModifyDialog* Admins() const { return m_adminModify.get(); }
+    CConfigDialog* Config() const { return m_config.get(); }
 
 private:
     CRuntime m_runtime;
@@ -76,7 +83,9 @@ private:
     // Dialogs kept for the whole run: children of the frame, released here before it.
     std::unique_ptr<CAdminLoginDialog> m_login;
     std::unique_ptr<CAdminModifyDialog> m_adminModify;
+    std::unique_ptr<CConfigDialog> m_config;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
+    std::function<void(CSendMailDialog&)> m_mailDialogRunner;
     CInstanceLock m_lock;
     std::unique_ptr<CInstanceChannel> m_channel;
 };

@@ -8,6 +8,8 @@
 #include "recording/MailMessage.h"
 #include "recording/MailQueue.h"
 #include "recording/MailSettings.h"
+#include "recording/TestMail.h"
+#include "support/CliRunner.h"
 #include "support/SmtpServer.h"
 #include "support/TestSupport.h"
 
@@ -232,6 +234,71 @@ TEST(Mail, NoRecipientSendsNothing) {
     queue.WaitIdle();
     EXPECT_EQ(server.Connections(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "ErrorLog.txt"));
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+TEST(TestMail, ReportsSuccessAndEachFailureInTheScreensWords) {
+    test::CTempDir dir;
+    CSmtpServer server(dir / "smtp", "--auth clock:secret");
+    CMailSettings texts;
+    texts.sendAddress = "clock@example.com";
+    CMailSettings s;
+    s.serverName = "127.0.0.1";
+    s.portNumber = std::to_string(server.Port());
+    s.attestation = "1";
+    s.id = "clock";
+    s.password = "secret";
+    auto sent = CTestMail::Send(s, texts, "admin@example.com", 0);
+    EXPECT_TRUE(sent.ok) << sent.error;
+    EXPECT_EQ(sent.Describe(), "テストメールを送信しました。");
+    ASSERT_EQ(server.Messages().size(), 1u);
+    EXPECT_EQ(DecodeHeader(HeaderOf(server.Messages()[0], "Subject")), "Stampwell テストメール");
+
+    s.password = "wrong";
+    auto denied = CTestMail::Send(s, texts, "admin@example.com", 0);
+    EXPECT_EQ(denied.failure, MailResult::kAuthentication) << denied.error;
+    EXPECT_NE(denied.Describe().find("認証"), std::string::npos);
+
+    // A closed port.
+    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    s.portNumber = std::to_string(ntohs(address.sin_port));
+    auto refused = CTestMail::Send(s, texts, "admin@example.com", 0);
+    EXPECT_EQ(refused.failure, MailResult::kRefused) << refused.error;
+    EXPECT_NE(refused.Describe().find("接続"), std::string::npos);
+
+    s.serverName.clear();
+    EXPECT_EQ(CTestMail::Send(s, texts, "admin@example.com", 0).failure, MailResult::kNoServer);
+}
+
+TEST(TestMail, TheCliSendsWithTheSavedSettings) {
+    test::CTempDir dir;
+    CSmtpServer server(dir / "smtp");
+    auto data = dir / "data";
+    std::filesystem::create_directories(data);
+    CMailSettings s;
+    s.serverName = "127.0.0.1";
+    s.portNumber = std::to_string(server.Port());
+    s.attestation = "0";
+    ASSERT_TRUE(s.SaveServer(data));
+    auto sent = test::RunCli(data, "mail test --to admin@example.com");
+    EXPECT_EQ(sent.exitCode, 0) << sent.err;
+    EXPECT_NE(sent.out.find("テストメールを送信しました。"), std::string::npos);
+    EXPECT_EQ(server.Messages().size(), 1u);
+    s.portNumber = "1";  // nothing listens on port 1
+    ASSERT_TRUE(s.SaveServer(data));
+    auto failed = test::RunCli(data, "mail test --to admin@example.com");
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("接続"), std::string::npos) << failed.err;
 }
 
 }  // namespace stampwell

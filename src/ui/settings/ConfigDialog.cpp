@@ -1,0 +1,169 @@
+#include "settings/ConfigDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "admin_ui/DialogParts.h"
+#include "controller/IPrompt.h"
+#include "controller/RecorderController.h"
+#include "settings/ConfigForm.h"
+#include "settings/EnvironmentSettings.h"
+
+namespace stampwell {
+
+namespace {
+struct PathSpec {
+    const char* label;
+    const char* filter;
+};
+constexpr PathSpec kPathSpecs[] = {
+    {"カード登録者ファイルのパス", "text file(.txt) (*.txt)"},
+    {"勤務登録ファイルのパス", "date file(.dat) (*.dat)"},
+    {"バックアップ", "Back file(.bak) (*.bak)"},
+};
+}  // namespace
+
+CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
+    : QDialog(parent), m_controller(controller) {
+    setWindowTitle(QString::fromUtf8("環境設定"));
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
+    auto* hours = new QGridLayout();
+    auto hourRow = [&](int row, const char* label, int maxHour, int maxLength) {
+        auto* field = new QLineEdit(this);
+        field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+        if (maxLength > 0) field->setMaxLength(maxLength);
+        field->setFixedWidth(48);
+        auto* up = new QToolButton(this);
+        up->setArrowType(Qt::UpArrow);
+        auto* down = new QToolButton(this);
+        down->setArrowType(Qt::DownArrow);
+        hours->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
+        hours->addWidget(field, row, 1);
+        hours->addWidget(up, row, 2);
+        hours->addWidget(down, row, 3);
+        hours->addWidget(new QLabel(QString::fromUtf8("時"), this), row, 4);
+        connect(field, &QLineEdit::editingFinished, this,
+                [this, field, maxHour] { FixHour(*field, maxHour); });
+        connect(up, &QToolButton::clicked, this,
+                [this, field, maxHour] { StepHour(*field, maxHour, 1); });
+        connect(down, &QToolButton::clicked, this,
+                [this, field, maxHour] { StepHour(*field, maxHour, -1); });
+        return field;
+    };
+    m_dayChange = hourRow(0, "日付更新時刻", CConfigForm::kMaxDayChangeHour, 2);
+    m_switch = hourRow(1, "出退社切換え時刻", CConfigForm::kMaxSwitchHour, 0);
+    hours->setColumnStretch(5, 1);
+    layout->addLayout(hours);
+
+    for (int which : {kRegisterPath, kWorkPath, kBackupPath}) {
+        auto* row = new QGridLayout();
+        if (which == kBackupPath) {
+            m_backup = new QCheckBox(QString::fromUtf8(kPathSpecs[which].label), this);
+            row->addWidget(m_backup, 0, 0);
+            connect(m_backup, &QCheckBox::toggled, this,
+                    [this](bool on) { m_browse[kBackupPath]->setEnabled(on); });
+        } else {
+            row->addWidget(new QLabel(QString::fromUtf8(kPathSpecs[which].label), this), 0, 0);
+        }
+        m_paths[which] = new QLineEdit(this);
+        m_paths[which]->setReadOnly(true);  // changed with 参照 only
+        m_browse[which] = new QPushButton(QString::fromUtf8("参照"), this);
+        m_browse[which]->setAutoDefault(false);
+        row->addWidget(m_paths[which], 1, 0);
+        row->addWidget(m_browse[which], 1, 1);
+        layout->addLayout(row);
+        connect(m_browse[which], &QPushButton::clicked, this,
+                [this, which] { OnBrowse(static_cast<EPath>(which)); });
+    }
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel =
+        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    layout->addWidget(buttons);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    SetDialogUnitsWidth(*this, 260);
+
+    m_chooser = [this](EPath which, const QString& current) -> std::optional<QString> {
+        // A save-style chooser: a new work file in a new shared folder is a file that does not
+        // exist yet.
+        QString chosen =
+            QFileDialog::getSaveFileName(this, QString::fromUtf8(kPathSpecs[which].label), current,
+                                         QString::fromUtf8(kPathSpecs[which].filter), nullptr,
+                                         QFileDialog::DontConfirmOverwrite);
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen;
+    };
+    Fill();
+}
+
+void CConfigDialog::Fill() {
+    auto values = CConfigForm::Read(*m_controller.GetSettings());
+    m_dayChange->setText(QString::number(values.dayChangeHour));
+    m_switch->setText(QString::number(values.switchHour));
+    m_paths[kRegisterPath]->setText(QString::fromStdString(values.idFilePath));
+    m_paths[kWorkPath]->setText(QString::fromStdString(values.workFilePath));
+    m_paths[kBackupPath]->setText(QString::fromStdString(values.backupPath));
+    m_backup->setChecked(values.backupChecked);
+    m_browse[kBackupPath]->setEnabled(values.backupChecked);
+}
+
+void CConfigDialog::Open() {
+    Fill();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CConfigDialog::FixHour(QLineEdit& field, int maxHour) {
+    QString fixed =
+        QString::fromStdString(CConfigForm::FixHourText(field.text().toStdString(), maxHour));
+    if (fixed != field.text()) field.setText(fixed);
+}
+
+void CConfigDialog::StepHour(QLineEdit& field, int maxHour, int step) {
+    int value = CConfigForm::ParseHour(field.text().toStdString(), maxHour).value_or(0);
+    field.setText(QString::number(std::clamp(value + step, 0, maxHour)));
+}
+
+void CConfigDialog::OnBrowse(EPath which) {
+    if (auto chosen = m_chooser(which, m_paths[which]->text())) m_paths[which]->setText(*chosen);
+}
+
+void CConfigDialog::OnOk() {
+    // The range rule holds on OK too, also for a value confirmed with Enter.
+    FixHour(*m_dayChange, CConfigForm::kMaxDayChangeHour);
+    FixHour(*m_switch, CConfigForm::kMaxSwitchHour);
+    CConfigForm::Values values;
+    values.dayChangeHour =
+        CConfigForm::ParseHour(m_dayChange->text().toStdString(), CConfigForm::kMaxDayChangeHour)
+            .value_or(0);
+    values.switchHour =
+        CConfigForm::ParseHour(m_switch->text().toStdString(), CConfigForm::kMaxSwitchHour)
+            .value_or(0);
+    values.idFilePath = m_paths[kRegisterPath]->text().toStdString();
+    values.workFilePath = m_paths[kWorkPath]->text().toStdString();
+    values.backupPath = m_paths[kBackupPath]->text().toStdString();
+    values.backupChecked = m_backup->isChecked();
+    // Kept open with the typed values when Setting.txt cannot be written.
+    if (!CConfigForm::Apply(*m_controller.GetSettings(), values, m_controller.Prompt())) return;
+    hide();
+}
+
+void CConfigDialog::reject() {
+    Fill();
+    hide();
+}
+
+}  // namespace stampwell

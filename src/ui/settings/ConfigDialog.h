@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace stampwell {
+
+class CRecorderController;
+
+// "環境設定": the hours and the paths of Setting.txt. Modeless; it edits the controller's one
+// settings object, which the screen, the register and the work file read, so OK changes what
+// they see at once, once the file holds the new values.
+class CConfigDialog : public QDialog {
+public:
+    enum EPath { kRegisterPath, kWorkPath, kBackupPath };
+    // Asks for a file (which may not exist yet); nothing when the user cancels.
+    using Chooser = std::function<std::optional<QString>(EPath which, const QString& current)>;
+
+    CConfigDialog(CRecorderController& controller, QWidget* parent);
+
+    // Fills the fields from the settings and shows the window.
+    void Open();
+    void OnOk();
+    void OnBrowse(EPath which);
+    // Cancel, Esc and the close box: the fields go back to the settings.
+    void reject() override;
+    void SetChooser(Chooser chooser) { m_chooser = std::move(chooser); }
+
+    QLineEdit& DayChangeField() const { return *m_dayChange; }
+    QLineEdit& SwitchField() const { return *m_switch; }
+    QLineEdit& PathField(EPath which) const { return *m_paths.at(which); }
+    QPushButton& BrowseButton(EPath which) const { return *m_browse.at(which); }
+    QCheckBox& BackupBox() const { return *m_backup; }
+    // Steps an hour field by one inside its range (the up-down control).
+    void StepHour(QLineEdit& field, int maxHour, int step);
+
+private:
+    void Fill();
+    void FixHour(QLineEdit& field, int maxHour);
+
+    CRecorderController& m_controller;
+    Chooser m_chooser;
+    QLineEdit* m_dayChange = nullptr;
+    QLineEdit* m_switch = nullptr;
+    std::array<QLineEdit*, 3> m_paths{};
+    std::array<QPushButton*, 3> m_browse{};
+    QCheckBox* m_backup = nullptr;
+};
+
+}  // namespace stampwell
