@@ -198,7 +198,8 @@ TEST(MainFrame, MenuTrayAndMinimise) {
               QString::fromUtf8("出退勤編集(&E)"));
     EXPECT_TRUE(frame->Command(CMainFrame::kUsers)->isEnabled());
     EXPECT_TRUE(frame->Command(CMainFrame::kEnvironment)->isEnabled());
-    EXPECT_FALSE(frame->Command(CMainFrame::kExport)->isEnabled());
+    EXPECT_TRUE(frame->Command(CMainFrame::kExport)->isEnabled());
+    EXPECT_FALSE(frame->Command(CMainFrame::kEditRecords)->isEnabled());
     EXPECT_EQ(frame->Command(CMainFrame::kQuit)->text(),
               QString::fromUtf8("アプリケーション終了(&X)"));
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QTimer>
 
+#include "admin_ui/ExportDialog.h"
 #include "admin_ui/VersionDlg.h"
 #include "app/InstanceChannel.h"
 #include "app/MainFrame.h"
@@ -75,6 +76,11 @@ bool CStampwellApp::InitInstance() {
     // Modeless: the busy flag ends as soon as the window is shown.
     RouteWithLogin(CMainFrame::kEnvironment, [this] { m_config->Open(); });
     RouteWithLogin(CMainFrame::kMail, [this] { OnMail(); });
+    m_export = std::make_unique<CExportDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kExport, [this] {
+        CBusyScope busy(*m_controller);
+        m_export->Run();
+    });
 
     m_frame->SetCommandHandler(CMainFrame::kChime, [this] { OnChime(); });
     m_frame->SetCommandHandler(CMainFrame::kVersion, [this] { OnVersion(); });

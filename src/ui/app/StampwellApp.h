@@ -14,6 +14,7 @@ class CAdminLoginDialog;
 class CAdminModifyDialog;
 class CUserInfoDialog;
 class CConfigDialog;
+class CExportDialog;
 class CSendMailDialog;
 class CChimeDialog;
 class CInstanceChannel;
@@ -67,6 +68,7 @@ public:
     CAdminLoginDialog* Login() const { return m_login.get(); }
     CAdminModifyDialog* Admins() const { return m_adminModify.get(); }
     CConfigDialog* Config() const { return m_config.get(); }
+    CExportDialog* Export() const { return m_export.get(); }
 
 private:
     CRuntime m_runtime;
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<CAdminLoginDialog> m_login;
     std::unique_ptr<CAdminModifyDialog> m_adminModify;
     std::unique_ptr<CConfigDialog> m_config;
+    std::unique_ptr<CExportDialog> m_export;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;
     CInstanceLock m_lock;
