@@ -12,6 +12,7 @@
 
 #include "diagnostics/ErrorLog.h"
 #include "people/CipherRecordFile.h"
+#include "people/Exchanger.h"
 #include "platform/FileHandle.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
@@ -72,14 +73,14 @@ bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int DaysInMonth(int year, int month) {
+int MonthDays(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 // y*10000+m*100+d of a local date, normalised the way mktime normalises (2011/02/30 is 03/02).
 int NormalisedDateNumber(int year, int month, int day) {
-    if (month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month)) {
+    if (month >= 1 && month <= 12 && day >= 1 && day <= MonthDays(year, month)) {
         return year * 10000 + month * 100 + day;
     }
     auto tm = CLocalTime::ToLocal(CLocalTime::FromLocal(year, month, day, 12));
@@ -509,6 +510,151 @@ bool CWorkReport::SaveTable(const WorkRecordTable& table) {
     return true;
 }
 
+int CWorkReport::DaysInMonth(int year, int month) {
+    if (month < 1 || month > 12) return 0;
+    return MonthDays(year, month);
+}
+
+bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
+                            std::vector<WorkDayRecord>& days) {
+    const int count = DaysInMonth(year, month);
+    days.assign(static_cast<std::size_t>(count), WorkDayRecord{});
+    for (int d = 0; d < count; ++d) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, d + 1);
+        days[static_cast<std::size_t>(d)] = {name, date, "", ""};
+    }
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    if (m_usingTemporary) return false;
+    auto cp932 = CTextCodec::ToCp932(name);
+    if (!cp932 || cp932->size() > WorkLine::kNameWidth) return false;
+    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
+    const fs::path work = ResolveWorkFilePath();
+    std::error_code error;
+    if (!fs::exists(work, error) && !error) return true;
+    const int wanted = year * 100 + month;
+    bool read = CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
+        // Only a block that starts with the padded name and a comma can be this person's.
+        if (text.size() <= WorkLine::kNameWidth ||
+            text.compare(0, WorkLine::kNameWidth, padded) != 0 || text[WorkLine::kNameWidth] != ',') {
+            return true;
+        }
+        WorkLine line = WorkLine::Parse(text);
+        int date = DateNumber(std::string(line.date));
+        if (date < 0 || date / 100 != wanted) return true;
+        int day = date % 100;
+        if (day < 1 || day > count) return true;
+        WorkDayRecord& record = days[static_cast<std::size_t>(day - 1)];
+        // As the record table merges them: a later time of a side replaces an earlier one.
+        if (!line.start.empty()) record.start = std::string(line.start);
+        if (line.start.empty() && !line.end.empty()) record.end = std::string(line.end);
+        return true;
+    });
+    if (!read) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadMonth", __FILE__);
+    return read;
+}
+
+bool CWorkReport::SaveMonth(const std::string& name, int year, int month,
+                            const std::vector<WorkDayRecord>& loaded,
+                            const std::vector<WorkDayRecord>& edited,
+                            const std::function<bool(const std::vector<CellChange>&)>& beforeReplace,
+                            const std::function<void()>& replaceFailed) {
+    const int count = DaysInMonth(year, month);
+    if (count == 0 || loaded.size() != static_cast<std::size_t>(count) ||
+        edited.size() != loaded.size()) {
+        return false;
+    }
+    auto cp932 = CTextCodec::ToCp932(name);
+    if (!cp932 || cp932->empty() || cp932->size() > WorkLine::kNameWidth) return false;
+    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
+
+    std::vector<CellChange> changes;
+    std::vector<bool> changed(static_cast<std::size_t>(count) + 1, false);
+    for (int d = 1; d <= count; ++d) {
+        const auto& before = loaded[static_cast<std::size_t>(d - 1)];
+        const auto& after = edited[static_cast<std::size_t>(d - 1)];
+        if (before.start != after.start) changes.push_back({d, 0, before.start, after.start});
+        if (before.end != after.end) changes.push_back({d, 1, before.end, after.end});
+        changed[static_cast<std::size_t>(d)] = before.start != after.start || before.end != after.end;
+    }
+    if (changes.empty()) return true;
+
+    // The new blocks of a day: its start, then its end.
+    auto blocksOf = [&](int d) {
+        const auto& day = edited[static_cast<std::size_t>(d - 1)];
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, d);
+        std::string blocks;
+        for (int side = 0; side < 2; ++side) {
+            const std::string& time = side == 0 ? day.start : day.end;
+            if (time.empty()) continue;
+            std::string text = WorkLine::Format(*cp932, date, time, side);
+            std::string block = CCipherRecordFile::Encipher(text, kLength);
+            if (text.empty() || block.empty()) return std::optional<std::string>{};
+            blocks += block;
+        }
+        return std::optional<std::string>{blocks};
+    };
+
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    if (m_usingTemporary) return false;
+    const fs::path work = ResolveWorkFilePath();
+    std::string current;
+    if (CFileSystem::Exists(work)) {
+        // Read again now, under the lock: what other clocks wrote meanwhile stays.
+        auto content = CFileSystem::ReadWholeFile(work);
+        if (!content) return false;
+        current = std::move(*content);
+    }
+    const std::uint8_t* stream = ExchangerKeystream();
+    const int wanted = year * 100 + month;
+    std::vector<bool> placed(static_cast<std::size_t>(count) + 1, false);
+    std::string out;
+    out.reserve(current.size() + 8 * kLength);
+    char plain[kLength];
+    for (std::size_t at = 0; at + kLength <= current.size(); at += kLength) {
+        const char* block = current.data() + at;
+        for (std::size_t i = 0; i < kLength; ++i) {
+            plain[i] = static_cast<char>(static_cast<std::uint8_t>(block[i]) ^ stream[i]);
+        }
+        const void* zero = std::memchr(plain, 0, kLength);
+        std::string_view text(plain, zero ? static_cast<std::size_t>(
+                                                static_cast<const char*>(zero) - plain)
+                                          : kLength);
+        int day = 0;
+        if (text.size() > WorkLine::kNameWidth &&
+            text.compare(0, WorkLine::kNameWidth, padded) == 0 && text[WorkLine::kNameWidth] == ',') {
+            int date = DateNumber(std::string(WorkLine::Parse(text).date));
+            if (date >= 0 && date / 100 == wanted) day = date % 100;
+        }
+        if (day < 1 || day > count || !changed[static_cast<std::size_t>(day)]) {
+            out.append(block, kLength);
+            continue;
+        }
+        if (!placed[static_cast<std::size_t>(day)]) {
+            auto blocks = blocksOf(day);
+            if (!blocks) return false;
+            out += *blocks;
+            placed[static_cast<std::size_t>(day)] = true;
+        }
+    }
+    for (int d = 1; d <= count; ++d) {
+        if (!changed[static_cast<std::size_t>(d)] || placed[static_cast<std::size_t>(d)]) continue;
+        auto blocks = blocksOf(d);
+        if (!blocks) return false;
+        out += *blocks;
+    }
+    if (beforeReplace && !beforeReplace(changes)) return false;
+    if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", out)) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::SaveMonth", __FILE__);
+        if (replaceFailed) replaceFailed();
+        return false;
+    }
+    return true;
+}
+
 bool CWorkReport::Backup() {
     auto config = CreateConfig(m_runtime);
     if (!m_settings) SetSettings(config);
@@ -536,7 +682,7 @@ bool CWorkReport::IsOutsidePeriod(const std::string& dateText) const {
     } else if (m_exportMonth >= 1 && m_exportMonth <= 12) {
         first = m_exportYear * 10000 + m_exportMonth * 100 + 1;
         last =
-            m_exportYear * 10000 + m_exportMonth * 100 + DaysInMonth(m_exportYear, m_exportMonth);
+            m_exportYear * 10000 + m_exportMonth * 100 + MonthDays(m_exportYear, m_exportMonth);
     } else {
         first = NormalisedDateNumber(m_exportYear, m_exportMonth, 1);
         last = NormalisedDateNumber(m_exportYear, m_exportMonth + 1, 0);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +70,28 @@ public:
     // the records.
     bool LoadTable(WorkRecordTable& table);
     bool SaveTable(const WorkRecordTable& table);
+
+    // One person's calendar month, for the record edit screen: days[d - 1] holds day d's start
+    // and end (empty when none). False when the work file exists but cannot be read, or the
+    // work folder cannot be reached.
+    bool LoadMonth(const std::string& name, int year, int month, std::vector<WorkDayRecord>& days);
+    // One changed time of a month save.
+    struct CellChange {
+        int day = 0;
+        int side = 0;  // 0 start, 1 end
+        std::string before, after;
+    };
+    // Writes one person's month back: under the lock, the work file is read again and only the
+    // days that differ between `loaded` and `edited` are replaced (their blocks in place of the
+    // first old one); every other record, also taps made meanwhile, stays as it is on disk.
+    // beforeReplace sees the changes under the lock before the file is replaced, and may stop the
+    // save; replaceFailed is told when the replace then fails.
+    bool SaveMonth(const std::string& name, int year, int month,
+                   const std::vector<WorkDayRecord>& loaded,
+                   const std::vector<WorkDayRecord>& edited,
+                   const std::function<bool(const std::vector<CellChange>&)>& beforeReplace = {},
+                   const std::function<void()>& replaceFailed = {});
+    static int DaysInMonth(int year, int month);
 
     // Copies the work file to the backup path when the backup switch is on. True when there was
     // nothing to do or the copy replaced the backup.

@@ -1,0 +1,67 @@
+#include "recording/MonthSheet.h"
+
+#include <cstdio>
+
+#include "platform/LocalTime.h"
+#include "recording/TimeText.h"
+#include "recording/WorkReport.h"
+
+namespace stampwell {
+
+std::string CMonthSheet::DateText(int year, int month, int day) {
+    static const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+    auto tm = CLocalTime::ToLocal(CLocalTime::FromLocal(year, month, day, 12));
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d (%s)", month, day,
+                  tm ? kWeekdays[tm->tm_wday] : "");
+    return text;
+}
+
+void CMonthSheet::Clear() {
+    m_name.clear();
+    m_year = m_month = 0;
+    m_loaded = false;
+    m_original.clear();
+    m_edited.clear();
+}
+
+bool CMonthSheet::Load(CWorkReport& report, const std::string& name, int year, int month) {
+    Clear();
+    if (name.empty() || year <= 2000 || month < 1 || month > 12) return true;
+    std::vector<WorkDayRecord> days;
+    if (!report.LoadMonth(name, year, month, days)) return false;
+    m_name = name;
+    m_year = year;
+    m_month = month;
+    m_original = days;
+    m_edited = std::move(days);
+    m_loaded = true;
+    return true;
+}
+
+std::string CMonthSheet::Cell(int row, int column) const {
+    if (row < 0 || row >= Rows()) return {};
+    const WorkDayRecord& day = m_edited[static_cast<std::size_t>(row)];
+    switch (column) {
+        case kDateColumn:
+            return DateText(m_year, m_month, row + 1);
+        case kStartColumn:
+            return CTimeText::ToCell(day.start);
+        case kEndColumn:
+            return CTimeText::ToCell(day.end);
+        default:
+            return {};
+    }
+}
+
+bool CMonthSheet::SetCell(int row, int column, const std::string& text) {
+    if (row < 0 || row >= Rows() || (column != kStartColumn && column != kEndColumn)) return false;
+    WorkDayRecord& day = m_edited[static_cast<std::size_t>(row)];
+    std::string& time = column == kStartColumn ? day.start : day.end;
+    const std::string value = CTimeText::FromCell(text);
+    if (time == value) return false;
+    time = value;
+    return true;
+}
+
+}  // namespace stampwell

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace stampwell {
+
+// The five-character times of the record edit grid, "HH:MM", with "__:__" for no time. Hours run
+// to 35: times after midnight that belong to the previous working day are written with 24 added.
+class CTimeText {
+public:
+    static constexpr const char* kEmpty = "__:__";
+    // An edited text: "__:__" stays; otherwise every "_" becomes "0", and hours above 35,
+    // minutes above 59 or a text that does not read as two numbers give "__:__".
+    static std::string Normalise(const std::string& text);
+    // The cell's text for a stored time, and the stored time (empty for none) for a cell.
+    static std::string ToCell(const std::string& time);
+    static std::string FromCell(const std::string& cell);
+    // Minutes of "HH:MM" (hours may pass 24); -1 when it is not a time.
+    static int Minutes(const std::string& time);
+};
+
+}  // namespace stampwell
