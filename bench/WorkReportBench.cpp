@@ -6,6 +6,7 @@
 #include "people/Exchanger.h"
 #include "platform/FileHandle.h"
 #include "platform/LocalTime.h"
+#include "recording/MonthSheet.h"
 #include "recording/WorkLine.h"
 #include "recording/WorkReport.h"
 #include "text/TextCodec.h"
@@ -93,5 +94,32 @@ static void BM_Work_ListToday(benchmark::State& state) {
     for (auto _ : state) report.ListToday(lines);
 }
 BENCHMARK(BM_Work_ListToday)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The record edit screen: choosing an employee and a month fills the grid from one month of one
+// person read out of the ten-year file.
+static void BM_Work_LoadMonthForTheGrid(benchmark::State& state) {
+    CWorkReport report(bench::BenchRuntime(TenYearFile()));
+    CMonthSheet sheet;
+    for (auto _ : state) benchmark::DoNotOptimize(sheet.Load(report, "社員42", 2020, 6));
+}
+BENCHMARK(BM_Work_LoadMonthForTheGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Saving a corrected month: the file read again under the lock, the days replaced, the file
+// rewritten (and fsynced) in one step.
+static void BM_Work_SaveMonth(benchmark::State& state) {
+    CWorkReport report(bench::BenchRuntime(TenYearFile()));
+    std::vector<WorkDayRecord> loaded;
+    report.LoadMonth("社員42", 2020, 6, loaded);
+    int minute = 0;
+    for (auto _ : state) {
+        std::vector<WorkDayRecord> edited = loaded;
+        char time[8];
+        std::snprintf(time, sizeof time, "08:%02d", minute++ % 60);
+        edited[0].start = time;
+        benchmark::DoNotOptimize(report.SaveMonth("社員42", 2020, 6, loaded, edited));
+        loaded = edited;
+    }
+}
+BENCHMARK(BM_Work_SaveMonth)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace stampwell

@@ -199,7 +199,7 @@ TEST(MainFrame, MenuTrayAndMinimise) {
     EXPECT_TRUE(frame->Command(CMainFrame::kUsers)->isEnabled());
     EXPECT_TRUE(frame->Command(CMainFrame::kEnvironment)->isEnabled());
     EXPECT_TRUE(frame->Command(CMainFrame::kExport)->isEnabled());
-    EXPECT_FALSE(frame->Command(CMainFrame::kEditRecords)->isEnabled());
+    EXPECT_TRUE(frame->Command(CMainFrame::kEditRecords)->isEnabled());
     EXPECT_EQ(frame->Command(CMainFrame::kQuit)->text(),
               QString::fromUtf8("アプリケーション終了(&X)"));
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "admin_ui/ExportDialog.h"
+#include "admin_ui/ReportEditDialog.h"
 #include "admin_ui/VersionDlg.h"
 #include "app/InstanceChannel.h"
 #include "app/MainFrame.h"
@@ -77,6 +78,13 @@ bool CStampwellApp::InitInstance() {
     RouteWithLogin(CMainFrame::kEnvironment, [this] { m_config->Open(); });
     RouteWithLogin(CMainFrame::kMail, [this] { OnMail(); });
     m_export = std::make_unique<CExportDialog>(*m_controller, m_frame.get());
+    m_reportEdit = std::make_unique<CReportEditDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kEditRecords, [this] {
+        CBusyScope busy(*m_controller);
+        m_reportEdit->Run();
+        // The history shows the corrected records.
+        m_screen->ResetScreen(0);
+    });
     RouteWithLogin(CMainFrame::kExport, [this] {
         CBusyScope busy(*m_controller);
         m_export->Run();

@@ -15,6 +15,7 @@ class CAdminModifyDialog;
 class CUserInfoDialog;
 class CConfigDialog;
 class CExportDialog;
+class CReportEditDialog;
 class CSendMailDialog;
 class CChimeDialog;
 class CInstanceChannel;
@@ -69,6 +70,7 @@ public:
     CAdminModifyDialog* Admins() const { return m_adminModify.get(); }
     CConfigDialog* Config() const { return m_config.get(); }
     CExportDialog* Export() const { return m_export.get(); }
+    CReportEditDialog* ReportEdit() const { return m_reportEdit.get(); }
 
 private:
     CRuntime m_runtime;
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<CAdminModifyDialog> m_adminModify;
     std::unique_ptr<CConfigDialog> m_config;
     std::unique_ptr<CExportDialog> m_export;
+    std::unique_ptr<CReportEditDialog> m_reportEdit;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;
     CInstanceLock m_lock;

@@ -1,0 +1,138 @@
+#include "admin_ui/ReportEditDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "admin_ui/DialogParts.h"
+#include "admin_ui/TimeCellEdit.h"
+#include "admin_ui/TimeGrid.h"
+#include "controller/IPrompt.h"
+#include "controller/RecorderController.h"
+#include "people/RegisterFile.h"
+#include "platform/LocalTime.h"
+#include "recording/ReportEditSession.h"
+#include "recording/WorkReport.h"
+#include "settings/EnvironmentSettings.h"
+#include "settings/ModeFiles.h"
+
+namespace stampwell {
+
+CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* parent)
+    : QDialog(parent),
+      m_controller(controller),
+      m_mode(CModeFiles::ReadMode(controller.Runtime().DataDir())) {
+    setWindowTitle(QString::fromUtf8(m_mode == kRoomMode ? "入退室編集" : "出退勤編集"));
+    // A work-record object of the screen's own: the month it shows is its state alone.
+    m_work = std::make_unique<CWorkReport>(controller.Runtime());
+    m_work->SetSettings(controller.GetSettings());
+    m_session = std::make_unique<CReportEditSession>(*m_work, *controller.GetRegister(),
+                                                     controller.Prompt(), m_mode);
+
+    auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
+    auto* top = new QGridLayout();
+    m_users = new QComboBox(this);
+    m_year = new QSpinBox(this);
+    m_year->setRange(0, 9000);
+    m_month = new QComboBox(this);
+    for (int month = 1; month <= 12; ++month) m_month->addItem(QString::number(month));
+    top->addWidget(new QLabel(QString::fromUtf8("登録ユーザー:"), this), 0, 0);
+    top->addWidget(m_users, 0, 1, 1, 3);
+    top->addWidget(new QLabel(QString::fromUtf8("年度:"), this), 1, 0);
+    top->addWidget(m_year, 1, 1);
+    top->addWidget(new QLabel(QString::fromUtf8("月度:"), this), 1, 2);
+    top->addWidget(m_month, 1, 3);
+    layout->addLayout(top);
+
+    m_grid = new CTimeGrid(this);
+    m_model = new CMonthSheetModel(m_session->Sheet(), m_mode, m_grid);
+    m_grid->setModel(m_model);
+    m_grid->setMinimumHeight(360);
+    layout->addWidget(m_grid, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* save = buttons->addButton(QString::fromUtf8("保存"), QDialogButtonBox::ActionRole);
+    QPushButton* close =
+        buttons->addButton(QString::fromUtf8("閉じる"), QDialogButtonBox::RejectRole);
+    save->setAutoDefault(false);
+    close->setAutoDefault(false);
+    layout->addWidget(buttons);
+    connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
+    connect(close, &QPushButton::clicked, this, [this] { reject(); });
+    connect(m_users, &QComboBox::currentIndexChanged, this, [this] { OnSelectionChanged(); });
+    connect(m_year, &QSpinBox::valueChanged, this, [this] { OnSelectionChanged(); });
+    connect(m_month, &QComboBox::currentIndexChanged, this, [this] { OnSelectionChanged(); });
+    m_grid->SetCellEdited(
+        [this](int row, int column, std::optional<std::string> text, bool modified) {
+            if (text) m_session->Edit(row, column, *text);
+            // Typing and then Esc still counts as a change.
+            if (modified && !text) m_session->MarkModified();
+            m_model->Reload();
+            m_grid->setCurrentIndex(m_model->index(row, column));
+        });
+    SetDialogUnitsWidth(*this, 220);
+}
+
+CReportEditDialog::~CReportEditDialog() = default;
+
+int CReportEditDialog::Run() {
+    Prepare();
+    return exec();
+}
+
+void CReportEditDialog::Prepare() {
+    auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
+    {
+        const QSignalBlocker blockUsers(m_users);
+        const QSignalBlocker blockYear(m_year);
+        const QSignalBlocker blockMonth(m_month);
+        m_users->clear();
+        for (const auto& name : m_session->Names()) m_users->addItem(QString::fromStdString(name));
+        m_users->setCurrentIndex(m_users->count() > 0 ? 0 : -1);
+        m_year->setValue(today ? today->tm_year + 1900 : 2000);
+        m_month->setCurrentIndex(today ? today->tm_mon : 0);
+    }
+    m_session->Select(m_users->currentText().toStdString(), m_year->value(),
+                      m_month->currentIndex() + 1);
+    m_model->Reload();
+    if (m_model->rowCount() > 0) m_grid->setCurrentIndex(m_model->index(0, 1));
+}
+
+void CReportEditDialog::ShowSelection() {
+    const QSignalBlocker blockUsers(m_users);
+    const QSignalBlocker blockYear(m_year);
+    const QSignalBlocker blockMonth(m_month);
+    m_users->setCurrentIndex(m_users->findText(QString::fromStdString(m_session->ShownName())));
+    m_year->setValue(m_session->ShownYear());
+    m_month->setCurrentIndex(m_session->ShownMonth() - 1);
+}
+
+void CReportEditDialog::OnSelectionChanged() {
+    // An open editor's text belongs to the month it was typed into.
+    m_grid->CommitEditor();
+    if (!m_session->Select(m_users->currentText().toStdString(), m_year->value(),
+                           m_month->currentIndex() + 1)) {
+        ShowSelection();  // the changes were kept: so is the month they belong to
+        return;
+    }
+    m_model->Reload();
+}
+
+void CReportEditDialog::OnSave() {
+    m_grid->CommitEditor();
+    m_session->Save();
+    m_model->Reload();
+}
+
+void CReportEditDialog::reject() {
+    m_grid->CommitEditor();
+    if (!m_session->MayClose()) return;
+    QDialog::reject();
+}
+
+}  // namespace stampwell

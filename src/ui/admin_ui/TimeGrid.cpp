@@ -1,0 +1,202 @@
+#include "admin_ui/TimeGrid.h"
+
+#include <qdrawutil.h>
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "admin_ui/TimeCellEdit.h"
+#include "recording/MonthSheet.h"
+#include "settings/ModeFiles.h"
+
+namespace stampwell {
+
+namespace {
+const QColor kFocusedRow(217, 245, 245);
+
+// Paints the focused row and frames its current time cell.
+class CTimeGridDelegate : public QStyledItemDelegate {
+public:
+    explicit CTimeGridDelegate(QTableView& grid) : QStyledItemDelegate(&grid), m_grid(grid) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QModelIndex current = m_grid.currentIndex();
+        const bool focusedRow = current.isValid() && current.row() == index.row();
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        if (!focusedRow) {
+            QStyledItemDelegate::paint(painter, plain, index);
+            return;
+        }
+        painter->fillRect(option.rect, kFocusedRow);
+        if (index.column() == current.column() && index.column() != 0) {
+            const QPalette& palette = option.palette;
+            painter->fillRect(option.rect, palette.button());
+            qDrawShadePanel(painter, option.rect.adjusted(0, 0, -1, -1), palette, true, 2);
+            painter->setPen(palette.color(QPalette::ButtonText));
+            painter->setFont(option.font);
+            const int space = option.fontMetrics.horizontalAdvance(QLatin1Char(' '));
+            QRect inner = option.rect.adjusted(2 * space, 0, -2 * space, 0);
+            painter->drawText(inner, Qt::AlignCenter | Qt::TextSingleLine,
+                              option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight,
+                                                            inner.width()));
+            return;
+        }
+        plain.backgroundBrush = kFocusedRow;
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+
+private:
+    QTableView& m_grid;
+};
+}  // namespace
+
+CMonthSheetModel::CMonthSheetModel(const CMonthSheet& sheet, int mode, QObject* parent)
+    : QAbstractTableModel(parent), m_sheet(sheet), m_mode(mode) {}
+
+int CMonthSheetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_sheet.Rows();
+}
+
+int CMonthSheetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) {
+        return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
+    }
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+    return {};
+}
+
+QVariant CMonthSheetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    const bool room = m_mode == kRoomMode;
+    switch (section) {
+        case 0:
+            return QString::fromUtf8("日付");
+        case 1:
+            return QString::fromUtf8(room ? "入室" : "出社");
+        case 2:
+            return QString::fromUtf8(room ? "退室" : "退社");
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags CMonthSheetModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void CMonthSheetModel::Reload() {
+    beginResetModel();
+    endResetModel();
+}
+
+CTimeGrid::CTimeGrid(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);  // the grid opens its own editor
+    setDragEnabled(false);
+    setAcceptDrops(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setShowGrid(true);
+    setItemDelegate(new CTimeGridDelegate(*this));  // owned by the grid
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsMovable(false);
+    QFont font(QString::fromUtf8("ＭＳ Ｐ明朝"));
+    font.setPixelSize(16);
+    font.setWeight(QFont::Black);
+    setFont(font);
+    horizontalHeader()->setFont(font);
+    verticalHeader()->setDefaultSectionSize(22);
+}
+
+CTimeGrid::~CTimeGrid() = default;
+
+void CTimeGrid::FitColumns() {
+    const int width = viewport()->width();
+    setColumnWidth(0, width / 3);
+    setColumnWidth(1, width / 3 - 10);
+    setColumnWidth(2, width / 3 - 10);
+}
+
+void CTimeGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+bool CTimeGrid::BeginEdit() {
+    const QModelIndex current = currentIndex();
+    if (m_editor != nullptr || !current.isValid() || current.column() == 0) return false;
+    scrollTo(current);
+    const int row = current.row();
+    const int column = current.column();
+    // Deleted later, not inside its own focus-out handler.
+    m_editor =
+        new CTimeCellEdit(current.data().toString(), viewport(),
+                          [this, row, column](std::optional<std::string> text, bool modified) {
+                              EndEdit(row, column, std::move(text), modified);
+                          });
+    QRect cell = visualRect(current);
+    m_editor->setGeometry(cell.adjusted(4, 0, -3, 0).intersected(viewport()->rect()));
+    m_editor->setFont(font());
+    m_editor->show();
+    m_editor->setFocus();
+    return true;
+}
+
+void CTimeGrid::EndEdit(int row, int column, std::optional<std::string> text, bool modified) {
+    CTimeCellEdit* editor = m_editor;
+    m_editor = nullptr;
+    if (editor != nullptr) {
+        editor->hide();
+        editor->deleteLater();
+    }
+    setFocus();
+    if (m_cellEdited) m_cellEdited(row, column, std::move(text), modified);
+}
+
+void CTimeGrid::CommitEditor() {
+    if (m_editor != nullptr) m_editor->Commit();
+}
+
+void CTimeGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    switch (event->key()) {
+        case Qt::Key_F2:
+            BeginEdit();
+            return;
+        case Qt::Key_Delete:
+            if (current.isValid() && current.column() > 0 && m_cellEdited) {
+                m_cellEdited(current.row(), current.column(), std::string("__:__"), true);
+            }
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            if (!current.isValid()) return;
+            int column = current.column() + (event->key() == Qt::Key_Left ? -1 : 1);
+            column = std::clamp(column, 0, 2);
+            setCurrentIndex(model()->index(current.row(), column));
+            viewport()->update();
+            return;
+        }
+        default:
+            break;
+    }
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) return;
+    QTableView::keyPressEvent(event);
+    viewport()->update();
+}
+
+void CTimeGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    BeginEdit();
+}
+
+}  // namespace stampwell

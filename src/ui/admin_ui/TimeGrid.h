@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace stampwell {
+
+class CMonthSheet;
+class CTimeCellEdit;
+
+// The month as a table model: the date column and the two time columns of a CMonthSheet.
+class CMonthSheetModel : public QAbstractTableModel {
+public:
+    CMonthSheetModel(const CMonthSheet& sheet, int mode, QObject* parent);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // The sheet changed underneath: show it again.
+    void Reload();
+
+private:
+    const CMonthSheet& m_sheet;
+    int m_mode;
+};
+
+// The editable grid of times: the focused row drawn in (217, 245, 245), the current time cell
+// framed; F2 or a double click edits the current cell, Delete clears it, Left and Right move
+// between columns. Column widths are fixed.
+class CTimeGrid : public QTableView {
+public:
+    // The dialog applies what the editor ended with (nothing when cancelled) or a Delete.
+    using CellEdited =
+        std::function<void(int row, int column, std::optional<std::string> text, bool modified)>;
+
+    explicit CTimeGrid(QWidget* parent);
+    ~CTimeGrid() override;
+
+    void SetCellEdited(CellEdited handler) { m_cellEdited = std::move(handler); }
+    // Opens the editor over the current cell of the focused row (not on the date column).
+    bool BeginEdit();
+    // Ends an open editor as if it lost the focus.
+    void CommitEditor();
+    CTimeCellEdit* Editor() const { return m_editor; }
+    // Fits the three columns to the grid: the date a third, the times a third less 10 pixels.
+    void FitColumns();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void EndEdit(int row, int column, std::optional<std::string> text, bool modified);
+
+    CellEdited m_cellEdited;
+    CTimeCellEdit* m_editor = nullptr;  // a child of the viewport while it lives
+};
+
+}  // namespace stampwell

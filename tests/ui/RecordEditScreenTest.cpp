@@ -1,0 +1,192 @@
+// The record edit screen as an administrator uses it after the login.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include "UiSupport.h"
+#include "admin_ui/ReportEditDialog.h"
+#include "admin_ui/TimeCellEdit.h"
+#include "admin_ui/TimeGrid.h"
+#include "app/MainFrame.h"
+#include "app/StampwellApp.h"
+#include "controller/RecorderController.h"
+#include "people/AdminLoginDialog.h"
+#include "platform/LocalTime.h"
+#include "recording/ReportEditSession.h"
+#include "recording/WorkReport.h"
+#include "screen/TimeRegisterView.h"
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+
+namespace {
+struct Clock {
+    explicit Clock(const std::string& style = "") {
+        if (!style.empty()) test::WriteBytes(t.dir / "Style.txt", style);
+        test::RunCli(t.dir.Path(), "admins add --id admin --password pw");
+        test::RunCli(t.dir.Path(), "users add --card 1111111111111111 --name 山田");
+        test::RunCli(t.dir.Path(), "users add --card 2222222222222222 --name 鈴木");
+        CWorkReport report(t.runtime);
+        struct End : IStampSide {
+            bool IsEndSelected() const override { return end; }
+            bool end = false;
+        } side;
+        report.SetStampSide(&side);
+        auto tap = [&](const char* name, int day, int hour, int minute, bool end) {
+            side.end = end;
+            t.clock->Set(CLocalTime::FromLocal(2011, 8, day, hour, minute));
+            report.SetStamp(name);
+            report.RegisterStamp();
+        };
+        tap("山田", 24, 9, 0, false);
+        tap("山田", 24, 23, 55, true);  // a wrong clock-out
+        tap("鈴木", 24, 9, 10, false);
+        tap("山田", 25, 9, 1, false);
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
+        app = std::make_unique<CStampwellApp>(t.runtime, prompt,
+                                              std::make_shared<test::CFakeSoundPlayer>(),
+                                              "simulated:" + (t.dir / "card").string());
+    }
+    void WithEditor(std::function<void(CReportEditDialog&)> body) {
+        QTimer::singleShot(20, [this, body] {
+            app->Login()->IdField().setText(QStringLiteral("admin"));
+            app->Login()->PasswordField().setText(QStringLiteral("pw"));
+            QTimer::singleShot(20, [this, body] { body(*app->ReportEdit()); });
+            app->Login()->OnOk();
+        });
+        app->Frame()->Command(CMainFrame::kEditRecords)->trigger();
+    }
+    std::string Records() { return test::RunCli(t.dir.Path(), "records").out; }
+    test::CTestRuntime t;
+    std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();
+    std::unique_ptr<CStampwellApp> app;
+};
+
+// Moves to a cell and types a time into it, the way a person does.
+void TypeInto(CTimeGrid& grid, int row, int column, const char* digits) {
+    grid.setFocus();
+    grid.setCurrentIndex(grid.model()->index(row, column));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_NE(grid.Editor(), nullptr);
+    QTest::keyClicks(grid.Editor(), QString::fromLatin1(digits));
+    QTest::keyClick(grid.Editor(), Qt::Key_Return);
+}
+}  // namespace
+
+TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
+    Clock c;
+    ASSERT_TRUE(c.app->InitInstance());
+    const std::string before = c.Records();
+    c.WithEditor([&](CReportEditDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("出退勤編集"));
+        EXPECT_EQ(dialog.Users().currentText(), QString::fromUtf8("山田"));
+        EXPECT_EQ(dialog.Year().value(), 2011);
+        EXPECT_EQ(dialog.Month().currentText(), QStringLiteral("8"));
+        CTimeGrid& grid = dialog.Grid();
+        auto* model = grid.model();
+        EXPECT_EQ(model->rowCount(), 31);
+        EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("出社"));
+        EXPECT_EQ(model->index(23, 0).data().toString(), QString::fromUtf8("08/24 (水)"));
+        EXPECT_EQ(model->index(23, 2).data().toString(), QStringLiteral("23:55"));
+        EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+
+        TypeInto(grid, 23, 1, "0850");  // corrects the clock-in
+        EXPECT_EQ(model->index(23, 1).data().toString(), QStringLiteral("08:50"));
+        grid.setCurrentIndex(model->index(23, 2));
+        QTest::keyClick(&grid, Qt::Key_Delete);  // clears the wrong clock-out
+        EXPECT_EQ(model->index(23, 2).data().toString(), QStringLiteral("__:__"));
+        EXPECT_TRUE(dialog.Session().IsModified());
+        TypeInto(grid, 24, 2, "2510");  // 01:10 after midnight, still the 25th's working day
+        EXPECT_EQ(model->index(24, 2).data().toString(), QStringLiteral("25:10"));
+        TypeInto(grid, 25, 1, "93");  // 93 hours: not a time
+        EXPECT_EQ(model->index(25, 1).data().toString(), QStringLiteral("__:__"));
+
+        // Esc leaves the cell as it was; paste and the date column are refused.
+        grid.setCurrentIndex(model->index(24, 1));
+        QTest::keyClick(&grid, Qt::Key_F2);
+        QApplication::clipboard()->setText(QStringLiteral("12:34"));
+        QTest::keyClick(grid.Editor(), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(grid.Editor()->text(), QStringLiteral("09:01"));
+        QTest::keyClick(grid.Editor(), Qt::Key_7);
+        QTest::keyClick(grid.Editor(), Qt::Key_Escape);
+        EXPECT_EQ(model->index(24, 1).data().toString(), QStringLiteral("09:01"));
+        grid.setCurrentIndex(model->index(24, 0));
+        EXPECT_FALSE(grid.BeginEdit());
+        test::SaveScreenshot(dialog.grab().toImage(), "record-edit");
+
+        // An editor still open is committed by 保存.
+        grid.setCurrentIndex(model->index(2, 1));
+        QTest::keyClick(&grid, Qt::Key_F2);
+        QTest::keyClicks(grid.Editor(), QStringLiteral("0900"));
+        c.prompt->answer = IPrompt::kYes;
+        dialog.OnSave();
+        EXPECT_EQ(c.prompt->messages.back(), "出退勤編集が完了しました。");
+        EXPECT_FALSE(dialog.Session().IsModified());
+        dialog.reject();
+    });
+    const std::string after = c.Records();
+    // Exactly those changes and nothing else.
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::size_t start = 0, end;
+        while ((end = text.find('\n', start)) != std::string::npos) {
+            std::string line = text.substr(start, end - start);
+            out.push_back(line.substr(line.find('\t') + 1));
+            start = end + 1;
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    auto pad = [](const char* name) {
+        std::string padded = name;
+        return padded + std::string(32 - 4, ' ');  // two double-byte characters
+    };
+    std::vector<std::string> expected = lines(before);
+    expected.erase(std::find(expected.begin(), expected.end(), pad("山田") + ",2011/08/24,09:00,"));
+    expected.erase(std::find(expected.begin(), expected.end(), pad("山田") + ",2011/08/24,,23:55"));
+    expected.push_back(pad("山田") + ",2011/08/24,08:50,");
+    expected.push_back(pad("山田") + ",2011/08/25,,25:10");
+    expected.push_back(pad("山田") + ",2011/08/03,09:00,");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines(after), expected) << after;
+    // The screen's history shows the corrected day.
+    auto history = c.app->Screen()->HistoryLines();
+    ASSERT_EQ(history.size(), 2);
+    EXPECT_TRUE(history[1].startsWith(QString::fromUtf8("2011/08/25 25:10 退社 山田")));
+}
+
+TEST(RecordEditScreen, UnsavedChangesAreAskedAboutBeforeTheyAreLost) {
+    Clock c("2");
+    ASSERT_TRUE(c.app->InitInstance());
+    bool stayed = false;
+    c.WithEditor([&](CReportEditDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("入退室編集"));
+        EXPECT_EQ(dialog.Grid().model()->headerData(2, Qt::Horizontal).toString(),
+                  QString::fromUtf8("退室"));
+        TypeInto(dialog.Grid(), 0, 1, "0900");
+        c.prompt->yesNo = false;
+        dialog.Month().setCurrentIndex(6);  // July: asked, and kept in August
+        EXPECT_EQ(dialog.Month().currentText(), QStringLiteral("8"));
+        EXPECT_EQ(dialog.Grid().model()->index(0, 1).data().toString(), QStringLiteral("09:00"));
+        dialog.Users().setCurrentIndex(1);
+        EXPECT_EQ(dialog.Users().currentText(), QString::fromUtf8("山田"));
+        dialog.reject();
+        stayed = dialog.isVisible();
+        c.prompt->yesNo = true;
+        dialog.reject();
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(c.app->ReportEdit()->isVisible());
+    EXPECT_EQ(c.Records().find("2011/08/01"), std::string::npos);  // nothing saved
+    EXPECT_FALSE(c.app->Controller()->IsBusy());
+}
+
+}  // namespace stampwell
