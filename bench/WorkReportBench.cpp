@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <map>
 
 #include "BenchSupport.h"
 #include "people/Exchanger.h"
@@ -9,6 +10,7 @@
 #include "recording/MonthSheet.h"
 #include "recording/WorkLine.h"
 #include "recording/WorkReport.h"
+#include "recording/WorkSummary.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {
@@ -121,5 +123,16 @@ static void BM_Work_SaveMonth(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Work_SaveMonth)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// stampwell-cli report: days and hours of all 100 employees for one pay period.
+static void BM_Work_ReportOnePeriod(benchmark::State& state) {
+    CWorkReport report(bench::BenchRuntime(TenYearFile()));
+    std::map<std::string, CWorkSummary::Totals> totals;
+    for (auto _ : state) {
+        CWorkSummary::ForPeriod(report, 2020, 6, 3, "", totals);
+        benchmark::DoNotOptimize(totals.size());
+    }
+}
+BENCHMARK(BM_Work_ReportOnePeriod)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace stampwell

@@ -1,9 +1,14 @@
+#include <cstdio>
 #include <iostream>
 #include <map>
 
 #include "CliContext.h"
+#include "platform/FileSystem.h"
+#include "recording/EditLog.h"
 #include "recording/WorkReport.h"
+#include "recording/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
+#include "settings/ModeFiles.h"
 #include "text/TextCodec.h"
 
 namespace stampwell::cli {
@@ -58,6 +63,80 @@ int ExportPeriod(const CliOptions& options, const ExportArgs& args) {
     return kOk;
 }
 
+struct TrailArgs {
+    std::string name;
+    int year = 0, month = 0;
+};
+
+int ListEdits(const CliOptions& options, const TrailArgs& args) {
+    if (auto refused = RequireDataDir(options)) return *refused;
+    CRuntime runtime = MakeRuntime(options);
+    auto settings = CreateConfig(runtime);
+    CEditLog log(settings->GetWorkFilePath());
+    std::vector<CEditLog::Entry> entries;
+    if (!log.Read(entries)) return Refuse("修正履歴を読めませんでした: " + log.FilePath().string());
+    char month[16];
+    std::snprintf(month, sizeof month, "%04d/%02d/", args.year, args.month);
+    for (const auto& entry : entries) {
+        if (!args.name.empty() && entry.name != args.name) continue;
+        if (args.year != 0 && entry.day.rfind(month, 0) != 0) continue;
+        std::cout << entry.when << '\t' << entry.admin << '\t' << entry.name << '\t' << entry.day
+                  << '\t' << entry.side << '\t' << (entry.before.empty() ? "-" : entry.before)
+                  << " -> " << (entry.after.empty() ? "-" : entry.after) << '\t' << entry.reason
+                  << '\n';
+    }
+    return kOk;
+}
+
+struct ReportArgs {
+    int year = 0, month = 0;
+    std::string closing, name, csv;
+};
+
+int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
+    static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
+                                                        {"20", 3}, {"25", 4}, {"end", 5}};
+    if (auto refused = RequireDataDir(options)) return *refused;
+    auto report = OpenWorkReport(MakeRuntime(options));
+    std::map<std::string, CWorkSummary::Totals> totals;
+    if (!CWorkSummary::ForPeriod(*report, args.year, args.month, kClosing.at(args.closing),
+                                 args.name, totals)) {
+        return Refuse("勤務ファイルを最後まで読めませんでした。");
+    }
+    const bool room = report->GetMode() == kRoomMode;
+    auto missing = [](const CWorkSummary::Totals& t) {
+        std::string dates;
+        for (const auto& date : t.missingDates) dates += (dates.empty() ? "" : " ") + date;
+        return dates;
+    };
+    if (!args.csv.empty()) {
+        if (report->IsStoredFile(args.csv)) {
+            return Refuse(
+                "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
+        }
+        std::string csv = room ? "氏名,在室日数,合計在室時間,打刻漏れの日\r\n"
+                               : "氏名,出勤日数,合計勤務時間,打刻漏れの日\r\n";
+        for (const auto& [name, t] : totals) {
+            csv += name + "," + std::to_string(t.daysWorked) + "," +
+                   CWorkSummary::FormatMinutes(t.minutes) + "," + missing(t) + "\r\n";
+        }
+        auto bytes = CTextCodec::ToCp932(csv);
+        if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
+        std::filesystem::path out(args.csv);
+        if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", *bytes)) {
+            return Refuse("出力先のファイルに書き込めませんでした: " + args.csv);
+        }
+        return kOk;
+    }
+    for (const auto& [name, t] : totals) {
+        std::cout << name << '\t' << t.daysWorked << "日\t"
+                  << CWorkSummary::FormatMinutes(t.minutes);
+        if (!t.missingDates.empty()) std::cout << "\t打刻漏れ: " << missing(t);
+        std::cout << '\n';
+    }
+    return kOk;
+}
+
 }  // namespace
 
 void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
@@ -80,6 +159,35 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
     exp->add_option("--out", args->out, "output file (replaced)")->required();
     exp->callback(
         [&, args] { action = [&options, args] { return ExportPeriod(options, *args); }; });
+
+    auto trail = std::make_shared<TrailArgs>();
+    auto* edits =
+        app.add_subcommand("edits", "the trail of corrections (EditLog.txt), oldest first");
+    edits->add_option("--name", trail->name, "only this employee");
+    auto* year = edits->add_option("--year", trail->year, "only working days of this year...");
+    auto* month =
+        edits->add_option("--month", trail->month, "...and month")->check(CLI::Range(1, 12));
+    year->needs(month);
+    month->needs(year);
+    edits->callback(
+        [&, trail] { action = [&options, trail] { return ListEdits(options, *trail); }; });
+
+    auto sums = std::make_shared<ReportArgs>();
+    auto* report = app.add_subcommand(
+        "report", "days and hours per employee for a pay period, with the days missing a time");
+    report->add_option("--year", sums->year, "year of the period's last day")
+        ->required()
+        ->check(CLI::Range(1900, 9999));
+    report->add_option("--month", sums->month, "month of the period's last day")
+        ->required()
+        ->check(CLI::Range(1, 12));
+    report->add_option("--closing", sums->closing, "closing day: 5, 10, 15, 20, 25 or end")
+        ->required()
+        ->check(CLI::IsMember({"5", "10", "15", "20", "25", "end"}));
+    report->add_option("--name", sums->name, "only this employee");
+    report->add_option("--csv", sums->csv, "write CP932 CSV with CR LF to this file");
+    report->callback(
+        [&, sums] { action = [&options, sums] { return ReportPeriod(options, *sums); }; });
 }
 
 }  // namespace stampwell::cli

@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -120,6 +122,15 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         EXPECT_EQ(model->index(24, 1).data().toString(), QStringLiteral("09:01"));
         grid.setCurrentIndex(model->index(24, 0));
         EXPECT_FALSE(grid.BeginEdit());
+        grid.setCurrentIndex(model->index(24, 3));
+        EXPECT_FALSE(grid.BeginEdit());  // the time worked is not typed
+        // The time worked, the day missing a time, and the month's figures.
+        EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), QString::fromUtf8("勤務時間"));
+        EXPECT_EQ(model->index(24, 3).data().toString(), QStringLiteral("16:09"));
+        EXPECT_EQ(model->index(23, 3).data().toString(), QString::fromUtf8("打刻漏れ"));
+        EXPECT_EQ(dialog.Totals().text(),
+                  QString::fromUtf8("出勤日数: 1日　合計: 16:09　打刻漏れ: 1日"));
+        dialog.Reason().setText(QString::fromUtf8("打刻の訂正"));
         test::SaveScreenshot(dialog.grab().toImage(), "record-edit");
 
         // An editor still open is committed by 保存.
@@ -157,6 +168,13 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
     expected.push_back(pad("山田") + ",2011/08/03,09:00,");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lines(after), expected) << after;
+    // The trail names the administrator, the old and new times and the reason.
+    auto trail = test::RunCli(c.t.dir.Path(), "edits --name 山田");
+    EXPECT_NE(trail.out.find("admin\t山田\t2011/08/24\t出社\t09:00 -> 08:50\t打刻の訂正"),
+              std::string::npos)
+        << trail.out;
+    EXPECT_NE(trail.out.find("2011/08/24\t退社\t23:55 -> -"), std::string::npos);
+    EXPECT_NE(trail.out.find("2011/08/25\t退社\t- -> 25:10"), std::string::npos);
     // The screen's history shows the corrected day.
     auto history = c.app->Screen()->HistoryLines();
     ASSERT_EQ(history.size(), 2);

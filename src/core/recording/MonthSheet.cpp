@@ -17,6 +17,12 @@ std::string CMonthSheet::DateText(int year, int month, int day) {
     return text;
 }
 
+std::string CMonthSheet::DayText(int year, int month, int day) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", year, month, day);
+    return text;
+}
+
 void CMonthSheet::Clear() {
     m_name.clear();
     m_year = m_month = 0;

@@ -36,6 +36,8 @@ public:
     void MarkSaved() { m_original = m_edited; }
 
     static std::string DateText(int year, int month, int day);
+    // "%04d/%02d/%02d", as the work file writes a working day.
+    static std::string DayText(int year, int month, int day);
 
 private:
     std::string m_name;

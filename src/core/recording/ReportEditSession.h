@@ -10,6 +10,7 @@
 namespace stampwell {
 
 class CRegisterFile;
+class IClock;
 class IPrompt;
 
 // What the record edit screen decides: which month of which employee it shows, whether there
@@ -28,8 +29,15 @@ public:
     // An edit cancelled with Esc after typing still counts as a change.
     void MarkModified() { m_modified = true; }
     bool IsModified() const { return m_modified; }
-    // Asks, saves, and says how it went. True when the work file holds the month.
-    bool Save();
+    // Asks, saves, and says how it went. True when the work file holds the month. With the
+    // trail on, the changed times go to EditLog.txt (with the reason) before the work file is
+    // replaced; a reason the log cannot hold is refused with a message.
+    bool Save(const std::string& reason = {});
+    // Who is correcting, and the clock the trail's times come from.
+    void SetTrail(std::string adminId, const IClock* clock) {
+        m_adminId = std::move(adminId);
+        m_clock = clock;
+    }
     // Closing with unsaved changes asks first.
     bool MayClose();
 
@@ -37,16 +45,10 @@ public:
     const std::string& ShownName() const { return m_name; }
     int ShownYear() const { return m_year; }
     int ShownMonth() const { return m_month; }
-    // Sees each save's changes under the work file's lock before the file is replaced; false
-    // stops the save. replaceFailed is told when the replace then fails.
-    void SetSaveHooks(std::function<bool(const std::vector<CWorkReport::CellChange>&)> beforeReplace,
-                      std::function<void()> replaceFailed) {
-        m_beforeReplace = std::move(beforeReplace);
-        m_replaceFailed = std::move(replaceFailed);
-    }
 
 private:
     void ShowPathMessage() const;
+    std::string TrailTime() const;
 
     CWorkReport& m_report;
     const CRegisterFile& m_register;
@@ -58,8 +60,8 @@ private:
     std::string m_name;
     int m_year = 0;
     int m_month = 0;
-    std::function<bool(const std::vector<CWorkReport::CellChange>&)> m_beforeReplace;
-    std::function<void()> m_replaceFailed;
+    std::string m_adminId;
+    const IClock* m_clock = nullptr;
 };
 
 }  // namespace stampwell

@@ -515,6 +515,38 @@ int CWorkReport::DaysInMonth(int year, int month) {
     return MonthDays(year, month);
 }
 
+bool CWorkReport::CollectPeriod(int year, int month, int closing, const std::string& onlyName,
+                                WorkRecordTable& table) {
+    table.Clear();
+    SetExportYear(year);
+    SetExportMonth(month);
+    SetExportClosing(closing);
+    CLockScope lock(*this);
+    CheckWorkFolder();
+    const fs::path work = ResolveWorkFilePath();
+    std::error_code error;
+    if (!fs::exists(work, error) && !error) return true;
+    std::string padded;
+    if (!onlyName.empty()) {
+        auto cp932 = CTextCodec::ToCp932(onlyName);
+        if (!cp932 || cp932->size() > WorkLine::kNameWidth) return true;
+        padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
+    }
+    std::unordered_map<std::string, std::string> names;
+    return CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
+        if (!padded.empty() && text.compare(0, WorkLine::kNameWidth, padded) != 0) return true;
+        WorkLine line = WorkLine::Parse(text);
+        if (line.name.empty() || IsOutsidePeriod(std::string(line.date))) return true;
+        std::string_view raw = line.name;
+        while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
+        auto [it, added] = names.try_emplace(std::string(raw));
+        if (added) it->second = CTextCodec::FromCp932(raw);
+        table.MergeRecord(
+            {it->second, std::string(line.date), std::string(line.start), std::string(line.end)});
+        return true;
+    });
+}
+
 bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
                             std::vector<WorkDayRecord>& days) {
     const int count = DaysInMonth(year, month);
@@ -537,7 +569,8 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     bool read = CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
         // Only a block that starts with the padded name and a comma can be this person's.
         if (text.size() <= WorkLine::kNameWidth ||
-            text.compare(0, WorkLine::kNameWidth, padded) != 0 || text[WorkLine::kNameWidth] != ',') {
+            text.compare(0, WorkLine::kNameWidth, padded) != 0 ||
+            text[WorkLine::kNameWidth] != ',') {
             return true;
         }
         WorkLine line = WorkLine::Parse(text);
@@ -555,11 +588,11 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     return read;
 }
 
-bool CWorkReport::SaveMonth(const std::string& name, int year, int month,
-                            const std::vector<WorkDayRecord>& loaded,
-                            const std::vector<WorkDayRecord>& edited,
-                            const std::function<bool(const std::vector<CellChange>&)>& beforeReplace,
-                            const std::function<void()>& replaceFailed) {
+bool CWorkReport::SaveMonth(
+    const std::string& name, int year, int month, const std::vector<WorkDayRecord>& loaded,
+    const std::vector<WorkDayRecord>& edited,
+    const std::function<bool(const std::vector<CellChange>&)>& beforeReplace,
+    const std::function<void()>& replaceFailed) {
     const int count = DaysInMonth(year, month);
     if (count == 0 || loaded.size() != static_cast<std::size_t>(count) ||
         edited.size() != loaded.size()) {
@@ -576,7 +609,8 @@ bool CWorkReport::SaveMonth(const std::string& name, int year, int month,
         const auto& after = edited[static_cast<std::size_t>(d - 1)];
         if (before.start != after.start) changes.push_back({d, 0, before.start, after.start});
         if (before.end != after.end) changes.push_back({d, 1, before.end, after.end});
-        changed[static_cast<std::size_t>(d)] = before.start != after.start || before.end != after.end;
+        changed[static_cast<std::size_t>(d)] =
+            before.start != after.start || before.end != after.end;
     }
     if (changes.empty()) return true;
 
@@ -620,12 +654,13 @@ bool CWorkReport::SaveMonth(const std::string& name, int year, int month,
             plain[i] = static_cast<char>(static_cast<std::uint8_t>(block[i]) ^ stream[i]);
         }
         const void* zero = std::memchr(plain, 0, kLength);
-        std::string_view text(plain, zero ? static_cast<std::size_t>(
-                                                static_cast<const char*>(zero) - plain)
-                                          : kLength);
+        std::string_view text(
+            plain,
+            zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - plain) : kLength);
         int day = 0;
         if (text.size() > WorkLine::kNameWidth &&
-            text.compare(0, WorkLine::kNameWidth, padded) == 0 && text[WorkLine::kNameWidth] == ',') {
+            text.compare(0, WorkLine::kNameWidth, padded) == 0 &&
+            text[WorkLine::kNameWidth] == ',') {
             int date = DateNumber(std::string(WorkLine::Parse(text).date));
             if (date >= 0 && date / 100 == wanted) day = date % 100;
         }
@@ -681,8 +716,7 @@ bool CWorkReport::IsOutsidePeriod(const std::string& dateText) const {
         last = NormalisedDateNumber(m_exportYear, m_exportMonth, closing);
     } else if (m_exportMonth >= 1 && m_exportMonth <= 12) {
         first = m_exportYear * 10000 + m_exportMonth * 100 + 1;
-        last =
-            m_exportYear * 10000 + m_exportMonth * 100 + MonthDays(m_exportYear, m_exportMonth);
+        last = m_exportYear * 10000 + m_exportMonth * 100 + MonthDays(m_exportYear, m_exportMonth);
     } else {
         first = NormalisedDateNumber(m_exportYear, m_exportMonth, 1);
         last = NormalisedDateNumber(m_exportYear, m_exportMonth + 1, 0);

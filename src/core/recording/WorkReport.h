@@ -92,6 +92,10 @@ public:
                    const std::function<bool(const std::vector<CellChange>&)>& beforeReplace = {},
                    const std::function<void()>& replaceFailed = {});
     static int DaysInMonth(int year, int month);
+    // Every record of the export's pay period (one person's when onlyName is given) merged per
+    // person and day, in date order. False when the work file cannot be read to its end.
+    bool CollectPeriod(int year, int month, int closing, const std::string& onlyName,
+                       WorkRecordTable& table);
 
     // Copies the work file to the backup path when the backup switch is on. True when there was
     // nothing to do or the copy replaced the backup.

@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -14,10 +16,12 @@
 #include "admin_ui/TimeGrid.h"
 #include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
+#include "people/AdminFile.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "recording/ReportEditSession.h"
 #include "recording/WorkReport.h"
+#include "recording/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 
@@ -54,6 +58,13 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
     m_grid->setModel(m_model);
     m_grid->setMinimumHeight(360);
     layout->addWidget(m_grid, 1);
+    m_totals = new QLabel(this);
+    layout->addWidget(m_totals);
+    auto* reasonRow = new QHBoxLayout();
+    reasonRow->addWidget(new QLabel(QString::fromUtf8("修正理由"), this));
+    m_reason = new QLineEdit(this);
+    reasonRow->addWidget(m_reason, 1);
+    layout->addLayout(reasonRow);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* save = buttons->addButton(QString::fromUtf8("保存"), QDialogButtonBox::ActionRole);
@@ -72,10 +83,10 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
             if (text) m_session->Edit(row, column, *text);
             // Typing and then Esc still counts as a change.
             if (modified && !text) m_session->MarkModified();
-            m_model->Reload();
+            Refresh();
             m_grid->setCurrentIndex(m_model->index(row, column));
         });
-    SetDialogUnitsWidth(*this, 220);
+    SetDialogUnitsWidth(*this, 290);
 }
 
 CReportEditDialog::~CReportEditDialog() = default;
@@ -97,9 +108,13 @@ void CReportEditDialog::Prepare() {
         m_year->setValue(today ? today->tm_year + 1900 : 2000);
         m_month->setCurrentIndex(today ? today->tm_mon : 0);
     }
+    m_reason->clear();
+    m_session->SetTrail(
+        m_controller.GetAdminStore() ? m_controller.GetAdminStore()->GetLoginId() : std::string{},
+        &m_controller.Runtime().Clock());
     m_session->Select(m_users->currentText().toStdString(), m_year->value(),
                       m_month->currentIndex() + 1);
-    m_model->Reload();
+    Refresh();
     if (m_model->rowCount() > 0) m_grid->setCurrentIndex(m_model->index(0, 1));
 }
 
@@ -120,13 +135,24 @@ void CReportEditDialog::OnSelectionChanged() {
         ShowSelection();  // the changes were kept: so is the month they belong to
         return;
     }
+    Refresh();
+}
+
+void CReportEditDialog::Refresh() {
     m_model->Reload();
+    const auto totals = CWorkSummary::Add(m_session->Sheet().Edited());
+    const bool room = m_mode == kRoomMode;
+    m_totals->setText(QString::fromUtf8(room ? "在室日数: %1日　合計: %2　打刻漏れ: %3日"
+                                             : "出勤日数: %1日　合計: %2　打刻漏れ: %3日")
+                          .arg(totals.daysWorked)
+                          .arg(QString::fromStdString(CWorkSummary::FormatMinutes(totals.minutes)))
+                          .arg(totals.missingDates.size()));
 }
 
 void CReportEditDialog::OnSave() {
     m_grid->CommitEditor();
-    m_session->Save();
-    m_model->Reload();
+    if (m_session->Save(m_reason->text().toStdString())) m_reason->clear();
+    Refresh();
 }
 
 void CReportEditDialog::reject() {

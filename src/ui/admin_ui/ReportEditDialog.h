@@ -5,6 +5,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -34,10 +35,13 @@ public:
     QComboBox& Month() const { return *m_month; }
     CTimeGrid& Grid() const { return *m_grid; }
     CReportEditSession& Session() const { return *m_session; }
+    QLineEdit& Reason() const { return *m_reason; }
+    QLabel& Totals() const { return *m_totals; }
 
 private:
     void OnSelectionChanged();
     void ShowSelection();
+    void Refresh();
 
     CRecorderController& m_controller;
     int m_mode;
@@ -48,6 +52,8 @@ private:
     QSpinBox* m_year = nullptr;
     QComboBox* m_month = nullptr;
     CTimeGrid* m_grid = nullptr;
+    QLineEdit* m_reason = nullptr;
+    QLabel* m_totals = nullptr;
 };
 
 }  // namespace stampwell

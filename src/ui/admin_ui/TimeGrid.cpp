@@ -9,6 +9,7 @@
 
 #include "admin_ui/TimeCellEdit.h"
 #include "recording/MonthSheet.h"
+#include "recording/WorkSummary.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {
@@ -31,7 +32,8 @@ public:
             return;
         }
         painter->fillRect(option.rect, kFocusedRow);
-        if (index.column() == current.column() && index.column() != 0) {
+        if (index.column() == current.column() && index.column() != 0 &&
+            index.column() != CMonthSheetModel::kWorkedColumn) {
             const QPalette& palette = option.palette;
             painter->fillRect(option.rect, palette.button());
             qDrawShadePanel(painter, option.rect.adjusted(0, 0, -1, -1), palette, true, 2);
@@ -61,13 +63,23 @@ int CMonthSheetModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CMonthSheetModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : 4;
 }
 
 QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) {
+        if (index.column() == kWorkedColumn) {
+            const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
+            const int minutes = CWorkSummary::WorkedMinutes(day);
+            if (minutes >= 0) return QString::fromStdString(CWorkSummary::FormatMinutes(minutes));
+            return CWorkSummary::IsMissing(day) ? QString::fromUtf8("打刻漏れ") : QString();
+        }
         return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
+    }
+    if (role == Qt::ForegroundRole && index.column() == kWorkedColumn &&
+        CWorkSummary::IsMissing(m_sheet.Edited().at(static_cast<std::size_t>(index.row())))) {
+        return QColor(200, 0, 0);
     }
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
@@ -83,6 +95,8 @@ QVariant CMonthSheetModel::headerData(int section, Qt::Orientation orientation, 
             return QString::fromUtf8(room ? "入室" : "出社");
         case 2:
             return QString::fromUtf8(room ? "退室" : "退社");
+        case kWorkedColumn:
+            return QString::fromUtf8(room ? "在室時間" : "勤務時間");
         default:
             return {};
     }
@@ -121,9 +135,10 @@ CTimeGrid::~CTimeGrid() = default;
 
 void CTimeGrid::FitColumns() {
     const int width = viewport()->width();
-    setColumnWidth(0, width / 3);
-    setColumnWidth(1, width / 3 - 10);
-    setColumnWidth(2, width / 3 - 10);
+    setColumnWidth(0, width * 3 / 10);
+    for (int column = 1; column <= CMonthSheetModel::kWorkedColumn; ++column) {
+        setColumnWidth(column, width * 7 / 30 - 2);
+    }
 }
 
 void CTimeGrid::resizeEvent(QResizeEvent* event) {
@@ -133,7 +148,10 @@ void CTimeGrid::resizeEvent(QResizeEvent* event) {
 
 bool CTimeGrid::BeginEdit() {
     const QModelIndex current = currentIndex();
-    if (m_editor != nullptr || !current.isValid() || current.column() == 0) return false;
+    if (m_editor != nullptr || !current.isValid() || current.column() == 0 ||
+        current.column() == CMonthSheetModel::kWorkedColumn) {
+        return false;  // the date and the time worked are not typed
+    }
     scrollTo(current);
     const int row = current.row();
     const int column = current.column();
@@ -173,7 +191,8 @@ void CTimeGrid::keyPressEvent(QKeyEvent* event) {
             BeginEdit();
             return;
         case Qt::Key_Delete:
-            if (current.isValid() && current.column() > 0 && m_cellEdited) {
+            if (current.isValid() && current.column() > 0 &&
+                current.column() < CMonthSheetModel::kWorkedColumn && m_cellEdited) {
                 m_cellEdited(current.row(), current.column(), std::string("__:__"), true);
             }
             return;
@@ -181,7 +200,7 @@ void CTimeGrid::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Right: {
             if (!current.isValid()) return;
             int column = current.column() + (event->key() == Qt::Key_Left ? -1 : 1);
-            column = std::clamp(column, 0, 2);
+            column = std::clamp(column, 0, CMonthSheetModel::kWorkedColumn);
             setCurrentIndex(model()->index(current.row(), column));
             viewport()->update();
             return;

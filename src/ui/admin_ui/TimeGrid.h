@@ -12,9 +12,13 @@ namespace stampwell {
 class CMonthSheet;
 class CTimeCellEdit;
 
-// The month as a table model: the date column and the two time columns of a CMonthSheet.
+// The month as a table model: the date column, the two time columns of a CMonthSheet, and the
+// time worked.
 class CMonthSheetModel : public QAbstractTableModel {
 public:
+    // Read-only: the time between start and end, or 打刻漏れ when one of them is missing.
+    static constexpr int kWorkedColumn = 3;
+
     CMonthSheetModel(const CMonthSheet& sheet, int mode, QObject* parent);
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
