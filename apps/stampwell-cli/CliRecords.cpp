@@ -75,7 +75,7 @@ int ListEdits(const CliOptions& options, const TrailArgs& args) {
     CEditLog log(settings->GetWorkFilePath());
     std::vector<CEditLog::Entry> entries;
     if (!log.Read(entries)) return Refuse("修正履歴を読めませんでした: " + log.FilePath().string());
-    char month[16];
+    char month[32];
     std::snprintf(month, sizeof month, "%04d/%02d/", args.year, args.month);
     for (const auto& entry : entries) {
         if (!args.name.empty() && entry.name != args.name) continue;

@@ -18,7 +18,7 @@ std::string CMonthSheet::DateText(int year, int month, int day) {
 }
 
 std::string CMonthSheet::DayText(int year, int month, int day) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", year, month, day);
     return text;
 }

@@ -552,7 +552,7 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     const int count = DaysInMonth(year, month);
     days.assign(static_cast<std::size_t>(count), WorkDayRecord{});
     for (int d = 0; d < count; ++d) {
-        char date[16];
+        char date[32];
         std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, d + 1);
         days[static_cast<std::size_t>(d)] = {name, date, "", ""};
     }
@@ -617,7 +617,7 @@ bool CWorkReport::SaveMonth(
     // The new blocks of a day: its start, then its end.
     auto blocksOf = [&](int d) {
         const auto& day = edited[static_cast<std::size_t>(d - 1)];
-        char date[16];
+        char date[32];
         std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, d);
         std::string blocks;
         for (int side = 0; side < 2; ++side) {
