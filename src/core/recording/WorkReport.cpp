@@ -113,6 +113,13 @@ bool ParseDate(std::string_view text, int& year, int& month, int& day) {
     return true;
 }
 
+// Only a block that starts with the padded name and a comma can have that name field: a cheap
+// test before parsing, as every scan of the work file looks for one person.
+bool HasPaddedName(std::string_view text, const std::string& padded) {
+    return text.size() > WorkLine::kNameWidth &&
+           text.compare(0, WorkLine::kNameWidth, padded) == 0 && text[WorkLine::kNameWidth] == ',';
+}
+
 }  // namespace
 
 // Holds the advisory locks for the outermost operation; nested operations reuse them. The data
@@ -338,12 +345,7 @@ int CWorkReport::CheckToday() {
     const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
     const std::string date = StampDateText();
     auto matches = [&](std::string_view text, WorkLine& line) {
-        // Only a block that starts with the padded name and a comma can have that name field.
-        if (text.size() <= WorkLine::kNameWidth ||
-            text.compare(0, WorkLine::kNameWidth, padded) != 0 ||
-            text[WorkLine::kNameWidth] != ',') {
-            return false;
-        }
+        if (!HasPaddedName(text, padded)) return false;
         line = WorkLine::Parse(text);
         return line.name == padded && line.date == date;
     };
@@ -567,12 +569,7 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     if (!fs::exists(work, error) && !error) return true;
     const int wanted = year * 100 + month;
     bool read = CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
-        // Only a block that starts with the padded name and a comma can be this person's.
-        if (text.size() <= WorkLine::kNameWidth ||
-            text.compare(0, WorkLine::kNameWidth, padded) != 0 ||
-            text[WorkLine::kNameWidth] != ',') {
-            return true;
-        }
+        if (!HasPaddedName(text, padded)) return true;
         WorkLine line = WorkLine::Parse(text);
         int date = DateNumber(std::string(line.date));
         if (date < 0 || date / 100 != wanted) return true;
@@ -658,9 +655,7 @@ bool CWorkReport::SaveMonth(
             plain,
             zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - plain) : kLength);
         int day = 0;
-        if (text.size() > WorkLine::kNameWidth &&
-            text.compare(0, WorkLine::kNameWidth, padded) == 0 &&
-            text[WorkLine::kNameWidth] == ',') {
+        if (HasPaddedName(text, padded)) {
             int date = DateNumber(std::string(WorkLine::Parse(text).date));
             if (date >= 0 && date / 100 == wanted) day = date % 100;
         }

@@ -1,7 +1,15 @@
 #include "admin_ui/DialogParts.h"
 
+#include <QBoxLayout>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "screen/CaptionLabel.h"
 
 namespace stampwell {
 
@@ -14,6 +22,42 @@ QFrame* Separator(QWidget* parent) {
 
 void SetDialogUnitsWidth(QDialog& dialog, int dialogUnits) {
     dialog.setMinimumWidth(dialogUnits * 3 / 2);
+}
+
+QPushButton* AddOkCancel(QDialog& dialog, QBoxLayout& layout, std::function<void()> onOk,
+                         const char* okText, const char* cancelText) {
+    auto* buttons = new QDialogButtonBox(&dialog);  // owned by the dialog
+    QPushButton* ok = buttons->addButton(QString::fromUtf8(okText), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel =
+        buttons->addButton(QString::fromUtf8(cancelText), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    layout.addWidget(buttons);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, std::move(onOk));
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, [&dialog] { dialog.reject(); });
+    return ok;
+}
+
+ListButtons AddListWithButtons(QDialog& dialog, const char* label) {
+    auto* grid = new QGridLayout(&dialog);  // the dialog owns its layout and widgets
+    grid->addWidget(new QLabel(QString::fromUtf8(label), &dialog), 0, 0);
+    ListButtons parts;
+    parts.list = new QListWidget(&dialog);
+    parts.list->setFont(ScreenFont("ＭＳ Ｐゴシック", 18, 400));
+    grid->addWidget(parts.list, 1, 0, 4, 1);
+    parts.add = new QPushButton(QString::fromUtf8("新規登録"), &dialog);
+    parts.change = new QPushButton(QString::fromUtf8("変更"), &dialog);
+    parts.remove = new QPushButton(QString::fromUtf8("削除"), &dialog);
+    parts.close = new QPushButton(QString::fromUtf8("閉じる"), &dialog);
+    for (QPushButton* button : {parts.add, parts.change, parts.remove}) {
+        button->setAutoDefault(false);
+    }
+    parts.close->setDefault(true);
+    grid->addWidget(parts.add, 1, 1);
+    grid->addWidget(parts.change, 2, 1);
+    grid->addWidget(parts.remove, 3, 1);
+    grid->addWidget(parts.close, 4, 1, Qt::AlignBottom);
+    grid->setRowStretch(4, 1);  // the list takes the height, the label keeps its own
+    return parts;
 }
 
 }  // namespace stampwell

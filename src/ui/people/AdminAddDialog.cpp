@@ -49,14 +49,7 @@ CAdminAddDialog::CAdminAddDialog(CRecorderController& controller, QWidget* paren
     cardRow->addWidget(m_clearCard);
     layout->addWidget(card);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    AddOkCancel(*this, *layout, [this] { OnOk(); });
     connect(m_registerCard, &QPushButton::clicked, this, [this] { OnRegisterCard(); });
     connect(m_clearCard, &QPushButton::clicked, this, [this] { OnClearCard(); });
     SetDialogUnitsWidth(*this, 220);

@@ -35,14 +35,7 @@ CAdminLoginDialog::CAdminLoginDialog(CRecorderController& controller, QWidget* p
     form->addRow(QString::fromUtf8("パスワード:"), m_password);
     layout->addLayout(form);
     layout->addWidget(Separator(this));
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    AddOkCancel(*this, *layout, [this] { OnOk(); });
     SetDialogUnitsWidth(*this, 200);
 
     for (int id : {kPollTimer, kTimeoutTimer}) {

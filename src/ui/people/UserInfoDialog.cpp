@@ -1,7 +1,5 @@
 #include "people/UserInfoDialog.h"
 
-#include <QGridLayout>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -10,35 +8,22 @@
 #include "people/RegisterFile.h"
 #include "people/UserListForm.h"
 #include "people/UserRegisterDialog.h"
-#include "screen/CaptionLabel.h"
 
 namespace stampwell {
 
 CUserInfoDialog::CUserInfoDialog(CRecorderController& controller, QWidget* parent)
     : QDialog(parent), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("ユーザー情報"));
-    auto* grid = new QGridLayout(this);  // the dialog owns its layout and widgets
-    grid->addWidget(new QLabel(QString::fromUtf8("登録ユーザー:"), this), 0, 0);
-    m_list = new QListWidget(this);
+    ListButtons parts = AddListWithButtons(*this, "登録ユーザー:");
+    m_list = parts.list;
     // Sorted once by the core: thousands of names fill in one go.
     m_list->setUniformItemSizes(true);
-    m_list->setFont(ScreenFont("ＭＳ Ｐゴシック", 18, 400));
-    grid->addWidget(m_list, 1, 0, 4, 1);
-    auto* add = new QPushButton(QString::fromUtf8("新規登録"), this);
-    m_change = new QPushButton(QString::fromUtf8("変更"), this);
-    m_delete = new QPushButton(QString::fromUtf8("削除"), this);
-    auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
-    for (QPushButton* button : {add, m_change, m_delete}) button->setAutoDefault(false);
-    close->setDefault(true);
-    grid->addWidget(add, 1, 1);
-    grid->addWidget(m_change, 2, 1);
-    grid->addWidget(m_delete, 3, 1);
-    grid->addWidget(close, 4, 1, Qt::AlignBottom);
-    grid->setRowStretch(4, 1);  // the list takes the height, the label keeps its own
-    connect(add, &QPushButton::clicked, this, [this] { OnNew(); });
+    m_change = parts.change;
+    m_delete = parts.remove;
+    connect(parts.add, &QPushButton::clicked, this, [this] { OnNew(); });
     connect(m_change, &QPushButton::clicked, this, [this] { OnChange(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { OnDelete(); });
-    connect(close, &QPushButton::clicked, this, [this] { accept(); });
+    connect(parts.close, &QPushButton::clicked, this, [this] { accept(); });
     SetDialogUnitsWidth(*this, 200);
     setMinimumHeight(300);
     m_runRegisterDialog = [](CUserRegisterDialog& dialog) { return dialog.Run(); };

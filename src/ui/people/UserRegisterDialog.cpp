@@ -51,14 +51,7 @@ CUserRegisterDialog::CUserRegisterDialog(CRecorderController& controller, QWidge
     mailLayout->addLayout(mailForm);
     layout->addWidget(mail);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    AddOkCancel(*this, *layout, [this] { OnOk(); });
     SetDialogUnitsWidth(*this, 260);
     m_poll.setInterval(500);
     connect(&m_poll, &QTimer::timeout, this, [this] { OnTimer(); });

@@ -85,14 +85,7 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
                 [this, which] { OnBrowse(static_cast<EPath>(which)); });
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    AddOkCancel(*this, *layout, [this] { OnOk(); });
     SetDialogUnitsWidth(*this, 260);
 
     m_chooser = [this](EPath which, const QString& current) -> std::optional<QString> {

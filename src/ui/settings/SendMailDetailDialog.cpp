@@ -50,14 +50,7 @@ CSendMailDetailDialog::CSendMailDetailDialog(CRecorderController& controller, QW
     testRow->addWidget(m_test);
     layout->addWidget(test);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    AddOkCancel(*this, *layout, [this] { OnOk(); });
     connect(m_test, &QPushButton::clicked, this, [this] { OnTestSend(); });
     connect(m_auth, &QCheckBox::toggled, this, [this](bool on) {
         m_id->setEnabled(on);

@@ -76,14 +76,7 @@ CSendMailDialog::CSendMailDialog(CRecorderController& controller, QWidget* paren
     detailRow->addWidget(m_detail);
     layout->addLayout(detailRow);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    AddOkCancel(*this, *layout, [this] { OnOk(); });
     connect(m_help, &QPushButton::clicked, this, [this] { OnHelp(); });
     connect(m_detail, &QPushButton::clicked, this, [this] { OnDetail(); });
     connect(m_switch, &QCheckBox::toggled, this, [this](bool on) { EnableTexts(on); });
