@@ -176,6 +176,15 @@ TEST(PeopleCli, ChangesSayWhatWasDoneAndCardsAreStoredInUpperCase) {
     EXPECT_EQ(forced.out, "削除しました: boss\n");
     EXPECT_NE(forced.err.find("最初の管理者"), std::string::npos);
 
+    // The global options may follow the command too.
+    std::string command = "'" STAMPWELL_CLI_PATH "' users list --data-dir '" + data.string() + "'";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[256] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_FALSE(read);  // nobody left after the delete, and no complaint either
+
     // Usage lines name the program, not where it lives.
     auto usage = RunCli(data, "users lst");
     EXPECT_EQ(usage.exitCode, 2);
