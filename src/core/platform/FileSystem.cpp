@@ -16,6 +16,16 @@ namespace stampwell {
 
 namespace fs = std::filesystem;
 
+bool CFileSystem::WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 bool CFileSystem::SyncStream(std::FILE* file) {
     if (file == nullptr) return false;
     if (std::fflush(file) != 0) return false;
@@ -60,16 +70,6 @@ int CreateUniqueScratch(const fs::path& target, std::string_view scratchName, fs
     return -1;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 }  // namespace
 
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
@@ -81,7 +81,7 @@ bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratc
     bool ok = true;
     // A file holding a password stays as private as it was.
     if (::stat(target.c_str(), &old) == 0) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ok && CFileSystem::WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || !ReplaceFile(scratch, target)) {
         std::error_code ignored;

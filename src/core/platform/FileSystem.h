@@ -12,6 +12,8 @@ namespace stampwell {
 // read-only flag that the stores carry at rest.
 class CFileSystem {
 public:
+    // Writes all bytes to a descriptor, going on after short writes and EINTR.
+    static bool WriteAll(int fd, std::string_view bytes);
     // fflush + fsync; false when either fails.
     static bool SyncStream(std::FILE* file);
     // Makes a rename or a new file in that folder durable.

@@ -39,17 +39,6 @@ private:
     int m_fd;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 bool ParseNumber(const std::string& text, std::uintmax_t& value) {
     if (text.empty() || text.size() > 19) return false;
     value = 0;
@@ -158,7 +147,8 @@ bool CTemporaryRecordMove::Append() {
     if (::fstat(fd.Get(), &status) != 0) return false;
     const auto start = static_cast<std::uintmax_t>(status.st_size);
     if (whole > 0 && !WriteJournal({start, whole, m_work})) return false;
-    bool ok = WriteAll(fd.Get(), content->data(), whole) && ::fsync(fd.Get()) == 0;
+    bool ok = CFileSystem::WriteAll(fd.Get(), std::string_view(*content).substr(0, whole)) &&
+              ::fsync(fd.Get()) == 0;
     if (!ok) {
         // Take back what reached the work file; the temporary file keeps the batch.
         bool undone =

@@ -16,6 +16,8 @@ public:
     // before its end.
     static bool ForEach(const std::filesystem::path& path,
                         const std::function<bool(std::size_t, std::string_view)>& visit);
+    // One block deciphered into plain (kRecordLength bytes); the text up to its first zero byte.
+    static std::string_view Decipher(const char* cipher, char* plain);
 };
 
 }  // namespace stampwell

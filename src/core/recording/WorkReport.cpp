@@ -12,7 +12,6 @@
 
 #include "diagnostics/ErrorLog.h"
 #include "people/CipherRecordFile.h"
-#include "people/Exchanger.h"
 #include "platform/FileHandle.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
@@ -119,6 +118,21 @@ bool HasPaddedName(std::string_view text, const std::string& padded) {
     return text.size() > WorkLine::kNameWidth &&
            text.compare(0, WorkLine::kNameWidth, padded) == 0 && text[WorkLine::kNameWidth] == ',';
 }
+
+// The UTF-8 name of a record's padded CP932 name field. Names repeat on every working day: each
+// spelling is converted once.
+class CNameCache {
+public:
+    const std::string& Utf8(std::string_view padded) {
+        while (!padded.empty() && padded.back() == ' ') padded.remove_suffix(1);
+        auto [it, added] = m_names.try_emplace(std::string(padded));
+        if (added) it->second = CTextCodec::FromCp932(padded);
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::string, std::string> m_names;
+};
 
 }  // namespace
 
@@ -453,17 +467,12 @@ bool CWorkReport::LoadTable(WorkRecordTable& table) {
     std::error_code error;
     if (!fs::exists(path, error) && !error) return true;  // no records yet
     auto size = fs::file_size(path, error);
-    // Names repeat on every working day: convert each spelling once.
-    std::unordered_map<std::string, std::string> names;
+    CNameCache names;
     bool read = !error && CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
         WorkLine line = WorkLine::Parse(text);
         if (line.name.empty() || line.date.empty()) return true;
-        std::string_view raw = line.name;
-        while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
-        auto [it, added] = names.try_emplace(std::string(raw));
-        if (added) it->second = CTextCodec::FromCp932(raw);
-        table.MergeRecord(
-            {it->second, std::string(line.date), std::string(line.start), std::string(line.end)});
+        table.MergeRecord({names.Utf8(line.name), std::string(line.date), std::string(line.start),
+                           std::string(line.end)});
         return true;
     });
     if (!read) {
@@ -534,17 +543,13 @@ bool CWorkReport::CollectPeriod(int year, int month, int closing, const std::str
         if (!cp932 || cp932->size() > WorkLine::kNameWidth) return true;
         padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
     }
-    std::unordered_map<std::string, std::string> names;
+    CNameCache names;
     return CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
-        if (!padded.empty() && text.compare(0, WorkLine::kNameWidth, padded) != 0) return true;
+        if (!padded.empty() && !HasPaddedName(text, padded)) return true;
         WorkLine line = WorkLine::Parse(text);
         if (line.name.empty() || IsOutsidePeriod(std::string(line.date))) return true;
-        std::string_view raw = line.name;
-        while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
-        auto [it, added] = names.try_emplace(std::string(raw));
-        if (added) it->second = CTextCodec::FromCp932(raw);
-        table.MergeRecord(
-            {it->second, std::string(line.date), std::string(line.start), std::string(line.end)});
+        table.MergeRecord({names.Utf8(line.name), std::string(line.date), std::string(line.start),
+                           std::string(line.end)});
         return true;
     });
 }
@@ -639,7 +644,6 @@ bool CWorkReport::SaveMonth(
         if (!content) return false;
         current = std::move(*content);
     }
-    const std::uint8_t* stream = ExchangerKeystream();
     const int wanted = year * 100 + month;
     std::vector<bool> placed(static_cast<std::size_t>(count) + 1, false);
     std::string out;
@@ -647,13 +651,7 @@ bool CWorkReport::SaveMonth(
     char plain[kLength];
     for (std::size_t at = 0; at + kLength <= current.size(); at += kLength) {
         const char* block = current.data() + at;
-        for (std::size_t i = 0; i < kLength; ++i) {
-            plain[i] = static_cast<char>(static_cast<std::uint8_t>(block[i]) ^ stream[i]);
-        }
-        const void* zero = std::memchr(plain, 0, kLength);
-        std::string_view text(
-            plain,
-            zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - plain) : kLength);
+        std::string_view text = CWorkFileReader::Decipher(block, plain);
         int day = 0;
         if (HasPaddedName(text, padded)) {
             int date = DateNumber(std::string(WorkLine::Parse(text).date));
