@@ -42,16 +42,10 @@ struct Clock {
     }
     // Runs body inside the export dialog's modal run, after a password login.
     void WithExport(std::function<void(CExportDialog&)> body) {
-        QTimer::singleShot(20, [this, body] {
-            app->Login()->IdField().setText(QStringLiteral("admin"));
-            app->Login()->PasswordField().setText(QStringLiteral("pw"));
-            QTimer::singleShot(20, [this, body] {
-                body(*app->Export());
-                app->Export()->reject();
-            });
-            app->Login()->OnOk();
+        test::RunAfterLogin(*app, CMainFrame::kExport, [this, body] {
+            body(*app->Export());
+            app->Export()->reject();
         });
-        app->Frame()->Command(CMainFrame::kExport)->trigger();
     }
     test::CTestRuntime t;
     std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();

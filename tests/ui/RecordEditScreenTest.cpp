@@ -58,13 +58,8 @@ struct Clock {
                                               "simulated:" + (t.dir / "card").string());
     }
     void WithEditor(std::function<void(CReportEditDialog&)> body) {
-        QTimer::singleShot(20, [this, body] {
-            app->Login()->IdField().setText(QStringLiteral("admin"));
-            app->Login()->PasswordField().setText(QStringLiteral("pw"));
-            QTimer::singleShot(20, [this, body] { body(*app->ReportEdit()); });
-            app->Login()->OnOk();
-        });
-        app->Frame()->Command(CMainFrame::kEditRecords)->trigger();
+        test::RunAfterLogin(*app, CMainFrame::kEditRecords,
+                            [this, body] { body(*app->ReportEdit()); });
     }
     std::string Records() { return test::RunCli(t.dir.Path(), "records").out; }
     test::CTestRuntime t;

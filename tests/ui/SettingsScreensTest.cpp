@@ -43,14 +43,7 @@ struct Clock {
                                               "simulated:" + (t.dir / "card").string());
     }
     // The menu command after a password login.
-    void Menu(int command) {
-        QTimer::singleShot(20, [this] {
-            app->Login()->IdField().setText(QStringLiteral("admin"));
-            app->Login()->PasswordField().setText(QStringLiteral("pw"));
-            app->Login()->OnOk();
-        });
-        app->Frame()->Command(command)->trigger();
-    }
+    void Menu(int command) { test::RunAfterLogin(*app, command); }
     test::CTestRuntime t;
     std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();
     std::unique_ptr<CStampwellApp> app;

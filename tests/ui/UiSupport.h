@@ -2,11 +2,16 @@
 
 #include <QImage>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "screen/ISoundPlayer.h"
 #include "support/Fakes.h"
+
+namespace stampwell {
+class CStampwellApp;
+}
 
 namespace stampwell::test {
 
@@ -17,6 +22,10 @@ public:
     }
     std::vector<std::string> played;
 };
+
+// Runs a menu command of the clock as an administrator would: the login dialog that opens gets
+// "admin" / "pw" and OK; afterLogin, when given, runs inside the target's modal run.
+void RunAfterLogin(CStampwellApp& app, int command, std::function<void()> afterLogin = {});
 
 // Saves a picture for a person to look at (under the build's test output folder).
 void SaveScreenshot(const QImage& image, const std::string& name);

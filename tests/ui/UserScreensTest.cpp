@@ -42,12 +42,7 @@ struct Clock {
             users.show();
             body(users);
         });
-        QTimer::singleShot(20, [this] {
-            app->Login()->IdField().setText(QStringLiteral("admin"));
-            app->Login()->PasswordField().setText(QStringLiteral("pw"));
-            app->Login()->OnOk();
-        });
-        app->Frame()->Command(CMainFrame::kUsers)->trigger();
+        test::RunAfterLogin(*app, CMainFrame::kUsers);
     }
     test::CTestRuntime t;
     std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();

@@ -17,7 +17,6 @@ public:
     // One poll; true when a free card was captured. While the refusal is open, ticks do nothing.
     bool OnCardTick(CFelicaReader* reader);
     const std::string& Card() const { return m_card; }
-    bool IsMessageOpen() const { return m_messageOpen; }
 
 private:
     CAdminFile& m_admins;

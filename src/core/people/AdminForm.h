@@ -16,7 +16,6 @@ public:
 
     // Clears the working card; in change mode loads the administrator of the store's previous ID.
     void Open();
-    bool IsChangeMode() const { return m_changeMode; }
     const std::string& InitialId() const { return m_initialId; }
     const std::string& InitialPassword() const { return m_initialPassword; }
     bool HasCard() const;

@@ -27,7 +27,6 @@ public:
     EOutcome OnOk(const std::string& id, const std::string& password);
     EOutcome OnTimeout();
     bool IsTimeoutStopped() const { return m_timeoutStopped; }
-    bool IsMessageOpen() const { return m_messageOpen; }
 
 private:
     CAdminFile& m_admins;

@@ -20,7 +20,6 @@ public:
 
     EOutcome OnCardTick(CFelicaReader* reader);
     const std::string& Card() const { return m_card; }
-    bool IsBusy() const { return m_busy; }
 
 private:
     const CRegisterFile& m_register;

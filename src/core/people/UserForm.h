@@ -15,7 +15,6 @@ public:
     CUserForm(CRegisterFile& reg, IPrompt& prompt, bool changeMode);
 
     void Open();
-    bool IsChangeMode() const { return m_changeMode; }
     const std::string& InitialName() const { return m_name; }
     const std::string& InitialCard() const { return m_card; }
     const std::string& InitialMailName() const { return m_mailName; }
