@@ -126,6 +126,7 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         EXPECT_EQ(dialog.Totals().text(),
                   QString::fromUtf8("出勤日数: 1日　合計: 16:09　打刻漏れ: 1日"));
         dialog.Reason().setText(QString::fromUtf8("打刻の訂正"));
+        grid.setCurrentIndex(model->index(24, 2));  // a framed time cell in the picture
         test::SaveScreenshot(dialog.grab().toImage(), "record-edit");
 
         // An editor still open is committed by 保存.
