@@ -114,12 +114,11 @@ static void BM_Work_SaveMonth(benchmark::State& state) {
     report.LoadMonth("社員42", 2020, 6, loaded);
     int minute = 0;
     for (auto _ : state) {
-        std::vector<WorkDayRecord> edited = loaded;
         char time[8];
         std::snprintf(time, sizeof time, "08:%02d", minute++ % 60);
-        edited[0].start = time;
-        benchmark::DoNotOptimize(report.SaveMonth("社員42", 2020, 6, loaded, edited));
-        loaded = edited;
+        std::vector<CWorkReport::CellChange> changes{{1, 0, loaded[0].start, time}};
+        benchmark::DoNotOptimize(report.SaveMonth("社員42", 2020, 6, changes));
+        loaded[0].start = time;
     }
 }
 BENCHMARK(BM_Work_SaveMonth)->Unit(benchmark::kMillisecond)->Iterations(3);

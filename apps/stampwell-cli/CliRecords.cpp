@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -5,10 +6,12 @@
 #include "CliContext.h"
 #include "platform/FileSystem.h"
 #include "recording/EditLog.h"
+#include "recording/TrailSettlement.h"
 #include "recording/WorkReport.h"
 #include "recording/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "text/JapaneseOrder.h"
 #include "text/TextCodec.h"
 
 namespace stampwell::cli {
@@ -30,15 +33,16 @@ std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime) {
 int ListRecords(const CliOptions& options, bool today) {
     if (auto refused = RequireDataDir(options)) return *refused;
     auto report = OpenWorkReport(MakeRuntime(options));
-    auto records = report->ListRecords(today);
+    // Printed as read: a ten-year file never sits in memory.
+    report->ForEachRecord(today, [&](const CWorkReport::NumberedLine& record) {
+        std::cout << record.number << '\t' << record.text << '\n';
+        return static_cast<bool>(std::cout);
+    });
     if (report->IsUsingTemporary()) {
         std::cerr << "勤務ファイルのフォルダに接続できません: "
                   << report->ResolveWorkFilePath().parent_path().string()
-                  << "\n一時ファイルで待機中の記録を表示します: "
+                  << "\n一時ファイルで待機中の記録を表示しました: "
                   << report->TemporaryFilePath().string() << '\n';
-    }
-    for (const auto& record : records) {
-        std::cout << record.number << '\t' << record.text << '\n';
     }
     return kOk;
 }
@@ -68,23 +72,41 @@ struct TrailArgs {
     int year = 0, month = 0;
 };
 
+const char* StateText(CEditLog::EState state) {
+    switch (state) {
+        case CEditLog::EState::kDone:
+            return "保存済";
+        case CEditLog::EState::kFailed:
+            return "保存失敗";
+        case CEditLog::EState::kPending:
+            return "未確定";
+    }
+    return "";
+}
+
 int ListEdits(const CliOptions& options, const TrailArgs& args) {
     if (auto refused = RequireDataDir(options)) return *refused;
     CRuntime runtime = MakeRuntime(options);
-    auto settings = CreateConfig(runtime);
-    CEditLog log(settings->GetWorkFilePath());
-    std::vector<CEditLog::Entry> entries;
-    if (!log.Read(entries)) return Refuse("修正履歴を読めませんでした: " + log.FilePath().string());
+    auto report = OpenWorkReport(runtime);
+    const CEditLog log(report->ResolveWorkFilePath(), runtime.DataDir());
+    // A save that a crash cut short is settled against the work file before it is listed.
+    report->RunLocked([&] { return CTrailSettlement::Settle(*report, log); });
     char month[32];
     std::snprintf(month, sizeof month, "%04d/%02d/", args.year, args.month);
-    for (const auto& entry : entries) {
-        if (!args.name.empty() && entry.name != args.name) continue;
-        if (args.year != 0 && entry.day.rfind(month, 0) != 0) continue;
+    const bool read = log.ForEach([&](const CEditLog::Entry& entry) {
+        if (!args.name.empty() && entry.name != args.name) return;
+        if (args.year != 0 && entry.day.rfind(month, 0) != 0) return;
         std::cout << entry.when << '\t' << entry.admin << '\t' << entry.name << '\t' << entry.day
-                  << '\t' << entry.side << '\t' << (entry.before.empty() ? "-" : entry.before)
-                  << " -> " << (entry.after.empty() ? "-" : entry.after) << '\t' << entry.reason
-                  << '\n';
-    }
+                  << '\t' << entry.side << '\t';
+        if (entry.side == CEditLog::kSaveFailed) {
+            std::cout << "-\t" << entry.reason << '\n';
+            return;
+        }
+        std::cout << (entry.before.empty() ? "-" : entry.before) << " -> "
+                  << (entry.after.empty() ? "-" : entry.after) << '\t' << entry.reason << '\t'
+                  << StateText(entry.state) << '\n';
+    });
+    if (!read) return Refuse("修正履歴を読めませんでした: " + log.FilePath().string());
     return kOk;
 }
 
@@ -104,34 +126,46 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     const bool room = report->GetMode() == kRoomMode;
-    auto missing = [](const CWorkSummary::Totals& t) {
-        std::string dates;
-        for (const auto& date : t.missingDates) dates += (dates.empty() ? "" : " ") + date;
-        return dates;
+    auto joined = [](const std::vector<std::string>& dates) {
+        std::string text;
+        for (const auto& date : dates) text += (text.empty() ? "" : " ") + date;
+        return text;
     };
+    std::vector<std::string> names;
+    for (const auto& entry : totals) names.push_back(entry.first);
+    CJapaneseOrder::Sort(names);
     if (!args.csv.empty()) {
         if (report->IsStoredFile(args.csv)) {
             return Refuse(
                 "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
         }
-        std::string csv = room ? "氏名,在室日数,合計在室時間,打刻漏れの日\r\n"
-                               : "氏名,出勤日数,合計勤務時間,打刻漏れの日\r\n";
-        for (const auto& [name, t] : totals) {
+        std::string csv = room ? "氏名,在室日数,合計在室時間,打刻漏れの日,時刻不整合の日\r\n"
+                               : "氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日\r\n";
+        for (const auto& name : names) {
+            const auto& t = totals.at(name);
             csv += name + "," + std::to_string(t.daysWorked) + "," +
-                   CWorkSummary::FormatMinutes(t.minutes) + "," + missing(t) + "\r\n";
+                   CWorkSummary::FormatMinutes(t.minutes) + "," + joined(t.missingDates) + "," +
+                   joined(t.inconsistentDates) + "\r\n";
         }
         auto bytes = CTextCodec::ToCp932(csv);
         if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
         std::filesystem::path out(args.csv);
         if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", *bytes)) {
-            return Refuse("出力先のファイルに書き込めませんでした: " + args.csv);
+            return Refuse(CFileSystem::IsNoSpace(errno)
+                              ? "ディスクの空き容量が足りないため、書き込めませんでした: " +
+                                    args.csv
+                              : "出力先のファイルに書き込めませんでした: " + args.csv);
         }
         return kOk;
     }
-    for (const auto& [name, t] : totals) {
+    for (const auto& name : names) {
+        const auto& t = totals.at(name);
         std::cout << name << '\t' << t.daysWorked << "日\t"
                   << CWorkSummary::FormatMinutes(t.minutes);
-        if (!t.missingDates.empty()) std::cout << "\t打刻漏れ: " << missing(t);
+        if (!t.missingDates.empty()) std::cout << "\t打刻漏れ: " << joined(t.missingDates);
+        if (!t.inconsistentDates.empty()) {
+            std::cout << "\t時刻不整合: " << joined(t.inconsistentDates);
+        }
         std::cout << '\n';
     }
     return kOk;

@@ -2,15 +2,15 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/RecorderCommand.h"
-#include "controller/IPrompt.h"
-#include "controller/IRegisterScreen.h"
-#include "controller/IStampSide.h"
 #include "controller/RecorderController.h"
 #include "controller/SideSelector.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
+#include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
+#include "recording/IStampSide.h"
 #include "recording/MailQueue.h"
 #include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"

@@ -4,12 +4,12 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
 #include "people/RegisterFile.h"
 #include "people/UserInfoDialog.h"
 #include "people/UserListForm.h"
 #include "platform/FileSystem.h"
+#include "platform/IPrompt.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "controller/IPrompt.h"
-#include "controller/IRegisterScreen.h"
-#include "controller/IStampSide.h"
+#include "RecorderCommand/IRegisterScreen.h"
+#include "platform/IPrompt.h"
+#include "recording/IStampSide.h"
 
 namespace stampwell::test {
 

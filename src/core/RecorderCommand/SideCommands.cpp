@@ -1,6 +1,6 @@
 #include "RecorderCommand/EndCommand.h"
+#include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/StartCommand.h"
-#include "controller/IRegisterScreen.h"
 
 namespace stampwell {
 

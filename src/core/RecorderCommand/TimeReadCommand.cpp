@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "controller/IPrompt.h"
-#include "controller/IRegisterScreen.h"
+#include "RecorderCommand/IRegisterScreen.h"
 #include "controller/RecorderController.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "recording/MailQueue.h"
 #include "recording/MailSettings.h"

@@ -1,8 +1,8 @@
 #include "controller/RecorderController.h"
 
 #include "RecorderCommand/RecorderCommand.h"
-#include "controller/IPrompt.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "recording/MailQueue.h"
 #include "recording/WorkReport.h"

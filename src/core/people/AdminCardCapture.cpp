@@ -1,7 +1,7 @@
 #include "people/AdminCardCapture.h"
 
-#include "controller/IPrompt.h"
 #include "people/AdminFile.h"
+#include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 
 namespace stampwell {

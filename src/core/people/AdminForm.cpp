@@ -1,8 +1,8 @@
 #include "people/AdminForm.h"
 
-#include "controller/IPrompt.h"
 #include "people/AdminFile.h"
 #include "people/UserRules.h"
+#include "platform/IPrompt.h"
 
 namespace stampwell {
 

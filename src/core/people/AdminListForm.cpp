@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "controller/IPrompt.h"
 #include "people/AdminFile.h"
+#include "platform/IPrompt.h"
 
 namespace stampwell {
 

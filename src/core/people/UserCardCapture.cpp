@@ -1,7 +1,7 @@
 #include "people/UserCardCapture.h"
 
-#include "controller/IPrompt.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 
 namespace stampwell {

@@ -1,8 +1,8 @@
 #include "people/UserForm.h"
 
-#include "controller/IPrompt.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
+#include "platform/IPrompt.h"
 
 namespace stampwell {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "controller/IPrompt.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 
 namespace stampwell {
 

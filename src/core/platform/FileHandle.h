@@ -13,8 +13,8 @@ struct FileCloser {
 // An open C stream that closes itself.
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-inline FileHandle OpenFile(const std::filesystem::path& path, const char* mode) {
-    return FileHandle{std::fopen(path.c_str(), mode)};
-}
+// fopen's modes ("rb", "ab", "r+b", "wb"), opened the safe way of CFileSystem::Open: a regular
+// file only, and never through a final symbolic link when writing.
+FileHandle OpenFile(const std::filesystem::path& path, const char* mode);
 
 }  // namespace stampwell

@@ -1,24 +1,42 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 
 namespace stampwell {
 
 // An exclusive advisory lock (flock) on a lock file, held for the object's lifetime. Several
-// time clocks sharing one work file in a network folder serialise their writes through it.
+// time clocks sharing one work file in a network folder serialise their writes through it. A
+// clock that stops while holding it (a suspended process, a hung share) is waited for at most
+// `wait`, never without end.
 class CFileLock {
 public:
-    explicit CFileLock(const std::filesystem::path& lockPath);
+    enum class EState {
+        kHeld,
+        kUnavailable,  // the lock file cannot be made (a read-only folder): go on unlocked
+        kForeign,      // a link, FIFO or folder sits where the lock file belongs
+        kTimedOut      // another program held the lock for longer than the wait
+    };
+    static constexpr std::chrono::milliseconds kDefaultWait{10000};
+
+    explicit CFileLock(const std::filesystem::path& lockPath,
+                       std::chrono::milliseconds wait = kDefaultWait);
     ~CFileLock();
+    CFileLock(CFileLock&& other) noexcept;
+    CFileLock& operator=(CFileLock&&) = delete;
     CFileLock(const CFileLock&) = delete;
     CFileLock& operator=(const CFileLock&) = delete;
 
-    // False when the lock file could not be opened; the caller goes on unlocked (a read-only
-    // folder must not stop a read).
-    bool IsHeld() const { return m_fd >= 0; }
+    bool IsHeld() const { return m_state == EState::kHeld; }
+    EState State() const { return m_state; }
+    // Whether a change may go on: held, or no lock can exist in this folder at all.
+    bool AllowsChange() const {
+        return m_state == EState::kHeld || m_state == EState::kUnavailable;
+    }
 
 private:
     int m_fd = -1;
+    EState m_state = EState::kUnavailable;
 };
 
 }  // namespace stampwell

@@ -10,18 +10,109 @@
 #include <random>
 #include <system_error>
 
-#include "platform/FileHandle.h"
-
 namespace stampwell {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Closes fd and fails with error, keeping errno for the caller.
+CFileDescriptor Fail(CFileDescriptor& fd, int error) {
+    fd.Close();
+    errno = error;
+    return {};
+}
+
+// A scratch file of its own: O_EXCL under a name no other writer uses.
+CFileDescriptor CreateUniqueScratch(const fs::path& target, std::string_view scratchName,
+                                    mode_t mode, fs::path& scratch) {
+    static std::atomic<unsigned> counter{0};
+    static thread_local std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name(scratchName);
+        name += "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
+                std::to_string(random() % 100000);
+        scratch = CFileSystem::ScratchPath(target, name);
+        CFileDescriptor fd(
+            ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
+        if (fd || errno != EEXIST) return fd;
+    }
+    return {};
+}
+
+// Where the last whole line of the file ends (0 when there is none).
+bool FindLastLineEnd(int fd, off_t size, off_t& end) {
+    char buffer[4096];
+    off_t to = size;
+    while (to > 0) {
+        const off_t from = to > static_cast<off_t>(sizeof buffer) ? to - sizeof buffer : 0;
+        const auto length = static_cast<std::size_t>(to - from);
+        if (!CFileSystem::ReadAt(fd, static_cast<std::uint64_t>(from), buffer, length)) {
+            return false;
+        }
+        for (std::size_t i = length; i > 0; --i) {
+            if (buffer[i - 1] == '\n') {
+                end = from + static_cast<off_t>(i);
+                return true;
+            }
+        }
+        to = from;
+    }
+    end = 0;
+    return true;
+}
+
+}  // namespace
+
+CFileDescriptor CFileSystem::Open(const fs::path& path, int flags, mode_t mode) {
+    int extra = O_CLOEXEC | O_NONBLOCK;
+    if ((flags & O_ACCMODE) != O_RDONLY) extra |= O_NOFOLLOW;
+    const bool truncate = (flags & O_TRUNC) != 0;
+    CFileDescriptor fd(::open(path.c_str(), (flags & ~O_TRUNC) | extra, mode));
+    if (!fd) return fd;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) return Fail(fd, errno);
+    if (!S_ISREG(status.st_mode)) return Fail(fd, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    const int current = ::fcntl(fd.Get(), F_GETFL);
+    if (current < 0 || ::fcntl(fd.Get(), F_SETFL, current & ~O_NONBLOCK) != 0) {
+        return Fail(fd, errno);
+    }
+    if (truncate && ::ftruncate(fd.Get(), 0) != 0) return Fail(fd, errno);
+    return fd;
+}
+
+bool CFileSystem::IsForeign(const fs::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return false;
+    return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+bool CFileSystem::IsNoSpace(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
 
 bool CFileSystem::WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return false;
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool CFileSystem::ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
+    while (size > 0) {
+        ssize_t got = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        buffer += got;
+        size -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
     }
     return true;
 }
@@ -34,17 +125,13 @@ bool CFileSystem::SyncStream(std::FILE* file) {
 
 bool CFileSystem::SyncDirectory(const fs::path& folder) {
     fs::path dir = folder.empty() ? fs::path(".") : folder;
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    CFileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return false;
+    return ::fsync(fd.Get()) == 0;
 }
 
 bool CFileSystem::ReplaceFile(const fs::path& scratch, const fs::path& target) {
-    std::error_code error;
-    fs::rename(scratch, target, error);
-    if (error) return false;
+    if (::rename(scratch.c_str(), target.c_str()) != 0) return false;
     SyncDirectory(target.parent_path());
     return true;
 }
@@ -53,83 +140,103 @@ fs::path CFileSystem::ScratchPath(const fs::path& target, std::string_view scrat
     return target.parent_path() / fs::path(std::string(scratchName));
 }
 
-namespace {
-
-// A scratch file of its own: O_EXCL under a name no other writer uses.
-int CreateUniqueScratch(const fs::path& target, std::string_view scratchName, fs::path& scratch) {
-    static std::atomic<unsigned> counter{0};
-    static thread_local std::mt19937 random{std::random_device{}()};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name(scratchName);
-        name += "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
-                std::to_string(random() % 100000);
-        scratch = CFileSystem::ScratchPath(target, name);
-        int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-}  // namespace
-
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
-                                 std::string_view bytes) {
-    fs::path scratch;
-    int fd = CreateUniqueScratch(target, scratchName, scratch);
-    if (fd < 0) return false;
+                                 std::string_view bytes, EAccess access) {
     struct stat old {};
+    const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool ownerOnly = access == EAccess::kOwnerOnly;
+    // The scratch file is as private as the result from its first byte on.
+    mode_t created = ownerOnly ? 0600 : (replacing ? old.st_mode & 0777 : 0666);
+    fs::path scratch;
+    CFileDescriptor fd = CreateUniqueScratch(target, scratchName, created, scratch);
+    if (!fd) return false;
     bool ok = true;
-    // A file holding a password stays as private as it was.
-    if (::stat(target.c_str(), &old) == 0) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-    ok = ok && CFileSystem::WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    if (replacing) {
+        const mode_t kept = ownerOnly ? old.st_mode & 0700 : old.st_mode & 07777;
+        ok = ::fchmod(fd.Get(), kept) == 0;
+    }
+    ok = ok && WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
+    int error = errno;
+    ok = fd.Close() && ok;
     if (!ok || !ReplaceFile(scratch, target)) {
-        std::error_code ignored;
-        fs::remove(scratch, ignored);
+        error = ok ? errno : error;
+        ::unlink(scratch.c_str());
+        errno = error;
         return false;
     }
     return true;
 }
 
+bool CFileSystem::AppendWhole(const fs::path& path, std::string_view bytes, std::size_t unit,
+                              std::string_view header, bool* cut) {
+    if (cut != nullptr) *cut = false;
+    CFileDescriptor fd = Open(path, O_RDWR | O_APPEND | O_CREAT);
+    if (!fd) return false;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) return false;
+    const off_t size = status.st_size;
+    off_t keep = size;
+    if (unit > 0) {
+        keep = size - size % static_cast<off_t>(unit);
+    } else if (size > 0 && !FindLastLineEnd(fd.Get(), size, keep)) {
+        return false;
+    }
+    if (keep != size) {
+        // An append cut short by a crash: the next piece must not be glued onto it.
+        if (::ftruncate(fd.Get(), keep) != 0 || ::fsync(fd.Get()) != 0) return false;
+        if (cut != nullptr) *cut = true;
+    }
+    std::string piece;
+    if (keep == 0) piece = header;
+    piece += bytes;
+    if (!WriteAll(fd.Get(), piece) || ::fsync(fd.Get()) != 0) {
+        const int error = errno;
+        // Take back what got through: the file holds all of the piece or none of it.
+        if (::ftruncate(fd.Get(), keep) == 0) ::fsync(fd.Get());
+        errno = error;
+        return false;
+    }
+    return fd.Close();
+}
+
 bool CFileSystem::CanCreateBeside(const fs::path& target) {
     fs::path scratch;
-    int fd = CreateUniqueScratch(target, ".probe", scratch);
-    if (fd < 0) return false;
-    ::close(fd);
-    std::error_code ignored;
-    fs::remove(scratch, ignored);
+    CFileDescriptor fd = CreateUniqueScratch(target, ".probe", 0600, scratch);
+    if (!fd) return false;
+    fd.Close();
+    ::unlink(scratch.c_str());
     return true;
 }
 
 std::optional<std::string> CFileSystem::ReadWholeFile(const fs::path& path) {
-    FileHandle file = OpenFile(path, "rb");
-    if (!file) return std::nullopt;
+    CFileDescriptor fd = Open(path, O_RDONLY);
+    if (!fd) return std::nullopt;
     std::string content;
     char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        content.append(buffer, got);
-    if (std::ferror(file.get())) return std::nullopt;
+    for (;;) {
+        ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
     return content;
 }
 
 bool CFileSystem::SetReadOnly(const fs::path& path, bool readOnly) {
-    std::error_code error;
-    if (readOnly) {
-        fs::permissions(path,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove, error);
-    } else {
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
-    }
-    return !error;
+    CFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) return false;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    mode_t mode = status.st_mode & 07777;
+    mode = readOnly ? mode & ~mode_t(0222) : mode | S_IWUSR;
+    return ::fchmod(fd.Get(), mode) == 0;
 }
 
 bool CFileSystem::IsReadOnly(const fs::path& path) {
-    std::error_code error;
-    auto status = fs::status(path, error);
-    if (error || !fs::exists(status)) return false;
-    return (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    return (status.st_mode & S_IWUSR) == 0;
 }
 
 bool CFileSystem::Exists(const fs::path& path) {

@@ -1,19 +1,38 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/FileDescriptor.h"
+
 namespace stampwell {
 
-// The file-system steps that keep stored data whole: durable writes, atomic replacement and the
-// read-only flag that the stores carry at rest.
+// The file-system steps that keep stored data whole: safe opens, durable writes, atomic
+// replacement and the read-only flag that the stores carry at rest. On failure errno tells why.
 class CFileSystem {
 public:
+    // Who may read a file that a whole-file write creates.
+    enum class EAccess { kShared, kOwnerOnly };
+
+    // Opens a stored file with open(2) flags. Only a regular file is ever used (a FIFO, device or
+    // folder planted under the name fails with EINVAL without blocking), and a file opened for
+    // writing is never reached through a final symbolic link (ELOOP).
+    static CFileDescriptor Open(const std::filesystem::path& path, int flags, mode_t mode = 0666);
+    // Whether something that Stampwell never makes sits at path: a symbolic link, a FIFO, a
+    // socket or a device (a folder is only a wrong path).
+    static bool IsForeign(const std::filesystem::path& path);
+    // Whether errno says that the disk (or the file-size limit) is full.
+    static bool IsNoSpace(int error);
+
     // Writes all bytes to a descriptor, going on after short writes and EINTR.
     static bool WriteAll(int fd, std::string_view bytes);
+    // Reads exactly size bytes at offset; false on a short read or an error.
+    static bool ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t size);
     // fflush + fsync; false when either fails.
     static bool SyncStream(std::FILE* file);
     // Makes a rename or a new file in that folder durable.
@@ -26,13 +45,21 @@ public:
                                              std::string_view scratchName);
     // Writes bytes to a new scratch file beside target (scratchName plus a unique ending, so two
     // writers never share one), syncs it, and replaces target. The new file keeps the
-    // permissions of the file it replaces.
+    // permissions of the regular file it replaces; kOwnerOnly files are readable by their owner
+    // alone from the first byte on.
     static bool WriteWholeFile(const std::filesystem::path& target, std::string_view scratchName,
-                               std::string_view bytes);
+                               std::string_view bytes, EAccess access = EAccess::kShared);
+    // Appends bytes in one piece and syncs them. A torn tail that an interrupted append left is
+    // cut first: back to the last line end when unit is 0, else to a whole number of units (cut
+    // then says so). header is written first when the file is new or empty. A failed append is
+    // taken back, so the file never keeps part of bytes.
+    static bool AppendWhole(const std::filesystem::path& path, std::string_view bytes,
+                            std::size_t unit, std::string_view header = {}, bool* cut = nullptr);
     // Whether a new file can be created in the folder of target now.
     static bool CanCreateBeside(const std::filesystem::path& target);
     static std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
+    // Changes the mode of a regular file of ours only (never through a link).
     static bool SetReadOnly(const std::filesystem::path& path, bool readOnly);
     static bool IsReadOnly(const std::filesystem::path& path);
     static bool Exists(const std::filesystem::path& path);

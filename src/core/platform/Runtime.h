@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -28,6 +29,9 @@ public:
     const IClock& Clock() const { return *m_clock; }
     IMessageSink& Messages() const { return *m_messages; }
     std::shared_ptr<IClock> ClockPtr() const { return m_clock; }
+    // How long a program waits for another one's lock before it gives up (tests shorten it).
+    std::chrono::milliseconds LockWait() const { return m_lockWait; }
+    void SetLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
     std::shared_ptr<IMessageSink> MessagesPtr() const { return m_messages; }
 
     // The executable's own folder (from /proc/self/exe).
@@ -39,6 +43,7 @@ private:
     std::filesystem::path m_dataDir;
     std::shared_ptr<IClock> m_clock;
     std::shared_ptr<IMessageSink> m_messages;
+    std::chrono::milliseconds m_lockWait{10000};
 };
 
 }  // namespace stampwell

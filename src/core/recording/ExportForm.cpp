@@ -1,7 +1,7 @@
 #include "recording/ExportForm.h"
 
-#include "controller/IPrompt.h"
 #include "platform/FileSystem.h"
+#include "platform/IPrompt.h"
 #include "recording/WorkReport.h"
 #include "settings/ISettings.h"
 

@@ -31,7 +31,7 @@ void CMonthSheet::Clear() {
     m_edited.clear();
 }
 
-bool CMonthSheet::Load(CWorkReport& report, const std::string& name, int year, int month) {
+bool CMonthSheet::Load(CWorkReport& report, std::string name, int year, int month) {
     Clear();
     if (name.empty() || year <= 2000 || month < 1 || month > 12) return true;
     std::vector<WorkDayRecord> days;
@@ -68,6 +68,32 @@ bool CMonthSheet::SetCell(int row, int column, const std::string& text) {
     if (time == value) return false;
     time = value;
     return true;
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+std::vector<CMonthEdit::Change> CMonthSheet::Changes() const {
+    std::vector<CMonthEdit::Change> changes;
+    for (std::size_t d = 0; d < m_edited.size() && d < m_original.size(); ++d) {
+        const int day = static_cast<int>(d) + 1;
+        if (m_original[d].start != m_edited[d].start) {
+            changes.push_back({day, 0, m_original[d].start, m_edited[d].start});
+        }
+        if (m_original[d].end != m_edited[d].end) {
+            changes.push_back({day, 1, m_original[d].end, m_edited[d].end});
+        }
+    }
+    return changes;
+}
+
+void CMonthSheet::TakeFromDisk(int row, int side, const std::string& time) {
+    if (row < 0 || row >= Rows()) return;
+    auto& original = m_original[static_cast<std::size_t>(row)];
+    auto& edited = m_edited[static_cast<std::size_t>(row)];
+    (side == 0 ? original.start : original.end) = time;
+    (side == 0 ? edited.start : edited.end) = time;
 }
 
 }  // namespace stampwell

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "recording/MonthEdit.h"
 #include "recording/WorkDayRecord.h"
 
 namespace stampwell {
@@ -19,7 +20,7 @@ public:
 
     // No rows without an employee or for a year up to 2000. False when the month could not be
     // read (the sheet is then empty and cannot be saved).
-    bool Load(CWorkReport& report, const std::string& name, int year, int month);
+    bool Load(CWorkReport& report, std::string name, int year, int month);
     void Clear();
 
     int Rows() const { return static_cast<int>(m_edited.size()); }
@@ -32,8 +33,10 @@ public:
     int Month() const { return m_month; }
     const std::vector<WorkDayRecord>& Loaded() const { return m_original; }
     const std::vector<WorkDayRecord>& Edited() const { return m_edited; }
-    // After a save: what is on disk now.
-    void MarkSaved() { m_original = m_edited; }
+    // The changed times, as (day, side, loaded, typed).
+    std::vector<CMonthEdit::Change> Changes() const;
+    // A cell takes the value another clock wrote: loaded and shown alike (no change any more).
+    void TakeFromDisk(int row, int side, const std::string& time);
 
     static std::string DateText(int year, int month, int day);
     // "%04d/%02d/%02d", as the work file writes a working day.

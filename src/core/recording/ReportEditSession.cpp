@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <ctime>
+#include <set>
 
-#include "controller/IPrompt.h"
 #include "people/RegisterFile.h"
 #include "platform/IClock.h"
+#include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "recording/EditLog.h"
+#include "recording/TimeText.h"
+#include "recording/TrailSettlement.h"
 #include "settings/ModeFiles.h"
+#include "text/JapaneseOrder.h"
 
 namespace stampwell {
+
+namespace {
+// A save that keeps meeting new changes from other clocks gives up after this many questions.
+constexpr int kMaxAttempts = 5;
+}  // namespace
 
 CReportEditSession::CReportEditSession(CWorkReport& report, const CRegisterFile& reg,
                                        IPrompt& prompt, int mode)
@@ -20,6 +29,7 @@ std::vector<std::string> CReportEditSession::Names() const {
     std::vector<std::string> names = m_register.GetAllNames();
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
+    CJapaneseOrder::Sort(names);
     return names;
 }
 
@@ -31,11 +41,42 @@ std::string CReportEditSession::TrailTime() const {
     return text;
 }
 
+std::string CReportEditSession::SideText(int side) const {
+    const bool room = m_mode == kRoomMode;
+    return side == 0 ? (room ? "入室" : "出社") : (room ? "退室" : "退社");
+}
+
 void CReportEditSession::ShowPathMessage() const {
     m_prompt.ShowMessage(m_mode == kRoomMode
                              ? "入退室時間を保存するファイルパスが無効です。\n保存はされません。"
                              : "勤務時間を保存するファイルパスが無効です。\n保存はされません。",
                          EMessageIcon::None);
+}
+
+void CReportEditSession::ShowFailure(CWorkReport::ESaveOutcome outcome) const {
+    switch (outcome) {
+        case CWorkReport::ESaveOutcome::kUnreachable:
+            ShowPathMessage();
+            break;
+        case CWorkReport::ESaveOutcome::kBusy:
+            m_prompt.ShowMessage(
+                "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度保存"
+                "してください。",
+                EMessageIcon::None);
+            break;
+        case CWorkReport::ESaveOutcome::kNoSpace:
+            m_prompt.ShowMessage(
+                "ディスクの空き容量が足りないため、保存できませんでした。\n変更は画面に残って"
+                "います。",
+                EMessageIcon::None);
+            break;
+        default:
+            m_prompt.ShowMessage(
+                "勤務ファイルに書き込めませんでした。\n保存はされません。変更は画面に残って"
+                "います。",
+                EMessageIcon::None);
+            break;
+    }
 }
 
 bool CReportEditSession::Select(const std::string& name, int year, int month) {
@@ -59,9 +100,99 @@ bool CReportEditSession::Select(const std::string& name, int year, int month) {
 }
 
 bool CReportEditSession::Edit(int row, int column, const std::string& text) {
-    if (!m_sheet.SetCell(row, column, text)) return false;
+    auto checked = CTimeText::Check(text);
+    if (!checked) {
+        m_prompt.ShowMessage(
+            "時刻が正しくありません。\n時は0～35、分は0～59の範囲で入力してください。"
+            "（翌日の1:10は25:10）",
+            EMessageIcon::None);
+        return false;
+    }
+    if (!m_sheet.SetCell(row, column, *checked)) return false;
     m_modified = true;
     return true;
+}
+
+bool CReportEditSession::AskAboutConflicts(
+    const std::vector<CWorkReport::CellConflict>& conflicts) {
+    auto shown = [](const std::string& time) { return time.empty() ? std::string("なし") : time; };
+    std::string text = "他の端末で変更された日があります。\n";
+    for (const auto& conflict : conflicts) {
+        char day[16];
+        std::snprintf(day, sizeof day, "%02d/%02d", m_sheet.Month(), conflict.day);
+        text += std::string("\n") + day + " " + SideText(conflict.side) + ": 読み込み時 " +
+                shown(conflict.loaded) + " → 現在 " + shown(conflict.onDisk) + "（入力 " +
+                shown(conflict.typed) + "）";
+    }
+    text +=
+        "\n\n入力した時刻で上書きしますか？\n「いいえ」を選ぶと、これらの時刻は現在の値に"
+        "戻ります。";
+    return m_prompt.AskYesNo(text);
+}
+
+CReportEditSession::EAttempt CReportEditSession::Attempt(
+    std::vector<CWorkReport::CellChange> changes, const std::string& reason) {
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        CWorkReport::SaveHooks hooks;
+        bool trailFailed = false;
+        CEditLog::Entry marker;
+        std::vector<std::string> days;
+        const CEditLog log(m_report.ResolveWorkFilePath(),
+                           m_report.ResolveWorkFilePath().parent_path());
+        if (m_clock != nullptr) {
+            // The trail is on disk before the work file changes, under the work file's lock.
+            marker = {TrailTime(), m_adminId, m_sheet.Name(), "", "", "", "", reason};
+            hooks.beforeReplace = [&](const std::vector<CWorkReport::CellChange>& applied) {
+                std::vector<CEditLog::Entry> entries;
+                std::set<int> changedDays;
+                for (const auto& change : applied) {
+                    entries.push_back(
+                        {marker.when, m_adminId, m_sheet.Name(),
+                         CMonthSheet::DayText(m_sheet.Year(), m_sheet.Month(), change.day),
+                         SideText(change.side), change.before, change.after, reason});
+                    changedDays.insert(change.day);
+                }
+                for (int day : changedDays) {
+                    days.push_back(CMonthSheet::DayText(m_sheet.Year(), m_sheet.Month(), day));
+                }
+                trailFailed =
+                    !CTrailSettlement::Settle(m_report, log) || !log.BeginBatch(marker, entries);
+                return !trailFailed;
+            };
+            hooks.replaceFailed = [&] { log.EndBatch(marker, false, days); };
+            hooks.replaced = [&] { log.EndBatch(marker, true, {}); };
+        }
+        std::vector<CWorkReport::CellConflict> conflicts;
+        const auto outcome = m_report.SaveMonth(m_sheet.Name(), m_sheet.Year(), m_sheet.Month(),
+                                                changes, &conflicts, hooks);
+        if (outcome == CWorkReport::ESaveOutcome::kSaved) return EAttempt::kSaved;
+        if (trailFailed) {
+            m_prompt.ShowMessage("修正履歴を記録できませんでした。\n保存はされません。",
+                                 EMessageIcon::None);
+            return EAttempt::kFailed;
+        }
+        if (outcome != CWorkReport::ESaveOutcome::kConflict) {
+            ShowFailure(outcome);
+            return EAttempt::kFailed;
+        }
+        if (!AskAboutConflicts(conflicts)) {
+            // The administrator keeps what the other clock wrote: those cells show it now.
+            for (const auto& conflict : conflicts) {
+                m_sheet.TakeFromDisk(conflict.day - 1, conflict.side, conflict.onDisk);
+            }
+            return EAttempt::kStopped;
+        }
+        // Over the value on disk now, which the trail records as the one replaced.
+        for (auto& change : changes) {
+            for (const auto& conflict : conflicts) {
+                if (change.day == conflict.day && change.side == conflict.side) {
+                    change.before = conflict.onDisk;
+                }
+            }
+        }
+    }
+    ShowFailure(CWorkReport::ESaveOutcome::kBusy);
+    return EAttempt::kFailed;
 }
 
 bool CReportEditSession::Save(const std::string& reason) {
@@ -79,44 +210,18 @@ bool CReportEditSession::Save(const std::string& reason) {
         ShowPathMessage();
         return false;
     }
-    std::function<bool(const std::vector<CWorkReport::CellChange>&)> beforeReplace;
-    std::function<void()> replaceFailed;
-    bool trailFailed = false;
-    if (m_clock != nullptr) {
-        // The trail is on disk before the work file changes, under the work file's lock.
-        const CEditLog log(m_report.ResolveWorkFilePath());
-        const std::string when = TrailTime();
-        const bool room = m_mode == kRoomMode;
-        beforeReplace = [&, log, when, room](const std::vector<CWorkReport::CellChange>& changes) {
-            std::vector<CEditLog::Entry> entries;
-            for (const auto& change : changes) {
-                entries.push_back(
-                    {when, m_adminId, m_sheet.Name(),
-                     CMonthSheet::DayText(m_sheet.Year(), m_sheet.Month(), change.day),
-                     change.side == 0 ? (room ? "入室" : "出社") : (room ? "退室" : "退社"),
-                     change.before, change.after, reason});
-            }
-            trailFailed = !log.Append(entries);
-            return !trailFailed;
-        };
-        replaceFailed = [&, log, when] {
-            log.Append(
-                {{when, m_adminId, m_sheet.Name(), "", CEditLog::kSaveFailed, "", "", reason}});
-        };
-    }
-    if (m_sheet.IsLoaded() &&
-        !m_report.SaveMonth(m_sheet.Name(), m_sheet.Year(), m_sheet.Month(), m_sheet.Loaded(),
-                            m_sheet.Edited(), beforeReplace, replaceFailed)) {
-        if (trailFailed) {
-            m_prompt.ShowMessage("修正履歴を記録できませんでした。\n保存はされません。",
-                                 EMessageIcon::None);
+    if (m_sheet.IsLoaded()) {
+        const auto result = Attempt(m_sheet.Changes(), reason);
+        if (result == EAttempt::kFailed) return false;  // the changes stay on screen, unsaved
+        if (result == EAttempt::kStopped) {
+            m_modified = !m_sheet.Changes().empty();
             return false;
         }
-        // The changes stay on screen, still unsaved.
-        ShowPathMessage();
-        return false;
+        // What is on disk now: the screen, its totals and the next save start from it.
+        if (!m_sheet.Load(m_report, m_sheet.Name(), m_sheet.Year(), m_sheet.Month())) {
+            m_loadFailed = true;
+        }
     }
-    m_sheet.MarkSaved();
     m_modified = false;
     m_prompt.ShowMessage(
         m_mode == kRoomMode ? "入退室編集が完了しました。" : "出退勤編集が完了しました。",

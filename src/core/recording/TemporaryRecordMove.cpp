@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 #include "platform/FileSystem.h"
+#include "recording/WorkFileReader.h"
 #include "recording/WorkLine.h"
 
 namespace stampwell {
@@ -18,26 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kLength = WorkLine::kRecordLength;
-
-// A file descriptor that closes itself.
-class CDescriptor {
-public:
-    explicit CDescriptor(int fd) : m_fd(fd) {}
-    ~CDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    CDescriptor(const CDescriptor&) = delete;
-    CDescriptor& operator=(const CDescriptor&) = delete;
-    int Get() const { return m_fd; }
-    bool Close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool ParseNumber(const std::string& text, std::uintmax_t& value) {
     if (text.empty() || text.size() > 19) return false;
@@ -83,24 +66,38 @@ bool CTemporaryRecordMove::WriteJournal(const Journal& journal) const {
 }
 
 void CTemporaryRecordMove::RemoveJournal() const {
-    std::error_code ignored;
-    fs::remove(JournalPath(), ignored);
+    ::unlink(JournalPath().c_str());
     CFileSystem::SyncDirectory(JournalPath().parent_path());
 }
 
 std::size_t CTemporaryRecordMove::CountMovedBlocks(const fs::path& work, std::uintmax_t start,
                                                    const std::string& batch) {
-    CDescriptor fd(::open(work.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) return 0;
-    std::size_t blocks = 0;
-    char block[kLength];
-    while ((blocks + 1) * kLength <= batch.size()) {
-        off_t offset = static_cast<off_t>(start + blocks * kLength);
-        if (::pread(fd.Get(), block, kLength, offset) != static_cast<ssize_t>(kLength)) break;
-        if (batch.compare(blocks * kLength, kLength, block, kLength) != 0) break;
-        ++blocks;
-    }
-    return blocks;
+    CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
+    if (!fd) return 0;
+    const std::size_t wanted = batch.size() / kLength;
+    if (wanted == 0) return 0;
+    auto runAt = [&](std::uintmax_t offset) {
+        std::size_t blocks = 0;
+        char block[kLength];
+        while (blocks < wanted &&
+               CFileSystem::ReadAt(fd.Get(), offset + blocks * kLength, block, kLength) &&
+               batch.compare(blocks * kLength, kLength, block, kLength) == 0) {
+            ++blocks;
+        }
+        return blocks;
+    };
+    // Where the journal says the batch went, unless another program's save has rewritten the
+    // file since: then wherever the batch's first block now stands.
+    std::size_t best = start % kLength == 0 ? runAt(start) : 0;
+    if (best == wanted) return best;
+    CWorkFileReader::ForEachRaw(fd.Get(), 0, CWorkFileReader::kToEnd,
+                                [&](std::size_t number, const char* cipher) {
+                                    if (std::memcmp(cipher, batch.data(), kLength) == 0) {
+                                        best = std::max(best, runAt((number - 1) * kLength));
+                                    }
+                                    return best < wanted;
+                                });
+    return best;
 }
 
 bool CTemporaryRecordMove::Recover(bool workReachable) {
@@ -124,9 +121,7 @@ bool CTemporaryRecordMove::Recover(bool workReachable) {
     if (moved > 0) {
         std::string rest = temporary->substr(moved * kLength);
         if (rest.empty()) {
-            std::error_code error;
-            fs::remove(m_temporary, error);
-            if (error) return false;
+            if (::unlink(m_temporary.c_str()) != 0) return false;
             CFileSystem::SyncDirectory(m_temporary.parent_path());
         } else if (!CFileSystem::WriteWholeFile(m_temporary,
                                                 m_temporary.filename().string() + ".tmp", rest)) {
@@ -141,14 +136,18 @@ bool CTemporaryRecordMove::Append() {
     auto content = CFileSystem::ReadWholeFile(m_temporary);
     if (!content) return false;
     const std::size_t whole = content->size() / kLength * kLength;
-    CDescriptor fd(::open(m_work.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (fd.Get() < 0) return false;
+    CFileDescriptor fd = CFileSystem::Open(m_work, O_WRONLY | O_APPEND | O_CREAT);
+    if (!fd) return false;
     struct stat status {};
     if (::fstat(fd.Get(), &status) != 0) return false;
     const auto start = static_cast<std::uintmax_t>(status.st_size);
     if (whole > 0 && !WriteJournal({start, whole, m_work})) return false;
-    bool ok = CFileSystem::WriteAll(fd.Get(), std::string_view(*content).substr(0, whole)) &&
-              ::fsync(fd.Get()) == 0;
+    Step(EStep::kJournalWritten);
+    const std::string_view batch = std::string_view(*content).substr(0, whole);
+    const std::size_t half = whole / kLength / 2 * kLength;
+    bool ok = CFileSystem::WriteAll(fd.Get(), batch.substr(0, half));
+    if (ok) Step(EStep::kHalfAppended);
+    ok = ok && CFileSystem::WriteAll(fd.Get(), batch.substr(half)) && ::fsync(fd.Get()) == 0;
     if (!ok) {
         // Take back what reached the work file; the temporary file keeps the batch.
         bool undone =
@@ -158,9 +157,8 @@ bool CTemporaryRecordMove::Append() {
         return false;
     }
     if (!fd.Close()) return false;
-    std::error_code error;
-    fs::remove(m_temporary, error);
-    if (error) return false;  // the journal still accounts for the batch
+    Step(EStep::kAppended);
+    if (::unlink(m_temporary.c_str()) != 0) return false;  // the journal still accounts for it
     CFileSystem::SyncDirectory(m_temporary.parent_path());
     RemoveJournal();
     return true;

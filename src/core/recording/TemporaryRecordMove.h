@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace stampwell {
@@ -27,6 +28,10 @@ public:
 
     std::filesystem::path JournalPath() const;
 
+    // The points of a move where a crash is the hardest to settle; a test stops there.
+    enum class EStep { kJournalWritten, kHalfAppended, kAppended };
+    void SetStepHook(std::function<void(EStep)> hook) { m_stepHook = std::move(hook); }
+
 private:
     struct Journal {
         std::uintmax_t start = 0;
@@ -40,8 +45,13 @@ private:
     static std::size_t CountMovedBlocks(const std::filesystem::path& work, std::uintmax_t start,
                                         const std::string& batch);
 
+    void Step(EStep step) const {
+        if (m_stepHook) m_stepHook(step);
+    }
+
     std::filesystem::path m_temporary;
     std::filesystem::path m_work;
+    std::function<void(EStep)> m_stepHook;
 };
 
 }  // namespace stampwell

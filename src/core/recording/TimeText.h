@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace stampwell {
@@ -12,6 +13,9 @@ public:
     // An edited text: "__:__" stays; otherwise every "_" becomes "0", and hours above 35,
     // minutes above 59 or a text that does not read as two numbers give "__:__".
     static std::string Normalise(const std::string& text);
+    // The same reading, but an impossible time is nothing instead of "__:__", so a typing slip
+    // can be refused rather than taken for an empty cell.
+    static std::optional<std::string> Check(const std::string& text);
     // The cell's text for a stored time, and the stored time (empty for none) for a cell.
     static std::string ToCell(const std::string& time);
     static std::string FromCell(const std::string& cell);

@@ -19,6 +19,12 @@ struct WorkLine {
 
     // text is the deciphered block up to its first zero byte.
     static WorkLine Parse(std::string_view text);
+    // A 32-byte name and a 10-byte date at their places, as every stored line has: Parse then
+    // finds them there.
+    static bool HasFixedShape(std::string_view text);
+    // 0 for a start record, 1 for an end record, -1 for a line with neither time.
+    int Side() const;
+    const std::string_view& Time() const { return start.empty() ? end : start; }
     // "%-32s,%s,%s,\n" (side 0) or "%-32s,%s,,%s\n" (side 1) of a CP932 name; empty when the name
     // does not fit its 32 bytes or the line would not fit the block.
     static std::string Format(std::string_view cp932Name, std::string_view date,

@@ -1,22 +1,25 @@
 #include "recording/WorkReport.h"
 
-#include <algorithm>
-#include <cctype>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <span>
 #include <system_error>
-#include <unordered_map>
 
 #include "diagnostics/ErrorLog.h"
 #include "people/CipherRecordFile.h"
-#include "platform/FileHandle.h"
-#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "recording/PayPeriod.h"
+#include "recording/StoredFiles.h"
 #include "recording/TemporaryRecordMove.h"
+#include "recording/TodayIndex.h"
+#include "recording/WorkDate.h"
+#include "recording/WorkExport.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkLine.h"
 #include "settings/EnvironmentSettings.h"
@@ -31,87 +34,6 @@ namespace {
 
 constexpr std::size_t kLength = WorkLine::kRecordLength;
 
-// Reads up to out.size() numbers separated by sep the way sscanf("%d<sep>%d...") does, but a
-// number of more than nine digits counts as unreadable instead of overflowing. Returns how many
-// numbers were read.
-std::size_t ScanNumbers(std::string_view text, char sep, std::span<int> out) {
-    std::size_t pos = 0;
-    std::size_t count = 0;
-    while (count < out.size()) {
-        if (count > 0) {
-            if (pos >= text.size() || text[pos] != sep) break;
-            ++pos;
-        }
-        while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
-        bool negative = false;
-        if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-            negative = text[pos] == '-';
-            ++pos;
-        }
-        std::size_t first = pos;
-        long long value = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-            if (pos - first >= 9) return count;
-            value = value * 10 + (text[pos] - '0');
-            ++pos;
-        }
-        if (pos == first) break;
-        out[count++] = static_cast<int>(negative ? -value : value);
-    }
-    return count;
-}
-
-int ParseMinutes(const std::string& time) {
-    int parts[2] = {0, 0};
-    ScanNumbers(time, ':', parts);
-    return static_cast<int>(
-        std::clamp(static_cast<long long>(parts[0]) * 60 + parts[1], -1000000LL, 1000000LL));
-}
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int MonthDays(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// y*10000+m*100+d of a local date, normalised the way mktime normalises (2011/02/30 is 03/02).
-int NormalisedDateNumber(int year, int month, int day) {
-    if (month >= 1 && month <= 12 && day >= 1 && day <= MonthDays(year, month)) {
-        return year * 10000 + month * 100 + day;
-    }
-    auto tm = CLocalTime::ToLocal(CLocalTime::FromLocal(year, month, day, 12));
-    if (!tm) return -1;
-    return (tm->tm_year + 1900) * 10000 + (tm->tm_mon + 1) * 100 + tm->tm_mday;
-}
-
-bool ParseDate(std::string_view text, int& year, int& month, int& day) {
-    // The common "YYYY/MM/DD" without sscanf: this runs once per record of a long file.
-    if (text.size() == 10 && text[4] == '/' && text[7] == '/') {
-        bool digits = true;
-        for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-            digits = digits && text[i] >= '0' && text[i] <= '9';
-        if (digits) {
-            year = (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 +
-                   (text[3] - '0');
-            month = (text[5] - '0') * 10 + (text[6] - '0');
-            day = (text[8] - '0') * 10 + (text[9] - '0');
-            return true;
-        }
-    }
-    int parts[3] = {0, 0, 0};
-    if (ScanNumbers(text, '/', parts) != 3) return false;
-    // Beyond these no calendar date is meant, and the arithmetic below must not overflow.
-    if (parts[0] < 0 || parts[0] > 9999 || std::abs(parts[1]) > 9999 || std::abs(parts[2]) > 9999)
-        return false;
-    year = parts[0];
-    month = parts[1];
-    day = parts[2];
-    return true;
-}
-
 // Only a block that starts with the padded name and a comma can have that name field: a cheap
 // test before parsing, as every scan of the work file looks for one person.
 bool HasPaddedName(std::string_view text, const std::string& padded) {
@@ -119,59 +41,14 @@ bool HasPaddedName(std::string_view text, const std::string& padded) {
            text.compare(0, WorkLine::kNameWidth, padded) == 0 && text[WorkLine::kNameWidth] == ',';
 }
 
-// The UTF-8 name of a record's padded CP932 name field. Names repeat on every working day: each
-// spelling is converted once.
-class CNameCache {
-public:
-    const std::string& Utf8(std::string_view padded) {
-        while (!padded.empty() && padded.back() == ' ') padded.remove_suffix(1);
-        auto [it, added] = m_names.try_emplace(std::string(padded));
-        if (added) it->second = CTextCodec::FromCp932(padded);
-        return it->second;
-    }
-
-private:
-    std::unordered_map<std::string, std::string> m_names;
-};
+fs::path DataLockOf(const CRuntime& runtime) {
+    return runtime.DataFile("TemporaryRecord.dat.lock");
+}
 
 }  // namespace
 
-// Holds the advisory locks for the outermost operation; nested operations reuse them. The data
-// folder's lock comes first: it guards the temporary file, which is written while the work
-// folder is away and moved when it is back.
-class CWorkReport::CLockScope {
-public:
-    explicit CLockScope(CWorkReport& report) : m_report(report) {
-        if (m_report.m_lockDepth++ > 0) return;
-        fs::path dataLock = m_report.TemporaryFilePath();
-        dataLock += ".lock";
-        m_report.m_dataLock = std::make_unique<CFileLock>(dataLock);
-        fs::path work = m_report.ResolveWorkFilePath();
-        std::error_code error;
-        fs::path folder = work.parent_path().empty() ? fs::path(".") : work.parent_path();
-        if (fs::is_directory(folder, error)) m_report.TakeWorkLock();
-    }
-    ~CLockScope() {
-        if (--m_report.m_lockDepth == 0) {
-            m_report.m_workLock.reset();
-            m_report.m_dataLock.reset();
-        }
-    }
-    CLockScope(const CLockScope&) = delete;
-    CLockScope& operator=(const CLockScope&) = delete;
-
-private:
-    CWorkReport& m_report;
-};
-
-void CWorkReport::TakeWorkLock() {
-    if (m_lockDepth == 0 || m_workLock) return;
-    fs::path lockPath = ResolveWorkFilePath();
-    lockPath += ".lock";
-    m_workLock = std::make_unique<CFileLock>(lockPath);
-}
-
-CWorkReport::CWorkReport(CRuntime runtime) : m_runtime(std::move(runtime)) {
+CWorkReport::CWorkReport(CRuntime runtime)
+    : m_runtime(std::move(runtime)), m_locks(DataLockOf(m_runtime), m_runtime.LockWait()) {
     m_mode = CModeFiles::ReadMode(m_runtime.DataDir());
 }
 
@@ -236,47 +113,56 @@ std::string CWorkReport::StampTimeText() const {
 }
 
 int CWorkReport::DateNumber(const std::string& dateText) {
-    int year = 0, month = 0, day = 0;
-    if (!ParseDate(dateText, year, month, day)) return -1;
-    return year * 10000 + month * 100 + day;
+    return CWorkDate::Number(dateText);
+}
+
+std::string CWorkReport::TodayText() const {
+    return ShiftedDate(m_runtime.Clock().Now());
+}
+
+int CWorkReport::TodayNumber() const {
+    return DateNumber(TodayText());
 }
 
 bool CWorkReport::IsToday(const std::string& dateText) const {
     if (dateText.empty()) return false;
-    return DateNumber(dateText) == DateNumber(ShiftedDate(m_runtime.Clock().Now()));
+    return DateNumber(dateText) == TodayNumber();
 }
 
 void CWorkReport::CheckWorkFolder() {
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     fs::path work = ResolveWorkFilePath();
     fs::path folder = work.parent_path().empty() ? fs::path(".") : work.parent_path();
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
         m_usingTemporary = true;
-        CTemporaryRecordMove(TemporaryFilePath(), work).Recover(false);
+        if (m_locks.AllowsChange()) CTemporaryRecordMove(TemporaryFilePath(), work).Recover(false);
         return;
     }
     // The folder may have come back since the lock scope began.
-    TakeWorkLock();
+    m_locks.TakeWorkLock(work);
     m_usingTemporary = false;
-    RegistTemp();
+    if (m_locks.AllowsChange()) RegistTemp();
 }
 
 bool CWorkReport::CutTornTail(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return true;
-    auto size = fs::file_size(path, error);
-    if (error || size % kLength == 0) return true;
+    CFileDescriptor fd = CFileSystem::Open(path, O_RDWR);
+    if (!fd) return true;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) return false;
+    const off_t size = status.st_size;
+    if (size % static_cast<off_t>(kLength) == 0) return true;
     // A crash mid-append left part of a block: drop it so new records stay aligned.
-    fs::resize_file(path, size - size % kLength, error);
+    const bool cut = ::ftruncate(fd.Get(), size - size % static_cast<off_t>(kLength)) == 0;
     ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
-    return !error;
+    return cut;
 }
 
 bool CWorkReport::RegistTemp() {
-    CLockScope lock(*this);
-    TakeWorkLock();
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     fs::path work = ResolveWorkFilePath();
+    m_locks.TakeWorkLock(work);
+    if (!m_locks.AllowsChange()) return false;
     CTemporaryRecordMove move(TemporaryFilePath(), work);
     if (!move.Recover(true)) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
@@ -298,50 +184,158 @@ void CWorkReport::ShowPathMessage() const {
         EMessageIcon::None);
 }
 
-bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
-    auto file = CreateCipherRecordFile();
-    if (overwrite) {
-        if (!file->OpenUpdate(path)) {
-            ShowPathMessage();
-            return false;
-        }
+void CWorkReport::ShowBusy() const {
+    if (m_locks.Refusal() == CFileLock::EState::kForeign) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: foreign lock file", __FILE__);
+        m_runtime.Messages().ShowMessage(
+            "勤務ファイルのロックファイルの場所に、Stampwellのものではないファイル（リンクなど）が"
+            "置かれています。\n保存はされません。管理者に連絡してください。",
+            EMessageIcon::None);
+        return;
+    }
+    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: lock wait timed out", __FILE__);
+    m_runtime.Messages().ShowMessage(
+        "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度お試しください。",
+        EMessageIcon::None);
+}
+
+void CWorkReport::ShowWriteFailure(const fs::path& path, int error) const {
+    if (CFileSystem::IsForeign(path)) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: foreign work file", __FILE__);
+        m_runtime.Messages().ShowMessage(
+            "勤務ファイルの場所に、Stampwellのものではないファイル（リンクなど）が置かれています。"
+            "\n保存はされません。管理者に連絡してください。",
+            EMessageIcon::None);
+    } else if (CFileSystem::IsNoSpace(error)) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: disk full", __FILE__);
+        m_runtime.Messages().ShowMessage("ディスクの空き容量が足りないため、保存できませんでした。",
+                                         EMessageIcon::None);
     } else {
-        CutTornTail(path);
-        if (!file->OpenAppend(path)) {
-            ShowPathMessage();
-            return false;
+        ShowPathMessage();
+    }
+}
+
+bool CWorkReport::ReadTarget(const fs::path& path, bool recentOnly,
+                             const std::function<bool(std::size_t, std::string_view)>& visit) {
+    CFileDescriptor fd = CFileSystem::Open(path, O_RDONLY);
+    if (!fd) return false;
+    if (!recentOnly) return CWorkFileReader::ForEachIn(fd.Get(), 0, CWorkFileReader::kToEnd, visit);
+    return CTodayIndex(path).ForEachRecent(fd.Get(), TodayNumber(), visit);
+}
+
+bool CWorkReport::ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit) {
+    const int today = TodayNumber();
+    bool stopped = false;
+    auto until = [&](std::size_t number, std::string_view text) {
+        if (visit(number, text)) return true;
+        stopped = true;
+        return false;
+    };
+    bool read = false;
+    if (!m_usingTemporary) {
+        Recent seen{today, {}};
+        read =
+            ReadTarget(ResolveWorkFilePath(), true, [&](std::size_t number, std::string_view text) {
+                if (CWorkDate::Number(WorkLine::Parse(text).date) == today) {
+                    seen.records.emplace_back(number, std::string(text));
+                }
+                return until(number, text);
+            });
+        if (read && !stopped) m_recent = std::move(seen);
+        if (!read) {
+            // The folder may have gone since it was checked: decide from what is known.
+            CheckWorkFolder();
         }
+    }
+    if (stopped) return true;
+    if (m_usingTemporary && m_recent.date == today) {
+        for (const auto& [number, text] : m_recent.records) {
+            read = true;
+            if (!until(number, text)) return true;
+        }
+    }
+    // Records still waiting (a move that could not be finished) count as today's taps too.
+    if (CFileSystem::Exists(TemporaryFilePath())) {
+        read = ReadTarget(TemporaryFilePath(), false, until) || read;
+    }
+    return read;
+}
+
+std::optional<std::size_t> CWorkReport::FindToday(const fs::path& path, int side) {
+    auto name = CTextCodec::ToCp932(m_name);
+    if (!name || name->size() > WorkLine::kNameWidth) return std::nullopt;
+    const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
+    const std::string date = StampDateText();
+    std::optional<std::size_t> found;
+    ReadTarget(path, path != TemporaryFilePath(), [&](std::size_t number, std::string_view text) {
+        if (!HasPaddedName(text, padded)) return true;
+        WorkLine line = WorkLine::Parse(text);
+        if (line.name != padded || line.date != date || line.Side() != side) return true;
+        found = number;
+        return false;
+    });
+    return found;
+}
+
+bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
+    if (!m_locks.AllowsChange()) {
+        ShowBusy();
+        return false;
     }
     auto name = CTextCodec::ToCp932(m_name);
     std::string text = name ? WorkLine::Format(*name, StampDateText(), StampTimeText(), side) : "";
-    if (text.empty() || (side != 0 && side != 1)) {
-        file->Close();
-        return false;
-    }
+    if (text.empty() || (side != 0 && side != 1)) return false;
+    const std::string block = CCipherRecordFile::Encipher(text, kLength);
+    if (block.empty()) return false;
     if (overwrite) {
-        std::error_code error;
-        auto size = fs::file_size(path, error);
-        std::uintmax_t needed = static_cast<std::uintmax_t>(*overwrite) * kLength;
-        if (*overwrite < 1 || error || size < needed) {
-            file->Close();
+        CFileDescriptor fd = CFileSystem::Open(path, O_RDWR);
+        if (!fd) {
+            ShowWriteFailure(path, errno);
             return false;
         }
-        file->Skip(kLength, static_cast<std::size_t>(*overwrite - 1));
+        // Never a block that was not just read: the record found may have moved meanwhile.
+        std::size_t number = static_cast<std::size_t>(*overwrite);
+        std::string current;
+        const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
+        auto isOurs = [&](const std::string& found) {
+            WorkLine line = WorkLine::Parse(found);
+            return HasPaddedName(found, padded) && line.name == padded &&
+                   line.date == StampDateText() && line.Side() == side;
+        };
+        if (*overwrite < 1 || !CWorkFileReader::ReadRecord(fd.Get(), number, current) ||
+            !isOurs(current)) {
+            auto again = FindToday(path, side);
+            if (!again) return WriteLine(path, side, std::nullopt);  // gone: a new record
+            number = *again;
+        }
+        if (::pwrite(fd.Get(), block.data(), kLength, static_cast<off_t>((number - 1) * kLength)) !=
+                static_cast<ssize_t>(kLength) ||
+            ::fsync(fd.Get()) != 0) {
+            ShowWriteFailure(path, errno);
+            return false;
+        }
+        return fd.Close();
     }
-    bool ok = file->WriteRecord(text, kLength) == 1;
-    ok = file->Sync() && ok;
-    ok = file->Close() == 1 && ok;
-    return ok;
+    bool cut = false;
+    if (!CFileSystem::AppendWhole(path, block, kLength, {}, &cut)) {
+        const int error = errno;
+        if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+        ShowWriteFailure(path, error);
+        return false;
+    }
+    // A crash mid-append had left part of a block: it was cut so new records stay aligned.
+    if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+    return true;
 }
 
 bool CWorkReport::AppendRecord(int side) {
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     return WriteLine(TargetPath(), side, std::nullopt);
 }
 
 bool CWorkReport::OverwriteRecord(int recordNumber) {
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     int side = (m_mode == kRoomMode || IsEndSide()) ? 1 : 0;
     return WriteLine(TargetPath(), side, recordNumber);
@@ -352,8 +346,12 @@ bool CWorkReport::RegisterStamp() {
 }
 
 int CWorkReport::CheckToday() {
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
+    if (!m_locks.AllowsChange()) {
+        ShowBusy();
+        return WriteFailed;
+    }
     auto name = CTextCodec::ToCp932(m_name);
     if (!name || name->size() > WorkLine::kNameWidth) return 0;
     const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
@@ -366,15 +364,12 @@ int CWorkReport::CheckToday() {
 
     if (m_mode != kRoomMode) {
         std::size_t found = 0;
-        CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
+        const int wanted = IsEndSide() ? 1 : 0;
+        ForEachToday([&](std::size_t number, std::string_view text) {
             WorkLine line;
-            if (!matches(text, line)) return true;
-            int side = !line.start.empty() ? 0 : (!line.end.empty() ? 1 : -1);
-            if (side == (IsEndSide() ? 1 : 0)) {
-                found = number;
-                return false;
-            }
-            return true;
+            if (!matches(text, line) || line.Side() != wanted) return true;
+            found = number;
+            return false;
         });
         return static_cast<int>(found);
     }
@@ -382,23 +377,25 @@ int CWorkReport::CheckToday() {
     std::size_t entry = 0;
     std::size_t exit = 0;
     std::string lastTime;
-    bool opened =
-        CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
-            WorkLine line;
-            if (!matches(text, line)) return true;
-            if (!line.start.empty()) {
-                entry = number;
-                lastTime = line.start;
-            } else if (!line.end.empty()) {
-                lastTime = line.end;
-                exit = number;
-                return false;
-            }
-            return true;
-        });
+    bool opened = ForEachToday([&](std::size_t number, std::string_view text) {
+        WorkLine line;
+        if (!matches(text, line)) return true;
+        if (!line.start.empty()) {
+            entry = number;
+            lastTime = line.start;
+        } else if (!line.end.empty()) {
+            lastTime = line.end;
+            exit = number;
+            return false;
+        }
+        return true;
+    });
+    // No file yet (the first tap ever): the command registers the entry.
     if (!opened) return 0;
     if (entry == 0) return AppendRecord(0) ? EntryRecorded : WriteFailed;
-    if (ParseMinutes(StampTimeText()) <= ParseMinutes(lastTime) + 5) return TooSoon;
+    if (CWorkDate::ParseMinutes(StampTimeText()) <= CWorkDate::ParseMinutes(lastTime) + 5) {
+        return TooSoon;
+    }
     bool written = exit != 0 ? OverwriteRecord(static_cast<int>(exit)) : AppendRecord(1);
     return written ? ExitRecorded : WriteFailed;
 }
@@ -416,13 +413,13 @@ std::string CWorkReport::MakeResultText(int kind) const {
 
 void CWorkReport::ListToday(std::vector<std::string>& lines) {
     lines.clear();
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
-    const int today = DateNumber(ShiftedDate(m_runtime.Clock().Now()));
+    const int today = TodayNumber();
     const bool room = m_mode == kRoomMode;
-    CWorkFileReader::ForEach(TargetPath(), [&](std::size_t, std::string_view text) {
+    ForEachToday([&](std::size_t, std::string_view text) {
         WorkLine line = WorkLine::Parse(text);
-        if (line.date.empty() || DateNumber(std::string(line.date)) != today) return true;
+        if (line.date.empty() || CWorkDate::Number(line.date) != today) return true;
         std::string name = CTextCodec::FromCp932(line.name);
         std::string date(line.date);
         if (!line.start.empty()) {
@@ -437,21 +434,29 @@ void CWorkReport::ListToday(std::vector<std::string>& lines) {
     });
 }
 
+bool CWorkReport::ForEachRecord(bool todayOnly,
+                                const std::function<bool(const NumberedLine&)>& visit) {
+    CLockScope lock(m_locks, ResolveWorkFilePath());
+    CheckWorkFolder();
+    const int today = TodayNumber();
+    const fs::path target = TargetPath();
+    return ReadTarget(target, todayOnly && !m_usingTemporary,
+                      [&](std::size_t number, std::string_view text) {
+                          if (todayOnly && CWorkDate::Number(WorkLine::Parse(text).date) != today) {
+                              return true;
+                          }
+                          std::string_view shown = text;
+                          while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
+                              shown.remove_suffix(1);
+                          }
+                          return visit({number, CTextCodec::FromCp932(shown)});
+                      });
+}
+
 std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) {
     std::vector<NumberedLine> records;
-    CLockScope lock(*this);
-    CheckWorkFolder();
-    const int today = DateNumber(ShiftedDate(m_runtime.Clock().Now()));
-    CWorkFileReader::ForEach(TargetPath(), [&](std::size_t number, std::string_view text) {
-        if (todayOnly) {
-            WorkLine line = WorkLine::Parse(text);
-            if (DateNumber(std::string(line.date)) != today) return true;
-        }
-        std::string_view shown = text;
-        while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
-            shown.remove_suffix(1);
-        }
-        records.push_back({number, CTextCodec::FromCp932(shown)});
+    ForEachRecord(todayOnly, [&](const NumberedLine& line) {
+        records.push_back(line);
         return true;
     });
     return records;
@@ -459,7 +464,7 @@ std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) 
 
 bool CWorkReport::LoadTable(WorkRecordTable& table) {
     table.Clear();
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     fs::path path = ResolveWorkFilePath();
     m_loadedPath = path;
     m_loadedSize = 0;
@@ -467,12 +472,13 @@ bool CWorkReport::LoadTable(WorkRecordTable& table) {
     std::error_code error;
     if (!fs::exists(path, error) && !error) return true;  // no records yet
     auto size = fs::file_size(path, error);
-    CNameCache names;
     bool read = !error && CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
         WorkLine line = WorkLine::Parse(text);
         if (line.name.empty() || line.date.empty()) return true;
-        table.MergeRecord({names.Utf8(line.name), std::string(line.date), std::string(line.start),
-                           std::string(line.end)});
+        std::string_view name = line.name;
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        table.MergeRecord({CTextCodec::FromCp932(name), std::string(line.date),
+                           std::string(line.start), std::string(line.end)});
         return true;
     });
     if (!read) {
@@ -489,7 +495,8 @@ bool CWorkReport::LoadTable(WorkRecordTable& table) {
 
 bool CWorkReport::SaveTable(const WorkRecordTable& table) {
     if (m_loadFailed) return false;
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
+    if (!m_locks.AllowsChange()) return false;
     fs::path work = ResolveWorkFilePath();
     std::string bytes;
     bool ok = true;
@@ -516,14 +523,21 @@ bool CWorkReport::SaveTable(const WorkRecordTable& table) {
                      static_cast<std::size_t>(now - *m_loadedSize));
     }
     if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
+    CTodayIndex::Invalidate(work);
     m_loadedPath = work;
     m_loadedSize = tableSize;
     return true;
 }
 
 int CWorkReport::DaysInMonth(int year, int month) {
-    if (month < 1 || month > 12) return 0;
-    return MonthDays(year, month);
+    return CWorkDate::DaysInMonth(year, month);
+}
+
+bool CWorkReport::RunLocked(const std::function<bool()>& work) {
+    CLockScope lock(m_locks, ResolveWorkFilePath());
+    CheckWorkFolder();
+    if (!m_locks.AllowsChange()) return false;
+    return work();
 }
 
 bool CWorkReport::CollectPeriod(int year, int month, int closing, const std::string& onlyName,
@@ -532,223 +546,149 @@ bool CWorkReport::CollectPeriod(int year, int month, int closing, const std::str
     SetExportYear(year);
     SetExportMonth(month);
     SetExportClosing(closing);
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     const fs::path work = ResolveWorkFilePath();
     std::error_code error;
     if (!fs::exists(work, error) && !error) return true;
-    std::string padded;
+    std::string prefix;
     if (!onlyName.empty()) {
         auto cp932 = CTextCodec::ToCp932(onlyName);
         if (!cp932 || cp932->size() > WorkLine::kNameWidth) return true;
-        padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
+        std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth) + ",";
+        prefix = CCipherRecordFile::Encipher(padded, kLength).substr(0, padded.size());
     }
-    CNameCache names;
-    return CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
-        if (!padded.empty() && !HasPaddedName(text, padded)) return true;
-        WorkLine line = WorkLine::Parse(text);
-        if (line.name.empty() || IsOutsidePeriod(std::string(line.date))) return true;
-        table.MergeRecord({names.Utf8(line.name), std::string(line.date), std::string(line.start),
-                           std::string(line.end)});
-        return true;
-    });
+    return CWorkExport::Collect(work, CPayPeriod(year, month, closing), prefix, table);
 }
 
 bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
                             std::vector<WorkDayRecord>& days) {
-    const int count = DaysInMonth(year, month);
-    days.assign(static_cast<std::size_t>(count), WorkDayRecord{});
-    for (int d = 0; d < count; ++d) {
-        char date[32];
-        std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, d + 1);
-        days[static_cast<std::size_t>(d)] = {name, date, "", ""};
+    days.clear();
+    auto cp932 = CTextCodec::ToCp932(name);
+    if (!cp932 || cp932->size() > WorkLine::kNameWidth || DaysInMonth(year, month) == 0) {
+        return false;
     }
-    CLockScope lock(*this);
+    const CMonthEdit edit(*cp932, year, month);
+    days = edit.EmptyDays(name);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (m_usingTemporary) return false;
-    auto cp932 = CTextCodec::ToCp932(name);
-    if (!cp932 || cp932->size() > WorkLine::kNameWidth) return false;
-    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
     const fs::path work = ResolveWorkFilePath();
     std::error_code error;
     if (!fs::exists(work, error) && !error) return true;
-    const int wanted = year * 100 + month;
-    bool read = CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
-        if (!HasPaddedName(text, padded)) return true;
-        WorkLine line = WorkLine::Parse(text);
-        int date = DateNumber(std::string(line.date));
-        if (date < 0 || date / 100 != wanted) return true;
-        int day = date % 100;
-        if (day < 1 || day > count) return true;
-        WorkDayRecord& record = days[static_cast<std::size_t>(day - 1)];
-        // As the record table merges them: a later time of a side replaces an earlier one.
-        if (!line.start.empty()) record.start = std::string(line.start);
-        if (line.start.empty() && !line.end.empty()) record.end = std::string(line.end);
-        return true;
-    });
+    CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
+    // Other people's blocks are passed over without deciphering them.
+    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth) + ",";
+    const std::string prefix =
+        CCipherRecordFile::Encipher(padded, kLength).substr(0, padded.size());
+    char plain[kLength];
+    bool read =
+        fd && CWorkFileReader::ForEachRaw(
+                  fd.Get(), 0, CWorkFileReader::kToEnd, [&](std::size_t, const char* cipher) {
+                      if (std::memcmp(cipher, prefix.data(), prefix.size()) == 0) {
+                          edit.Note(CWorkFileReader::Decipher(cipher, plain), days);
+                      }
+                      return true;
+                  });
     if (!read) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadMonth", __FILE__);
     return read;
 }
 
-bool CWorkReport::SaveMonth(
-    const std::string& name, int year, int month, const std::vector<WorkDayRecord>& loaded,
-    const std::vector<WorkDayRecord>& edited,
-    const std::function<bool(const std::vector<CellChange>&)>& beforeReplace,
-    const std::function<void()>& replaceFailed) {
-    const int count = DaysInMonth(year, month);
-    if (count == 0 || loaded.size() != static_cast<std::size_t>(count) ||
-        edited.size() != loaded.size()) {
-        return false;
-    }
+CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int year, int month,
+                                                 const std::vector<CellChange>& changes,
+                                                 std::vector<CellConflict>* conflicts,
+                                                 const SaveHooks& hooks) {
+    if (conflicts != nullptr) conflicts->clear();
     auto cp932 = CTextCodec::ToCp932(name);
-    if (!cp932 || cp932->empty() || cp932->size() > WorkLine::kNameWidth) return false;
-    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
-
-    std::vector<CellChange> changes;
-    std::vector<bool> changed(static_cast<std::size_t>(count) + 1, false);
-    for (int d = 1; d <= count; ++d) {
-        const auto& before = loaded[static_cast<std::size_t>(d - 1)];
-        const auto& after = edited[static_cast<std::size_t>(d - 1)];
-        if (before.start != after.start) changes.push_back({d, 0, before.start, after.start});
-        if (before.end != after.end) changes.push_back({d, 1, before.end, after.end});
-        changed[static_cast<std::size_t>(d)] =
-            before.start != after.start || before.end != after.end;
+    if (!cp932 || cp932->empty() || cp932->size() > WorkLine::kNameWidth ||
+        DaysInMonth(year, month) == 0) {
+        return ESaveOutcome::kFailed;
     }
-    if (changes.empty()) return true;
-
-    // The new blocks of a day: its start, then its end.
-    auto blocksOf = [&](int d) {
-        const auto& day = edited[static_cast<std::size_t>(d - 1)];
-        char date[32];
-        std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, d);
-        std::string blocks;
-        for (int side = 0; side < 2; ++side) {
-            const std::string& time = side == 0 ? day.start : day.end;
-            if (time.empty()) continue;
-            std::string text = WorkLine::Format(*cp932, date, time, side);
-            std::string block = CCipherRecordFile::Encipher(text, kLength);
-            if (text.empty() || block.empty()) return std::optional<std::string>{};
-            blocks += block;
-        }
-        return std::optional<std::string>{blocks};
-    };
-
-    CLockScope lock(*this);
+    if (changes.empty()) return ESaveOutcome::kSaved;
+    const CMonthEdit edit(*cp932, year, month);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
-    if (m_usingTemporary) return false;
+    if (!m_locks.AllowsChange()) return ESaveOutcome::kBusy;
+    if (m_usingTemporary) return ESaveOutcome::kUnreachable;
     const fs::path work = ResolveWorkFilePath();
     std::string current;
     if (CFileSystem::Exists(work)) {
         // Read again now, under the lock: what other clocks wrote meanwhile stays.
         auto content = CFileSystem::ReadWholeFile(work);
-        if (!content) return false;
+        if (!content) return ESaveOutcome::kUnreachable;
         current = std::move(*content);
     }
-    const int wanted = year * 100 + month;
-    std::vector<bool> placed(static_cast<std::size_t>(count) + 1, false);
-    std::string out;
-    out.reserve(current.size() + 8 * kLength);
-    char plain[kLength];
-    for (std::size_t at = 0; at + kLength <= current.size(); at += kLength) {
-        const char* block = current.data() + at;
-        std::string_view text = CWorkFileReader::Decipher(block, plain);
-        int day = 0;
-        if (HasPaddedName(text, padded)) {
-            int date = DateNumber(std::string(WorkLine::Parse(text).date));
-            if (date >= 0 && date / 100 == wanted) day = date % 100;
+    const std::vector<WorkDayRecord> onDisk = edit.Read(current, name);
+    std::vector<CellChange> applied = changes;
+    std::vector<CellConflict> found;
+    for (auto& change : applied) {
+        if (change.day < 1 || change.day > static_cast<int>(onDisk.size())) {
+            return ESaveOutcome::kFailed;
         }
-        if (day < 1 || day > count || !changed[static_cast<std::size_t>(day)]) {
-            out.append(block, kLength);
-            continue;
-        }
-        if (!placed[static_cast<std::size_t>(day)]) {
-            auto blocks = blocksOf(day);
-            if (!blocks) return false;
-            out += *blocks;
-            placed[static_cast<std::size_t>(day)] = true;
-        }
+        const auto& day = onDisk[static_cast<std::size_t>(change.day - 1)];
+        const std::string& disk = change.side == 0 ? day.start : day.end;
+        if (disk != change.before)
+            found.push_back({change.day, change.side, change.before, disk, change.after});
+        change.before = disk;
     }
-    for (int d = 1; d <= count; ++d) {
-        if (!changed[static_cast<std::size_t>(d)] || placed[static_cast<std::size_t>(d)]) continue;
-        auto blocks = blocksOf(d);
-        if (!blocks) return false;
-        out += *blocks;
+    if (!found.empty()) {
+        if (conflicts != nullptr) *conflicts = std::move(found);
+        return ESaveOutcome::kConflict;
     }
-    if (beforeReplace && !beforeReplace(changes)) return false;
-    if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", out)) {
+    auto out = edit.Apply(current, applied);
+    if (!out) return ESaveOutcome::kFailed;
+    if (hooks.beforeReplace && !hooks.beforeReplace(applied)) return ESaveOutcome::kFailed;
+    if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", *out)) {
+        const int error = errno;
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::SaveMonth", __FILE__);
-        if (replaceFailed) replaceFailed();
-        return false;
+        if (hooks.replaceFailed) hooks.replaceFailed();
+        return CFileSystem::IsNoSpace(error) ? ESaveOutcome::kNoSpace : ESaveOutcome::kFailed;
     }
-    return true;
+    CTodayIndex::Invalidate(work);
+    if (hooks.replaced) hooks.replaced();
+    return ESaveOutcome::kSaved;
 }
 
 bool CWorkReport::Backup() {
     auto config = CreateConfig(m_runtime);
     if (!m_settings) SetSettings(config);
     if (!config->IsBackupChecked()) return true;
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
-    fs::path source = TargetPath();
+    if (m_usingTemporary) {
+        // A copy of the waiting records would replace a good backup of the whole file.
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Backup: work folder away", __FILE__);
+        return true;
+    }
+    fs::path source = ResolveWorkFilePath();
     auto content = CFileSystem::ReadWholeFile(source);
     if (!content) return true;
     fs::path target(config->GetBackupPath());
+    const CStoredFiles stored(m_runtime.DataDir(), source, config->GetIdFilePath(), {});
+    if (target.empty() || stored.Contains(target) || CFileSystem::IsForeign(target)) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Backup: refused target", __FILE__);
+        return false;
+    }
     return CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", *content);
 }
 
 bool CWorkReport::IsOutsidePeriod(const std::string& dateText) const {
-    int year = 0, month = 0, day = 0;
-    if (!ParseDate(dateText, year, month, day)) return true;
-    int date = NormalisedDateNumber(year, month, day);
-    int first = 0, last = 0;
-    static constexpr int kClosingDays[] = {5, 10, 15, 20, 25};
-    if (m_exportClosing >= 0 && m_exportClosing <= 4) {
-        int closing = kClosingDays[m_exportClosing];
-        first = NormalisedDateNumber(m_exportMonth == 1 ? m_exportYear - 1 : m_exportYear,
-                                     m_exportMonth == 1 ? 12 : m_exportMonth - 1, closing + 1);
-        last = NormalisedDateNumber(m_exportYear, m_exportMonth, closing);
-    } else if (m_exportMonth >= 1 && m_exportMonth <= 12) {
-        first = m_exportYear * 10000 + m_exportMonth * 100 + 1;
-        last = m_exportYear * 10000 + m_exportMonth * 100 + MonthDays(m_exportYear, m_exportMonth);
-    } else {
-        first = NormalisedDateNumber(m_exportYear, m_exportMonth, 1);
-        last = NormalisedDateNumber(m_exportYear, m_exportMonth + 1, 0);
-    }
-    return first > date || date > last;
+    return !CPayPeriod(m_exportYear, m_exportMonth, m_exportClosing).ContainsText(dateText);
 }
 
 bool CWorkReport::IsStoredFile(const fs::path& path) const {
-    static constexpr const char* kDataFiles[] = {
-        "Register.txt",       "Admin.dat",    "Setting.txt", "Setting2.txt",
-        "ExportSetting.txt",  "Style.txt",    "Timer.txt",   "SendMail.txt",
-        "SendMailDetail.txt", "ErrorLog.txt", "EditLog.txt", "KINTAI.dat",
-        "TemporaryRecord.dat"};
-    const fs::path target = CFileSystem::Resolve(path);
-    std::vector<fs::path> stored;
-    for (const char* name : kDataFiles) stored.push_back(m_runtime.DataFile(name));
-    fs::path work = ResolveWorkFilePath();
-    stored.push_back(work);
-    stored.push_back(CTemporaryRecordMove(TemporaryFilePath(), work).JournalPath());
-    if (m_settings) {
-        stored.emplace_back(m_settings->GetBackupPath());
-        stored.emplace_back(m_settings->GetIdFilePath());
-    }
-    for (const auto& file : stored) {
-        if (file.empty()) continue;
-        if (CFileSystem::Resolve(file) == target) return true;
-        fs::path lock = file;
-        lock += ".lock";
-        if (CFileSystem::Resolve(lock) == target) return true;
-    }
-    return false;
+    const fs::path work = ResolveWorkFilePath();
+    std::string reg = m_settings ? m_settings->GetIdFilePath() : std::string{};
+    std::string backup = m_settings ? m_settings->GetBackupPath() : std::string{};
+    return CStoredFiles(m_runtime.DataDir(), work, reg, backup).Contains(path);
 }
 
 bool CWorkReport::Export() {
     m_exportError.clear();
-    CLockScope lock(*this);
+    CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     fs::path work = ResolveWorkFilePath();
-    if (!OpenFile(work, "rb")) {
+    if (!CFileSystem::Open(work, O_RDONLY)) {
         m_runtime.Messages().ShowMessage(m_mode == kRoomMode
                                              ? "エクスポートする入退室データが見つかりません。"
                                              : "エクスポートする出退勤データが見つかりません。",
@@ -761,27 +701,8 @@ bool CWorkReport::Export() {
         return false;
     }
     std::string csv;
-    std::string line;
-    bool read = CWorkFileReader::ForEach(work, [&](std::size_t, std::string_view text) {
-        WorkLine record = WorkLine::Parse(text);
-        if (IsOutsidePeriod(std::string(record.date))) return true;
-        line = ",,";
-        line += CTextCodec::PadCp932(record.name, WorkLine::kNameWidth);
-        line += ",,";
-        line += record.date;
-        if (record.end.empty()) {
-            line += ',';
-            line += record.start;
-            line += ",,,";
-        } else {
-            line += ",,,,";
-            line += record.end;
-        }
-        line += "\r\n";
-        csv += line;
-        return true;
-    });
-    if (!read) {
+    if (!CWorkExport::MakeCsv(work, CPayPeriod(m_exportYear, m_exportMonth, m_exportClosing),
+                              csv)) {
         m_exportError = "勤務ファイルを最後まで読めませんでした。";
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
         return false;
@@ -789,7 +710,9 @@ bool CWorkReport::Export() {
     // The previous file stays until the whole new one is on disk.
     fs::path out(m_exportPath);
     if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", csv)) {
-        m_exportError = "出力先のファイルに書き込めませんでした。";
+        m_exportError = CFileSystem::IsNoSpace(errno)
+                            ? "ディスクの空き容量が足りないため、書き込めませんでした。"
+                            : "出力先のファイルに書き込めませんでした。";
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
         return false;
     }

@@ -8,21 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "controller/IStampSide.h"
 #include "platform/Runtime.h"
+#include "recording/IStampSide.h"
+#include "recording/MonthEdit.h"
+#include "recording/WorkLocks.h"
 #include "recording/WorkRecordTable.h"
 
 namespace stampwell {
 
 class ISettings;
-class CFileLock;
 
 // The work file KINTAI.dat: one enciphered 51-byte line per clock-in/out or room entry/exit.
 // Decides what a tap means for today, writes it durably, lists today's history, keeps the
-// temporary file for when the work folder is unreachable, loads and saves the whole file for the
-// edit screen, backs it up and exports a pay period. Several processes may share one work file:
-// each operation holds an advisory lock on "TemporaryRecord.dat.lock" in the data folder and,
-// while the work folder is reachable, on "<work file>.lock", always in that order.
+// temporary file for when the work folder is unreachable, and is the face of the whole-file
+// work (the month of the edit screen, the record table, the backup and the export). Several
+// processes may share one work file: every operation holds the locks of CWorkLocks. A tap reads
+// today's records only (CTodayIndex).
 class CWorkReport {
 public:
     enum ECheckResult {
@@ -48,6 +49,10 @@ public:
     int CheckToday();
     bool RegisterStamp();
     bool AppendRecord(int side);
+    // Overwrites today's record that CheckToday found as number n. Under the lock the record is
+    // read again: when another clock's save or move shifted it, the same person's record of
+    // today and that side is looked up again, and appended when there is none any more; no
+    // other block is ever written.
     bool OverwriteRecord(int recordNumber);
     std::string MakeResultText(int kind) const;
     void ListToday(std::vector<std::string>& lines);
@@ -56,6 +61,8 @@ public:
     std::string StampDateText() const;
     std::string StampTimeText() const;
     bool IsToday(const std::string& dateText) const;
+    // Today's working day "YYYY/MM/DD" by the clock.
+    std::string TodayText() const;
     static int DateNumber(const std::string& dateText);
 
     // The temporary file.
@@ -65,9 +72,8 @@ public:
     std::filesystem::path ResolveWorkFilePath() const;
     std::filesystem::path TemporaryFilePath() const;
 
-    // Whole-file access for the record edit screen. LoadTable is false when a work file that
-    // exists cannot be read to its end; SaveTable then refuses, so a bad read never replaces
-    // the records.
+    // Whole-file access for the record table. LoadTable is false when a work file that exists
+    // cannot be read to its end; SaveTable then refuses, so a bad read never replaces records.
     bool LoadTable(WorkRecordTable& table);
     bool SaveTable(const WorkRecordTable& table);
 
@@ -75,23 +81,32 @@ public:
     // and end (empty when none). False when the work file exists but cannot be read, or the
     // work folder cannot be reached.
     bool LoadMonth(const std::string& name, int year, int month, std::vector<WorkDayRecord>& days);
-    // One changed time of a month save.
-    struct CellChange {
+    using CellChange = CMonthEdit::Change;
+    // A changed time whose value on disk is no longer the one the change was made over.
+    struct CellConflict {
         int day = 0;
-        int side = 0;  // 0 start, 1 end
-        std::string before, after;
+        int side = 0;
+        std::string loaded, onDisk, typed;
     };
-    // Writes one person's month back: under the lock, the work file is read again and only the
-    // days that differ between `loaded` and `edited` are replaced (their blocks in place of the
-    // first old one); every other record, also taps made meanwhile, stays as it is on disk.
-    // beforeReplace sees the changes under the lock before the file is replaced, and may stop the
-    // save; replaceFailed is told when the replace then fails.
-    bool SaveMonth(const std::string& name, int year, int month,
-                   const std::vector<WorkDayRecord>& loaded,
-                   const std::vector<WorkDayRecord>& edited,
-                   const std::function<bool(const std::vector<CellChange>&)>& beforeReplace = {},
-                   const std::function<void()>& replaceFailed = {});
+    enum class ESaveOutcome { kSaved, kConflict, kUnreachable, kBusy, kNoSpace, kFailed };
+    struct SaveHooks {
+        // Sees the changes under the lock before the file is replaced (their `before` is the
+        // value on disk then); false stops the save.
+        std::function<bool(const std::vector<CellChange>&)> beforeReplace;
+        std::function<void()> replaceFailed;
+        std::function<void()> replaced;
+    };
+    // Writes the changed times of one person's month and nothing else: under the lock the file
+    // is read again, and each change goes over the value on disk. When a time was changed on
+    // disk since it was loaded (before differs), nothing is written and conflicts lists them.
+    ESaveOutcome SaveMonth(const std::string& name, int year, int month,
+                           const std::vector<CellChange>& changes,
+                           std::vector<CellConflict>* conflicts = nullptr,
+                           const SaveHooks& hooks = {});
     static int DaysInMonth(int year, int month);
+    // Runs work under the work file's locks (for the correction trail). False when the locks
+    // were refused.
+    bool RunLocked(const std::function<bool()>& work);
     // Every record of the export's pay period (one person's when onlyName is given) merged per
     // person and day, in date order. False when the work file cannot be read to its end.
     bool CollectPeriod(int year, int month, int closing, const std::string& onlyName,
@@ -110,27 +125,37 @@ public:
     // is then in LastExportError (the no-data case shows its message instead).
     bool Export();
     const std::string& LastExportError() const { return m_exportError; }
-    // Whether path names the work file, its backup, the temporary file or another file kept
-    // in the data folder, after resolving links.
+    // Whether path names a file Stampwell keeps (CStoredFiles), after resolving links.
     bool IsStoredFile(const std::filesystem::path& path) const;
     bool IsOutsidePeriod(const std::string& dateText) const;
 
-    // Every record line in file order with its number (for listings).
+    // Every record line in file order with its number (for listings); while the work folder
+    // cannot be reached, the records waiting in the temporary file. visit returns false to stop.
     struct NumberedLine {
         std::size_t number;
         std::string text;
     };
-    // While the work folder cannot be reached, the records waiting in the temporary file.
+    bool ForEachRecord(bool todayOnly, const std::function<bool(const NumberedLine&)>& visit);
     std::vector<NumberedLine> ListRecords(bool todayOnly);
 
 private:
-    class CLockScope;
-    void TakeWorkLock();
+    using CLockScope = CWorkLocks::CScope;
     bool IsEndSide() const;
     std::filesystem::path TargetPath() const;
     std::string ShiftedDate(std::int64_t time) const;
+    int TodayNumber() const;
+    // Today's records as the decision sees them: the work file's (read from today's start), or,
+    // while the folder is away, those last seen there; then the records waiting in the
+    // temporary file. False when nothing could be read.
+    bool ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit);
+    bool ReadTarget(const std::filesystem::path& path, bool recentOnly,
+                    const std::function<bool(std::size_t, std::string_view)>& visit);
     bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
+    std::optional<std::size_t> FindToday(const std::filesystem::path& path, int side);
     bool CutTornTail(const std::filesystem::path& path);
+    // The messages of a write that could not be made, by cause.
+    void ShowWriteFailure(const std::filesystem::path& path, int error) const;
+    void ShowBusy() const;
     void ShowPathMessage() const;
 
     CRuntime m_runtime;
@@ -150,9 +175,14 @@ private:
     std::optional<std::uintmax_t> m_loadedSize;
     std::filesystem::path m_loadedPath;
     bool m_loadFailed = false;
-    std::unique_ptr<CFileLock> m_dataLock;
-    std::unique_ptr<CFileLock> m_workLock;
-    int m_lockDepth = 0;
+    CWorkLocks m_locks;
+    // Today's records of the work file as last read, for the decisions made while its folder
+    // is away.
+    struct Recent {
+        int date = -1;
+        std::vector<std::pair<std::size_t, std::string>> records;
+    };
+    Recent m_recent;
 };
 
 std::shared_ptr<CWorkReport> CreateWorkReport(const CRuntime& runtime);

@@ -16,20 +16,45 @@ int CWorkSummary::WorkedMinutes(const WorkDayRecord& day) {
     return end - start;
 }
 
-bool CWorkSummary::IsMissing(const WorkDayRecord& day) {
-    if (day.start.empty() && day.end.empty()) return false;
-    return WorkedMinutes(day) < 0;
+CWorkSummary::EDay CWorkSummary::StateOf(const WorkDayRecord& day, const std::string& today) {
+    if (day.start.empty() && day.end.empty()) return EDay::kEmpty;
+    if (WorkedMinutes(day) >= 0) return EDay::kWorked;
+    if (!day.start.empty() && day.end.empty() && day.date == today) return EDay::kInProgress;
+    if (!day.start.empty() && !day.end.empty() && CTimeText::Minutes(day.start) >= 0 &&
+        CTimeText::Minutes(day.end) >= 0) {
+        return EDay::kInconsistent;
+    }
+    return EDay::kMissing;
 }
 
-CWorkSummary::Totals CWorkSummary::Add(const std::vector<WorkDayRecord>& days) {
+const char* CWorkSummary::Label(EDay state) {
+    switch (state) {
+        case EDay::kMissing:
+            return "打刻漏れ";
+        case EDay::kInconsistent:
+            return "時刻不整合";
+        default:
+            return "";
+    }
+}
+
+CWorkSummary::Totals CWorkSummary::Add(const std::vector<WorkDayRecord>& days,
+                                       const std::string& today) {
     Totals totals;
     for (const auto& day : days) {
-        const int minutes = WorkedMinutes(day);
-        if (minutes >= 0) {
-            ++totals.daysWorked;
-            totals.minutes += minutes;
-        } else if (IsMissing(day)) {
-            totals.missingDates.push_back(day.date);
+        switch (StateOf(day, today)) {
+            case EDay::kWorked:
+                ++totals.daysWorked;
+                totals.minutes += WorkedMinutes(day);
+                break;
+            case EDay::kMissing:
+                totals.missingDates.push_back(day.date);
+                break;
+            case EDay::kInconsistent:
+                totals.inconsistentDates.push_back(day.date);
+                break;
+            default:
+                break;
         }
     }
     return totals;
@@ -41,14 +66,23 @@ std::string CWorkSummary::FormatMinutes(int minutes) {
     return text;
 }
 
-bool CWorkSummary::ForPeriod(CWorkReport& report, int year, int month, int closing,
-                             const std::string& onlyName, std::map<std::string, Totals>& out) {
+bool CWorkSummary::DaysOfPeriod(CWorkReport& report, int year, int month, int closing,
+                                const std::string& onlyName,
+                                std::map<std::string, std::vector<WorkDayRecord>>& out) {
     out.clear();
     WorkRecordTable table;
     if (!report.CollectPeriod(year, month, closing, onlyName, table)) return false;
+    table.ForEach([&](const WorkDayRecord& day) { out[day.name].push_back(day); });
+    return true;
+}
+
+bool CWorkSummary::ForPeriod(CWorkReport& report, int year, int month, int closing,
+                             const std::string& onlyName, std::map<std::string, Totals>& out) {
+    out.clear();
     std::map<std::string, std::vector<WorkDayRecord>> byName;
-    table.ForEach([&](const WorkDayRecord& day) { byName[day.name].push_back(day); });
-    for (auto& [name, days] : byName) out[name] = Add(days);
+    if (!DaysOfPeriod(report, year, month, closing, onlyName, byName)) return false;
+    const std::string today = report.TodayText();
+    for (auto& [name, days] : byName) out[name] = Add(days, today);
     return true;
 }
 

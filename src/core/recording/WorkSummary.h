@@ -11,22 +11,27 @@ namespace stampwell {
 class CWorkReport;
 
 // How a month adds up: the time between start and end of each day (25:10 is 1:10 after midnight
-// of the next calendar day), the days worked, the total, and the days where one of the two times
-// is missing. In room mode the same figures are the time between entry and exit.
+// of the next calendar day), the days worked, the total, the days where one of the two times is
+// missing and the days whose end lies before their start. Today's working day with a start and
+// no end yet is still going on and counts for neither. In room mode the same figures are the
+// time between entry and exit.
 class CWorkSummary {
 public:
+    enum class EDay { kEmpty, kWorked, kInProgress, kMissing, kInconsistent };
     struct Totals {
         int daysWorked = 0;
         int minutes = 0;
         std::vector<std::string> missingDates;
+        std::vector<std::string> inconsistentDates;
     };
 
-    // Minutes worked on a day with both times; -1 otherwise (also when the end is before the
-    // start, which no real day has).
+    // today is the working day "YYYY/MM/DD" of the clock.
+    static EDay StateOf(const WorkDayRecord& day, const std::string& today);
+    // Minutes worked on a day with both times in order; -1 otherwise.
     static int WorkedMinutes(const WorkDayRecord& day);
-    // A day with a time on one side only (or an end before its start).
-    static bool IsMissing(const WorkDayRecord& day);
-    static Totals Add(const std::vector<WorkDayRecord>& days);
+    // "打刻漏れ", "時刻不整合", or empty for the other states.
+    static const char* Label(EDay state);
+    static Totals Add(const std::vector<WorkDayRecord>& days, const std::string& today);
     // "H:MM", hours without a limit.
     static std::string FormatMinutes(int minutes);
 
@@ -35,6 +40,10 @@ public:
     // False when the work file cannot be read.
     static bool ForPeriod(CWorkReport& report, int year, int month, int closing,
                           const std::string& onlyName, std::map<std::string, Totals>& out);
+    // The same, with every person's days (for further rules).
+    static bool DaysOfPeriod(CWorkReport& report, int year, int month, int closing,
+                             const std::string& onlyName,
+                             std::map<std::string, std::vector<WorkDayRecord>>& out);
 };
 
 }  // namespace stampwell

@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "admin_ui/DialogParts.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
+#include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "recording/ExportForm.h"
 #include "settings/EnvironmentSettings.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "controller/IPrompt.h"
+#include "platform/IPrompt.h"
 
 class QWidget;
 

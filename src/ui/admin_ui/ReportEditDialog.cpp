@@ -14,10 +14,10 @@
 #include "admin_ui/DialogParts.h"
 #include "admin_ui/TimeCellEdit.h"
 #include "admin_ui/TimeGrid.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
 #include "people/AdminFile.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "recording/ReportEditSession.h"
 #include "recording/WorkReport.h"
@@ -139,14 +139,19 @@ void CReportEditDialog::OnSelectionChanged() {
 }
 
 void CReportEditDialog::Refresh() {
-    m_model->Reload();
-    const auto totals = CWorkSummary::Add(m_session->Sheet().Edited());
+    const std::string today = m_session->TodayText();
+    m_model->Reload(today);
+    const auto totals = CWorkSummary::Add(m_session->Sheet().Edited(), today);
     const bool room = m_mode == kRoomMode;
-    m_totals->setText(QString::fromUtf8(room ? "在室日数: %1日　合計: %2　打刻漏れ: %3日"
-                                             : "出勤日数: %1日　合計: %2　打刻漏れ: %3日")
-                          .arg(totals.daysWorked)
-                          .arg(QString::fromStdString(CWorkSummary::FormatMinutes(totals.minutes)))
-                          .arg(totals.missingDates.size()));
+    QString text = QString::fromUtf8(room ? "在室日数: %1日　合計: %2　打刻漏れ: %3日"
+                                          : "出勤日数: %1日　合計: %2　打刻漏れ: %3日")
+                       .arg(totals.daysWorked)
+                       .arg(QString::fromStdString(CWorkSummary::FormatMinutes(totals.minutes)))
+                       .arg(totals.missingDates.size());
+    if (!totals.inconsistentDates.empty()) {
+        text += QString::fromUtf8("　時刻不整合: %1日").arg(totals.inconsistentDates.size());
+    }
+    m_totals->setText(text);
 }
 
 void CReportEditDialog::OnSave() {

@@ -4,8 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "recording/TimeText.h"
-
 namespace stampwell {
 
 CTimeCellEdit::CTimeCellEdit(const QString& text, QWidget* parent, Finished finished)
@@ -103,8 +101,8 @@ void CTimeCellEdit::End(bool cancelled) {
     m_ended = true;
     std::optional<std::string> text;
     if (!cancelled) {
-        // A text nobody changed is passed on as it was.
-        text = m_mask.IsModified() ? CTimeText::Normalise(m_mask.Text()) : m_mask.Text();
+        // The typed text as it stands: the session reads it, and refuses an impossible time.
+        text = m_mask.Text();
     }
     if (m_finished) m_finished(text, m_mask.IsModified());
 }

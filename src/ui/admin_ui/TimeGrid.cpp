@@ -71,14 +71,18 @@ QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         if (index.column() == kWorkedColumn) {
             const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
-            const int minutes = CWorkSummary::WorkedMinutes(day);
-            if (minutes >= 0) return QString::fromStdString(CWorkSummary::FormatMinutes(minutes));
-            return CWorkSummary::IsMissing(day) ? QString::fromUtf8("打刻漏れ") : QString();
+            const auto state = CWorkSummary::StateOf(day, m_today);
+            if (state == CWorkSummary::EDay::kWorked) {
+                return QString::fromStdString(
+                    CWorkSummary::FormatMinutes(CWorkSummary::WorkedMinutes(day)));
+            }
+            return QString::fromUtf8(CWorkSummary::Label(state));
         }
         return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
     }
     if (role == Qt::ForegroundRole && index.column() == kWorkedColumn &&
-        CWorkSummary::IsMissing(m_sheet.Edited().at(static_cast<std::size_t>(index.row())))) {
+        *CWorkSummary::Label(CWorkSummary::StateOf(
+            m_sheet.Edited().at(static_cast<std::size_t>(index.row())), m_today)) != '\0') {
         return QColor(200, 0, 0);
     }
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
@@ -106,7 +110,8 @@ Qt::ItemFlags CMonthSheetModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void CMonthSheetModel::Reload() {
+void CMonthSheetModel::Reload(const std::string& today) {
+    m_today = today;
     beginResetModel();
     endResetModel();
 }

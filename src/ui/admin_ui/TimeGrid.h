@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace stampwell {
 
@@ -25,12 +26,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // The sheet changed underneath: show it again.
-    void Reload();
+    // The sheet changed underneath: show it again. today is the working day still going on.
+    void Reload(const std::string& today);
 
 private:
     const CMonthSheet& m_sheet;
     int m_mode;
+    std::string m_today;
 };
 
 // The editable grid of times: the focused row drawn in (217, 245, 245), the current time cell

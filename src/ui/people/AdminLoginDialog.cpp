@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 
 #include "admin_ui/DialogParts.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
 #include "people/AdminLoginSession.h"
+#include "platform/IPrompt.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {

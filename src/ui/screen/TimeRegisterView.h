@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "RecorderCommand/EndCommand.h"
+#include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/StartCommand.h"
-#include "controller/IRegisterScreen.h"
-#include "controller/IStampSide.h"
 #include "platform/Runtime.h"
+#include "recording/IStampSide.h"
 #include "screen/BackgroundPicture.h"
 
 namespace stampwell {

@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "controller/IPrompt.h"
+#include "platform/IPrompt.h"
 #include "settings/ChimeSettings.h"
 
 namespace stampwell {

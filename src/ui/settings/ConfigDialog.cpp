@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "admin_ui/DialogParts.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
+#include "platform/IPrompt.h"
 #include "settings/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 

@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "admin_ui/DialogParts.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
+#include "platform/IPrompt.h"
 #include "recording/MailSettings.h"
 #include "recording/TestMail.h"
 

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "admin_ui/DialogParts.h"
-#include "controller/IPrompt.h"
 #include "controller/RecorderController.h"
+#include "platform/IPrompt.h"
 #include "recording/MailSettings.h"
 #include "settings/ModeFiles.h"
 #include "settings/SendMailDetailDialog.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/RecorderCommand.h"
-#include "controller/IPrompt.h"
-#include "controller/IRegisterScreen.h"
 #include "controller/RecorderController.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reader/FelicaReader.h"
 #include "recording/MailQueue.h"

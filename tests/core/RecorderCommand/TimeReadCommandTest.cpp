@@ -2,12 +2,12 @@
 
 #include <deque>
 
+#include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/TimeReadCommand.h"
-#include "controller/IPrompt.h"
-#include "controller/IRegisterScreen.h"
 #include "controller/RecorderController.h"
 #include "people/CipherRecordFile.h"
 #include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reader/FelicaReader.h"
 #include "recording/WorkReport.h"

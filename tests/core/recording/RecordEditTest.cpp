@@ -6,6 +6,7 @@
 
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
+#include "recording/EditLog.h"
 #include "recording/ReportEditSession.h"
 #include "recording/TimeMask.h"
 #include "recording/TimeText.h"
@@ -203,7 +204,8 @@ TEST(ReportEditSession, AFailedSaveSaysSoKeepsTheChangesAndTheFile) {
         bool saved = session.Save();
         return (!saved && session.IsModified() &&
                 o.prompt.messages.back() ==
-                    "入退室時間を保存するファイルパスが無効です。\n保存はされません。")
+                    "ディスクの空き容量が足りないため、保存できませんでした。\n変更は画面に残って"
+                    "います。")
                    ? 1
                    : 0;
     });
@@ -223,6 +225,115 @@ TEST(ReportEditSession, AFailedSaveSaysSoKeepsTheChangesAndTheFile) {
     std::filesystem::remove(o.t.dir / "Register.txt");
     EXPECT_FALSE(session.Save());
     EXPECT_EQ(o.prompt.messages.back(), "登録ユーザーが指定されていないため保存できません。");
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+namespace {
+// Another time clock in its own process: overwrites (or adds) today's clock-out of a person.
+void OtherClockTaps(Office& o, const std::string& name, int day, int hour, int minute) {
+    pid_t other = ::fork();
+    if (other == 0) {
+        CWorkReport clock(o.t.runtime);
+        clock.SetSettings(o.settings);
+        test::CFixedSide end;
+        end.end = true;
+        clock.SetStampSide(&end);
+        o.t.clock->Set(CLocalTime::FromLocal(2011, 8, day, hour, minute));
+        clock.SetStamp(name);
+        int found = clock.CheckToday();
+        bool ok = found > 0 ? clock.OverwriteRecord(found) : clock.RegisterStamp();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+}
+}  // namespace
+
+TEST(ReportEditSession, ASaveWritesOnlyTheChangedTimesAndKeepsAnotherClocksTapOfThatDay) {
+    Office o;
+    CReportEditSession session(o.report, o.reg, o.prompt, 1);
+    session.SetTrail("boss", o.t.clock.get());
+    ASSERT_TRUE(session.Select("山田", 2011, 8));
+    EXPECT_EQ(session.Sheet().Cell(0, 2), "18:00");
+    // The clock-out of that day is changed from another clock while the screen is open.
+    OtherClockTaps(o, "山田", 1, 18, 30);
+    ASSERT_TRUE(session.Edit(0, 1, "08:40"));  // only the clock-in is corrected
+    ASSERT_TRUE(session.Save("遅刻の訂正"));
+    const std::string after = o.Records();
+    EXPECT_NE(after.find("山田                            ,2011/08/01,08:40,"), std::string::npos);
+    EXPECT_NE(after.find("山田                            ,2011/08/01,,18:30"), std::string::npos);
+    EXPECT_EQ(after.find(",2011/08/01,,18:00"), std::string::npos);
+    // The screen and its totals show the month as the file holds it now.
+    EXPECT_EQ(session.Sheet().Cell(0, 2), "18:30");
+    EXPECT_FALSE(session.IsModified());
+    std::vector<CEditLog::Entry> trail;
+    ASSERT_TRUE(CEditLog(o.t.dir / "KINTAI.dat", o.t.dir.Path()).Read(trail));
+    ASSERT_EQ(trail.size(), 1u);
+    EXPECT_EQ(trail[0].side, "出社");
+    EXPECT_EQ(trail[0].before, "09:00");
+    EXPECT_EQ(trail[0].after, "08:40");
+
+    // A later save of another cell does not write the stale clock-out back.
+    ASSERT_TRUE(session.Edit(1, 2, "18:10"));
+    ASSERT_TRUE(session.Save());
+    EXPECT_NE(o.Records().find(",2011/08/01,,18:30"), std::string::npos);
+}
+
+TEST(ReportEditSession, ATimeChangedOnBothSidesIsNotOverwrittenWithoutAQuestion) {
+    Office o;
+    CReportEditSession session(o.report, o.reg, o.prompt, 1);
+    session.SetTrail("boss", o.t.clock.get());
+    ASSERT_TRUE(session.Select("山田", 2011, 8));
+    ASSERT_TRUE(session.Edit(0, 2, "19:00"));
+    ASSERT_TRUE(session.Edit(1, 1, "08:55"));
+    OtherClockTaps(o, "山田", 1, 18, 30);
+
+    // "いいえ": nothing is written; the cell shows what the other clock wrote, the other
+    // change stays unsaved on screen.
+    o.prompt.yesNo = false;
+    EXPECT_FALSE(session.Save());
+    EXPECT_EQ(o.prompt.questions.back(), "このデータで保存しますか？");
+    EXPECT_NE(o.Records().find(",2011/08/01,,18:30"), std::string::npos);
+    EXPECT_EQ(o.Records().find("08:55"), std::string::npos);
+    EXPECT_EQ(session.Sheet().Cell(0, 2), "18:30");
+    EXPECT_EQ(session.Sheet().Cell(1, 1), "08:55");
+    EXPECT_TRUE(session.IsModified());
+
+    // Asked again with a new change over the other clock's time: "はい" writes it, and the trail
+    // names the time it replaced.
+    ASSERT_TRUE(session.Edit(0, 2, "19:00"));
+    OtherClockTaps(o, "山田", 1, 18, 45);
+    o.prompt.yesNo = true;
+    ASSERT_TRUE(session.Save());
+    const std::string after = o.Records();
+    EXPECT_NE(after.find(",2011/08/01,,19:00"), std::string::npos);
+    EXPECT_NE(after.find(",2011/08/02,08:55,"), std::string::npos);
+    std::vector<CEditLog::Entry> trail;
+    ASSERT_TRUE(CEditLog(o.t.dir / "KINTAI.dat", o.t.dir.Path()).Read(trail));
+    ASSERT_EQ(trail.size(), 2u);
+    EXPECT_EQ(trail[0].before, "18:45");
+    EXPECT_EQ(trail[0].after, "19:00");
+    EXPECT_EQ(trail[1].before, "09:05");
+}
+
+TEST(ReportEditSession, AnImpossibleTimeIsRefusedAndTheCellKeepsItsValue) {
+    Office o;
+    CReportEditSession session(o.report, o.reg, o.prompt, 1);
+    ASSERT_TRUE(session.Select("山田", 2011, 8));
+    for (const char* slip : {"12:60", "36:00", "9_:__"}) {
+        EXPECT_FALSE(session.Edit(0, 1, slip)) << slip;
+        EXPECT_EQ(o.prompt.messages.back().rfind("時刻が正しくありません。", 0), 0u);
+        EXPECT_EQ(session.Sheet().Cell(0, 1), "09:00");
+    }
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_TRUE(session.Edit(0, 1, "1_:3_"));  // digits not typed are zeros
+    EXPECT_EQ(session.Sheet().Cell(0, 1), "10:30");
+    EXPECT_TRUE(session.Edit(0, 2, "__:__"));  // Delete empties a cell
+    EXPECT_EQ(session.Sheet().Cell(0, 2), "__:__");
 }
 
 }  // namespace stampwell

@@ -128,7 +128,12 @@ TEST(WorkReport, AttendanceFindsTheFirstRecordOfTheSideAndOverwritesInPlace) {
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 20)), 2);
     // Another day's record never matches.
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 26, 9, 0)), 0);
-    EXPECT_FALSE(f.report->OverwriteRecord(9));  // past the end of the file
+    // A record number that no longer holds that record (past the end here) is never written:
+    // the tap is decided again, and today has no record of Ito's yet.
+    ASSERT_TRUE(f.report->OverwriteRecord(9));
+    blocks = Blocks(f.Work());
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(blocks[2], "Ito" + std::string(29, ' ') + ",2011/08/26,09:00,\n");
 }
 
 TEST(WorkReport, RoomModeEntryTooSoonExitAndLaterExitOverwritten) {

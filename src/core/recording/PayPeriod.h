@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace stampwell {
+
+// A pay period of the export: the month of its last day cut at a closing day (index 0..4 for
+// the 5th, 10th, 15th, 20th and 25th; any other index for the month's end). For closing day 20,
+// August runs from 21 July to 20 August.
+class CPayPeriod {
+public:
+    CPayPeriod(int year, int month, int closingIndex);
+
+    int First() const { return m_first; }
+    int Last() const { return m_last; }
+    // Whether a date number (y * 10000 + m * 100 + d) lies in the period.
+    bool Contains(int dateNumber) const { return m_first <= dateNumber && dateNumber <= m_last; }
+    // A record's date text as the export reads it: "%d/%d/%d", normalised the way mktime does.
+    bool ContainsText(std::string_view dateText) const;
+    // A block's date at its fixed place, read without parsing the record: nothing when the block
+    // is not of the stored shape or its date needs normalising (then ContainsText of the parsed
+    // date decides).
+    std::optional<bool> ContainsBlock(std::string_view text) const;
+    // The same from a block's deciphered bytes 32..43 (",YYYY/MM/DD,") alone: the stored
+    // shape's date, for skipping a record without deciphering the rest of it.
+    std::optional<bool> ContainsDateBytes(std::string_view bytes) const;
+
+private:
+    int m_first = 0;
+    int m_last = 0;
+};
+
+}  // namespace stampwell

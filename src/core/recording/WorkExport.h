@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "recording/PayPeriod.h"
+#include "recording/WorkRecordTable.h"
+
+namespace stampwell {
+
+// The whole-file reads of a pay period: the CSV of the export (every record of the period in
+// file order, CP932 with CR LF) and the period merged per person and day for the report. Dates
+// are tested at their fixed place before a record is parsed.
+class CWorkExport {
+public:
+    // The CSV text of the period. False when the work file cannot be read to its end.
+    static bool MakeCsv(const std::filesystem::path& work, const CPayPeriod& period,
+                        std::string& csv);
+    // The period's records, one person's when cipherPrefix (the enciphered padded name and
+    // comma) is not empty. False when the work file cannot be read to its end.
+    static bool Collect(const std::filesystem::path& work, const CPayPeriod& period,
+                        const std::string& cipherPrefix, WorkRecordTable& table);
+};
+
+}  // namespace stampwell

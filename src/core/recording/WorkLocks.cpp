@@ -1,0 +1,47 @@
+#include "recording/WorkLocks.h"
+
+#include <system_error>
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+CWorkLocks::CWorkLocks(fs::path dataLock, std::chrono::milliseconds wait)
+    : m_dataLock(std::move(dataLock)), m_wait(wait) {}
+
+CWorkLocks::~CWorkLocks() = default;
+
+void CWorkLocks::Note(const CFileLock& lock) {
+    const auto state = lock.State();
+    if (state == CFileLock::EState::kTimedOut || state == CFileLock::EState::kForeign) {
+        m_refusal = state;
+    }
+}
+
+CWorkLocks::CScope::CScope(CWorkLocks& locks, const fs::path& work) : m_locks(locks) {
+    if (m_locks.m_depth++ > 0) return;
+    m_locks.m_refusal = CFileLock::EState::kHeld;
+    m_locks.m_data = std::make_unique<CFileLock>(m_locks.m_dataLock, m_locks.m_wait);
+    m_locks.Note(*m_locks.m_data);
+    if (!m_locks.AllowsChange()) return;
+    std::error_code error;
+    fs::path folder = work.parent_path().empty() ? fs::path(".") : work.parent_path();
+    if (fs::is_directory(folder, error)) m_locks.TakeWorkLock(work);
+}
+
+CWorkLocks::CScope::~CScope() {
+    if (--m_locks.m_depth == 0) {
+        m_locks.m_work.reset();
+        m_locks.m_data.reset();
+    }
+}
+
+void CWorkLocks::TakeWorkLock(const fs::path& work) {
+    if (m_depth == 0 || m_work || !AllowsChange()) return;
+    fs::path lockPath = work;
+    lockPath += ".lock";
+    m_work = std::make_unique<CFileLock>(lockPath, m_wait);
+    Note(*m_work);
+}
+
+}  // namespace stampwell
