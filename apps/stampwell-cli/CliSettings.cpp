@@ -54,7 +54,8 @@ struct SetArgs {
 int SetSettings(const CliOptions& options, const SetArgs& args) {
     CRuntime runtime = MakeRuntime(options);
     auto settings = CreateConfig(runtime);
-    auto values = CConfigForm::Read(*settings);
+    const auto shown = CConfigForm::Read(*settings);
+    auto values = shown;
     if (args.dayChange) {
         auto hour = CConfigForm::ParseHour(*args.dayChange, CConfigForm::kMaxDayChangeHour);
         if (!hour || args.dayChange->empty()) {
@@ -75,7 +76,7 @@ int SetSettings(const CliOptions& options, const SetArgs& args) {
     if (args.backupOn) values.backupChecked = true;
     if (args.backupOff) values.backupChecked = false;
     // The same object and checks as the settings screen: nothing changes unless it is saved.
-    if (!CConfigForm::Apply(*settings, values, runtime.Messages())) return kRefused;
+    if (!CConfigForm::Apply(*settings, shown, values, runtime.Messages())) return kRefused;
     std::cout << "設定を保存しました: " << settings->FilePath().string() << '\n';
     return kOk;
 }

@@ -298,6 +298,9 @@ TEST(AdminScreens, TheListKeepsItsRules) {
     list->SetAddDialogRunner(FillForm("third", "pw3", "pw3"));
     list->OnNew();
     EXPECT_EQ(list->List().count(), 3);
+    // The one just added is the visible choice.
+    ASSERT_EQ(list->List().selectedItems().size(), 1);
+    EXPECT_EQ(list->List().selectedItems().front()->text(), QStringLiteral("third"));
     list->OnNew();
     EXPECT_EQ(c.prompt->messages.back(), "これ以上の管理者は作成できません。");
 
@@ -313,7 +316,17 @@ TEST(AdminScreens, TheListKeepsItsRules) {
 
     Select(list->List(), QStringLiteral("third"));
     list->OnDelete();
+    EXPECT_EQ(c.prompt->questions.back(), "管理者「third」を削除しますか？");
     EXPECT_EQ(list->List().count(), 2);
+    // Nothing is chosen after a delete: 変更 changes nobody.
+    EXPECT_TRUE(list->List().selectedItems().isEmpty());
+    bool changeOpened = false;
+    list->SetAddDialogRunner([&](CAdminAddDialog&) {
+        changeOpened = true;
+        return 0;
+    });
+    list->OnChange();
+    EXPECT_FALSE(changeOpened);
     list->OnClose();
     EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out, "admin (card)\nclerk (no card)\n");
 }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "UiSupport.h"
 #include "app/MainFrame.h"
@@ -73,19 +74,39 @@ TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     EXPECT_FALSE(config->BackupBox().isChecked());
     EXPECT_FALSE(config->BrowseButton(CConfigDialog::kBackupPath).isEnabled());
 
-    // The hour rules as a user meets them.
+    // The hour rules as a user meets them: what is typed stays as typed (never a silent 0).
     Type(config->DayChangeField(), QStringLiteral("134"));
-    EXPECT_EQ(config->DayChangeField().text(),
-              QStringLiteral("0"));  // "13": a third digit is refused
-    Type(config->SwitchField(), QStringLiteral("123"));
-    EXPECT_EQ(config->SwitchField().text(), QStringLiteral("0"));
+    EXPECT_EQ(config->DayChangeField().text(), QStringLiteral("13"));  // a third digit is refused
     Type(config->SwitchField(), QStringLiteral("abc"));
     EXPECT_EQ(config->SwitchField().text(), QString());  // digits only
-    config->StepHour(config->DayChangeField(), 12, -1);
+    Type(config->SwitchField(), QStringLiteral("99"));
+    EXPECT_EQ(config->SwitchField().text(), QStringLiteral("99"));
+    // Up and Down (keys and buttons) step inside the range.
+    QTest::keyClick(&config->SwitchField(), Qt::Key_Down);
+    EXPECT_EQ(config->SwitchField().text(), QStringLiteral("23"));
+    QTest::keyClick(&config->SwitchField(), Qt::Key_Up);
+    EXPECT_EQ(config->SwitchField().text(), QStringLiteral("23"));
+    config->DayChangeField().setText(QStringLiteral("0"));
+    QTest::keyClick(&config->DayChangeField(), Qt::Key_Down);
     EXPECT_EQ(config->DayChangeField().text(), QStringLiteral("0"));
     config->DayChangeField().setText(QStringLiteral("12"));
     config->StepHour(config->DayChangeField(), 12, 1);
     EXPECT_EQ(config->DayChangeField().text(), QStringLiteral("12"));
+    QStringList arrows;
+    for (auto* button : config->findChildren<QToolButton*>()) arrows << button->accessibleName();
+    EXPECT_TRUE(arrows.contains(QString::fromUtf8("出退社切換え時刻を1時間後にする")));
+    EXPECT_TRUE(arrows.contains(QString::fromUtf8("日付更新時刻を1時間前にする")));
+
+    // An hour out of range confirmed with Enter and OK: refused with its range, the window
+    // stays open, nothing is saved.
+    config->DayChangeField().setText(QStringLiteral("0"));
+    config->SwitchField().setText(QStringLiteral("99"));
+    QTest::keyClick(&config->SwitchField(), Qt::Key_Return);
+    config->OnOk();
+    EXPECT_EQ(c.prompt->messages.back(), "出退社切換え時刻は0～23の範囲で入力してください。");
+    EXPECT_TRUE(config->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(c.t.dir / "Setting.txt"));
+    EXPECT_EQ(c.app->Controller()->GetSettings()->GetSwitchHour(), 14);
 
     // A chooser that gives a file that does not exist yet; Cancel restores the path.
     const QString shared = QString::fromStdString((c.t.dir / "share" / "KINTAI.dat").string());
@@ -98,8 +119,7 @@ TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     config->Open();
     EXPECT_EQ(config->PathField(CConfigDialog::kWorkPath).text(), before);
 
-    // An hour confirmed with Enter and OK still follows the range rule.
-    config->DayChangeField().setText(QStringLiteral("99"));
+    config->DayChangeField().setText(QStringLiteral("0"));
     config->SwitchField().setText(QStringLiteral("12"));
     config->BackupBox().setChecked(true);
     EXPECT_TRUE(config->BrowseButton(CConfigDialog::kBackupPath).isEnabled());

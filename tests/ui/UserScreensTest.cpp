@@ -116,7 +116,7 @@ TEST(UserScreens, RegisterChangeAndDeleteAfterTheLogin) {
 
         Select(users.List(), "鈴木");
         users.OnDelete();
-        EXPECT_EQ(c.prompt->questions.back(), "このユーザーを削除しますか？");
+        EXPECT_EQ(c.prompt->questions.back(), "鈴木さんを削除しますか？");
         EXPECT_EQ(users.List().count(), 2);
         users.accept();
     });
@@ -133,6 +133,57 @@ TEST(UserScreens, RegisterChangeAndDeleteAfterTheLogin) {
                  "users add --card 00000000000000a1 --name '伊藤 一郎' --mail-name 課長 "
                  "--mail-address kacho@example.com");
     EXPECT_EQ(test::ReadBytes(c.t.dir / "Register.txt"), test::ReadBytes(other / "Register.txt"));
+}
+
+TEST(UserScreens, AfterARefillOnlyAVisibleChoiceIsChangedOrDeleted) {
+    Clock c;
+    for (const char* line : {"0000000000000001 --name 中島", "0000000000000002 --name 阿部",
+                             "0000000000000003 --name 中村", "0000000000000004 --name 佐藤"}) {
+        test::RunCli(c.t.dir.Path(), std::string("users add --card ") + line);
+    }
+    ASSERT_TRUE(c.app->InitInstance());
+    auto texts = [](const QListWidget& list) {
+        std::vector<std::string> out;
+        for (int i = 0; i < list.count(); ++i) out.push_back(list.item(i)->text().toStdString());
+        return out;
+    };
+    auto buttonEnabled = [](CUserInfoDialog& users, const char* text) {
+        for (auto* button : users.findChildren<QPushButton*>()) {
+            if (button->text() == QString::fromUtf8(text)) return button->isEnabled();
+        }
+        return false;
+    };
+    c.WithUsers([&](CUserInfoDialog& users) {
+        users.SetRegisterDialogRunner([&](CUserRegisterDialog& form) {
+            form.Prepare();
+            form.NameField().setText(QString::fromUtf8("新人"));
+            c.Hold("00000000000000B2");
+            form.OnTimer();
+            form.OnOk();
+            return form.result();
+        });
+        users.OnNew();
+        // Japanese order, and the one just added is the visible choice.
+        EXPECT_EQ(texts(users.List()), (std::vector<std::string>{"阿部", "佐藤", "山田", "新人",
+                                                                 "中村", "中島", "鈴木"}));
+        ASSERT_EQ(users.List().selectedItems().size(), 1);
+        EXPECT_EQ(users.List().selectedItems().front()->text(), QString::fromUtf8("新人"));
+        users.OnDelete();
+        EXPECT_EQ(c.prompt->questions.back(), "新人さんを削除しますか？");
+        // After a delete nothing is chosen: 変更 and 削除 wait for a new choice.
+        EXPECT_TRUE(users.List().selectedItems().isEmpty());
+        EXPECT_FALSE(buttonEnabled(users, "変更"));
+        EXPECT_FALSE(buttonEnabled(users, "削除"));
+        const auto asked = c.prompt->questions.size();
+        users.OnDelete();
+        EXPECT_EQ(c.prompt->questions.size(), asked);
+        EXPECT_EQ(users.List().count(), 6);
+        Select(users.List(), "中島");
+        EXPECT_TRUE(buttonEnabled(users, "削除"));
+        users.accept();
+    });
+    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "users list").out.find("新人"), std::string::npos);
+    EXPECT_NE(test::RunCli(c.t.dir.Path(), "users list").out.find("中島"), std::string::npos);
 }
 
 TEST(UserScreens, RoomModeWordingAndAnEmptyRegister) {

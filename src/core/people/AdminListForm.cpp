@@ -1,9 +1,8 @@
 #include "people/AdminListForm.h"
 
-#include <algorithm>
-
 #include "people/AdminFile.h"
 #include "platform/IPrompt.h"
+#include "text/JapaneseOrder.h"
 
 namespace stampwell {
 
@@ -13,7 +12,7 @@ CAdminListForm::CAdminListForm(CAdminFile& admins, IPrompt& prompt)
 std::vector<std::string> CAdminListForm::Ids() const {
     std::vector<std::string> ids;
     m_admins.GetIdList(ids);
-    std::sort(ids.begin(), ids.end());
+    CJapaneseOrder::Sort(ids);
     return ids;
 }
 
@@ -31,7 +30,7 @@ bool CAdminListForm::Delete(const std::string& id) {
         m_prompt.ShowMessage("ログインしている管理者は削除できません。", EMessageIcon::None);
         return false;
     }
-    int answer = m_prompt.AskQuestion("この管理者を削除しますか？");
+    int answer = m_prompt.AskQuestion("管理者「" + id + "」を削除しますか？");
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_admins.SetId(id);
     if (!m_admins.DeleteAdmin()) {

@@ -16,11 +16,11 @@ public:
 
     CAdminListForm(CAdminFile& admins, IPrompt& prompt);
 
-    // The administrator IDs in sorted order.
+    // The administrator IDs in Japanese order.
     std::vector<std::string> Ids() const;
     // False, after the limit message, when three administrators exist.
     bool MayAdd();
-    // Asks first; true when the administrator was deleted. A failed write gives its message.
+    // Asks first, naming the administrator; true when deleted. A failed write gives its message.
     bool Delete(const std::string& id);
     // Closing with no administrator left asks whether to end the program.
     ECloseOutcome Close();

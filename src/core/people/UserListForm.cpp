@@ -1,9 +1,8 @@
 #include "people/UserListForm.h"
 
-#include <algorithm>
-
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
+#include "text/JapaneseOrder.h"
 
 namespace stampwell {
 
@@ -12,13 +11,14 @@ CUserListForm::CUserListForm(CRegisterFile& reg, IPrompt& prompt)
 
 std::vector<std::string> CUserListForm::Names() const {
     std::vector<std::string> names = m_register.GetAllNames();
-    std::sort(names.begin(), names.end());
+    CJapaneseOrder::Sort(names);
     return names;
 }
 
 bool CUserListForm::Delete(const std::string& name) {
     if (name.empty()) return false;
-    int answer = m_prompt.AskQuestion("このユーザーを削除しますか？");
+    // The question names the person: the administrator answers for somebody seen.
+    int answer = m_prompt.AskQuestion(name + "さんを削除しますか？");
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_register.SetName(name);
     if (m_register.DeleteRecord() != 1) {

@@ -8,8 +8,8 @@ namespace stampwell {
 class CRegisterFile;
 class IPrompt;
 
-// What the employee list decides: the names in sorted order (read in one pass of the register)
-// and the delete with its question.
+// What the employee list decides: the names in Japanese order (read in one pass of the
+// register) and the delete with its question, which names the person.
 class CUserListForm {
 public:
     CUserListForm(CRegisterFile& reg, IPrompt& prompt);

@@ -246,10 +246,19 @@ bool CFileSystem::Exists(const fs::path& path) {
 
 fs::path CFileSystem::Resolve(const fs::path& path) {
     std::error_code error;
-    fs::path absolute = fs::absolute(path, error);
-    if (error) absolute = path;
-    fs::path resolved = fs::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : resolved;
+    fs::path current = fs::absolute(path, error);
+    if (error) current = path;
+    // A link is followed also when what it names does not exist yet (a file it would create).
+    for (int hops = 0; hops < 40; ++hops) {
+        fs::path parent = fs::weakly_canonical(current.parent_path(), error);
+        if (error) parent = current.parent_path();
+        const fs::path full = parent / current.filename();
+        if (!fs::is_symlink(full, error)) return full.lexically_normal();
+        const fs::path target = fs::read_symlink(full, error);
+        if (error) return full.lexically_normal();
+        current = target.is_absolute() ? target : parent / target;
+    }
+    return current.lexically_normal();
 }
 
 void CFileSystem::IgnoreFileSizeSignal() {

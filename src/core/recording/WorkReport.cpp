@@ -15,7 +15,6 @@
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "recording/PayPeriod.h"
-#include "recording/StoredFiles.h"
 #include "recording/TemporaryRecordMove.h"
 #include "recording/TodayIndex.h"
 #include "recording/WorkDate.h"
@@ -24,6 +23,7 @@
 #include "recording/WorkLine.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "settings/StoredFiles.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {

@@ -2,6 +2,7 @@
 
 #include "platform/IMessageSink.h"
 #include "settings/EnvironmentSettings.h"
+#include "settings/StoredFiles.h"
 
 namespace stampwell {
 
@@ -17,8 +18,26 @@ std::optional<int> CConfigForm::ParseHour(const std::string& text, int maxHour) 
     return value;
 }
 
-std::string CConfigForm::FixHourText(const std::string& text, int maxHour) {
-    return ParseHour(text, maxHour) ? text : std::string("0");
+std::string CConfigForm::HourRangeMessage(bool dayChange) {
+    return dayChange ? "日付更新時刻は0～12の範囲で入力してください。"
+                     : "出退社切換え時刻は0～23の範囲で入力してください。";
+}
+
+bool CConfigForm::ReadHours(const std::string& dayChange, const std::string& switchHour,
+                            Values& values, IMessageSink& messages) {
+    auto day = ParseHour(dayChange, kMaxDayChangeHour);
+    if (!day) {
+        messages.ShowMessage(HourRangeMessage(true), EMessageIcon::None);
+        return false;
+    }
+    auto change = ParseHour(switchHour, kMaxSwitchHour);
+    if (!change) {
+        messages.ShowMessage(HourRangeMessage(false), EMessageIcon::None);
+        return false;
+    }
+    values.dayChangeHour = *day;
+    values.switchHour = *change;
+    return true;
 }
 
 CConfigForm::Values CConfigForm::Read(const CEnvironmentSettings& settings) {
@@ -27,16 +46,37 @@ CConfigForm::Values CConfigForm::Read(const CEnvironmentSettings& settings) {
                   settings.GetBackupPath(),    settings.IsBackupChecked()};
 }
 
-bool CConfigForm::Apply(CEnvironmentSettings& settings, const Values& values,
+bool CConfigForm::Apply(CEnvironmentSettings& settings, const Values& shown, const Values& values,
                         IMessageSink& messages) {
-    // A copy is saved first: the running program never uses values the file does not hold.
+    CFileLock lock = settings.Lock();
+    if (!lock.AllowsChange()) {
+        messages.ShowMessage(
+            "他の端末が設定を変更中のため、保存できませんでした。\nしばらくしてからもう一度"
+            "お試しください。",
+            EMessageIcon::None);
+        return false;
+    }
+    // The file as it is now; then this program's changes over it.
     CEnvironmentSettings candidate = settings;
-    candidate.SetDayChangeHour(values.dayChangeHour);
-    candidate.SetSwitchHour(values.switchHour);
-    candidate.SetIdFilePath(values.idFilePath);
-    candidate.SetWorkFilePath(values.workFilePath);
-    candidate.SetBackupPath(values.backupPath);
-    candidate.SetBackupChecked(values.backupChecked);
+    candidate.LoadSettings();
+    if (values.dayChangeHour != shown.dayChangeHour) {
+        candidate.SetDayChangeHour(values.dayChangeHour);
+    }
+    if (values.switchHour != shown.switchHour) candidate.SetSwitchHour(values.switchHour);
+    if (values.idFilePath != shown.idFilePath) candidate.SetIdFilePath(values.idFilePath);
+    if (values.workFilePath != shown.workFilePath) candidate.SetWorkFilePath(values.workFilePath);
+    if (values.backupPath != shown.backupPath) candidate.SetBackupPath(values.backupPath);
+    if (values.backupChecked != shown.backupChecked) {
+        candidate.SetBackupChecked(values.backupChecked);
+    }
+    const std::string refused =
+        CStoredFiles(settings.Runtime().DataDir(), candidate.GetWorkFilePath(),
+                     candidate.GetIdFilePath(), candidate.GetBackupPath())
+            .CheckSettingsPaths();
+    if (!refused.empty()) {
+        messages.ShowMessage(refused, EMessageIcon::None);
+        return false;
+    }
     if (!candidate.SaveSettings()) {
         messages.ShowMessage("設定を保存できませんでした。\n保存先を確認してください。",
                              EMessageIcon::None);

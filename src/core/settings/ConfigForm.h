@@ -8,8 +8,9 @@ namespace stampwell {
 class CEnvironmentSettings;
 class IMessageSink;
 
-// What the environment settings screen and `settings set` decide: the hour rules, and that new
-// values reach the running program only once Setting.txt holds them.
+// What the environment settings screen and `settings set` decide: the hour rules (a value out of
+// range is refused with a message naming the range, never turned into 0), the paths that may be
+// chosen, and that new values reach the running program only once Setting.txt holds them.
 class CConfigForm {
 public:
     static constexpr int kMaxDayChangeHour = 12;
@@ -25,14 +26,21 @@ public:
     // An hour field's text as a number from 0 to maxHour; nothing when it is out of range, too
     // long or not a number. An empty field is 0.
     static std::optional<int> ParseHour(const std::string& text, int maxHour);
-    // The rule of leaving an hour field: a value out of range (or too many digits) shows "0".
-    static std::string FixHourText(const std::string& text, int maxHour);
+    // The typed hours into values; false after the message that names the range of the first
+    // one that is not an hour of its range.
+    static bool ReadHours(const std::string& dayChange, const std::string& switchHour,
+                          Values& values, IMessageSink& messages);
+    static std::string HourRangeMessage(bool dayChange);
 
     static Values Read(const CEnvironmentSettings& settings);
-    // Saves the values to Setting.txt, then gives them to settings. When the file cannot be
-    // written: the message "設定を保存できませんでした。\n保存先を確認してください。", settings
+    // Under the lock of Setting.txt: the file is read again and only the values that differ from
+    // shown (what the screen or command started from) change, so a change made meanwhile by
+    // another program stays. The paths are checked (none empty, a folder, or another of
+    // Stampwell's files; the three different); then the file is saved and only then are the
+    // values given to settings. A refusal or a file that cannot be written: a message, settings
     // unchanged, false.
-    static bool Apply(CEnvironmentSettings& settings, const Values& values, IMessageSink& messages);
+    static bool Apply(CEnvironmentSettings& settings, const Values& shown, const Values& values,
+                      IMessageSink& messages);
 };
 
 }  // namespace stampwell

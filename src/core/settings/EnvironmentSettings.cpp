@@ -27,6 +27,12 @@ std::filesystem::path CEnvironmentSettings::FilePath() const {
     return m_runtime.DataFile(kFileName);
 }
 
+CFileLock CEnvironmentSettings::Lock() const {
+    std::filesystem::path lock = FilePath();
+    lock += ".lock";
+    return CFileLock(lock, m_runtime.LockWait());
+}
+
 void CEnvironmentSettings::SetDefaults() {
     m_dayChangeHour = 0;
     m_switchHour = 14;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FileLock.h"
 #include "platform/Runtime.h"
 #include "settings/ISettings.h"
 
@@ -37,6 +38,10 @@ public:
     bool SaveSettings() const;
 
     std::filesystem::path FilePath() const;
+    const CRuntime& Runtime() const { return m_runtime; }
+    // Every read-change-replace of Setting.txt holds "Setting.txt.lock", so two programs that
+    // change different settings at once both keep their change.
+    CFileLock Lock() const;
 
 private:
     CRuntime m_runtime;

@@ -57,7 +57,40 @@ ListButtons AddListWithButtons(QDialog& dialog, const char* label) {
     grid->addWidget(parts.remove, 3, 1);
     grid->addWidget(parts.close, 4, 1, Qt::AlignBottom);
     grid->setRowStretch(4, 1);  // the list takes the height, the label keeps its own
+    parts.list->setSelectionMode(QAbstractItemView::SingleSelection);
+    QObject::connect(parts.list, &QListWidget::itemSelectionChanged, &dialog, [parts] {
+        const bool chosen = !parts.list->selectedItems().isEmpty();
+        parts.change->setEnabled(chosen);
+        parts.remove->setEnabled(chosen);
+    });
     return parts;
+}
+
+void FillNames(const ListButtons& parts, const std::vector<std::string>& names,
+               const std::string& selected) {
+    parts.list->clear();
+    QStringList texts;
+    for (const auto& name : names) texts << QString::fromStdString(name);
+    parts.list->addItems(texts);
+    parts.list->setCurrentRow(-1);
+    parts.list->clearSelection();
+    if (!selected.empty()) {
+        const auto found =
+            parts.list->findItems(QString::fromStdString(selected), Qt::MatchExactly);
+        if (!found.isEmpty()) {
+            parts.list->setCurrentItem(found.front());
+            found.front()->setSelected(true);
+            parts.list->scrollToItem(found.front());
+        }
+    }
+    const bool chosen = !parts.list->selectedItems().isEmpty();
+    parts.change->setEnabled(chosen);
+    parts.remove->setEnabled(chosen);
+}
+
+std::string SelectedText(const QListWidget& list) {
+    const auto selected = list.selectedItems();
+    return selected.isEmpty() ? std::string{} : selected.front()->text().toStdString();
 }
 
 }  // namespace stampwell

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QBoxLayout;
 class QDialog;
@@ -30,5 +32,11 @@ struct ListButtons {
     QPushButton* close = nullptr;
 };
 ListButtons AddListWithButtons(QDialog& dialog, const char* label);
+// Fills the list with names and selects (and shows) the one given, or none; 変更 and 削除 are
+// enabled only while a row is selected, so they never act on a row nobody chose.
+void FillNames(const ListButtons& parts, const std::vector<std::string>& names,
+               const std::string& selected);
+// The selected row's text (empty without a selection; a current row alone does not count).
+std::string SelectedText(const QListWidget& list);
 
 }  // namespace stampwell

@@ -14,15 +14,12 @@ namespace stampwell {
 CAdminModifyDialog::CAdminModifyDialog(CRecorderController& controller, QWidget* parent)
     : QDialog(parent), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("管理者"));
-    ListButtons parts = AddListWithButtons(*this, "管理者:");
-    m_list = parts.list;
-    m_list->setSortingEnabled(true);
-    m_change = parts.change;
-    m_delete = parts.remove;
-    connect(parts.add, &QPushButton::clicked, this, [this] { OnNew(); });
-    connect(m_change, &QPushButton::clicked, this, [this] { OnChange(); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { OnDelete(); });
-    connect(parts.close, &QPushButton::clicked, this, [this] { OnClose(); });
+    m_parts = AddListWithButtons(*this, "管理者:");
+    m_list = m_parts.list;
+    connect(m_parts.add, &QPushButton::clicked, this, [this] { OnNew(); });
+    connect(m_parts.change, &QPushButton::clicked, this, [this] { OnChange(); });
+    connect(m_parts.remove, &QPushButton::clicked, this, [this] { OnDelete(); });
+    connect(m_parts.close, &QPushButton::clicked, this, [this] { OnClose(); });
     SetDialogUnitsWidth(*this, 180);
     m_runAddDialog = [](CAdminAddDialog& dialog) { return dialog.Run(); };
 }
@@ -37,29 +34,22 @@ int CAdminModifyDialog::Run() {
 void CAdminModifyDialog::Prepare() {
     m_form = std::make_unique<CAdminListForm>(*m_controller.GetAdminStore(), m_controller.Prompt());
     m_quitRequested = false;
-    FillList();
+    FillList({});  // no entry is selected
 }
 
-void CAdminModifyDialog::FillList() {
-    m_list->clear();
-    for (const auto& id : m_form->Ids()) m_list->addItem(QString::fromStdString(id));
-    m_list->setCurrentRow(-1);
-    m_list->clearSelection();
-    const bool any = m_list->count() > 0;
-    m_change->setEnabled(any);
-    m_delete->setEnabled(any);
+void CAdminModifyDialog::FillList(const std::string& selected) {
+    FillNames(m_parts, m_form->Ids(), selected);
 }
 
 std::string CAdminModifyDialog::SelectedId() const {
-    auto selected = m_list->selectedItems();
-    return selected.isEmpty() ? std::string{} : selected.front()->text().toStdString();
+    return SelectedText(*m_list);
 }
 
 void CAdminModifyDialog::OnNew() {
     if (!m_form || !m_form->MayAdd()) return;
     CAdminAddDialog dialog(m_controller, this);
     dialog.SetChangeMode(false);
-    if (m_runAddDialog(dialog) == Accepted) FillList();
+    if (m_runAddDialog(dialog) == Accepted) FillList(m_controller.GetAdminStore()->GetId());
 }
 
 void CAdminModifyDialog::OnChange() {
@@ -68,13 +58,13 @@ void CAdminModifyDialog::OnChange() {
     CAdminAddDialog dialog(m_controller, this);
     m_controller.GetAdminStore()->SetPreviousId(id);
     dialog.SetChangeMode(true);
-    if (m_runAddDialog(dialog) == Accepted) FillList();
+    if (m_runAddDialog(dialog) == Accepted) FillList(m_controller.GetAdminStore()->GetId());
 }
 
 void CAdminModifyDialog::OnDelete() {
     const std::string id = SelectedId();
     if (!m_form || id.empty()) return;
-    if (m_form->Delete(id)) FillList();
+    if (m_form->Delete(id)) FillList({});
 }
 
 void CAdminModifyDialog::EndRun(int result) {

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
+
+#include "admin_ui/DialogParts.h"
 
 class QListWidget;
 class QPushButton;
@@ -13,7 +16,8 @@ class CAdminAddDialog;
 class CAdminListForm;
 class CRecorderController;
 
-// "管理者": the sorted administrator IDs with 新規登録, 変更, 削除 and 閉じる. Created once and run
+// "管理者": the administrator IDs in Japanese order with 新規登録, 変更, 削除 and 閉じる; 変更
+// and 削除 act on the selected row only. Created once and run
 // again for every use; also the first-run screen when no administrator exists.
 class CAdminModifyDialog : public QDialog {
 public:
@@ -36,7 +40,7 @@ public:
     QListWidget& List() const { return *m_list; }
 
 private:
-    void FillList();
+    void FillList(const std::string& selected);
     std::string SelectedId() const;
     // Closing: ends the run, or asks to end the program when no administrator is left.
     void EndRun(int result);
@@ -45,9 +49,8 @@ private:
     std::unique_ptr<CAdminListForm> m_form;
     std::function<int(CAdminAddDialog&)> m_runAddDialog;
     bool m_quitRequested = false;
+    ListButtons m_parts;
     QListWidget* m_list = nullptr;
-    QPushButton* m_change = nullptr;
-    QPushButton* m_delete = nullptr;
 };
 
 }  // namespace stampwell

@@ -14,16 +14,14 @@ namespace stampwell {
 CUserInfoDialog::CUserInfoDialog(CRecorderController& controller, QWidget* parent)
     : QDialog(parent), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("ユーザー情報"));
-    ListButtons parts = AddListWithButtons(*this, "登録ユーザー:");
-    m_list = parts.list;
+    m_parts = AddListWithButtons(*this, "登録ユーザー:");
+    m_list = m_parts.list;
     // Sorted once by the core: thousands of names fill in one go.
     m_list->setUniformItemSizes(true);
-    m_change = parts.change;
-    m_delete = parts.remove;
-    connect(parts.add, &QPushButton::clicked, this, [this] { OnNew(); });
-    connect(m_change, &QPushButton::clicked, this, [this] { OnChange(); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { OnDelete(); });
-    connect(parts.close, &QPushButton::clicked, this, [this] { accept(); });
+    connect(m_parts.add, &QPushButton::clicked, this, [this] { OnNew(); });
+    connect(m_parts.change, &QPushButton::clicked, this, [this] { OnChange(); });
+    connect(m_parts.remove, &QPushButton::clicked, this, [this] { OnDelete(); });
+    connect(m_parts.close, &QPushButton::clicked, this, [this] { accept(); });
     SetDialogUnitsWidth(*this, 200);
     setMinimumHeight(300);
     m_runRegisterDialog = [](CUserRegisterDialog& dialog) { return dialog.Run(); };
@@ -38,30 +36,25 @@ int CUserInfoDialog::Run() {
 
 void CUserInfoDialog::Prepare() {
     m_form = std::make_unique<CUserListForm>(*m_controller.GetRegister(), m_controller.Prompt());
-    FillList();
-    if (m_list->count() > 0) m_list->setCurrentRow(0);
+    // On opening the first employee is selected, visibly.
+    const auto names = m_form->Names();
+    FillNames(m_parts, names, names.empty() ? std::string{} : names.front());
 }
 
-void CUserInfoDialog::FillList() {
-    m_list->clear();
-    QStringList names;
-    for (const auto& name : m_form->Names()) names << QString::fromStdString(name);
-    m_list->addItems(names);
-    const bool any = m_list->count() > 0;
-    m_change->setEnabled(any);
-    m_delete->setEnabled(any);
+void CUserInfoDialog::FillList(const std::string& selected) {
+    FillNames(m_parts, m_form->Names(), selected);
 }
 
 std::string CUserInfoDialog::SelectedName() const {
-    QListWidgetItem* item = m_list->currentItem();
-    return item == nullptr ? std::string{} : item->text().toStdString();
+    return SelectedText(*m_list);
 }
 
 void CUserInfoDialog::OnNew() {
     if (!m_form) return;
     CUserRegisterDialog dialog(m_controller, this);
     dialog.SetChangeMode(false);
-    if (m_runRegisterDialog(dialog) == Accepted) FillList();
+    // The one just added is selected and shown.
+    if (m_runRegisterDialog(dialog) == Accepted) FillList(m_controller.GetRegister()->GetName());
 }
 
 void CUserInfoDialog::OnChange() {
@@ -71,13 +64,14 @@ void CUserInfoDialog::OnChange() {
     dialog.SetChangeMode(true);
     m_controller.GetRegister()->SetName(name);
     m_controller.GetRegister()->SetPreviousName(name);
-    if (m_runRegisterDialog(dialog) == Accepted) FillList();
+    if (m_runRegisterDialog(dialog) == Accepted) FillList(m_controller.GetRegister()->GetName());
 }
 
 void CUserInfoDialog::OnDelete() {
     const std::string name = SelectedName();
     if (!m_form || name.empty()) return;
-    if (m_form->Delete(name)) FillList();
+    // After a delete nothing is selected: the next delete needs a new choice.
+    if (m_form->Delete(name)) FillList({});
 }
 
 }  // namespace stampwell

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
+
+#include "admin_ui/DialogParts.h"
 
 class QListWidget;
 class QPushButton;
@@ -13,8 +16,8 @@ class CRecorderController;
 class CUserListForm;
 class CUserRegisterDialog;
 
-// "ユーザー情報": the sorted employee names with 新規登録, 変更, 削除 and 閉じる. Created anew for
-// each menu command.
+// "ユーザー情報": the employee names in Japanese order with 新規登録, 変更, 削除 and 閉じる.
+// Created anew for each menu command. 変更 and 削除 act on the selected row only.
 class CUserInfoDialog : public QDialog {
 public:
     CUserInfoDialog(CRecorderController& controller, QWidget* parent);
@@ -31,15 +34,14 @@ public:
     QListWidget& List() const { return *m_list; }
 
 private:
-    void FillList();
+    void FillList(const std::string& selected);
     std::string SelectedName() const;
 
     CRecorderController& m_controller;
     std::unique_ptr<CUserListForm> m_form;
     std::function<int(CUserRegisterDialog&)> m_runRegisterDialog;
+    ListButtons m_parts;
     QListWidget* m_list = nullptr;
-    QPushButton* m_change = nullptr;
-    QPushButton* m_delete = nullptr;
 };
 
 }  // namespace stampwell

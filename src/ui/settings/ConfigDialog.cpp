@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,15 +45,20 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
         field->setFixedWidth(48);
         auto* up = new QToolButton(this);
         up->setArrowType(Qt::UpArrow);
+        up->setAccessibleName(QString::fromUtf8(label) + QString::fromUtf8("を1時間後にする"));
+        up->setToolTip(up->accessibleName());
         auto* down = new QToolButton(this);
         down->setArrowType(Qt::DownArrow);
+        down->setAccessibleName(QString::fromUtf8(label) + QString::fromUtf8("を1時間前にする"));
+        down->setToolTip(down->accessibleName());
+        field->setAccessibleName(QString::fromUtf8(label));
+        field->installEventFilter(this);
+        m_hourRanges[field] = maxHour;
         hours->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
         hours->addWidget(field, row, 1);
         hours->addWidget(up, row, 2);
         hours->addWidget(down, row, 3);
         hours->addWidget(new QLabel(QString::fromUtf8("時"), this), row, 4);
-        connect(field, &QLineEdit::editingFinished, this,
-                [this, field, maxHour] { FixHour(*field, maxHour); });
         connect(up, &QToolButton::clicked, this,
                 [this, field, maxHour] { StepHour(*field, maxHour, 1); });
         connect(down, &QToolButton::clicked, this,
@@ -101,8 +107,23 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
     Fill();
 }
 
+bool CConfigDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Up and Down step an hour field inside its range, as its buttons do.
+    auto it = m_hourRanges.find(watched);
+    if (it != m_hourRanges.end() && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+            StepHour(*static_cast<QLineEdit*>(watched), it->second,
+                     key->key() == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void CConfigDialog::Fill() {
     auto values = CConfigForm::Read(*m_controller.GetSettings());
+    m_shown = values;
     m_dayChange->setText(QString::number(values.dayChangeHour));
     m_switch->setText(QString::number(values.switchHour));
     m_paths[kRegisterPath]->setText(QString::fromStdString(values.idFilePath));
@@ -119,15 +140,11 @@ void CConfigDialog::Open() {
     activateWindow();
 }
 
-void CConfigDialog::FixHour(QLineEdit& field, int maxHour) {
-    QString fixed =
-        QString::fromStdString(CConfigForm::FixHourText(field.text().toStdString(), maxHour));
-    if (fixed != field.text()) field.setText(fixed);
-}
-
 void CConfigDialog::StepHour(QLineEdit& field, int maxHour, int step) {
-    int value = CConfigForm::ParseHour(field.text().toStdString(), maxHour).value_or(0);
-    field.setText(QString::number(std::clamp(value + step, 0, maxHour)));
+    // From a value out of range the step starts at the nearest end of the range.
+    auto value = CConfigForm::ParseHour(field.text().toStdString(), maxHour);
+    int from = value ? *value + step : (step > 0 ? 0 : maxHour);
+    field.setText(QString::number(std::clamp(from, 0, maxHour)));
 }
 
 void CConfigDialog::OnBrowse(EPath which) {
@@ -135,22 +152,20 @@ void CConfigDialog::OnBrowse(EPath which) {
 }
 
 void CConfigDialog::OnOk() {
-    // The range rule holds on OK too, also for a value confirmed with Enter.
-    FixHour(*m_dayChange, CConfigForm::kMaxDayChangeHour);
-    FixHour(*m_switch, CConfigForm::kMaxSwitchHour);
-    CConfigForm::Values values;
-    values.dayChangeHour =
-        CConfigForm::ParseHour(m_dayChange->text().toStdString(), CConfigForm::kMaxDayChangeHour)
-            .value_or(0);
-    values.switchHour =
-        CConfigForm::ParseHour(m_switch->text().toStdString(), CConfigForm::kMaxSwitchHour)
-            .value_or(0);
+    CConfigForm::Values values = m_shown;
+    // An hour out of range is refused with its range; the window stays open, nothing is saved.
+    if (!CConfigForm::ReadHours(m_dayChange->text().toStdString(), m_switch->text().toStdString(),
+                                values, m_controller.Prompt())) {
+        return;
+    }
     values.idFilePath = m_paths[kRegisterPath]->text().toStdString();
     values.workFilePath = m_paths[kWorkPath]->text().toStdString();
     values.backupPath = m_paths[kBackupPath]->text().toStdString();
     values.backupChecked = m_backup->isChecked();
-    // Kept open with the typed values when Setting.txt cannot be written.
-    if (!CConfigForm::Apply(*m_controller.GetSettings(), values, m_controller.Prompt())) return;
+    // Kept open with the typed values when Setting.txt cannot be written or a path is refused.
+    if (!CConfigForm::Apply(*m_controller.GetSettings(), m_shown, values, m_controller.Prompt())) {
+        return;
+    }
     hide();
 }
 

@@ -3,7 +3,10 @@
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
+
+#include "settings/ConfigForm.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -40,9 +43,11 @@ public:
     // Steps an hour field by one inside its range (the up-down control).
     void StepHour(QLineEdit& field, int maxHour, int step);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Fill();
-    void FixHour(QLineEdit& field, int maxHour);
 
     CRecorderController& m_controller;
     Chooser m_chooser;
@@ -51,6 +56,8 @@ private:
     std::array<QLineEdit*, 3> m_paths{};
     std::array<QPushButton*, 3> m_browse{};
     QCheckBox* m_backup = nullptr;
+    std::map<QObject*, int> m_hourRanges;  // each hour field and its highest hour
+    CConfigForm::Values m_shown;           // what the window was filled with
 };
 
 }  // namespace stampwell

@@ -88,7 +88,7 @@ TEST(AdminListForm, LimitSelfDeleteQuestionAndClosingAnEmptyList) {
     EXPECT_EQ(a.prompt.messages.back(), "ログインしている管理者は削除できません。");
     a.prompt.answer = IPrompt::kNo;
     EXPECT_FALSE(list.Delete("alpha"));
-    EXPECT_EQ(a.prompt.questions.back(), "この管理者を削除しますか？");
+    EXPECT_EQ(a.prompt.questions.back(), "管理者「alpha」を削除しますか？");
     a.prompt.answer = IPrompt::kYes;
     EXPECT_TRUE(list.Delete("alpha"));
     EXPECT_TRUE(list.MayAdd());

@@ -135,7 +135,7 @@ TEST(UserListForm, SortedNamesAndADeleteThatAsksAndReportsAFailure) {
     EXPECT_EQ(list.Names(), (std::vector<std::string>{"Abe", "山田", "鈴木"}));
     p.prompt.answer = IPrompt::kNo;
     EXPECT_FALSE(list.Delete("Abe"));
-    EXPECT_EQ(p.prompt.questions.back(), "このユーザーを削除しますか？");
+    EXPECT_EQ(p.prompt.questions.back(), "Abeさんを削除しますか？");
     p.prompt.answer = IPrompt::kYes;  // also what the box answers when nobody does
     EXPECT_TRUE(list.Delete("Abe"));
     EXPECT_EQ(list.Names().size(), 2u);

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "settings/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
@@ -7,7 +9,7 @@
 
 namespace stampwell {
 
-TEST(ConfigForm, HourRules) {
+TEST(ConfigForm, HourRulesRefuseAValueOutOfRangeWithItsRange) {
     EXPECT_EQ(CConfigForm::ParseHour("", 12), 0);
     EXPECT_EQ(CConfigForm::ParseHour("5", 12), 5);
     EXPECT_EQ(CConfigForm::ParseHour("12", 12), 12);
@@ -15,20 +17,29 @@ TEST(ConfigForm, HourRules) {
     EXPECT_FALSE(CConfigForm::ParseHour("123", 23));  // too many digits
     EXPECT_FALSE(CConfigForm::ParseHour("-1", 23));
     EXPECT_FALSE(CConfigForm::ParseHour("9999999999999999999", 23));
-    EXPECT_EQ(CConfigForm::FixHourText("13", 12), "0");
-    EXPECT_EQ(CConfigForm::FixHourText("123", 23), "0");
-    EXPECT_EQ(CConfigForm::FixHourText("23", 23), "23");
+    test::CRecordingMessageSink sink;
+    CConfigForm::Values values;
+    values.switchHour = 14;
+    EXPECT_FALSE(CConfigForm::ReadHours("5", "99", values, sink));
+    EXPECT_EQ(sink.messages.back(), "出退社切換え時刻は0～23の範囲で入力してください。");
+    EXPECT_EQ(values.switchHour, 14);  // never 0
+    EXPECT_FALSE(CConfigForm::ReadHours("13", "9", values, sink));
+    EXPECT_EQ(sink.messages.back(), "日付更新時刻は0～12の範囲で入力してください。");
+    ASSERT_TRUE(CConfigForm::ReadHours("5", "15", values, sink));
+    EXPECT_EQ(values.dayChangeHour, 5);
+    EXPECT_EQ(values.switchHour, 15);
 }
 
 TEST(ConfigForm, NewValuesReachTheProgramOnlyOnceTheFileHoldsThem) {
     test::CTestRuntime t;
     auto settings = CreateConfig(t.runtime);
-    auto values = CConfigForm::Read(*settings);
+    const auto shown = CConfigForm::Read(*settings);
+    auto values = shown;
     values.dayChangeHour = 5;
     values.switchHour = 12;
     values.workFilePath = (t.dir / "share" / "KINTAI.dat").string();
     values.backupChecked = true;
-    ASSERT_TRUE(CConfigForm::Apply(*settings, values, *t.sink));
+    ASSERT_TRUE(CConfigForm::Apply(*settings, shown, values, *t.sink));
     EXPECT_EQ(settings->GetDayChangeHour(), 5);
     auto reread = CreateConfig(t.runtime);
     EXPECT_EQ(reread->GetDayChangeHour(), 5);
@@ -38,12 +49,75 @@ TEST(ConfigForm, NewValuesReachTheProgramOnlyOnceTheFileHoldsThem) {
 
     // A path the file cannot hold: a message, the running values and the file unchanged.
     const std::string before = test::ReadBytes(t.dir / "Setting.txt");
+    const auto now = CConfigForm::Read(*settings);
+    values = now;
     values.dayChangeHour = 3;
     values.backupPath = "C:\\a,b.bak";
-    EXPECT_FALSE(CConfigForm::Apply(*settings, values, *t.sink));
+    EXPECT_FALSE(CConfigForm::Apply(*settings, now, values, *t.sink));
     EXPECT_EQ(t.sink->messages.back(), "設定を保存できませんでした。\n保存先を確認してください。");
     EXPECT_EQ(settings->GetDayChangeHour(), 5);
     EXPECT_EQ(test::ReadBytes(t.dir / "Setting.txt"), before);
+}
+
+TEST(ConfigForm, PathsThatAreStampwellsOtherFilesAFolderOrEmptyAreRefused) {
+    test::CTestRuntime t;
+    auto settings = CreateConfig(t.runtime);
+    const auto shown = CConfigForm::Read(*settings);
+    std::filesystem::create_directories(t.dir / "share");
+    test::WriteBytes(t.dir / "Admin.dat", "");
+    auto refused = [&](auto change) {
+        auto values = shown;
+        change(values);
+        return !CConfigForm::Apply(*settings, shown, values, *t.sink);
+    };
+    EXPECT_TRUE(refused([&](auto& v) { v.workFilePath = (t.dir / "Admin.dat").string(); }));
+    EXPECT_NE(t.sink->messages.back().find("勤務登録ファイル"), std::string::npos);
+    EXPECT_TRUE(refused([&](auto& v) { v.backupPath = (t.dir / "Register.txt").string(); }));
+    EXPECT_TRUE(refused([&](auto& v) { v.backupPath = v.workFilePath; }));
+    EXPECT_TRUE(refused([&](auto& v) { v.idFilePath = v.workFilePath; }));
+    EXPECT_TRUE(refused([&](auto& v) { v.workFilePath = ""; }));
+    EXPECT_TRUE(refused([&](auto& v) { v.backupPath = (t.dir / "share").string(); }));
+    EXPECT_TRUE(
+        refused([&](auto& v) { v.workFilePath = (t.dir / "share" / "EditLog.txt").string(); }));
+    EXPECT_TRUE(refused([&](auto& v) { v.backupPath = (t.dir / "Setting.txt").string(); }));
+    // The same file through a link counts as that file.
+    std::filesystem::create_symlink(t.dir / "Register.txt", t.dir / "share" / "link.bak");
+    EXPECT_TRUE(refused([&](auto& v) { v.backupPath = (t.dir / "share" / "link.bak").string(); }));
+    EXPECT_FALSE(std::filesystem::exists(t.dir / "Setting.txt"));
+    EXPECT_FALSE(refused([&](auto& v) {
+        v.workFilePath = (t.dir / "share" / "KINTAI.dat").string();
+        v.backupPath = (t.dir / "share" / "KINTAI.dat.bak").string();
+    }));
+}
+
+TEST(ConfigForm, TwoWritersAtOnceBothKeepTheirChange) {
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "settings set --day-change 0 --switch 14").exitCode, 0);
+    // Each process sets its own value again and again; every round reads, changes and writes.
+    auto writer = [&](const std::string& option, int rounds) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            int failures = 0;
+            for (int i = 0; i < rounds; ++i) {
+                const std::string value =
+                    std::to_string(option == "--switch" ? 10 + i % 10 : i % 10);
+                failures +=
+                    test::RunCli(dir.Path(), "settings set " + option + " " + value).exitCode != 0;
+            }
+            ::_exit(failures);
+        }
+        return child;
+    };
+    pid_t a = writer("--day-change", 30);
+    pid_t b = writer("--switch", 30);
+    for (pid_t child : {a, b}) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string shown = test::RunCli(dir.Path(), "settings show").out;
+    EXPECT_NE(shown.find("day-change hour (日付更新時刻): 9"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("switch hour (出退社切換え時刻): 19"), std::string::npos) << shown;
 }
 
 TEST(ConfigForm, TheCliChangesSettingsThroughTheSameRules) {
@@ -57,8 +131,13 @@ TEST(ConfigForm, TheCliChangesSettingsThroughTheSameRules) {
     EXPECT_NE(shown.find("switch hour (出退社切換え時刻): 13"), std::string::npos);
     EXPECT_NE(shown.find("backup: on"), std::string::npos);
     const std::string before = test::ReadBytes(data / "Setting.txt");
-    for (const char* refused : {"settings set --day-change 13", "settings set --switch 24",
-                                "settings set --switch abc", "settings set --backup 'a,b'"}) {
+    for (const std::string& refused :
+         {std::string("settings set --day-change 13"), std::string("settings set --switch 24"),
+          std::string("settings set --switch abc"), std::string("settings set --backup 'a,b'"),
+          "settings set --work '" + (data / "Admin.dat").string() + "'",
+          "settings set --backup '" + (data / "Register.txt").string() + "' --backup-on",
+          std::string("settings set --backup ''"),
+          "settings set --work '" + dir.Path().string() + "'"}) {
         auto result = test::RunCli(data, refused);
         EXPECT_EQ(result.exitCode, 1) << refused;
         EXPECT_FALSE(result.err.empty()) << refused;

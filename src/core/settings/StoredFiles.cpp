@@ -1,4 +1,4 @@
-#include "recording/StoredFiles.h"
+#include "settings/StoredFiles.h"
 
 #include <system_error>
 
