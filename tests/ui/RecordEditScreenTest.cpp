@@ -1,5 +1,7 @@
 // The record edit screen as an administrator uses it after the login.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -94,6 +96,16 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         EXPECT_EQ(model->index(23, 0).data().toString(), QString::fromUtf8("08/24 (水)"));
         EXPECT_EQ(model->index(23, 2).data().toString(), QStringLiteral("23:55"));
         EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+        // Today (the 25th) is still going on: its open clock-out is no missing time.
+        EXPECT_EQ(model->index(24, 3).data().toString(), QString());
+        EXPECT_EQ(dialog.Totals().text(),
+                  QString::fromUtf8("出勤日数: 1日　合計: 14:55　打刻漏れ: 0日"));
+
+        // A typing slip keeps the time that was there and says why.
+        TypeInto(grid, 23, 1, "1260");
+        EXPECT_EQ(c.prompt->messages.back().rfind("時刻が正しくありません。", 0), 0u);
+        EXPECT_EQ(model->index(23, 1).data().toString(), QStringLiteral("09:00"));
+        EXPECT_FALSE(dialog.Session().IsModified());
 
         TypeInto(grid, 23, 1, "0850");  // corrects the clock-in
         EXPECT_EQ(model->index(23, 1).data().toString(), QStringLiteral("08:50"));
@@ -105,6 +117,7 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         EXPECT_EQ(model->index(24, 2).data().toString(), QStringLiteral("25:10"));
         TypeInto(grid, 25, 1, "93");  // 93 hours: not a time
         EXPECT_EQ(model->index(25, 1).data().toString(), QStringLiteral("__:__"));
+        EXPECT_EQ(c.prompt->messages.back().rfind("時刻が正しくありません。", 0), 0u);
 
         // Esc leaves the cell as it was; paste and the date column are refused.
         grid.setCurrentIndex(model->index(24, 1));
@@ -175,6 +188,47 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
     auto history = c.app->Screen()->HistoryLines();
     ASSERT_EQ(history.size(), 2);
     EXPECT_TRUE(history[1].startsWith(QString::fromUtf8("2011/08/25 25:10 退社 山田")));
+}
+
+TEST(RecordEditScreen, ATapFromAnotherClockWhileTheScreenIsOpenStays) {
+    Clock c;
+    ASSERT_TRUE(c.app->InitInstance());
+    c.WithEditor([&](CReportEditDialog& dialog) {
+        CTimeGrid& grid = dialog.Grid();
+        auto* model = grid.model();
+        EXPECT_EQ(model->index(23, 2).data().toString(), QStringLiteral("23:55"));
+        // Another clock changes that day's clock-out to 18:30 meanwhile.
+        pid_t other = ::fork();
+        if (other == 0) {
+            CWorkReport clock(c.t.runtime);
+            struct End : IStampSide {
+                bool IsEndSelected() const override { return true; }
+            } end;
+            clock.SetStampSide(&end);
+            c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 24, 18, 30));
+            clock.SetStamp("山田");
+            const int found = clock.CheckToday();
+            ::_exit(found > 0 && clock.OverwriteRecord(found) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(other, &status, 0);
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+        // Only the clock-in is corrected on screen and saved.
+        TypeInto(grid, 23, 1, "0840");
+        c.prompt->answer = IPrompt::kYes;
+        dialog.OnSave();
+        EXPECT_EQ(c.prompt->messages.back(), "出退勤編集が完了しました。");
+        // The grid and its totals show the file as it is now.
+        EXPECT_EQ(model->index(23, 2).data().toString(), QStringLiteral("18:30"));
+        EXPECT_EQ(model->index(23, 3).data().toString(), QStringLiteral("9:50"));
+        dialog.reject();
+    });
+    const std::string records = c.Records();
+    EXPECT_NE(records.find(",2011/08/24,,18:30"), std::string::npos) << records;
+    EXPECT_NE(records.find(",2011/08/24,08:40,"), std::string::npos) << records;
+    const std::string trail = test::RunCli(c.t.dir.Path(), "edits").out;
+    EXPECT_NE(trail.find("2011/08/24\t出社\t09:00 -> 08:40"), std::string::npos) << trail;
+    EXPECT_EQ(trail.find("退社"), std::string::npos) << trail;
 }
 
 TEST(RecordEditScreen, UnsavedChangesAreAskedAboutBeforeTheyAreLost) {
