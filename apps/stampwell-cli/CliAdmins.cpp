@@ -47,9 +47,7 @@ int AddAdmin(const CliOptions& options, AdminArgs args) {
     admins->SetId(args.id);
     admins->SetPassword(args.password);
     admins->SetCardId(card);
-    if (!admins->AddAdmin()) {
-        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
-    }
+    if (!admins->AddAdmin()) return Refuse(CAdminFile::RefusalMessage(admins->LastRefusal()));
     std::cout << "登録しました: " << args.id << '\n';
     return kOk;
 }
@@ -72,9 +70,7 @@ int ChangeAdmin(const CliOptions& options, AdminArgs args) {
     admins->SetId(newId);
     admins->SetPassword(password);
     admins->SetCardId(card);
-    if (!admins->ChangeAdmin()) {
-        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
-    }
+    if (!admins->ChangeAdmin()) return Refuse(CAdminFile::RefusalMessage(admins->LastRefusal()));
     std::cout << "変更しました: " << newId << '\n';
     return kOk;
 }
@@ -92,9 +88,7 @@ int DeleteAdmin(const CliOptions& options, const AdminArgs& args) {
             "最後の管理者です。削除すると、次の起動時に最初の管理者の登録を求められます。\n"
             "削除するには --force を付けてください。");
     }
-    if (!admins->DeleteAdmin()) {
-        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
-    }
+    if (!admins->DeleteAdmin()) return Refuse(CAdminFile::RefusalMessage(admins->LastRefusal()));
     std::cout << "削除しました: " << args.id << '\n';
     if (last) {
         std::cerr << "管理者がいなくなりました。次の起動時に最初の管理者の登録を求められます。\n";

@@ -2,8 +2,10 @@
 
 #include <system_error>
 
+#include "diagnostics/ErrorLog.h"
 #include "people/CipherRecordFile.h"
 #include "people/RecordScanner.h"
+#include "people/UserRules.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
@@ -57,6 +59,9 @@ bool CAdminFile::FitsBlock(const std::string& id, const std::string& card,
                            const std::string& password) {
     if (id.empty() || password.empty()) return false;
     if (id.find_first_of(",\r\n") != std::string::npos) return false;
+    if (CUserRules::HasControlCharacter(id) || CUserRules::HasControlCharacter(password)) {
+        return false;
+    }
     if (card.find_first_of(",\r\n ") != std::string::npos) return false;
     if (password.find_first_of(",\r\n \t") != std::string::npos) return false;
     auto idLength = CTextCodec::Cp932Length(id);
@@ -153,36 +158,69 @@ bool CAdminFile::EncodeWorking(std::string& block) const {
 }
 
 int CAdminFile::CreateEmptyFile() {
+    return WriteAll({}) ? 1 : 0;
+}
+
+bool CAdminFile::WriteAll(const std::string& bytes) {
     auto path = FilePath();
+    if (CFileSystem::IsForeign(path)) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CAdminFile: not a file of ours", __FILE__);
+        return false;
+    }
+    // Password material: readable by the owner alone, from the scratch file's first byte on.
     CFileSystem::SetReadOnly(path, false);
-    if (!CFileSystem::WriteWholeFile(path, kScratchName, {})) return 0;
+    bool ok =
+        CFileSystem::WriteWholeFile(path, kScratchName, bytes, CFileSystem::EAccess::kOwnerOnly);
     CFileSystem::SetReadOnly(path, true);
-    return 1;
+    return ok;
 }
 
 CFileLock CAdminFile::LockFile() const {
     auto lockPath = FilePath();
     lockPath += ".lock";
-    return CFileLock(lockPath);
+    return CFileLock(lockPath, m_runtime.LockWait());
 }
 
 int CAdminFile::AddAdmin() {
+    m_refusal = ERefusal::kNone;
     std::string block;
-    if (!EncodeWorking(block)) return 0;
+    if (!EncodeWorking(block)) return Refused(ERefusal::kWrite);
     CFileLock lock = LockFile();
-    bool wasEmpty = GetCount() == 0;
-    auto path = FilePath();
-    if (!CFileSystem::Exists(path) && !CreateEmptyFile()) return 0;
-    CFileSystem::SetReadOnly(path, false);
-    auto file = CreateCipherRecordFile();
-    bool ok = file->OpenAppend(path) && file->WriteRecord(block, kBlock) == 1 && file->Sync();
-    ok = file->Close() == 1 && ok;
-    CFileSystem::SetReadOnly(path, true);
-    if (ok && wasEmpty) m_loginId = m_id;
-    return ok ? 1 : 0;
+    if (!lock.AllowsChange()) return Refused(ERefusal::kBusy);
+    // The limit and the unique ID and card are checked again under the lock: two administrators
+    // added at once from two clocks must not make four, nor two with one ID.
+    int count = 0;
+    ERefusal conflict = ERefusal::kNone;
+    Scan([&](const Parsed& record) {
+        if (record.id.empty()) return true;
+        ++count;
+        if (record.id == m_id) conflict = ERefusal::kDuplicateId;
+        if (!m_cardId.empty() && record.card == m_cardId) conflict = ERefusal::kDuplicateCard;
+        return true;
+    });
+    if (count >= kMaxAdmins) return Refused(ERefusal::kLimit);
+    if (conflict != ERefusal::kNone) return Refused(conflict);
+    // The whole file is replaced: a write cut short leaves no half block behind.
+    bool ok = Rewrite(
+        [&](const Parsed& record, std::string& text) {
+            auto kept = FormatBlock(record.id, record.card, record.password);
+            if (record.id.empty() || !kept) return false;
+            text = *kept;
+            return true;
+        },
+        block);
+    if (!ok) return Refused(ERefusal::kWrite);
+    if (count == 0) m_loginId = m_id;
+    return 1;
 }
 
-bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>& keep) {
+int CAdminFile::Refused(ERefusal why) {
+    m_refusal = why;
+    return 0;
+}
+
+bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>& keep,
+                         const std::string& added) {
     std::string bytes;
     bool encoded = true;
     bool read = Scan([&](const Parsed& record) {
@@ -194,18 +232,31 @@ bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>&
         }
         return true;
     });
-    if (!read || !encoded) return false;
-    auto path = FilePath();
-    CFileSystem::SetReadOnly(path, false);
-    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, bytes);
-    CFileSystem::SetReadOnly(path, true);
-    return ok;
+    if (!encoded) return false;
+    // Never over records that were not read; only an addition may start a new file.
+    if (!read && (added.empty() || CFileSystem::Exists(FilePath()))) return false;
+    if (!added.empty()) {
+        std::string block = CCipherRecordFile::Encipher(added, kBlock);
+        if (block.empty()) return false;
+        bytes += block;
+    }
+    return WriteAll(bytes);
 }
 
 int CAdminFile::ChangeAdmin() {
+    m_refusal = ERefusal::kNone;
     std::string working;
-    if (!EncodeWorking(working)) return 0;
+    if (!EncodeWorking(working)) return Refused(ERefusal::kWrite);
     CFileLock lock = LockFile();
+    if (!lock.AllowsChange()) return Refused(ERefusal::kBusy);
+    ERefusal conflict = ERefusal::kNone;
+    Scan([&](const Parsed& record) {
+        if (record.id == m_previousId) return true;
+        if (record.id == m_id) conflict = ERefusal::kDuplicateId;
+        if (!m_cardId.empty() && record.card == m_cardId) conflict = ERefusal::kDuplicateCard;
+        return true;
+    });
+    if (conflict != ERefusal::kNone) return Refused(conflict);
     bool followLogin = false;
     bool ok = Rewrite([&](const Parsed& record, std::string& text) {
         if (record.id == m_previousId) {
@@ -218,12 +269,15 @@ int CAdminFile::ChangeAdmin() {
         }
         return true;
     });
-    if (ok && followLogin) m_loginId = m_id;
-    return ok ? 1 : 0;
+    if (!ok) return Refused(ERefusal::kWrite);
+    if (followLogin) m_loginId = m_id;
+    return 1;
 }
 
 int CAdminFile::DeleteAdmin() {
+    m_refusal = ERefusal::kNone;
     CFileLock lock = LockFile();
+    if (!lock.AllowsChange()) return Refused(ERefusal::kBusy);
     return Rewrite([&](const Parsed& record, std::string& text) {
         if (record.id == m_id) return false;
         auto block = FormatBlock(record.id, record.card, record.password);
@@ -258,6 +312,26 @@ bool CAdminFile::LoginWithCard(const std::string& card) {
 
 std::shared_ptr<CAdminFile> CreateAdminFile(const CRuntime& runtime) {
     return std::make_shared<CAdminFile>(runtime);
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+const char* CAdminFile::RefusalMessage(ERefusal why) {
+    switch (why) {
+        case ERefusal::kLimit:
+            return "これ以上の管理者は作成できません。";
+        case ERefusal::kDuplicateId:
+            return "既に登録された登録名です。";
+        case ERefusal::kDuplicateCard:
+            return "既に登録されたカードです。";
+        case ERefusal::kBusy:
+            return "他の端末が管理者情報を変更中のため、記録できませんでした。\nしばらくしてから"
+                   "もう一度お試しください。";
+        default:
+            return "登録ファイルを記録できませんでした。\nパス設定を確認してください。";
+    }
 }
 
 }  // namespace stampwell

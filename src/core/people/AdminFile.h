@@ -47,13 +47,19 @@ public:
     };
     // Every administrator with whether a login card is set, in one pass.
     std::vector<Entry> GetAdminList() const;
-    // Changes hold an advisory lock on "Admin.dat.lock" from reading to replacing the file.
-    // Writes refuse (0, nothing written) a record that would not fit its block or that the
-    // format cannot hold (comma, line break, blank in the password, no CP932 form).
+    // Changes hold an advisory lock on "Admin.dat.lock" from reading to replacing the file and
+    // check the limit of three and the unique ID and card under it. Writes refuse (0, nothing
+    // written; LastRefusal says why) a record that would not fit its block or that the format
+    // cannot hold (comma, line break, blank in the password, no CP932 form). The file is
+    // readable by its owner only.
+    enum class ERefusal { kNone, kLimit, kDuplicateId, kDuplicateCard, kBusy, kWrite };
     int AddAdmin();
     int ChangeAdmin();
     int DeleteAdmin();
     int CreateEmptyFile();
+    ERefusal LastRefusal() const { return m_refusal; }
+    // The message of a refusal, for the screens and the command-line tool.
+    static const char* RefusalMessage(ERefusal why);
 
     // Login: the login ID changes only when the check succeeds.
     bool LoginWithPassword(const std::string& id, const std::string& password);
@@ -72,7 +78,10 @@ private:
     // Reads every whole block; visit returns false to stop. False when the file cannot be read.
     bool Scan(const std::function<bool(const Parsed&)>& visit) const;
     bool EncodeWorking(std::string& block) const;
-    bool Rewrite(const std::function<bool(const Parsed&, std::string& blockText)>& keep);
+    bool Rewrite(const std::function<bool(const Parsed&, std::string& blockText)>& keep,
+                 const std::string& addedText = {});
+    bool WriteAll(const std::string& bytes);
+    int Refused(ERefusal why);
     CFileLock LockFile() const;
 
     CRuntime m_runtime;
@@ -81,6 +90,7 @@ private:
     std::string m_previousId;
     std::string m_password;
     std::string m_loginId;
+    ERefusal m_refusal = ERefusal::kNone;
 };
 
 std::shared_ptr<CAdminFile> CreateAdminFile(const CRuntime& runtime);

@@ -51,9 +51,7 @@ bool CAdminForm::Submit(const std::string& id, const std::string& password,
     m_admins.SetId(id);
     m_admins.SetPassword(password);
     bool written = m_changeMode ? m_admins.ChangeAdmin() == 1 : m_admins.AddAdmin() == 1;
-    if (!written) {
-        return refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
-    }
+    if (!written) return refuse(CAdminFile::RefusalMessage(m_admins.LastRefusal()));
     return true;
 }
 

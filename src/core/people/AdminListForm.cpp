@@ -34,7 +34,7 @@ bool CAdminListForm::Delete(const std::string& id) {
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_admins.SetId(id);
     if (!m_admins.DeleteAdmin()) {
-        m_prompt.ShowMessage("登録ファイルを記録できませんでした。\nパス設定を確認してください。",
+        m_prompt.ShowMessage(CAdminFile::RefusalMessage(m_admins.LastRefusal()),
                              EMessageIcon::None);
         return false;
     }

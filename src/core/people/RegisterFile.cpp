@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "diagnostics/ErrorLog.h"
 #include "people/RecordScanner.h"
 #include "people/UserRules.h"
-#include "platform/FileHandle.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "settings/ISettings.h"
@@ -210,18 +210,13 @@ bool CRegisterFile::EncodeWorkingRecord(std::string& line) const {
 }
 
 int CRegisterFile::CreateNewFile() {
-    auto path = ResolvePath();
-    CFileSystem::SetReadOnly(path, false);
-    std::string content = std::string(kHeader1) + "\r\n" + kHeader2 + "\r\n";
-    if (!CFileSystem::WriteWholeFile(path, kScratchName, content)) return 0;
-    CFileSystem::SetReadOnly(path, true);
-    return 1;
+    return WriteAll(std::string(kHeader1) + "\r\n" + kHeader2 + "\r\n") ? 1 : 0;
 }
 
 CFileLock CRegisterFile::LockFile() const {
     auto lockPath = ResolvePath();
     lockPath += ".lock";
-    return CFileLock(lockPath);
+    return CFileLock(lockPath, m_runtime.LockWait());
 }
 
 bool CRegisterFile::Conflicts(const std::string& name, const std::string& card,
@@ -238,27 +233,41 @@ bool CRegisterFile::Conflicts(const std::string& name, const std::string& card,
 int CRegisterFile::AddRecord() {
     std::string line;
     if (!EncodeWorkingRecord(line)) return 0;
-    auto path = ResolvePath();
     CFileLock lock = LockFile();
-    if (!CFileSystem::Exists(path) && !CreateNewFile()) return 0;
+    if (!lock.AllowsChange()) return 0;
     // Checked again under the lock: another writer may have taken the name or card meanwhile.
     if (Conflicts(*CTextCodec::ToCp932(m_personalName), *CTextCodec::ToCp932(m_cardId), {})) {
         return 0;
     }
-    CFileSystem::SetReadOnly(path, false);
-    FileHandle file = OpenFile(path, "ab");
-    bool ok = static_cast<bool>(file);
-    if (ok) {
-        ok = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() &&
-             CFileSystem::SyncStream(file.get());
-        ok = (std::fclose(file.release()) == 0) && ok;
+    // The whole file is replaced, never appended to: a write cut short can leave no fragment
+    // that the next record would be glued onto.
+    if (!CFileSystem::Exists(ResolvePath())) {
+        return WriteAll(std::string(kHeader1) + "\r\n" + kHeader2 + "\r\n" + line) ? 1 : 0;
     }
-    CFileSystem::SetReadOnly(path, true);
+    bool ok = Rewrite(
+        [&](const RawRecord& record, int, std::string& out) {
+            if (record.personalName.empty()) return false;
+            out = FormatLine(record);
+            return true;
+        },
+        line);
     return ok ? 1 : 0;
 }
 
-bool CRegisterFile::Rewrite(const std::function<bool(const RawRecord&, int, std::string&)>& keep) {
+bool CRegisterFile::WriteAll(const std::string& content) {
     auto path = ResolvePath();
+    if (CFileSystem::IsForeign(path)) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CRegisterFile: not a file of ours", __FILE__);
+        return false;
+    }
+    CFileSystem::SetReadOnly(path, false);
+    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, content);
+    CFileSystem::SetReadOnly(path, true);
+    return ok;
+}
+
+bool CRegisterFile::Rewrite(const std::function<bool(const RawRecord&, int, std::string&)>& keep,
+                            const std::string& added) {
     std::string headers, records;
     bool read = Scan(
         [&](const RawRecord& record, int fields) {
@@ -268,10 +277,7 @@ bool CRegisterFile::Rewrite(const std::function<bool(const RawRecord&, int, std:
         },
         &headers);
     if (!read) return false;
-    CFileSystem::SetReadOnly(path, false);
-    bool ok = CFileSystem::WriteWholeFile(path, kScratchName, headers + records);
-    CFileSystem::SetReadOnly(path, true);
-    return ok;
+    return WriteAll(headers + records + added);
 }
 
 int CRegisterFile::ChangeRecord() {
@@ -279,6 +285,7 @@ int CRegisterFile::ChangeRecord() {
     auto previous = CTextCodec::ToCp932(m_previousName);
     if (!previous || previous->empty() || !EncodeWorkingRecord(line)) return 0;
     CFileLock lock = LockFile();
+    if (!lock.AllowsChange()) return 0;
     if (Conflicts(*CTextCodec::ToCp932(m_personalName), *CTextCodec::ToCp932(m_cardId),
                   *previous)) {
         return 0;
@@ -300,6 +307,7 @@ int CRegisterFile::DeleteRecord() {
     auto name = CTextCodec::ToCp932(m_personalName);
     if (!name) return 0;
     CFileLock lock = LockFile();
+    if (!lock.AllowsChange()) return 0;
     bool ok = Rewrite([&](const RawRecord& record, int fields, std::string& out) {
         if (record.personalName == *name || fields < 2) return false;
         out = FormatLine(record);

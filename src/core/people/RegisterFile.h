@@ -43,8 +43,9 @@ public:
     std::vector<std::string> GetAllNames() const;
 
     // Writes refuse (0, nothing written) a record the file cannot hold (see CUserRules), and a
-    // name or card that another record has. Every change reads, changes and replaces the file
-    // under an advisory lock on "<register>.lock", so writers in several processes lose nothing.
+    // name or card that another record has. Every change, an addition too, reads, changes and
+    // replaces the whole file under an advisory lock on "<register>.lock", so writers in several
+    // processes lose nothing and a crash leaves no half line.
     int AddRecord();
     // Replaces every record of the previous name by the working record.
     int ChangeRecord();
@@ -73,7 +74,10 @@ private:
     std::string FindField(const std::string& name, std::string RawRecord::*field) const;
     // Rewrites the file through a scratch file beside it; keep decides each record's line.
     bool Rewrite(
-        const std::function<bool(const RawRecord&, int fieldCount, std::string& out)>& keep);
+        const std::function<bool(const RawRecord&, int fieldCount, std::string& out)>& keep,
+        const std::string& added = {});
+    // Replaces the file by content (read-only at rest); refuses a link or FIFO in its place.
+    bool WriteAll(const std::string& content);
     bool EncodeWorkingRecord(std::string& line) const;
     CFileLock LockFile() const;
     // Whether a record other than those of previous (CP932) has the name or the card.

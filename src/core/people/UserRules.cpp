@@ -13,6 +13,19 @@ bool HasBreakOrComma(const std::string& text) {
     return text.find_first_of(",\r\n") != std::string::npos;
 }
 
+// C0 controls, DEL and the C1 controls (U+0080..U+009F): never shown raw on a terminal later.
+bool HasControl(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) return true;
+        if (c == 0xC2 && i + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0x9F) return true;
+        }
+    }
+    return false;
+}
+
 constexpr std::string_view kWideBlank = "\xE3\x80\x80";
 
 bool StartsWithBlank(std::string_view text) {
@@ -51,7 +64,11 @@ bool CUserRules::IsMailAddress(const std::string& address) {
 }
 
 bool CUserRules::IsStorableName(const std::string& name) {
-    return !StartsWithBlank(name) && !EndsWithBlank(name);
+    return !StartsWithBlank(name) && !EndsWithBlank(name) && !HasControl(name);
+}
+
+bool CUserRules::HasControlCharacter(const std::string& text) {
+    return HasControl(text);
 }
 
 std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const std::string& card,
@@ -65,6 +82,7 @@ std::optional<std::string> CUserRules::CheckUser(const CRegisterFile& reg, const
     }
     for (const auto* field : {&card, &name, &mailName, &mailAddress}) {
         if (HasBreakOrComma(*field)) return "カンマや改行は登録できません。";
+        if (HasControl(*field)) return "タブなどの制御文字は登録できません。";
         if (!CTextCodec::Cp932Length(*field)) return "Shift-JISで表せない文字は登録できません。";
     }
     if (!IsCardId(card)) return "カードIDは16桁の16進数で指定してください。";
@@ -101,6 +119,7 @@ std::optional<std::string> CUserRules::CheckAdmin(CAdminFile& admins, const std:
                                                   const std::string& card,
                                                   const std::string& previousId) {
     if (id.empty() || password.empty()) return "登録名またはパスが未入力です";
+    if (HasControl(id) || HasControl(password)) return "タブなどの制御文字は登録できません。";
     if (previousId.empty() && admins.GetCount() >= CAdminFile::kMaxAdmins) {
         return "これ以上の管理者は作成できません。";
     }

@@ -18,8 +18,10 @@ public:
     // An address with one "@" between text on both sides and no blanks.
     static bool IsMailAddress(const std::string& address);
     // A name that starts or ends with a blank (ASCII or the full-width U+3000), or is blanks
-    // only, would share its padded work records with another spelling: never stored.
+    // only, would share its padded work records with another spelling; one with a control
+    // character (TAB, ESC, DEL, U+0001...) would be printed raw to a terminal: never stored.
     static bool IsStorableName(const std::string& name);
+    static bool HasControlCharacter(const std::string& text);
     // A new or changed employee. `previousName` is empty for a new one; its own card is then
     // allowed to stay.
     static std::optional<std::string> CheckUser(const CRegisterFile& reg, const std::string& card,

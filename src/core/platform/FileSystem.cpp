@@ -143,7 +143,13 @@ fs::path CFileSystem::ScratchPath(const fs::path& target, std::string_view scrat
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
                                  std::string_view bytes, EAccess access) {
     struct stat old {};
-    const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool exists = ::lstat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        // A link, FIFO or device planted under the name is never replaced nor followed.
+        errno = S_ISLNK(old.st_mode) ? ELOOP : EINVAL;
+        return false;
+    }
+    const bool replacing = exists;
     const bool ownerOnly = access == EAccess::kOwnerOnly;
     // The scratch file is as private as the result from its first byte on.
     mode_t created = ownerOnly ? 0600 : (replacing ? old.st_mode & 0777 : 0666);

@@ -46,7 +46,7 @@ public:
     // Writes bytes to a new scratch file beside target (scratchName plus a unique ending, so two
     // writers never share one), syncs it, and replaces target. The new file keeps the
     // permissions of the regular file it replaces; kOwnerOnly files are readable by their owner
-    // alone from the first byte on.
+    // alone from the first byte on. A target that is a link, FIFO or device is refused.
     static bool WriteWholeFile(const std::filesystem::path& target, std::string_view scratchName,
                                std::string_view bytes, EAccess access = EAccess::kShared);
     // Appends bytes in one piece and syncs them. A torn tail that an interrupted append left is

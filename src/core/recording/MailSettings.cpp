@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
 
@@ -107,36 +108,65 @@ bool CMailSettings::LoadServer(const std::filesystem::path& dataDir) {
     return true;
 }
 
-bool CMailSettings::SaveTexts(const std::filesystem::path& dataDir) const {
+namespace {
+// The values of `from` that differ from `shown` go over `onto` (all of them without `shown`).
+void TakeChanged(std::string CMailSettings::*field, const CMailSettings& from,
+                 const CMailSettings* shown, CMailSettings& onto) {
+    if (shown == nullptr || from.*field != shown->*field) onto.*field = from.*field;
+}
+
+CFileLock LockMailFiles(const std::filesystem::path& dataDir) {
+    return CFileLock(dataDir / "SendMail.txt.lock");
+}
+}  // namespace
+
+bool CMailSettings::SaveTexts(const std::filesystem::path& dataDir,
+                              const CMailSettings* shown) const {
+    CFileLock lock = LockMailFiles(dataDir);
+    if (!lock.AllowsChange()) return false;
+    CMailSettings merged;
+    // Without a file yet, every value on screen is new.
+    const bool existed = merged.LoadTexts(dataDir);
+    if (!existed) shown = nullptr;
+    for (auto field : {&CMailSettings::mailCheck, &CMailSettings::sendName,
+                       &CMailSettings::sendAddress, &CMailSettings::title, &CMailSettings::inText,
+                       &CMailSettings::title2, &CMailSettings::outText}) {
+        TakeChanged(field, *this, shown, merged);
+    }
     std::string out;
-    bool ok = AppendLine(out, "MailCheck", mailCheck, false) &&
-              AppendLine(out, "SendName", sendName, false) &&
-              AppendLine(out, "SendAddress", sendAddress, false) &&
-              AppendLine(out, "Title", title, false) && AppendLine(out, "In", inText, true);
+    bool ok = AppendLine(out, "MailCheck", merged.mailCheck, false) &&
+              AppendLine(out, "SendName", merged.sendName, false) &&
+              AppendLine(out, "SendAddress", merged.sendAddress, false) &&
+              AppendLine(out, "Title", merged.title, false) &&
+              AppendLine(out, "In", merged.inText, true);
     out += "Inend\n";
-    ok = ok && AppendLine(out, "Title2", title2, false) && AppendLine(out, "Out", outText, true);
+    ok = ok && AppendLine(out, "Title2", merged.title2, false) &&
+         AppendLine(out, "Out", merged.outText, true);
     out += "Outend\n";
     return ok && CFileSystem::WriteWholeFile(dataDir / "SendMail.txt", "SendMail.txt.tmp", out);
 }
 
-bool CMailSettings::SaveServer(const std::filesystem::path& dataDir) const {
-    std::string out;
-    bool ok = AppendLine(out, "ServerName", serverName, false) &&
-              AppendLine(out, "PortNumber", portNumber, false) &&
-              AppendLine(out, "Attestation", attestation, false) &&
-              AppendLine(out, "ID", id, false) && AppendLine(out, "Password", password, false);
-    if (!ok) return false;
-    // It holds a password: a new file is the owner's alone, an existing one keeps its mode.
-    const auto path = dataDir / "SendMailDetail.txt";
-    const bool existed = CFileSystem::Exists(path);
-    if (!CFileSystem::WriteWholeFile(path, "SendMailDetail.txt.tmp", out)) return false;
-    if (!existed) {
-        std::error_code ignored;
-        std::filesystem::permissions(
-            path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-            ignored);
+bool CMailSettings::SaveServer(const std::filesystem::path& dataDir,
+                               const CMailSettings* shown) const {
+    CFileLock lock = LockMailFiles(dataDir);
+    if (!lock.AllowsChange()) return false;
+    CMailSettings merged;
+    const bool existed = merged.LoadServer(dataDir);
+    if (!existed) shown = nullptr;
+    for (auto field : {&CMailSettings::serverName, &CMailSettings::portNumber,
+                       &CMailSettings::attestation, &CMailSettings::id, &CMailSettings::password}) {
+        TakeChanged(field, *this, shown, merged);
     }
-    return true;
+    std::string out;
+    bool ok = AppendLine(out, "ServerName", merged.serverName, false) &&
+              AppendLine(out, "PortNumber", merged.portNumber, false) &&
+              AppendLine(out, "Attestation", merged.attestation, false) &&
+              AppendLine(out, "ID", merged.id, false) &&
+              AppendLine(out, "Password", merged.password, false);
+    // It holds a password: the owner's alone from the scratch file's first byte on.
+    return ok &&
+           CFileSystem::WriteWholeFile(dataDir / "SendMailDetail.txt", "SendMailDetail.txt.tmp",
+                                       out, CFileSystem::EAccess::kOwnerOnly);
 }
 
 long CMailSettings::Port() const {

@@ -16,10 +16,15 @@ public:
     // False when the file cannot be opened (no mail then).
     bool LoadTexts(const std::filesystem::path& dataDir);
     bool LoadServer(const std::filesystem::path& dataDir);
-    // False (file unchanged) when a value has no CP932 form or a one-line value holds a line
-    // break, which the format cannot keep.
-    bool SaveTexts(const std::filesystem::path& dataDir) const;
-    bool SaveServer(const std::filesystem::path& dataDir) const;
+    // Under "SendMail.txt.lock", over the file as it is then: the values that differ from shown
+    // (what the screen was filled with; every value without it), so a change another clock made
+    // meanwhile to another value stays. False (file unchanged) when a value has no CP932 form or
+    // a one-line value holds a line break, which the format cannot keep. SendMailDetail.txt is
+    // readable by its owner only.
+    bool SaveTexts(const std::filesystem::path& dataDir,
+                   const CMailSettings* shown = nullptr) const;
+    bool SaveServer(const std::filesystem::path& dataDir,
+                    const CMailSettings* shown = nullptr) const;
 
     // The SMTP port: PortNumber as a number, 25 when it is 0 or not a number.
     long Port() const;

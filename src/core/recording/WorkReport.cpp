@@ -305,7 +305,18 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
         if (*overwrite < 1 || !CWorkFileReader::ReadRecord(fd.Get(), number, current) ||
             !isOurs(current)) {
             auto again = FindToday(path, side);
-            if (!again) return WriteLine(path, side, std::nullopt);  // gone: a new record
+            if (!again) {
+                // The record is in the work file, which cannot be reached now: a second record
+                // of the day would be a double, so the tap is refused for now.
+                if (m_usingTemporary && IsKnownToday(padded, side)) {
+                    m_runtime.Messages().ShowMessage(
+                        "勤務ファイルに接続できないため、上書きできませんでした。\nしばらくしてから"
+                        "もう一度カードをかざしてください。",
+                        EMessageIcon::None);
+                    return false;
+                }
+                return WriteLine(path, side, std::nullopt);  // gone: a new record
+            }
             number = *again;
         }
         if (::pwrite(fd.Get(), block.data(), kLength, static_cast<off_t>((number - 1) * kLength)) !=
@@ -326,6 +337,16 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     // A crash mid-append had left part of a block: it was cut so new records stay aligned.
     if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
     return true;
+}
+
+bool CWorkReport::IsKnownToday(const std::string& padded, int side) const {
+    if (m_recent.date != TodayNumber()) return false;
+    const std::string date = StampDateText();
+    for (const auto& [number, text] : m_recent.records) {
+        WorkLine line = WorkLine::Parse(text);
+        if (line.name == padded && line.date == date && line.Side() == side) return true;
+    }
+    return false;
 }
 
 bool CWorkReport::AppendRecord(int side) {

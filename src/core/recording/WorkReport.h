@@ -152,6 +152,8 @@ private:
                     const std::function<bool(std::size_t, std::string_view)>& visit);
     bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
     std::optional<std::size_t> FindToday(const std::filesystem::path& path, int side);
+    // Whether the work file held this person's record of today and side when last read.
+    bool IsKnownToday(const std::string& padded, int side) const;
     bool CutTornTail(const std::filesystem::path& path);
     // The messages of a write that could not be made, by cause.
     void ShowWriteFailure(const std::filesystem::path& path, int error) const;

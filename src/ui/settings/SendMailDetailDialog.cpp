@@ -77,16 +77,22 @@ void CSendMailDetailDialog::Prepare() {
     m_auth->setChecked(on);
     m_id->setEnabled(on);
     m_password->setEnabled(on);
+    m_shown = Collect();
 }
 
-void CSendMailDetailDialog::OnOk() {
+CMailSettings CSendMailDetailDialog::Collect() const {
     CMailSettings mail;
     mail.serverName = m_server->text().toStdString();
     mail.portNumber = m_port->text().toStdString();
     mail.attestation.assign(1, m_auth->isChecked() ? '1' : '0');
     mail.id = m_id->text().toStdString();
     mail.password = m_password->text().toStdString();
-    if (!mail.SaveServer(m_controller.Runtime().DataDir())) {
+    return mail;
+}
+
+void CSendMailDetailDialog::OnOk() {
+    const CMailSettings mail = Collect();
+    if (!mail.SaveServer(m_controller.Runtime().DataDir(), &m_shown)) {
         m_controller.Prompt().ShowMessage(
             "設定を保存できませんでした。\n保存先を確認してください。", EMessageIcon::None);
         return;

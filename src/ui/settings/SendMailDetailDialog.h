@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "recording/MailSettings.h"
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -34,6 +36,8 @@ public:
     QPushButton& TestButton() const { return *m_test; }
 
 private:
+    CMailSettings Collect() const;
+
     CRecorderController& m_controller;
     bool m_testRunning = false;
     QLineEdit* m_server = nullptr;
@@ -43,6 +47,7 @@ private:
     QLineEdit* m_password = nullptr;
     QLineEdit* m_testAddress = nullptr;
     QPushButton* m_test = nullptr;
+    CMailSettings m_shown;  // what the window was filled with
 };
 
 }  // namespace stampwell

@@ -105,6 +105,7 @@ void CSendMailDialog::Prepare() {
         {"出勤時の件名", "出勤時のメッセージ", "退勤時の件名", "退勤時のメッセージ"},
         {"入室時の件名", "入室時のメッセージ", "退室時の件名", "退室時のメッセージ"}};
     for (int i = 0; i < 4; ++i) m_labels[i]->setText(QString::fromUtf8(texts[room ? 1 : 0][i]));
+    m_shown = Collect();
 }
 
 void CSendMailDialog::EnableTexts(bool on) {
@@ -134,7 +135,7 @@ void CSendMailDialog::OnDetail() {
     m_runDetail(detail);
 }
 
-void CSendMailDialog::OnOk() {
+CMailSettings CSendMailDialog::Collect() const {
     CMailSettings mail;
     mail.mailCheck.assign(1, m_switch->isChecked() ? '1' : '0');
     mail.sendName = m_sendName->text().toStdString();
@@ -143,7 +144,13 @@ void CSendMailDialog::OnOk() {
     mail.inText = ToFileText(m_in->toPlainText());
     mail.title2 = m_title2->text().toStdString();
     mail.outText = ToFileText(m_out->toPlainText());
-    if (!mail.SaveTexts(m_controller.Runtime().DataDir())) {
+    return mail;
+}
+
+void CSendMailDialog::OnOk() {
+    // Only what was changed here goes over the file as it is now.
+    const CMailSettings mail = Collect();
+    if (!mail.SaveTexts(m_controller.Runtime().DataDir(), &m_shown)) {
         m_controller.Prompt().ShowMessage(
             "設定を保存できませんでした。\n保存先を確認してください。", EMessageIcon::None);
         return;

@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 
+#include "recording/MailSettings.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -45,6 +47,7 @@ public:
 
 private:
     void EnableTexts(bool on);
+    CMailSettings Collect() const;
 
     CRecorderController& m_controller;
     std::function<int(CSendMailDetailDialog&)> m_runDetail;
@@ -58,6 +61,7 @@ private:
     std::array<QLabel*, 4> m_labels{};
     QPushButton* m_help = nullptr;
     QPushButton* m_detail = nullptr;
+    CMailSettings m_shown;  // what the window was filled with
 };
 
 }  // namespace stampwell

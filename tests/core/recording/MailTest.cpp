@@ -117,9 +117,26 @@ TEST(MailSettings, TheServerFileWithItsPasswordStaysPrivate) {
                                      std::filesystem::perms::group_read);
     s.password = "new";
     ASSERT_TRUE(s.SaveServer(dir.Path()));
-    EXPECT_EQ(mode() & std::filesystem::perms::all, std::filesystem::perms::owner_read |
-                                                        std::filesystem::perms::owner_write |
-                                                        std::filesystem::perms::group_read);
+    // A file that a former version left readable by others is the owner's alone again.
+    EXPECT_EQ(mode() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(MailSettings, TwoScreensSavingAtOnceKeepEachOthersChanges) {
+    test::CTempDir dir;
+    CMailSettings first = Settings(2525);
+    ASSERT_TRUE(first.SaveServer(dir.Path()));
+    // Two clocks show the same values; one changes the server, the other the password.
+    const CMailSettings shown = first;
+    CMailSettings a = shown, b = shown;
+    a.serverName = "mail.example.com";
+    b.password = "changed";
+    ASSERT_TRUE(a.SaveServer(dir.Path(), &shown));
+    ASSERT_TRUE(b.SaveServer(dir.Path(), &shown));
+    CMailSettings read;
+    ASSERT_TRUE(read.LoadServer(dir.Path()));
+    EXPECT_EQ(read.serverName, "mail.example.com");
+    EXPECT_EQ(read.password, "changed");
 }
 
 TEST(MailSettings, PortAndPlaceholderRules) {
