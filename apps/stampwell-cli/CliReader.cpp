@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "CliContext.h"
+#include "CliUsage.h"
 #include "platform/IMessageSink.h"
 #include "reader/FelicaReader.h"
 
@@ -51,7 +52,7 @@ void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& 
     auto timeout = std::make_shared<double>(30.0);
     auto* reader = app.add_subcommand("reader", "wait for a card and print its identifier");
     reader->add_option("--timeout", *timeout, "seconds to wait (default 30)")
-        ->check(CLI::PositiveNumber);
+        ->check(CCliUsage::SecondsIn(0.1, 86400));
     reader->callback(
         [&, timeout] { action = [&options, timeout] { return WaitForCard(options, *timeout); }; });
 }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "CliContext.h"
+#include "CliUsage.h"
 #include "platform/FileSystem.h"
 #include "recording/EditLog.h"
 #include "recording/TrailSettlement.h"
@@ -183,13 +184,13 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
     auto* exp = app.add_subcommand("export", "export a pay period to CSV (CP932, CR LF)");
     exp->add_option("--year", args->year, "year of the period's last day")
         ->required()
-        ->check(CLI::Range(1900, 9999));
+        ->check(CCliUsage::DecimalIn(1900, 9999));
     exp->add_option("--month", args->month, "month of the period's last day")
         ->required()
-        ->check(CLI::Range(1, 12));
+        ->check(CCliUsage::DecimalIn(1, 12));
     exp->add_option("--closing", args->closing, "closing day: 5, 10, 15, 20, 25 or end")
         ->required()
-        ->check(CLI::IsMember({"5", "10", "15", "20", "25", "end"}));
+        ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
     exp->add_option("--out", args->out, "output file (replaced)")->required();
     exp->callback(
         [&, args] { action = [&options, args] { return ExportPeriod(options, *args); }; });
@@ -198,9 +199,10 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
     auto* edits =
         app.add_subcommand("edits", "the trail of corrections (EditLog.txt), oldest first");
     edits->add_option("--name", trail->name, "only this employee");
-    auto* year = edits->add_option("--year", trail->year, "only working days of this year...");
-    auto* month =
-        edits->add_option("--month", trail->month, "...and month")->check(CLI::Range(1, 12));
+    auto* year = edits->add_option("--year", trail->year, "only working days of this year...")
+                     ->check(CCliUsage::DecimalIn(1900, 9999));
+    auto* month = edits->add_option("--month", trail->month, "...and month")
+                      ->check(CCliUsage::DecimalIn(1, 12));
     year->needs(month);
     month->needs(year);
     edits->callback(
@@ -211,13 +213,13 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
         "report", "days and hours per employee for a pay period, with the days missing a time");
     report->add_option("--year", sums->year, "year of the period's last day")
         ->required()
-        ->check(CLI::Range(1900, 9999));
+        ->check(CCliUsage::DecimalIn(1900, 9999));
     report->add_option("--month", sums->month, "month of the period's last day")
         ->required()
-        ->check(CLI::Range(1, 12));
+        ->check(CCliUsage::DecimalIn(1, 12));
     report->add_option("--closing", sums->closing, "closing day: 5, 10, 15, 20, 25 or end")
         ->required()
-        ->check(CLI::IsMember({"5", "10", "15", "20", "25", "end"}));
+        ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
     report->add_option("--name", sums->name, "only this employee");
     report->add_option("--csv", sums->csv, "write CP932 CSV with CR LF to this file");
     report->callback(

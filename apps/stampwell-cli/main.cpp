@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "CliUsage.h"
 #include "platform/FileSystem.h"
 #include "platform/StderrMessageSink.h"
 #include "platform/SystemClock.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "stampwell-cli: 引数が正しくありません: " << e.what()
+        std::cerr << "stampwell-cli: " << CCliUsage::Describe(e)
                   << "（使い方: stampwell-cli --help）\n";
         return kUsage;
     }

@@ -289,37 +289,39 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     if (block.empty()) return false;
     if (overwrite) {
         CFileDescriptor fd = CFileSystem::Open(path, O_RDWR);
-        if (!fd) {
+        if (!fd && errno != ENOENT) {
             ShowWriteFailure(path, errno);
             return false;
         }
         // Never a block that was not just read: the record found may have moved meanwhile.
-        std::size_t number = static_cast<std::size_t>(*overwrite);
-        std::string current;
         const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
         auto isOurs = [&](const std::string& found) {
             WorkLine line = WorkLine::Parse(found);
             return HasPaddedName(found, padded) && line.name == padded &&
                    line.date == StampDateText() && line.Side() == side;
         };
-        if (*overwrite < 1 || !CWorkFileReader::ReadRecord(fd.Get(), number, current) ||
-            !isOurs(current)) {
-            auto again = FindToday(path, side);
-            if (!again) {
-                // The record is in the work file, which cannot be reached now: a second record
-                // of the day would be a double, so the tap is refused for now.
-                if (m_usingTemporary && IsKnownToday(padded, side)) {
-                    m_runtime.Messages().ShowMessage(
-                        "勤務ファイルに接続できないため、上書きできませんでした。\nしばらくしてから"
-                        "もう一度カードをかざしてください。",
-                        EMessageIcon::None);
-                    return false;
-                }
-                return WriteLine(path, side, std::nullopt);  // gone: a new record
-            }
-            number = *again;
+        std::optional<std::size_t> number;
+        std::string current;
+        if (fd && *overwrite >= 1 &&
+            CWorkFileReader::ReadRecord(fd.Get(), static_cast<std::size_t>(*overwrite), current) &&
+            isOurs(current)) {
+            number = static_cast<std::size_t>(*overwrite);
         }
-        if (::pwrite(fd.Get(), block.data(), kLength, static_cast<off_t>((number - 1) * kLength)) !=
+        if (!number && fd) number = FindToday(path, side);
+        if (!number) {
+            // The record is in the work file, which cannot be reached now: a second record of
+            // the day would be a double, so the tap is refused for now.
+            if (m_usingTemporary && IsKnownToday(padded, side)) {
+                m_runtime.Messages().ShowMessage(
+                    "勤務ファイルに接続できないため、上書きできませんでした。\nしばらくしてから"
+                    "もう一度カードをかざしてください。",
+                    EMessageIcon::None);
+                return false;
+            }
+            return WriteLine(path, side, std::nullopt);  // gone: a new record
+        }
+        if (::pwrite(fd.Get(), block.data(), kLength,
+                     static_cast<off_t>((*number - 1) * kLength)) !=
                 static_cast<ssize_t>(kLength) ||
             ::fsync(fd.Get()) != 0) {
             ShowWriteFailure(path, errno);
@@ -336,6 +338,13 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     }
     // A crash mid-append had left part of a block: it was cut so new records stay aligned.
     if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+    // What this clock wrote counts among the day's known records if the folder goes away.
+    if (!m_usingTemporary) {
+        std::error_code error;
+        const auto number = static_cast<std::size_t>(fs::file_size(path, error) / kLength);
+        if (m_recent.date != TodayNumber()) m_recent = {TodayNumber(), {}};
+        if (!error) m_recent.records.emplace_back(number, text);
+    }
     return true;
 }
 

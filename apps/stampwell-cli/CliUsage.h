@@ -1,0 +1,23 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+namespace stampwell::cli {
+
+// The command-line tool speaks Japanese from start to end: its own checks of option values, and
+// CLI11's usage errors put into Japanese.
+class CCliUsage {
+public:
+    // A whole decimal number from low to high (no sign, no "0x", no exponent).
+    static CLI::Validator DecimalIn(int low, int high);
+    // Seconds: a decimal number, a fraction allowed ("0.5"), from low to high.
+    static CLI::Validator SecondsIn(double low, double high);
+    // One of the given words.
+    static CLI::Validator OneOf(std::vector<std::string> words);
+    // The Japanese text of a usage error.
+    static std::string Describe(const CLI::ParseError& error);
+};
+
+}  // namespace stampwell::cli

@@ -1,0 +1,373 @@
+// Several clocks and stampwell-cli on one shared folder that anyone may write: nobody's record
+// is hit by another clock's tap, nothing is doubled, and nothing outside the folder is touched.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+
+#include "people/AdminFile.h"
+#include "people/CipherRecordFile.h"
+#include "people/RegisterFile.h"
+#include "platform/FileSystem.h"
+#include "platform/LocalTime.h"
+#include "recording/EditLog.h"
+#include "recording/ReportEditSession.h"
+#include "recording/TemporaryRecordMove.h"
+#include "recording/WorkReport.h"
+#include "settings/EnvironmentSettings.h"
+#include "support/CliRunner.h"
+#include "support/Fakes.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Blocks(const fs::path& path) {
+    std::vector<std::string> blocks;
+    CCipherRecordFile file;
+    if (!file.OpenRead(path)) return blocks;
+    std::string text;
+    while (file.ReadRecord(text, 51) == 1) blocks.push_back(text);
+    return blocks;
+}
+
+std::string Line(const std::string& name, const std::string& date, const std::string& time,
+                 bool end) {
+    std::string padded = name + std::string(32 - name.size(), ' ');
+    return end ? padded + "," + date + ",," + time + "\n"
+               : padded + "," + date + "," + time + ",\n";
+}
+
+int WaitFor(pid_t child) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A clock whose work file is in a shared folder of its own; `data` names its data folder.
+struct Clock {
+    explicit Clock(const fs::path& share, const std::string& data = "clock") {
+        dataDir = t.dir / data;
+        fs::create_directories(dataDir);
+        fs::create_directories(share);
+        runtime = std::make_unique<CRuntime>(dataDir, t.clock, t.sink);
+        runtime->SetLockWait(std::chrono::milliseconds(300));
+        settings = CreateConfig(*runtime);
+        settings->SetWorkFilePath((share / "KINTAI.dat").string());
+        report = std::make_unique<CWorkReport>(*runtime);
+        report->SetSettings(settings);
+        report->SetStampSide(&side);
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 0));
+    }
+    // A tap as the clock makes it, answering the overwrite question with yes.
+    int Tap(const std::string& name, int hour, int minute, bool end = false) {
+        side.end = end;
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, hour, minute));
+        report->SetStamp(name);
+        int found = report->CheckToday();
+        if (found > 0) return report->OverwriteRecord(found) ? 2 : 0;
+        if (found < 0) return 0;
+        return report->RegisterStamp() ? 1 : 0;
+    }
+    fs::path Work() const { return settings->GetWorkFilePath(); }
+    test::CTestRuntime t;
+    fs::path dataDir;
+    std::unique_ptr<CRuntime> runtime;
+    std::shared_ptr<CEnvironmentSettings> settings;
+    std::unique_ptr<CWorkReport> report;
+    test::CFixedSide side;
+};
+
+}  // namespace
+
+TEST(SharedFolder, AnOverwriteHitsTheRecordFoundAlsoAfterAnotherClockShiftedIt) {
+    test::CTempDir root;
+    Clock a(root / "share");
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 24, 9, 0));
+    a.report->SetStamp("Sato");
+    ASSERT_TRUE(a.report->RegisterStamp());  // yesterday: the record a month save will remove
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    ASSERT_EQ(a.Tap("Abe", 9, 1), 1);
+    // Ito taps again: today's record is found as number 2...
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 15));
+    a.report->SetStamp("Ito");
+    const int found = a.report->CheckToday();
+    ASSERT_EQ(found, 2);
+    // ...and while the question is open another clock's month save removes yesterday's record.
+    pid_t other = ::fork();
+    if (other == 0) {
+        Clock b(root / "share", "other");
+        b.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 16));
+        auto outcome = b.report->SaveMonth("Sato", 2011, 8, {{24, 0, "09:00", ""}});
+        ::_exit(outcome == CWorkReport::ESaveOutcome::kSaved ? 0 : 1);
+    }
+    ASSERT_EQ(WaitFor(other), 0);
+    ASSERT_TRUE(a.report->OverwriteRecord(found));
+    EXPECT_EQ(Blocks(a.Work()),
+              (std::vector<std::string>{Line("Ito", "2011/08/25", "09:15", false),
+                                        Line("Abe", "2011/08/25", "09:01", false)}));
+}
+
+TEST(SharedFolder, AMoveCutShortIsRecognisedAfterAnotherClocksSaveShiftedIt) {
+    for (auto step :
+         {CTemporaryRecordMove::EStep::kJournalWritten, CTemporaryRecordMove::EStep::kHalfAppended,
+          CTemporaryRecordMove::EStep::kAppended}) {
+        test::CTempDir root;
+        Clock a(root / "share");
+        a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 24, 9, 0));
+        a.report->SetStamp("Sato");
+        ASSERT_TRUE(a.report->RegisterStamp());
+        // Five taps wait in the temporary file while the folder is away.
+        fs::rename(root / "share", root / "away");
+        for (int i = 0; i < 5; ++i) ASSERT_EQ(a.Tap("T" + std::to_string(i), 10, i), 1);
+        fs::rename(root / "away", root / "share");
+        // The move is killed at a chosen step.
+        pid_t mover = ::fork();
+        if (mover == 0) {
+            CTemporaryRecordMove move(a.dataDir / "TemporaryRecord.dat", a.Work());
+            move.SetStepHook([step](CTemporaryRecordMove::EStep now) {
+                if (now == step) ::raise(SIGKILL);
+            });
+            move.Append();
+            ::_exit(0);
+        }
+        WaitFor(mover);
+        // Another clock, with a data folder of its own, saves a month: the batch moves up.
+        pid_t other = ::fork();
+        if (other == 0) {
+            Clock b(root / "share", "other");
+            auto outcome = b.report->SaveMonth("Sato", 2011, 8, {{24, 0, "09:00", ""}});
+            ::_exit(outcome == CWorkReport::ESaveOutcome::kSaved ? 0 : 1);
+        }
+        ASSERT_EQ(WaitFor(other), 0);
+        a.report->CheckWorkFolder();
+        std::map<std::string, int> counts;
+        for (const auto& file : {a.Work(), a.dataDir / "TemporaryRecord.dat"}) {
+            for (const auto& block : Blocks(file)) ++counts[block.substr(0, block.find(' '))];
+        }
+        EXPECT_EQ(counts, (std::map<std::string, int>{
+                              {"T0", 1}, {"T1", 1}, {"T2", 1}, {"T3", 1}, {"T4", 1}}))
+            << static_cast<int>(step);
+        EXPECT_FALSE(fs::exists(a.dataDir / "TemporaryRecord.dat"));
+    }
+}
+
+TEST(SharedFolder, WhileTheFolderIsAwayTheDecisionSeesTheDaysTaps) {
+    test::CTempDir root;
+    Clock a(root / "share");
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    fs::rename(root / "share", root / "away");
+    // The clock-in made while the folder was there: asked, and not doubled in the waiting file.
+    a.t.sink->messages.clear();
+    EXPECT_EQ(a.Tap("Ito", 9, 30), 0);
+    ASSERT_FALSE(a.t.sink->messages.empty());
+    EXPECT_EQ(a.t.sink->messages.front().rfind("勤務ファイルに接続できないため", 0), 0u)
+        << a.t.sink->messages.front();
+    // Taps made while it is away see each other.
+    EXPECT_EQ(a.Tap("Abe", 9, 31), 1);
+    EXPECT_EQ(a.Tap("Abe", 9, 40), 2);
+    EXPECT_EQ(Blocks(a.dataDir / "TemporaryRecord.dat"),
+              std::vector<std::string>{Line("Abe", "2011/08/25", "09:40", false)});
+    fs::rename(root / "away", root / "share");
+    EXPECT_EQ(a.Tap("Abe", 9, 50), 2);
+    EXPECT_EQ(Blocks(a.Work()),
+              (std::vector<std::string>{Line("Ito", "2011/08/25", "09:00", false),
+                                        Line("Abe", "2011/08/25", "09:50", false)}));
+}
+
+TEST(SharedFolder, LinksAndSpecialFilesInTheFolderNeverReachOutsideIt) {
+    test::CTempDir root;
+    Clock a(root / "share");
+    const fs::path outside = root / "outside.txt";
+    test::WriteBytes(outside, "not ours\n");
+    auto outsideUntouched = [&] { return test::ReadBytes(outside) == "not ours\n"; };
+    auto logged = [&] { return fs::exists(a.dataDir / "ErrorLog.txt"); };
+
+    // The work file is a link to somebody else's file.
+    fs::create_symlink(outside, a.Work());
+    EXPECT_EQ(a.Tap("Ito", 9, 0), 0);
+    EXPECT_TRUE(outsideUntouched());
+    EXPECT_NE(a.t.sink->messages.back().find("Stampwellのものではない"), std::string::npos);
+    EXPECT_TRUE(logged());
+    fs::remove(a.Work());
+
+    // A dangling link as the lock file would create a file elsewhere.
+    const fs::path elsewhere = root / "created-elsewhere";
+    fs::remove(a.Work().string() + ".lock");
+    fs::create_symlink(elsewhere, a.Work().string() + ".lock");
+    EXPECT_EQ(a.Tap("Ito", 9, 1), 0);
+    EXPECT_FALSE(fs::exists(elsewhere));
+    fs::remove(a.Work().string() + ".lock");
+    ASSERT_EQ(a.Tap("Ito", 9, 2), 1);
+
+    // The work file is a FIFO: the tap is refused at once instead of hanging with the lock.
+    fs::remove(a.Work());
+    ASSERT_EQ(::mkfifo(a.Work().c_str(), 0666), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(a.Tap("Ito", 9, 3), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    fs::remove(a.Work());
+
+    // The trail beside the work file is a link: the save stops before the work file changes.
+    ASSERT_EQ(a.Tap("Ito", 9, 4), 1);
+    fs::create_symlink(outside, a.Work().parent_path() / "EditLog.txt");
+    CRegisterFile reg(*a.runtime);
+    reg.SetPathSource(a.settings);
+    reg.SetCardId("1111111111111111");
+    reg.SetName("Ito");
+    ASSERT_EQ(reg.AddRecord(), 1);
+    test::CFakePrompt prompt;
+    CReportEditSession session(*a.report, reg, prompt, 1);
+    session.SetTrail("boss", a.t.clock.get());
+    ASSERT_TRUE(session.Select("Ito", 2011, 8));
+    ASSERT_TRUE(session.Edit(24, 1, "08:30"));
+    const std::string before = test::ReadBytes(a.Work());
+    EXPECT_FALSE(session.Save());
+    EXPECT_EQ(test::ReadBytes(a.Work()), before);
+    EXPECT_TRUE(outsideUntouched());
+
+    // The register is a link to a read-only file: not written, its mode unchanged.
+    const fs::path readOnly = root / "readonly.txt";
+    test::WriteBytes(readOnly, "keep\n");
+    fs::permissions(readOnly, fs::perms::owner_read);
+    fs::remove(a.settings->GetIdFilePath());
+    fs::create_symlink(readOnly, a.settings->GetIdFilePath());
+    reg.SetCardId("2222222222222222");
+    reg.SetName("Abe");
+    EXPECT_EQ(reg.AddRecord(), 0);
+    EXPECT_EQ(test::ReadBytes(readOnly), "keep\n");
+    EXPECT_EQ(fs::status(readOnly).permissions() & fs::perms::all, fs::perms::owner_read);
+}
+
+TEST(SharedFolder, ExportAndReportNeverReplaceTheTrailBesideASharedWorkFile) {
+    test::CTempDir root;
+    Clock a(root / "share");
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    ASSERT_TRUE(a.settings->SaveSettings());
+    test::WriteBytes(root / "share" / "EditLog.txt", "trail\r\n");
+    for (const char* command : {"export --year 2011 --month 8 --closing end --out ",
+                                "report --year 2011 --month 8 --closing end --csv "}) {
+        for (const char* target : {"EditLog.txt", "KINTAI.dat.lock", "KINTAI.dat.index"}) {
+            auto result =
+                test::RunCli(a.dataDir, command + ("'" + (root / "share" / target).string() + "'"));
+            EXPECT_EQ(result.exitCode, 1) << command << target;
+        }
+    }
+    EXPECT_EQ(test::ReadBytes(root / "share" / "EditLog.txt"), "trail\r\n");
+}
+
+TEST(SharedFolder, TheBackupIsSkippedWhileTheWorkFolderIsAway) {
+    test::CTempDir root;
+    Clock a(root / "share");
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    a.settings->SetBackupPath((a.dataDir / "KINTAI.dat.bak").string());
+    a.settings->SetBackupChecked(true);
+    ASSERT_TRUE(a.settings->SaveSettings());
+    ASSERT_TRUE(a.report->Backup());
+    const std::string good = test::ReadBytes(a.dataDir / "KINTAI.dat.bak");
+    ASSERT_EQ(good.size(), 51u);
+    fs::rename(root / "share", root / "away");
+    ASSERT_EQ(a.Tap("Abe", 9, 5), 1);  // waits in the temporary file
+    EXPECT_TRUE(a.report->Backup());
+    EXPECT_EQ(test::ReadBytes(a.dataDir / "KINTAI.dat.bak"), good);
+    EXPECT_NE(test::ReadBytes(a.dataDir / "ErrorLog.txt").find("Backup"), std::string::npos);
+}
+
+TEST(SharedFolder, AStoppedClockHoldingALockStallsOthersForAFewSecondsOnly) {
+    test::CTempDir root;
+    Clock a(root / "share");
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    // Another clock is stopped while it holds the work file's lock.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    pid_t holder = ::fork();
+    if (holder == 0) {
+        int fd = ::open((a.Work().string() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
+        ::flock(fd, LOCK_EX);
+        char ready = 'x';
+        (void)::write(fds[1], &ready, 1);
+        ::raise(SIGSTOP);
+        ::_exit(0);
+    }
+    char ready = 0;
+    ASSERT_EQ(::read(fds[0], &ready, 1), 1);
+    a.t.sink->messages.clear();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(a.Tap("Abe", 9, 1), 0);  // refused, not registered, not waiting for ever
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ASSERT_FALSE(a.t.sink->messages.empty());
+    EXPECT_EQ(a.t.sink->messages.back().rfind("他の端末が処理中", 0), 0u);
+    EXPECT_NE(test::ReadBytes(a.dataDir / "ErrorLog.txt").find("lock"), std::string::npos);
+    ::kill(holder, SIGKILL);
+    WaitFor(holder);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    EXPECT_EQ(a.Tap("Abe", 9, 2), 1);
+    EXPECT_EQ(Blocks(a.Work()).size(), 2u);
+}
+
+TEST(SharedFolder, AdministratorsAddedAtOnceNeverPassThreeNorShareAnId) {
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "admins add --id first --password pw").exitCode, 0);
+    std::vector<pid_t> children;
+    for (const char* id : {"b", "c", "d", "e", "c"}) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(test::RunCli(dir.Path(), std::string("admins add --password pw --id ") + id)
+                        .exitCode);
+        }
+        children.push_back(child);
+    }
+    int added = 0;
+    for (pid_t child : children) added += WaitFor(child) == 0;
+    EXPECT_EQ(added, 2);
+    const std::string listed = test::RunCli(dir.Path(), "admins list").out;
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3) << listed;
+    EXPECT_EQ(listed.find("c (no card)\nc (no card)"), std::string::npos);
+    // Password material: the owner's alone.
+    EXPECT_EQ(fs::status(dir / "Admin.dat").permissions() & fs::perms::all, fs::perms::owner_read);
+}
+
+TEST(SharedFolder, AHalfWrittenLineOrBlockIsNeverGluedToTheNext) {
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card AB00000000000001 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir.Path(), "admins add --id first --password pw").exitCode, 0);
+    // A crash left part of a line and part of a block.
+    fs::permissions(dir / "Register.txt", fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(dir / "Admin.dat", fs::perms::owner_write, fs::perm_options::add);
+    test::WriteBytes(dir / "Register.txt", test::ReadBytes(dir / "Register.txt") + "AB00000");
+    test::WriteBytes(dir / "Admin.dat", test::ReadBytes(dir / "Admin.dat") + std::string(20, 'x'));
+    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card AB00000000000002 --name 鈴木").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir.Path(), "admins add --id second --password pw").exitCode, 0);
+    EXPECT_EQ(test::RunCli(dir.Path(), "users list").out,
+              "AB00000000000001,山田,,\nAB00000000000002,鈴木,,\n");
+    EXPECT_EQ(test::RunCli(dir.Path(), "admins list").out, "first (no card)\nsecond (no card)\n");
+    EXPECT_EQ(fs::file_size(dir / "Admin.dat"), 128u);
+}
+
+TEST(SharedFolder, NamesWithControlCharactersAndNumbersThatAreNotDecimalAreRefused) {
+    test::CTempDir dir;
+    for (const char* name : {"\"$(printf 'a\\tb')\"", "\"$(printf '\\033[31mred')\"",
+                             "\"$(printf 'x\\177')\"", "\"$(printf '\\302\\205x')\""}) {
+        auto result = test::RunCli(dir.Path(),
+                                   std::string("users add --card AB00000000000001 --name ") + name);
+        EXPECT_EQ(result.exitCode, 1) << name;
+    }
+    EXPECT_EQ(
+        test::RunCli(dir.Path(), "admins add --id \"$(printf 'a\\tb')\" --password pw").exitCode,
+        1);
+    auto hex = test::RunCli(dir.Path(), "report --year 0x7e8 --month 1 --closing end");
+    EXPECT_EQ(hex.exitCode, 2) << hex.out;
+}
+
+}  // namespace stampwell
