@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
     stampwell::CRuntime runtime(folder, std::make_shared<stampwell::CSystemClock>(), prompt);
     stampwell::CStampwellApp stampwell(runtime, prompt,
                                        std::make_shared<stampwell::CQtSoundPlayer>(), reader);
-    if (!stampwell.InitInstance()) return 0;
+    // A second copy ends at once: 0 when the running one came to the front, 3 when it did not
+    // answer.
+    if (!stampwell.InitInstance()) return stampwell.SecondCopyAnswered() ? 0 : 3;
     prompt->SetParent(stampwell.Frame());
     if (screens) {
         std::filesystem::create_directories(*screens);

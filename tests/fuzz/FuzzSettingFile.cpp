@@ -1,5 +1,6 @@
 // The settings line store and the settings files built on it.
 #include <array>
+#include <cstdlib>
 
 #include "FuzzSupport.h"
 #include "settings/ChimeSettings.h"
@@ -32,7 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     folder.Put("Setting.txt", data, size);
     auto settings = CreateConfig(runtime);
     settings->LoadSettings();
-    (void)settings->GetDayChangeHour();
+    // What was read, written and read again is the same.
+    if (settings->SaveSettings()) {
+        auto again = CreateConfig(runtime);
+        if (again->GetDayChangeHour() != settings->GetDayChangeHour() ||
+            again->GetSwitchHour() != settings->GetSwitchHour() ||
+            again->GetIdFilePath() != settings->GetIdFilePath() ||
+            again->GetWorkFilePath() != settings->GetWorkFilePath() ||
+            again->GetBackupPath() != settings->GetBackupPath() ||
+            again->IsBackupChecked() != settings->IsBackupChecked()) {
+            std::abort();
+        }
+    }
     folder.Put("Setting2.txt", data, size);
     CreateChimeSettings(runtime)->LoadSettings();
     folder.Put("ExportSetting.txt", data, size);

@@ -37,6 +37,9 @@ private:
 };
 
 std::string ReadBytes(const std::filesystem::path& path);
+// The names in a folder, sorted: a test names every file it expects, so a scratch file left
+// behind under any name shows.
+std::vector<std::string> FilesIn(const std::filesystem::path& folder);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // UTF-8 -> CP932 for expected file content.
 std::string Sjis(const std::string& utf8);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -130,12 +131,12 @@ TEST(StampwellApp, ASecondCopyBringsTheRunningOneToTheFrontAndEnds) {
     second.start(QStringLiteral(STAMPWELL_APP_PATH),
                  {QStringLiteral("--data-dir"), QString::fromStdString(a.t.dir.Path().string()),
                   QStringLiteral("--reader=simulated:/nonexistent")});
-    // This process must keep answering while the second one asks.
-    while (second.state() != QProcess::NotRunning && clock.elapsed() < 10000) QTest::qWait(20);
+    // This process must keep answering while the second one asks (a loaded machine may take its
+    // time to start the second one: the wait is generous, the answer is what counts).
+    while (second.state() != QProcess::NotRunning && clock.elapsed() < 60000) QTest::qWait(20);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(second.exitCode(), 0);  // 3 when the running copy did not answer
     EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
-    EXPECT_LT(clock.elapsed(), 2500);  // answered at once, no time-out
     QTest::qWait(50);
     EXPECT_TRUE(a.app->Frame()->isVisible());
     EXPECT_FALSE(a.app->Frame()->isMinimized());
@@ -160,8 +161,13 @@ TEST(StampwellApp, QuittingAfterTheVersionBoxWasOpenedDeletesEveryWindowOnce) {
         });
         a.app->Frame()->Command(CMainFrame::kVersion)->trigger();
     }
-    a.app.reset();  // the frame and every dialog go exactly once
-    SUCCEED();
+    QPointer<QWidget> frame = a.app->Frame();
+    ASSERT_FALSE(frame.isNull());
+    a.app.reset();  // the frame and every dialog go exactly once (a second delete would crash)
+    EXPECT_TRUE(frame.isNull());
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className();
+    }
 }
 
 TEST(StampwellApp, AClockOnAnEmptyDataFolderShowsOurBackground) {

@@ -73,17 +73,19 @@ bool CAdminFile::FitsBlock(const std::string& id, const std::string& card,
 }
 
 bool CAdminFile::Scan(const std::function<bool(const Parsed&)>& visit) const {
-    auto file = CreateCipherRecordFile();
-    if (!file->OpenRead(FilePath())) return false;
-    std::string text;
-    while (file->ReadRecord(text, kBlock) == 1) {
+    auto content = CFileSystem::ReadWholeFile(FilePath());
+    if (!content) return false;
+    for (std::size_t at = 0; at + kBlock <= content->size(); at += kBlock) {
+        const std::string cipher = content->substr(at, kBlock);
+        // The same involution deciphers; the text ends at its first zero byte.
+        const std::string plain = CCipherRecordFile::Encipher(cipher, kBlock);
+        const std::string text(plain.c_str());
         Parsed raw;
         ParseBlock(text, raw.id, raw.card, raw.password);
         Parsed parsed{CTextCodec::FromCp932(raw.id), CTextCodec::FromCp932(raw.card),
-                      CTextCodec::FromCp932(raw.password)};
+                      CTextCodec::FromCp932(raw.password), cipher};
         if (!visit(parsed)) break;
     }
-    file->Close();
     return true;
 }
 
@@ -201,14 +203,7 @@ int CAdminFile::AddAdmin() {
     if (count >= kMaxAdmins) return Refused(ERefusal::kLimit);
     if (conflict != ERefusal::kNone) return Refused(conflict);
     // The whole file is replaced: a write cut short leaves no half block behind.
-    bool ok = Rewrite(
-        [&](const Parsed& record, std::string& text) {
-            auto kept = FormatBlock(record.id, record.card, record.password);
-            if (record.id.empty() || !kept) return false;
-            text = *kept;
-            return true;
-        },
-        block);
+    bool ok = Rewrite([](const Parsed&, std::string&) { return true; }, block);
     if (!ok) return Refused(ERefusal::kWrite);
     if (count == 0) m_loginId = m_id;
     return 1;
@@ -225,11 +220,15 @@ bool CAdminFile::Rewrite(const std::function<bool(const Parsed&, std::string&)>&
     bool encoded = true;
     bool read = Scan([&](const Parsed& record) {
         std::string text;
-        if (keep(record, text)) {
-            std::string block = CCipherRecordFile::Encipher(text, kBlock);
-            encoded = encoded && !block.empty();
-            bytes += block;
+        if (!keep(record, text)) return true;
+        if (text.empty()) {
+            // Every other record is written back exactly as it was stored.
+            bytes += record.block;
+            return true;
         }
+        std::string block = CCipherRecordFile::Encipher(text, kBlock);
+        encoded = encoded && !block.empty();
+        bytes += block;
         return true;
     });
     if (!encoded) return false;
@@ -262,10 +261,6 @@ int CAdminFile::ChangeAdmin() {
         if (record.id == m_previousId) {
             text = working;
             if (record.id == m_loginId) followLogin = true;
-        } else {
-            auto block = FormatBlock(record.id, record.card, record.password);
-            if (!block) return false;
-            text = *block;
         }
         return true;
     });
@@ -278,15 +273,7 @@ int CAdminFile::DeleteAdmin() {
     m_refusal = ERefusal::kNone;
     CFileLock lock = LockFile();
     if (!lock.AllowsChange()) return Refused(ERefusal::kBusy);
-    return Rewrite([&](const Parsed& record, std::string& text) {
-        if (record.id == m_id) return false;
-        auto block = FormatBlock(record.id, record.card, record.password);
-        if (!block) return false;
-        text = *block;
-        return true;
-    })
-               ? 1
-               : 0;
+    return Rewrite([&](const Parsed& record, std::string&) { return record.id != m_id; }) ? 1 : 0;
 }
 
 bool CAdminFile::LoginWithPassword(const std::string& id, const std::string& password) {

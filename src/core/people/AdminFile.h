@@ -74,10 +74,13 @@ public:
 private:
     struct Parsed {
         std::string id, card, password;
+        std::string block;  // the enciphered block as stored, kept as is by rewrites
     };
     // Reads every whole block; visit returns false to stop. False when the file cannot be read.
     bool Scan(const std::function<bool(const Parsed&)>& visit) const;
     bool EncodeWorking(std::string& block) const;
+    // keep decides each record; a blockText it sets replaces the record, else the stored block
+    // stays byte for byte.
     bool Rewrite(const std::function<bool(const Parsed&, std::string& blockText)>& keep,
                  const std::string& addedText = {});
     bool WriteAll(const std::string& bytes);

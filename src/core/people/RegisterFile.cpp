@@ -27,6 +27,17 @@ std::string FormatLine(const R& record) {
 bool IsStorable(const std::string& cp932) {
     return cp932.find_first_of(",\r\n") == std::string::npos;
 }
+
+// Whether a stored name (CP932 bytes as read) is the name key (CP932 as this program writes
+// it). A file written by another tool may hold a kanji in CP932's other code for it (the NEC
+// and IBM extension rows share characters); it is the same name and must be found, changed and
+// deleted as such.
+bool SameName(const std::string& stored, const std::string& key) {
+    if (stored == key) return true;
+    if (stored.size() != key.size()) return false;
+    auto canonical = CTextCodec::ToCp932(CTextCodec::FromCp932(stored));
+    return canonical && *canonical == key;
+}
 }  // namespace
 
 struct CRegisterFile::RawRecord {
@@ -120,7 +131,7 @@ std::string CRegisterFile::FindField(const std::string& name, std::string RawRec
     if (!key || key->empty()) return {};
     std::string result;
     Scan([&](const RawRecord& record, int) {
-        if (record.personalName != *key) return true;
+        if (!SameName(record.personalName, *key)) return true;
         result = CTextCodec::FromCp932(record.*field);
         return false;
     });
@@ -142,7 +153,7 @@ bool CRegisterFile::HasName(const std::string& name) const {
     if (!key || key->empty()) return false;
     bool found = false;
     Scan([&](const RawRecord& record, int) {
-        found = record.personalName == *key;
+        found = SameName(record.personalName, *key);
         return !found;
     });
     return found;
@@ -223,8 +234,8 @@ bool CRegisterFile::Conflicts(const std::string& name, const std::string& card,
                               const std::string& previous) const {
     bool conflict = false;
     Scan([&](const RawRecord& record, int) {
-        bool other = previous.empty() || record.personalName != previous;
-        conflict = other && (record.personalName == name || record.cardId == card);
+        bool other = previous.empty() || !SameName(record.personalName, previous);
+        conflict = other && (SameName(record.personalName, name) || record.cardId == card);
         return !conflict;
     });
     return conflict;
@@ -291,7 +302,7 @@ int CRegisterFile::ChangeRecord() {
         return 0;
     }
     bool ok = Rewrite([&](const RawRecord& record, int, std::string& out) {
-        if (record.personalName == *previous) {
+        if (SameName(record.personalName, *previous)) {
             out = line;
         } else if (!record.personalName.empty()) {
             out = FormatLine(record);
@@ -309,7 +320,7 @@ int CRegisterFile::DeleteRecord() {
     CFileLock lock = LockFile();
     if (!lock.AllowsChange()) return 0;
     bool ok = Rewrite([&](const RawRecord& record, int fields, std::string& out) {
-        if (record.personalName == *name || fields < 2) return false;
+        if (SameName(record.personalName, *name) || fields < 2) return false;
         out = FormatLine(record);
         return true;
     });

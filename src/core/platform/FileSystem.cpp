@@ -174,7 +174,7 @@ bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratc
 }
 
 bool CFileSystem::AppendWhole(const fs::path& path, std::string_view bytes, std::size_t unit,
-                              std::string_view header, bool* cut) {
+                              std::string_view header, bool* cut, std::uint64_t* at) {
     if (cut != nullptr) *cut = false;
     CFileDescriptor fd = Open(path, O_RDWR | O_APPEND | O_CREAT);
     if (!fd) return false;
@@ -194,6 +194,7 @@ bool CFileSystem::AppendWhole(const fs::path& path, std::string_view bytes, std:
     }
     std::string piece;
     if (keep == 0) piece = header;
+    if (at != nullptr) *at = static_cast<std::uint64_t>(keep) + piece.size();
     piece += bytes;
     if (!WriteAll(fd.Get(), piece) || ::fsync(fd.Get()) != 0) {
         const int error = errno;

@@ -53,8 +53,10 @@ public:
     // cut first: back to the last line end when unit is 0, else to a whole number of units (cut
     // then says so). header is written first when the file is new or empty. A failed append is
     // taken back, so the file never keeps part of bytes.
+    // at, when given, receives the offset where bytes begin in the file.
     static bool AppendWhole(const std::filesystem::path& path, std::string_view bytes,
-                            std::size_t unit, std::string_view header = {}, bool* cut = nullptr);
+                            std::size_t unit, std::string_view header = {}, bool* cut = nullptr,
+                            std::uint64_t* at = nullptr);
     // Whether a new file can be created in the folder of target now.
     static bool CanCreateBeside(const std::filesystem::path& target);
     static std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);

@@ -66,6 +66,10 @@ std::string WorkLine::Format(std::string_view cp932Name, std::string_view date,
         cp932Name.find_first_of(",\r\n") != std::string_view::npos) {
         return {};
     }
+    // A control byte (a zero above all, which ends a block's text) never goes into a record.
+    for (char c : cp932Name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return {};
+    }
     std::string text = CTextCodec::PadCp932(cp932Name, kNameWidth);
     text += ',';
     text += date;

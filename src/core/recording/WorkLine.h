@@ -26,7 +26,8 @@ struct WorkLine {
     int Side() const;
     const std::string_view& Time() const { return start.empty() ? end : start; }
     // "%-32s,%s,%s,\n" (side 0) or "%-32s,%s,,%s\n" (side 1) of a CP932 name; empty when the name
-    // does not fit its 32 bytes or the line would not fit the block.
+    // does not fit its 32 bytes, holds a comma or a control byte, or the line would not fit the
+    // block.
     static std::string Format(std::string_view cp932Name, std::string_view date,
                               std::string_view time, int side);
 };

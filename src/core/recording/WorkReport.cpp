@@ -16,6 +16,7 @@
 #include "platform/LocalTime.h"
 #include "recording/PayPeriod.h"
 #include "recording/TemporaryRecordMove.h"
+#include "recording/TodayCache.h"
 #include "recording/TodayIndex.h"
 #include "recording/WorkDate.h"
 #include "recording/WorkExport.h"
@@ -33,6 +34,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kLength = WorkLine::kRecordLength;
+// The number CheckToday gives a record known only from the day's cache: positive (the record
+// exists) but in no file that can be written now.
+constexpr std::size_t kUnreachableRecord = 0x7fffffff;
 
 // Only a block that starts with the padded name and a comma can have that name field: a cheap
 // test before parsing, as every scan of the work file looks for one person.
@@ -170,10 +174,14 @@ bool CWorkReport::RegistTemp() {
     }
     if (!CFileSystem::Exists(TemporaryFilePath())) return false;
     CutTornTail(work);
+    const auto waiting = CFileSystem::ReadWholeFile(TemporaryFilePath());
     if (!move.Append()) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
         return false;
     }
+    // The moved taps are today's records of the work file now, also for another program of
+    // this data folder that decides while the folder is away again.
+    if (waiting) CTodayCache(TemporaryFilePath()).Add(TodayNumber(), *waiting);
     return true;
 }
 
@@ -232,27 +240,35 @@ bool CWorkReport::ForEachToday(const std::function<bool(std::size_t, std::string
         return false;
     };
     bool read = false;
-    if (!m_usingTemporary) {
-        Recent seen{today, {}};
+    const CTodayCache cache(TemporaryFilePath());
+    // The folder may go between the check and the read, and come back before the next check:
+    // the day is decided from the work file itself whenever it can be read.
+    for (int attempt = 0; attempt < 3 && !m_usingTemporary && !read; ++attempt) {
+        if (attempt > 0) CheckWorkFolder();
+        if (m_usingTemporary) break;
+        std::vector<std::string> seen;
         read =
             ReadTarget(ResolveWorkFilePath(), true, [&](std::size_t number, std::string_view text) {
                 if (CWorkDate::Number(WorkLine::Parse(text).date) == today) {
-                    seen.records.emplace_back(number, std::string(text));
+                    seen.push_back(CCipherRecordFile::Encipher(text, kLength));
                 }
                 return until(number, text);
             });
-        if (read && !stopped) m_recent = std::move(seen);
-        if (!read) {
-            // The folder may have gone since it was checked: decide from what is known.
-            CheckWorkFolder();
+        if (read && !stopped && m_locks.AllowsChange()) cache.Replace(today, seen);
+        if (!read && !CFileSystem::Exists(ResolveWorkFilePath()) &&
+            fs::is_directory(ResolveWorkFilePath().parent_path())) {
+            break;  // no work file yet: nothing recorded
         }
     }
     if (stopped) return true;
-    if (m_usingTemporary && m_recent.date == today) {
-        for (const auto& [number, text] : m_recent.records) {
+    if (m_usingTemporary) {
+        // What the work file held today when it was last seen; a record found here has no
+        // number in the file that can be reached now (the overwrite then looks again).
+        cache.ForEach(today, [&](std::string_view text) {
             read = true;
-            if (!until(number, text)) return true;
-        }
+            return until(kUnreachableRecord, text);
+        });
+        if (stopped) return true;
     }
     // Records still waiting (a move that could not be finished) count as today's taps too.
     if (CFileSystem::Exists(TemporaryFilePath())) {
@@ -330,7 +346,8 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
         return fd.Close();
     }
     bool cut = false;
-    if (!CFileSystem::AppendWhole(path, block, kLength, {}, &cut)) {
+    std::uint64_t at = 0;
+    if (!CFileSystem::AppendWhole(path, block, kLength, {}, &cut, &at)) {
         const int error = errno;
         if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
         ShowWriteFailure(path, error);
@@ -339,23 +356,19 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     // A crash mid-append had left part of a block: it was cut so new records stay aligned.
     if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
     // What this clock wrote counts among the day's known records if the folder goes away.
-    if (!m_usingTemporary) {
-        std::error_code error;
-        const auto number = static_cast<std::size_t>(fs::file_size(path, error) / kLength);
-        if (m_recent.date != TodayNumber()) m_recent = {TodayNumber(), {}};
-        if (!error) m_recent.records.emplace_back(number, text);
-    }
+    if (!m_usingTemporary) CTodayCache(TemporaryFilePath()).Add(TodayNumber(), block);
     return true;
 }
 
 bool CWorkReport::IsKnownToday(const std::string& padded, int side) const {
-    if (m_recent.date != TodayNumber()) return false;
     const std::string date = StampDateText();
-    for (const auto& [number, text] : m_recent.records) {
+    bool known = false;
+    CTodayCache(TemporaryFilePath()).ForEach(TodayNumber(), [&](std::string_view text) {
         WorkLine line = WorkLine::Parse(text);
-        if (line.name == padded && line.date == date && line.Side() == side) return true;
-    }
-    return false;
+        known = line.name == padded && line.date == date && line.Side() == side;
+        return !known;
+    });
+    return known;
 }
 
 bool CWorkReport::AppendRecord(int side) {
@@ -504,7 +517,8 @@ bool CWorkReport::LoadTable(WorkRecordTable& table) {
     auto size = fs::file_size(path, error);
     bool read = !error && CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
         WorkLine line = WorkLine::Parse(text);
-        if (line.name.empty() || line.date.empty()) return true;
+        // A line with no time holds nothing a save could write back.
+        if (line.name.empty() || line.date.empty() || line.Side() < 0) return true;
         std::string_view name = line.name;
         while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
         table.MergeRecord({CTextCodec::FromCp932(name), std::string(line.date),

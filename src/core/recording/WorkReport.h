@@ -145,14 +145,14 @@ private:
     std::string ShiftedDate(std::int64_t time) const;
     int TodayNumber() const;
     // Today's records as the decision sees them: the work file's (read from today's start), or,
-    // while the folder is away, those last seen there; then the records waiting in the
-    // temporary file. False when nothing could be read.
+    // while the folder is away, those last seen there (CTodayCache); then the records waiting
+    // in the temporary file. False when nothing could be read.
     bool ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit);
     bool ReadTarget(const std::filesystem::path& path, bool recentOnly,
                     const std::function<bool(std::size_t, std::string_view)>& visit);
     bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
     std::optional<std::size_t> FindToday(const std::filesystem::path& path, int side);
-    // Whether the work file held this person's record of today and side when last read.
+    // Whether the work file held this person's record of today and side when last seen.
     bool IsKnownToday(const std::string& padded, int side) const;
     bool CutTornTail(const std::filesystem::path& path);
     // The messages of a write that could not be made, by cause.
@@ -178,13 +178,6 @@ private:
     std::filesystem::path m_loadedPath;
     bool m_loadFailed = false;
     CWorkLocks m_locks;
-    // Today's records of the work file as last read, for the decisions made while its folder
-    // is away.
-    struct Recent {
-        int date = -1;
-        std::vector<std::pair<std::size_t, std::string>> records;
-    };
-    Recent m_recent;
 };
 
 std::shared_ptr<CWorkReport> CreateWorkReport(const CRuntime& runtime);

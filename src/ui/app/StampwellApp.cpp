@@ -41,7 +41,7 @@ bool CStampwellApp::InitInstance() {
     m_channel = std::make_unique<CInstanceChannel>(
         QString::fromStdString(m_lock.LockPath().stem().string()));
     if (!m_lock.TryAcquire()) {
-        m_channel->RequestShow();
+        m_secondCopyAnswered = m_channel->RequestShow();
         return false;
     }
     m_frame = std::make_unique<CMainFrame>(CModeFiles::ReadMode(m_runtime.DataDir()));

@@ -40,7 +40,10 @@ public:
 
     // False when another copy runs on the same data folder: this one asks it to show its
     // window and come to the front, then ends.
+    // False for a second copy: it asks the running one to come to the front (whether that one
+    // answered: SecondCopyAnswered) and ends.
     bool InitInstance();
+    bool SecondCopyAnswered() const { return m_secondCopyAnswered; }
 
     void OnChime();
     void OnVersion();
@@ -94,6 +97,7 @@ private:
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;
     CInstanceLock m_lock;
     std::unique_ptr<CInstanceChannel> m_channel;
+    bool m_secondCopyAnswered = false;
 };
 
 }  // namespace stampwell

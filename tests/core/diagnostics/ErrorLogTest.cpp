@@ -20,12 +20,20 @@ TEST(ErrorLog, AppendsOneCrLfLinePerCallInOrder) {
     EXPECT_TRUE(std::regex_match(log, line)) << log;
 }
 
-TEST(ErrorLog, ALogThatCannotBeOpenedIsSkippedQuietly) {
+TEST(ErrorLog, ALogThatCannotBeOpenedIsSkippedQuietlyAndALinkIsNeverFollowed) {
     test::CTempDir dir;
-    // A folder in the log's place cannot be opened for appending, even by root.
+    // A folder in the log's place cannot be opened for appending, even by root: nothing is
+    // written anywhere, and the caller goes on.
     std::filesystem::create_directory(dir / "ErrorLog.txt");
     ErrorLog(dir.Path(), 1, "f", "g");
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "ErrorLog.txt"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "ErrorLog.txt"));
+    EXPECT_EQ(test::FilesIn(dir.Path()), std::vector<std::string>{"ErrorLog.txt"});
+    // A link planted as the log does not carry the line to the file it names.
+    std::filesystem::remove(dir / "ErrorLog.txt");
+    test::WriteBytes(dir / "other.txt", "theirs\n");
+    std::filesystem::create_symlink(dir / "other.txt", dir / "ErrorLog.txt");
+    ErrorLog(dir.Path(), 1, "f", "g");
+    EXPECT_EQ(test::ReadBytes(dir / "other.txt"), "theirs\n");
 }
 
 }  // namespace stampwell

@@ -125,7 +125,8 @@ TEST(AdminFile, DeleteRemovesEveryRecordOfTheId) {
     admins.SetId("a");
     ASSERT_EQ(admins.DeleteAdmin(), 1);
     EXPECT_EQ(admins.GetCount(), 1);
-    EXPECT_FALSE(CFileSystem::Exists(t.dir / "AdminTemp.dat"));
+    EXPECT_EQ(test::FilesIn(t.dir.Path()),
+              (std::vector<std::string>{"Admin.dat", "Admin.dat.lock"}));
 }
 
 TEST(AdminFile, RefusesRecordsThatWouldNotFitOrCannotBeRead) {

@@ -97,7 +97,8 @@ TEST(RegisterFile, ChangeAndDeleteActOnEveryRecordOfTheName) {
     ASSERT_EQ(reg.DeleteRecord(), 1);
     EXPECT_EQ(ReadBytes(t.dir / "Register.txt"), kHeaders + "AAAAAAAAAAAAAAAA,Sato,,\r\n");
     EXPECT_TRUE(CFileSystem::IsReadOnly(t.dir / "Register.txt"));
-    EXPECT_FALSE(CFileSystem::Exists(t.dir / "RegisterTemp.txt"));
+    EXPECT_EQ(test::FilesIn(t.dir.Path()),
+              (std::vector<std::string>{"Register.txt", "Register.txt.lock"}));
 }
 
 TEST(RegisterFile, RewritesDropDamagedLinesAndCutOverlongFields) {

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/Runtime.h"
+#include "support/FailingWrites.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -14,10 +15,17 @@ TEST(FileSystem, WholeFileReplaceLeavesNoScratchAndKeepsOldOnFailure) {
     ASSERT_TRUE(CFileSystem::WriteWholeFile(target, "a.tmp", "one"));
     ASSERT_TRUE(CFileSystem::WriteWholeFile(target, "a.tmp", "two"));
     EXPECT_EQ(test::ReadBytes(target), "two");
-    EXPECT_FALSE(CFileSystem::Exists(dir / "a.tmp"));
+    EXPECT_EQ(test::FilesIn(dir.Path()), std::vector<std::string>{"a.txt"});
     // A scratch name that cannot be created (missing folder) leaves the target alone.
     EXPECT_FALSE(CFileSystem::WriteWholeFile(target, "missing/a.tmp", "three"));
     EXPECT_EQ(test::ReadBytes(target), "two");
+    // A write cut short (a full disk) leaves the old file and no scratch file.
+    EXPECT_EQ(
+        test::RunWithFileSizeLimit(
+            4, [&] { return CFileSystem::WriteWholeFile(target, "a.tmp", "longer") ? 1 : 0; }),
+        0);
+    EXPECT_EQ(test::ReadBytes(target), "two");
+    EXPECT_EQ(test::FilesIn(dir.Path()), std::vector<std::string>{"a.txt"});
 }
 
 TEST(FileSystem, ReadOnlyFlagCanBeSetAndCleared) {
@@ -43,11 +51,13 @@ TEST(LocalTime, ConvertsBothWaysInTheTestTimeZone) {
 TEST(Runtime, AnOfficesOwnPictureWinsOverOursBesideTheExecutable) {
     CTempDir data, exe;
     // Neither has it: the data folder's name (where an office would put one).
-    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"), data / "ImageTime.bmp");
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"),
+              data / "ImageTime.bmp");
     test::WriteBytes(exe / "ImageTime.bmp", "ours");
     EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"), exe / "ImageTime.bmp");
     test::WriteBytes(data / "ImageTime.bmp", "the office's");
-    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"), data / "ImageTime.bmp");
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "ImageTime.bmp"),
+              data / "ImageTime.bmp");
     std::filesystem::create_directory(data / "Chime.wav");  // not a file
     test::WriteBytes(exe / "Chime.wav", "ours");
     EXPECT_EQ(CRuntime::FindAsset(data.Path(), exe.Path(), "Chime.wav"), exe / "Chime.wav");

@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <map>
@@ -115,31 +116,61 @@ TEST(TemporaryRecordMove, RecordsAddedWhileTheFolderWasAwayAfterACrashAreKept) {
               (std::map<std::string, int>{{"Late", 1}, {"T1", 1}, {"T2", 1}}));
 }
 
-// Real kills at random moments of a long move.
+// Real kills at the hardest points of a long move: after the journal, after half of the
+// append, after the whole append. Every record ends in the work file or the temporary file
+// exactly once, and the next move finishes the job.
 TEST(TemporaryRecordMove, KilledMovesNeverDoubleRecords) {
-    std::mt19937 random(42);
-    for (int run = 0; run < 30; ++run) {
+    for (auto step :
+         {CTemporaryRecordMove::EStep::kJournalWritten, CTemporaryRecordMove::EStep::kHalfAppended,
+          CTemporaryRecordMove::EStep::kAppended}) {
         Shared s;
+        test::WriteBytes(s.work, Block("Old", "08:00"));
         std::string batch;
         for (int i = 0; i < 3000; ++i) batch += Block("R" + std::to_string(i), "09:00");
         test::WriteBytes(s.temporary, batch);
         pid_t child = ::fork();
         if (child == 0) {
-            s.Report()->CheckWorkFolder();
+            CTemporaryRecordMove move(s.temporary, s.work);
+            move.SetStepHook([step](CTemporaryRecordMove::EStep now) {
+                if (now == step) ::raise(SIGKILL);
+            });
+            move.Append();
             ::_exit(0);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << static_cast<int>(step);
+        // The state the kill left: the journal is there, and part of the batch may be too.
+        EXPECT_TRUE(fs::exists(CTemporaryRecordMove(s.temporary, s.work).JournalPath()));
+        EXPECT_TRUE(fs::exists(s.temporary));
+        const auto atKill = CountNames({s.work, s.temporary});
+        if (step == CTemporaryRecordMove::EStep::kHalfAppended) {
+            EXPECT_EQ(Blocks(s.work).size(), 1u + 1500u);
+        }
+        for (const auto& [name, count] : atKill) ASSERT_LE(count, 2) << name;
         s.Report()->CheckWorkFolder();
         auto counts = CountNames({s.work, s.temporary});
-        ASSERT_EQ(counts.size(), 3000u) << "run " << run;
-        for (const auto& [name, count] : counts) ASSERT_EQ(count, 1) << name << " run " << run;
+        ASSERT_EQ(counts.size(), 3001u) << static_cast<int>(step);
+        for (const auto& [name, count] : counts) ASSERT_EQ(count, 1) << name;
+        EXPECT_FALSE(fs::exists(s.temporary));
+        // Nothing but the files of a tap is left in the folders: no scratch, no journal.
+        std::vector<std::string> left;
+        for (const auto& folder : {s.t.dir.Path(), s.share}) {
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                // The day's cache of moved taps may be there: it is no scratch.
+                if (entry.path().filename() == "TemporaryRecord.dat.today") continue;
+                left.push_back(entry.path().filename().string());
+            }
+        }
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"KINTAI.dat", "KINTAI.dat.lock",
+                                                  "TemporaryRecord.dat.lock", "share"}));
     }
 }
 
-// Four time clocks tap while the work folder comes and goes: every tap that reported success
-// is in the work file exactly once.
+// Four time clocks tap while the work folder comes and goes, some of them tapping again to
+// overwrite: every tap that reported success is in the work file exactly once, with the time
+// of the last successful tap of that name.
 TEST(TemporaryRecordMove, FourTappingProcessesWithAVanishingWorkFolderLoseAndDoubleNothing) {
     Shared s;
     constexpr int kProcesses = 4;
@@ -150,14 +181,23 @@ TEST(TemporaryRecordMove, FourTappingProcessesWithAVanishingWorkFolderLoseAndDou
         if (child == 0) {
             auto report = s.Report();
             std::mt19937 pause(static_cast<unsigned>(p));
-            std::string done;
+            std::map<std::string, std::string> last;  // name -> time of the last success
             for (int i = 0; i < kTaps; ++i) {
-                std::string name = "P" + std::to_string(p) + "-" + std::to_string(i);
+                // Every third tap is a second tap of an earlier name: an overwrite.
+                const int k = i % 3 == 2 ? i - 1 : i;
+                std::string name = "P" + std::to_string(p) + "-" + std::to_string(k);
+                s.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9 + i / 60, i % 60));
                 report->SetStamp(name);
-                // A tap as the clock makes it: today's check, then the new record.
-                if (report->CheckToday() == 0 && report->RegisterStamp()) done += name + "\n";
+                // A tap as the clock makes it: today's check, then the record; yes to the
+                // overwrite question.
+                const int found = report->CheckToday();
+                bool ok = found > 0 ? report->OverwriteRecord(found)
+                                    : (found == 0 && report->RegisterStamp());
+                if (ok) last[name] = report->StampTimeText();
                 std::this_thread::sleep_for(std::chrono::microseconds(pause() % 8000));
             }
+            std::string done;
+            for (const auto& [name, time] : last) done += name + " " + time + "\n";
             test::WriteBytes(s.t.dir / ("done" + std::to_string(p)), done);
             ::_exit(0);
         }
@@ -165,31 +205,40 @@ TEST(TemporaryRecordMove, FourTappingProcessesWithAVanishingWorkFolderLoseAndDou
     }
     std::mt19937 random(7);
     fs::path away = s.t.dir / "share.away";
-    int running = kProcesses;
-    while (running > 0) {
+    std::vector<int> statuses;
+    while (statuses.size() < children.size()) {
         std::error_code ignored;
         fs::rename(s.share, away, ignored);
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 36));
         fs::rename(away, s.share, ignored);
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 36));
-        while (running > 0 && ::waitpid(-1, nullptr, WNOHANG) > 0) --running;
+        int status = 0;
+        while (statuses.size() < children.size() && ::waitpid(-1, &status, WNOHANG) > 0) {
+            statuses.push_back(status);
+        }
     }
+    for (int status : statuses) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     s.Report()->CheckWorkFolder();
     EXPECT_FALSE(fs::exists(s.temporary));
-    auto counts = CountNames({s.work, s.temporary});
-    for (const auto& [name, count] : counts) EXPECT_EQ(count, 1) << name;
+    std::map<std::string, std::vector<std::string>> times;
+    for (const auto& block : Blocks(s.work)) {
+        times[block.substr(0, block.find(' '))].push_back(block.substr(44, 5));
+    }
     int reported = 0;
     for (int p = 0; p < kProcesses; ++p) {
         std::string done = test::ReadBytes(s.t.dir / ("done" + std::to_string(p)));
         std::size_t start = 0, end;
         while ((end = done.find('\n', start)) != std::string::npos) {
-            std::string name = done.substr(start, end - start);
-            EXPECT_EQ(counts[name], 1) << name;
+            std::string line = done.substr(start, end - start);
+            const std::string name = line.substr(0, line.find(' '));
+            EXPECT_EQ(times[name], std::vector<std::string>{line.substr(line.find(' ') + 1)})
+                << name;
             ++reported;
             start = end + 1;
         }
     }
-    EXPECT_GT(reported, kProcesses * kTaps / 2);
+    for (const auto& [name, list] : times) EXPECT_EQ(list.size(), 1u) << name;
+    EXPECT_GT(reported, kProcesses * kTaps / 3);
 }
 
 }  // namespace stampwell

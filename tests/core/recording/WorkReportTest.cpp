@@ -264,7 +264,9 @@ TEST(WorkReport, LoadAndSaveRoundTripSortsByDateAndKeepsLaterTaps) {
     EXPECT_EQ(blocks[1], "Early" + std::string(27, ' ') + ",2011/08/25,,18:00\n");
     EXPECT_EQ(blocks[2], "Late" + std::string(28, ' ') + ",2011/08/26,09:00,\n");
     EXPECT_EQ(blocks[3], "Late" + std::string(28, ' ') + ",2011/08/26,,19:00\n");
-    EXPECT_FALSE(std::filesystem::exists(f.t.dir / "KintaiTemp.txt"));
+    EXPECT_EQ(test::FilesIn(f.t.dir.Path()),
+              (std::vector<std::string>{"KINTAI.dat", "KINTAI.dat.lock", "TemporaryRecord.dat.lock",
+                                        "TemporaryRecord.dat.today"}));
     // Saving the same table again keeps that tap too.
     ASSERT_TRUE(f.report->SaveTable(table));
     EXPECT_EQ(Blocks(f.Work()).size(), 4u);

@@ -40,7 +40,7 @@ TEST(SettingFile, RefusesFieldsTheFormatCannotHoldAndKeepsTheOldFile) {
     EXPECT_EQ(file.WriteInts("bad,name", std::array<std::int32_t, 1>{1}), 0);
     EXPECT_EQ(file.Close(), 0);
     EXPECT_EQ(ReadBytes(dir / "s.txt"), "old\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "s.txt.tmp"));
+    EXPECT_EQ(test::FilesIn(dir.Path()), std::vector<std::string>{"s.txt"});
 }
 
 TEST(SettingFile, ReadsCrLfAndLfAloneAndSkipsBlankLines) {
