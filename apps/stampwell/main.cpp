@@ -7,6 +7,7 @@
 
 #include "admin_ui/QtPrompt.h"
 #include "app/JapaneseFonts.h"
+#include "app/JapaneseTranslations.h"
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "platform/FileSystem.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
     stampwell::CFileSystem::IgnoreFileSizeSignal();
     QApplication application(argc, argv);
     stampwell::CJapaneseFonts::Install();
+    if (!stampwell::CJapaneseTranslations::Install(application)) {
+        std::cerr << "stampwell: Qt's Japanese translations (qt6-translations-l10n) are missing\n";
+    }
     auto folder = stampwell::CRuntime::ResolveDataDir(dataDir);
     auto prompt = std::make_shared<stampwell::CQtPrompt>(folder);
     stampwell::CRuntime runtime(folder, std::make_shared<stampwell::CSystemClock>(), prompt);

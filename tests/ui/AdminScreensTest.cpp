@@ -51,7 +51,18 @@ struct Clock {
     void Hold(const std::string& card) { test::WriteBytes(t.dir / "card", card + "\n"); }
     void TakeAway() { test::WriteBytes(t.dir / "card", ""); }
     // Runs body once the modal loop that is about to start is running.
-    static void Then(std::function<void()> body) { QTimer::singleShot(20, std::move(body)); }
+    // Runs body once a modal dialog is open (the first-run check waits for the clock's window
+    // to be on the screen before it opens the administrator list).
+    static void Then(std::function<void()> body) {
+        auto* poll = new QTimer();  // deletes itself once it has run body
+        QObject::connect(poll, &QTimer::timeout, [poll, body = std::move(body)] {
+            if (QApplication::activeModalWidget() == nullptr) return;
+            poll->stop();
+            poll->deleteLater();
+            body();
+        });
+        poll->start(10);
+    }
     void Menu(int command) { app->Frame()->Command(command)->trigger(); }
     test::CTestRuntime t;
     std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();
@@ -225,7 +236,8 @@ TEST(AdminScreens, FirstRunRegistersTheFirstAdministratorWithACardAndNoLogin) {
         EXPECT_EQ(list->List().count(), 1);
         list->OnClose();
     });
-    QTest::qWait(200);  // start-up's first-run check runs from the event loop
+    // Start-up's first-run check runs from the event loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return busyDuringList && !list->isVisible(); }, 20000));
     EXPECT_EQ(c.prompt->messages.front(),
               "管理者が登録されていません。\n新規に管理者を登録してください。");
     EXPECT_TRUE(busyDuringList);
@@ -252,7 +264,8 @@ TEST(AdminScreens, ClosingAnEmptyListEndsTheProgramOnlyWhenTheAnswerIsYes) {
         c.prompt->yesNo = true;
         list->reject();  // the close box asks the same
     });
-    QTest::qWait(200);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return list->IsQuitRequested() && !list->isVisible(); }, 20000));
     EXPECT_TRUE(list->IsQuitRequested());
     EXPECT_FALSE(list->isVisible());
     EXPECT_FALSE(c.app->Frame()->isVisible());  // the program ends

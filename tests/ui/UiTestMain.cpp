@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/JapaneseFonts.h"
+#include "app/JapaneseTranslations.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     tzset();
     QApplication application(argc, argv);
     stampwell::CJapaneseFonts::Install();
+    if (!stampwell::CJapaneseTranslations::Install(application)) return 2;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

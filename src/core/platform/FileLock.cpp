@@ -14,7 +14,9 @@ namespace stampwell {
 CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::milliseconds wait) {
     m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (m_fd < 0) {
-        m_state = errno == ELOOP ? EState::kForeign : EState::kUnavailable;
+        m_state = errno == ELOOP    ? EState::kForeign
+                  : errno == ENOENT ? EState::kMissing
+                                    : EState::kUnavailable;
         return;
     }
     struct stat status {};

@@ -14,6 +14,7 @@ public:
     enum class EState {
         kHeld,
         kUnavailable,  // the lock file cannot be made (a read-only folder): go on unlocked
+        kMissing,      // its folder is not there (a network folder that went away)
         kForeign,      // a link, FIFO or folder sits where the lock file belongs
         kTimedOut      // another program held the lock for longer than the wait
     };

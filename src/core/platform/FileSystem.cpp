@@ -230,6 +230,32 @@ std::optional<std::string> CFileSystem::ReadWholeFile(const fs::path& path) {
     return content;
 }
 
+std::optional<std::string> CFileSystem::ReadWholeFileInFolder(const fs::path& path, bool& absent) {
+    absent = false;
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    CFileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir) return std::nullopt;
+    CFileDescriptor fd(
+        ::openat(dir.Get(), path.filename().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
+        if (errno != ENOENT) return std::nullopt;
+        absent = true;  // that very folder has no such file
+        return std::string{};
+    }
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    return content;
+}
+
 bool CFileSystem::SetReadOnly(const fs::path& path, bool readOnly) {
     CFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd) return false;

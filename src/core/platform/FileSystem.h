@@ -60,6 +60,11 @@ public:
     // Whether a new file can be created in the folder of target now.
     static bool CanCreateBeside(const std::filesystem::path& target);
     static std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+    // The same, telling a file that is not there (absent, an empty result) from a folder that
+    // is not there (nothing): the file is looked up in the folder it was opened in, so a network
+    // folder that goes away for a moment is never taken for an empty one.
+    static std::optional<std::string> ReadWholeFileInFolder(const std::filesystem::path& path,
+                                                            bool& absent);
 
     // Changes the mode of a regular file of ours only (never through a link).
     static bool SetReadOnly(const std::filesystem::path& path, bool readOnly);

@@ -56,6 +56,13 @@ CExportForm::Outcome CExportForm::Export(const CRuntime& runtime,
     return outcome;
 }
 
+std::string CExportForm::ResultMessage(bool ok, const std::filesystem::path& destination,
+                                       bool windowOpen) {
+    std::string text = ResultMessage(ok);
+    if (!windowOpen) text += "\n" + destination.string();
+    return text;
+}
+
 const char* CExportForm::ResultMessage(bool ok) {
     return ok ? "エクスポートが完了しました。"
               : "エクスポートに失敗しました。出力先のファイルを確認してください。";

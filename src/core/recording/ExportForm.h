@@ -41,6 +41,10 @@ public:
     static Outcome Export(const CRuntime& runtime, std::shared_ptr<const ISettings> settings,
                           const Request& request);
     static const char* ResultMessage(bool ok);
+    // The message at the end of an export: the screen's own when its window is still open;
+    // after the window was closed it also names the file, since it stands alone.
+    static std::string ResultMessage(bool ok, const std::filesystem::path& destination,
+                                     bool windowOpen);
 };
 
 }  // namespace stampwell

@@ -36,7 +36,13 @@ CWorkLocks::CScope::~CScope() {
     }
 }
 
+bool CWorkLocks::HasWorkLock() const {
+    return m_work && (m_work->State() == CFileLock::EState::kHeld ||
+                      m_work->State() == CFileLock::EState::kUnavailable);
+}
+
 void CWorkLocks::TakeWorkLock(const fs::path& work) {
+    if (m_work && m_work->State() == CFileLock::EState::kMissing) m_work.reset();
     if (m_depth == 0 || m_work || !AllowsChange()) return;
     fs::path lockPath = work;
     lockPath += ".lock";

@@ -31,8 +31,12 @@ public:
         CWorkLocks& m_locks;
     };
 
-    // Takes the work file's lock late, when its folder has come back during an operation.
+    // Takes the work file's lock late, when its folder has come back during an operation (and
+    // again when its folder went away just as it was taken).
     void TakeWorkLock(const std::filesystem::path& work);
+    // Whether the work file may be used now: its lock is held (or no lock can be made in a
+    // read-only folder). False when its folder went away as the lock was taken.
+    bool HasWorkLock() const;
     // Whether the operation may change files: no lock timed out or was found planted.
     bool AllowsChange() const { return m_refusal == CFileLock::EState::kHeld; }
     // kHeld when nothing refused, else the state that did.

@@ -145,6 +145,11 @@ void CWorkReport::CheckWorkFolder() {
     }
     // The folder may have come back since the lock scope began.
     m_locks.TakeWorkLock(work);
+    if (m_locks.AllowsChange() && !m_locks.HasWorkLock()) {
+        // It went again as its lock was taken: never touch the work file without the lock.
+        m_usingTemporary = true;
+        return;
+    }
     m_usingTemporary = false;
     if (m_locks.AllowsChange()) RegistTemp();
 }
@@ -512,19 +517,22 @@ bool CWorkReport::LoadTable(WorkRecordTable& table) {
     m_loadedPath = path;
     m_loadedSize = 0;
     m_loadFailed = false;
-    std::error_code error;
-    if (!fs::exists(path, error) && !error) return true;  // no records yet
-    auto size = fs::file_size(path, error);
-    bool read = !error && CWorkFileReader::ForEach(path, [&](std::size_t, std::string_view text) {
+    bool absent = false;
+    auto content = CFileSystem::ReadWholeFileInFolder(path, absent);
+    if (content && absent) return true;  // no records yet
+    const std::uintmax_t size = content ? content->size() : 0;
+    char plain[kLength];
+    bool read = static_cast<bool>(content);
+    for (std::size_t at = 0; read && at + kLength <= size; at += kLength) {
+        std::string_view text = CWorkFileReader::Decipher(content->data() + at, plain);
         WorkLine line = WorkLine::Parse(text);
         // A line with no time holds nothing a save could write back.
-        if (line.name.empty() || line.date.empty() || line.Side() < 0) return true;
+        if (line.name.empty() || line.date.empty() || line.Side() < 0) continue;
         std::string_view name = line.name;
         while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
         table.MergeRecord({CTextCodec::FromCp932(name), std::string(line.date),
                            std::string(line.start), std::string(line.end)});
-        return true;
-    });
+    }
     if (!read) {
         // Saving this table would replace records that were never read.
         table.Clear();
@@ -618,9 +626,10 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     CheckWorkFolder();
     if (m_usingTemporary) return false;
     const fs::path work = ResolveWorkFilePath();
-    std::error_code error;
-    if (!fs::exists(work, error) && !error) return true;
     CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
+    if (!fd && errno == ENOENT && fs::is_directory(work.parent_path())) {
+        return true;  // no records yet
+    }
     // Other people's blocks are passed over without deciphering them.
     const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth) + ",";
     const std::string prefix =
@@ -655,13 +664,13 @@ CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int ye
     if (!m_locks.AllowsChange()) return ESaveOutcome::kBusy;
     if (m_usingTemporary) return ESaveOutcome::kUnreachable;
     const fs::path work = ResolveWorkFilePath();
-    std::string current;
-    if (CFileSystem::Exists(work)) {
-        // Read again now, under the lock: what other clocks wrote meanwhile stays.
-        auto content = CFileSystem::ReadWholeFile(work);
-        if (!content) return ESaveOutcome::kUnreachable;
-        current = std::move(*content);
-    }
+    // Read again now, under the lock: what other clocks wrote meanwhile stays. A folder that is
+    // away for a moment must never pass for one without a work file: the save would replace
+    // every record.
+    bool absent = false;
+    auto content = CFileSystem::ReadWholeFileInFolder(work, absent);
+    if (!content) return ESaveOutcome::kUnreachable;
+    std::string current = std::move(*content);
     const std::vector<WorkDayRecord> onDisk = edit.Read(current, name);
     std::vector<CellChange> applied = changes;
     std::vector<CellConflict> found;

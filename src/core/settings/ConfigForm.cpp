@@ -1,5 +1,7 @@
 #include "settings/ConfigForm.h"
 
+#include <filesystem>
+
 #include "platform/IMessageSink.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/StoredFiles.h"
@@ -38,6 +40,12 @@ bool CConfigForm::ReadHours(const std::string& dayChange, const std::string& swi
     values.dayChangeHour = *day;
     values.switchHour = *change;
     return true;
+}
+
+std::string CConfigForm::WithExtension(const std::string& path, const std::string& extension) {
+    const std::filesystem::path chosen(path);
+    if (path.empty() || chosen.filename().empty() || chosen.has_extension()) return path;
+    return path + "." + extension;
 }
 
 CConfigForm::Values CConfigForm::Read(const CEnvironmentSettings& settings) {

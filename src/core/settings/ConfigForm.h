@@ -33,6 +33,9 @@ public:
     static std::string HourRangeMessage(bool dayChange);
 
     static Values Read(const CEnvironmentSettings& settings);
+    // A chosen path with the file kind's extension added when the typed name has none
+    // ("KINTAI" becomes "KINTAI.dat").
+    static std::string WithExtension(const std::string& path, const std::string& extension);
     // Under the lock of Setting.txt: the file is read again and only the values that differ from
     // shown (what the screen or command started from) change, so a change made meanwhile by
     // another program stays. The paths are checked (none empty, a folder, or another of

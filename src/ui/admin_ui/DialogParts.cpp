@@ -6,12 +6,25 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPushButton>
 
 #include "screen/CaptionLabel.h"
 
 namespace stampwell {
+
+Qt::WindowFlags DialogFlags() {
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+}
+
+void LookReadOnly(QLineEdit& field) {
+    field.setReadOnly(true);
+    QPalette palette = field.palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field.setPalette(palette);
+}
 
 QFrame* Separator(QWidget* parent) {
     auto* line = new QFrame(parent);  // owned by the parent

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Qt>
 #include <functional>
 #include <string>
 #include <vector>
@@ -7,12 +8,17 @@
 class QBoxLayout;
 class QDialog;
 class QFrame;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QWidget;
 
 namespace stampwell {
 
+// A dialog's frame: a title and a close box, never minimise or maximise buttons.
+Qt::WindowFlags DialogFlags();
+// A field that only shows a state or a path chosen elsewhere: read-only, and looking so.
+void LookReadOnly(QLineEdit& field);
 // The etched line across a dialog.
 QFrame* Separator(QWidget* parent);
 // Dialog sizes follow the dialog units of the original forms: 1 DLU = 1.5 px across.

@@ -5,8 +5,10 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -26,7 +28,7 @@
 namespace stampwell {
 
 CExportDialog::CExportDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("エクスポート"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     m_description = new QLabel(this);
@@ -55,7 +57,7 @@ CExportDialog::CExportDialog(CRecorderController& controller, QWidget* parent)
     auto* outputGrid = new QGridLayout(output);
     m_fileName = new QLineEdit(output);
     m_destination = new QLineEdit(output);
-    m_destination->setReadOnly(true);
+    LookReadOnly(*m_destination);
     auto* browse = new QPushButton(QString::fromUtf8("参照"), output);
     browse->setAutoDefault(false);
     outputGrid->addWidget(new QLabel(QString::fromUtf8("ファイル名:"), output), 0, 0);
@@ -65,6 +67,17 @@ CExportDialog::CExportDialog(CRecorderController& controller, QWidget* parent)
     outputGrid->addWidget(m_destination, 1, 1);
     outputGrid->addWidget(browse, 1, 2);
     layout->addWidget(output);
+
+    // While an export runs the window says so.
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 0);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumHeight(14);
+    m_progressLabel = new QLabel(QString::fromUtf8("エクスポートしています…"), this);
+    auto* progressRow = new QHBoxLayout();
+    progressRow->addWidget(m_progressLabel);
+    progressRow->addWidget(m_progress, 1);
+    layout->addLayout(progressRow);
 
     auto* buttons = new QDialogButtonBox(this);
     m_export = buttons->addButton(QString::fromUtf8("エクスポート"), QDialogButtonBox::AcceptRole);
@@ -79,15 +92,25 @@ CExportDialog::CExportDialog(CRecorderController& controller, QWidget* parent)
     connect(m_month, &QComboBox::currentIndexChanged, this, [this] { ComposeFileName(); });
     connect(m_fileName, &QLineEdit::textChanged, this, [this] { ShowDestination(); });
     SetDialogUnitsWidth(*this, 330);
+    ShowRunning(false);
 
     m_chooser = [this](const QString& current) -> std::optional<QString> {
+        // Qt's own folder dialog, Japanese on every desktop.
         QString chosen = QFileDialog::getExistingDirectory(
             this, QString::fromUtf8("エクスポート先を選択して下さい"),
             current.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
-                              : current);
+                              : current,
+            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
         if (chosen.isEmpty()) return std::nullopt;
         return chosen;
     };
+}
+
+void CExportDialog::ShowRunning(bool running) {
+    m_running = running;
+    m_export->setEnabled(!running);
+    m_progress->setVisible(running);
+    m_progressLabel->setVisible(running);
 }
 
 int CExportDialog::Run() {
@@ -150,16 +173,15 @@ bool CExportDialog::OnExport() {
     QThread* worker = QThread::create([runtime, settings, request, outcome] {
         *outcome = CExportForm::Export(runtime, settings, request);
     });
-    m_running = true;
-    m_export->setEnabled(false);
-    connect(worker, &QThread::finished, this, [this, outcome] {
-        m_running = false;
-        m_export->setEnabled(true);
+    ShowRunning(true);
+    connect(worker, &QThread::finished, this, [this, outcome, destination] {
+        ShowRunning(false);
         for (const auto& message : outcome->messages) {
             m_controller.Prompt().ShowMessage(message, EMessageIcon::None);
         }
-        m_controller.Prompt().ShowMessage(CExportForm::ResultMessage(outcome->ok),
-                                          EMessageIcon::None);
+        // Over the export window while it is open; on its own, naming the file, after.
+        m_controller.Prompt().ShowMessage(
+            CExportForm::ResultMessage(outcome->ok, destination, isVisible()), EMessageIcon::None);
         // The folder is kept whether the export worked or not.
         CExportSettings settings(m_controller.Runtime());
         settings.SetExportFolder(m_folder);

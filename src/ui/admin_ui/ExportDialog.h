@@ -7,6 +7,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
 
@@ -39,10 +40,12 @@ public:
     QLineEdit& Destination() const { return *m_destination; }
     QLabel& Description() const { return *m_description; }
     QPushButton& ExportButton() const { return *m_export; }
+    QProgressBar& Progress() const { return *m_progress; }
 
 private:
     void ComposeFileName();
     void ShowDestination();
+    void ShowRunning(bool running);
 
     CRecorderController& m_controller;
     FolderChooser m_chooser;
@@ -55,6 +58,8 @@ private:
     QLineEdit* m_fileName = nullptr;
     QLineEdit* m_destination = nullptr;
     QPushButton* m_export = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_progressLabel = nullptr;
 };
 
 }  // namespace stampwell

@@ -1,23 +1,41 @@
 #include "admin_ui/MsgBox.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "admin_ui/DialogParts.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {
 
 CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent, DialogFlags()) {
     setWindowTitle(QString::fromUtf8("お知らせ"));
     auto* layout = new QVBoxLayout(this);  // owned by the dialog, as are the widgets below
     m_text = new QPlainTextEdit(this);
     m_text->setReadOnly(true);
-    m_text->setPlainText(QString(text).replace("\r\n", "\n"));
-    m_text->setMinimumSize(320, 90);
+    const QString shown = QString(text).replace("\r\n", "\n");
+    m_text->setPlainText(shown);
+    // As large as the message needs, within reason: no empty box, no clipped line.
+    const QFontMetrics metrics(m_text->font());
+    int width = 0;
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+    const int margins =
+        2 * (m_text->frameWidth() + 8) + static_cast<int>(2 * m_text->document()->documentMargin());
+    m_text->setFixedSize(
+        std::clamp(width + margins, 240, 640),
+        std::clamp(static_cast<int>(lines.size()) * metrics.lineSpacing() + margins,
+                   metrics.lineSpacing() + margins, 360));
+    m_text->setFrameShape(QFrame::NoFrame);
+    m_text->viewport()->setAutoFillBackground(false);
     layout->addWidget(m_text);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* buttons = new QHBoxLayout();
     layout->addLayout(buttons);
     m_yes = new QPushButton(QString::fromUtf8("はい"), this);

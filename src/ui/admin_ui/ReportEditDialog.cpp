@@ -28,7 +28,7 @@
 namespace stampwell {
 
 CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent),
+    : QDialog(parent, DialogFlags()),
       m_controller(controller),
       m_mode(CModeFiles::ReadMode(controller.Runtime().DataDir())) {
     setWindowTitle(QString::fromUtf8(m_mode == kRoomMode ? "入退室編集" : "出退勤編集"));

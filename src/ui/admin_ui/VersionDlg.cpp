@@ -4,9 +4,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "admin_ui/DialogParts.h"
+
 namespace stampwell {
 
-CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
+CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent, DialogFlags()) {
     setWindowTitle(QString::fromUtf8("バージョン情報"));
     setFont(QFont(QStringLiteral("MS UI Gothic"), 10));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets

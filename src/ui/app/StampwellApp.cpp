@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QTimer>
+#include <QWindow>
 
 #include "admin_ui/ExportDialog.h"
 #include "admin_ui/ReportEditDialog.h"
@@ -102,12 +103,18 @@ bool CStampwellApp::InitInstance() {
         m_frame->raise();
         m_frame->activateWindow();
     });
-    QTimer::singleShot(0, m_frame.get(), [this] { CheckFirstRun(); });
+    QTimer::singleShot(0, m_frame.get(), [this] { CheckFirstRun(0); });
     return true;
 }
 
-void CStampwellApp::CheckFirstRun() {
+void CStampwellApp::CheckFirstRun(int waited) {
     if (m_admins->GetCount() != 0) return;
+    // The box opens over the clock, once the window manager has put the clock on the screen.
+    QWindow* window = m_frame->windowHandle();
+    if (window != nullptr && !window->isExposed() && waited < 3000) {
+        QTimer::singleShot(50, m_frame.get(), [this, waited] { CheckFirstRun(waited + 50); });
+        return;
+    }
     m_prompt->ShowMessage("管理者が登録されていません。\n新規に管理者を登録してください。",
                           EMessageIcon::None);
     OnAdmins();

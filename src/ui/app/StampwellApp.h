@@ -58,7 +58,8 @@ public:
         m_userDialogRunner = std::move(runner);
     }
     // With no administrator: the message, then the administrator list without a login.
-    void CheckFirstRun();
+    // waited: milliseconds already spent waiting for the clock's window to be shown.
+    void CheckFirstRun(int waited);
     // The administrative road: busy, the login, and the target only after a login.
     void RunWithLogin(const std::function<void()>& target);
     // Routes a menu command through the login and enables it.

@@ -17,7 +17,7 @@
 namespace stampwell {
 
 CAdminLoginDialog::CAdminLoginDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("管理者認証"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     layout->addWidget(new QLabel(

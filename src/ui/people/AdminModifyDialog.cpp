@@ -12,7 +12,7 @@
 namespace stampwell {
 
 CAdminModifyDialog::CAdminModifyDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("管理者"));
     m_parts = AddListWithButtons(*this, "管理者:");
     m_list = m_parts.list;

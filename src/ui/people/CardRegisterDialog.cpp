@@ -12,7 +12,7 @@
 namespace stampwell {
 
 CCardRegisterDialog::CCardRegisterDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("カード登録"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* text = new QLabel(

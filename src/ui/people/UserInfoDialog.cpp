@@ -12,7 +12,7 @@
 namespace stampwell {
 
 CUserInfoDialog::CUserInfoDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("ユーザー情報"));
     m_parts = AddListWithButtons(*this, "登録ユーザー:");
     m_list = m_parts.list;

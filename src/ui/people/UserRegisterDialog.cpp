@@ -18,14 +18,14 @@
 namespace stampwell {
 
 CUserRegisterDialog::CUserRegisterDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("ユーザー新規登録"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* person = new QFormLayout();
     m_name = new QLineEdit(this);
     m_name->setMaxLength(32);
     m_cardState = new QLineEdit(this);
-    m_cardState->setReadOnly(true);
+    LookReadOnly(*m_cardState);
     m_cardState->setMaxLength(16);
     m_cardState->setFocusPolicy(Qt::NoFocus);
     person->addRow(QString::fromUtf8("登録名:"), m_name);

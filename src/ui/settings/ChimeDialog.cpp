@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "admin_ui/DialogParts.h"
 #include "platform/IPrompt.h"
 #include "settings/ChimeSettings.h"
 
@@ -25,7 +26,7 @@ QPushButton* PlainButton(const char* text, QWidget* parent) {
 
 CChimeDialog::CChimeDialog(std::shared_ptr<CChimeSettings> settings, IPrompt& prompt,
                            QWidget* parent)
-    : QDialog(parent), m_settings(std::move(settings)), m_prompt(prompt) {
+    : QDialog(parent, DialogFlags()), m_settings(std::move(settings)), m_prompt(prompt) {
     setWindowTitle(QString::fromUtf8("チャイム機能"));
     auto* grid = new QGridLayout(this);  // the dialog owns its layout and widgets
     m_enabled = new QCheckBox(QString::fromUtf8("チャイムを有効にする"), this);

@@ -24,16 +24,17 @@ namespace {
 struct PathSpec {
     const char* label;
     const char* filter;
+    const char* extension;
 };
 constexpr PathSpec kPathSpecs[] = {
-    {"カード登録者ファイルのパス", "text file(.txt) (*.txt)"},
-    {"勤務登録ファイルのパス", "date file(.dat) (*.dat)"},
-    {"バックアップ", "Back file(.bak) (*.bak)"},
+    {"カード登録者ファイルのパス", "text file(.txt) (*.txt)", "txt"},
+    {"勤務登録ファイルのパス", "date file(.dat) (*.dat)", "dat"},
+    {"バックアップ", "Back file(.bak) (*.bak)", "bak"},
 };
 }  // namespace
 
 CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("環境設定"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
@@ -81,7 +82,7 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
             row->addWidget(new QLabel(QString::fromUtf8(kPathSpecs[which].label), this), 0, 0);
         }
         m_paths[which] = new QLineEdit(this);
-        m_paths[which]->setReadOnly(true);  // changed with 参照 only
+        LookReadOnly(*m_paths[which]);  // changed with 参照 only
         m_browse[which] = new QPushButton(QString::fromUtf8("参照"), this);
         m_browse[which]->setAutoDefault(false);
         row->addWidget(m_paths[which], 1, 0);
@@ -95,14 +96,21 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
     SetDialogUnitsWidth(*this, 260);
 
     m_chooser = [this](EPath which, const QString& current) -> std::optional<QString> {
-        // A save-style chooser: a new work file in a new shared folder is a file that does not
-        // exist yet.
-        QString chosen =
-            QFileDialog::getSaveFileName(this, QString::fromUtf8(kPathSpecs[which].label), current,
-                                         QString::fromUtf8(kPathSpecs[which].filter), nullptr,
-                                         QFileDialog::DontConfirmOverwrite);
-        if (chosen.isEmpty()) return std::nullopt;
-        return chosen;
+        // An open-style chooser that also takes a file that does not exist yet (a new work file
+        // in a new shared folder); Qt's own dialog, so that it is Japanese on every desktop.
+        QFileDialog dialog(this, QString::fromUtf8(kPathSpecs[which].label), current,
+                           QString::fromUtf8(kPathSpecs[which].filter));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8("選択"));
+        dialog.setDefaultSuffix(QString::fromUtf8(kPathSpecs[which].extension));
+        dialog.setObjectName(QStringLiteral("pathChooser"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return QString::fromStdString(CConfigForm::WithExtension(
+            dialog.selectedFiles().front().toStdString(), kPathSpecs[which].extension));
     };
     Fill();
 }

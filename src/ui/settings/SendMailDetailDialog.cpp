@@ -22,7 +22,7 @@
 namespace stampwell {
 
 CSendMailDetailDialog::CSendMailDetailDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("メール送信詳細設定"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* form = new QFormLayout();

@@ -32,7 +32,7 @@ std::string ToFileText(const QString& text) {
 }  // namespace
 
 CSendMailDialog::CSendMailDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(controller) {
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("メール送信設定"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     m_switch = new QCheckBox(QString::fromUtf8("メール機能を使用する。"), this);

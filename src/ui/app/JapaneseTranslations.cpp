@@ -1,0 +1,23 @@
+#include "app/JapaneseTranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
+
+namespace stampwell {
+
+bool CJapaneseTranslations::Install(QCoreApplication& application) {
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
+    translator->setParent(&application);  // the application owns it from here on
+    return QCoreApplication::installTranslator(translator.release());
+}
+
+}  // namespace stampwell
