@@ -3,7 +3,8 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: run test build configure deps bench fuzz clean format
+.PHONY: run test build configure deps bench fuzz clean format install package
+PREFIX ?= /usr/local
 
 deps:
 	@bash scripts/install-deps
@@ -22,6 +23,14 @@ test: build
 
 fuzz: deps
 	@bash scripts/run-fuzz $(BUILD_DIR)-fuzz 60
+
+# Installs the programs, their picture and sounds, the menu entry and its icon under PREFIX.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package in the build folder (stampwell_<version>_<arch>.deb).
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $$(pwd)/stampwell_*.deb
 
 bench: build
 	@$(BUILD_DIR)/bench/stampwell_bench

@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <iostream>
 
 #include "CliContext.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
 #include "settings/EnvironmentSettings.h"
+#include "text/JapaneseOrder.h"
 
 namespace stampwell::cli {
 
@@ -23,7 +25,12 @@ std::shared_ptr<CRegisterFile> OpenRegister(const CRuntime& runtime) {
 int ListUsers(const CliOptions& options) {
     if (auto refused = RequireDataDir(options)) return *refused;
     auto reg = OpenRegister(MakeRuntime(options));
-    for (const auto& record : reg->ReadAll()) {
+    auto records = reg->ReadAll();
+    // In Japanese order, as the screens list them (records of one name keep their file order).
+    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+        return CJapaneseOrder::Less(a.personalName, b.personalName);
+    });
+    for (const auto& record : records) {
         std::cout << record.cardId << ',' << record.personalName << ',' << record.mailName << ','
                   << record.mailAddress << '\n';
     }

@@ -1,5 +1,9 @@
 #include "platform/Runtime.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <system_error>
 
 namespace stampwell {
@@ -18,14 +22,45 @@ fs::path CRuntime::AssetFile(std::string_view name) const {
     return FindAsset(m_dataDir, ExecutableDir(), name);
 }
 
-fs::path CRuntime::FindAsset(const fs::path& dataDir, const fs::path& fallbackDir,
+fs::path CRuntime::FindAsset(const fs::path& dataDir, const fs::path& exeDir,
                              std::string_view name) {
     std::error_code error;
     fs::path own = dataDir / fs::path(std::string(name));
     if (fs::is_regular_file(own, error)) return own;
-    fs::path ours = fallbackDir / fs::path(std::string(name));
+    fs::path ours = exeDir / fs::path(std::string(name));
     if (fs::is_regular_file(ours, error)) return ours;
+    if (auto share = InstalledShareDir(exeDir)) {
+        fs::path installed = *share / fs::path(std::string(name));
+        if (fs::is_regular_file(installed, error)) return installed;
+    }
     return own;
+}
+
+std::optional<fs::path> CRuntime::InstalledShareDir(const fs::path& exeDir) {
+    if (exeDir.filename() != "bin") return std::nullopt;
+    std::error_code error;
+    fs::path share = exeDir.parent_path() / "share" / "stampwell";
+    if (!fs::is_directory(share, error)) return std::nullopt;
+    return share;
+}
+
+fs::path CRuntime::DefaultDataDir(const fs::path& exeDir) {
+    const bool writable = ::access(exeDir.c_str(), W_OK) == 0;
+    if (!InstalledShareDir(exeDir) && writable) return exeDir;
+    // The user's own data folder, as the XDG base directories name it.
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    fs::path base;
+    if (dataHome != nullptr && *dataHome == '/') {
+        base = dataHome;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || *home == '\0') {
+            const passwd* entry = ::getpwuid(::getuid());
+            home = entry != nullptr ? entry->pw_dir : "/";
+        }
+        base = fs::path(home) / ".local" / "share";
+    }
+    return base / "stampwell";
 }
 
 fs::path CRuntime::ExecutableDir() {
@@ -36,8 +71,12 @@ fs::path CRuntime::ExecutableDir() {
 }
 
 fs::path CRuntime::ResolveDataDir(const std::optional<fs::path>& given) {
-    if (!given) return ExecutableDir();
     std::error_code error;
+    if (!given) {
+        fs::path dir = DefaultDataDir(ExecutableDir());
+        fs::create_directories(dir, error);
+        return dir;
+    }
     fs::path dir = fs::absolute(*given, error);
     if (error) dir = *given;
     fs::create_directories(dir, error);

@@ -21,11 +21,15 @@ public:
     const std::filesystem::path& DataDir() const { return m_dataDir; }
     std::filesystem::path DataFile(std::string_view name) const;
     // A picture or sound: the office's own in the data folder wins, else ours beside the
-    // executable (where the build and an installed copy keep them).
+    // executable (the build folder) or in the installed share folder (<prefix>/share/stampwell
+    // beside <prefix>/bin).
     std::filesystem::path AssetFile(std::string_view name) const;
     static std::filesystem::path FindAsset(const std::filesystem::path& dataDir,
-                                           const std::filesystem::path& fallbackDir,
+                                           const std::filesystem::path& exeDir,
                                            std::string_view name);
+    // <prefix>/share/stampwell when the executable is <prefix>/bin/...: an installed program.
+    static std::optional<std::filesystem::path> InstalledShareDir(
+        const std::filesystem::path& exeDir);
     const IClock& Clock() const { return *m_clock; }
     IMessageSink& Messages() const { return *m_messages; }
     std::shared_ptr<IClock> ClockPtr() const { return m_clock; }
@@ -36,8 +40,12 @@ public:
 
     // The executable's own folder (from /proc/self/exe).
     static std::filesystem::path ExecutableDir();
-    // --data-dir when given (made absolute, created when missing), else the executable's folder.
+    // --data-dir when given (made absolute, created when missing). Else an installed program (or
+    // one whose folder cannot be written) keeps its data in $XDG_DATA_HOME/stampwell
+    // (~/.local/share/stampwell), created on first use; a program run from its build folder
+    // keeps it beside the executable.
     static std::filesystem::path ResolveDataDir(const std::optional<std::filesystem::path>& given);
+    static std::filesystem::path DefaultDataDir(const std::filesystem::path& exeDir);
 
 private:
     std::filesystem::path m_dataDir;

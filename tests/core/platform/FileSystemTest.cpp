@@ -72,4 +72,27 @@ TEST(Runtime, DataDirIsMadeAbsoluteAndCreated) {
     EXPECT_FALSE(CRuntime::ResolveDataDir(std::nullopt).empty());
 }
 
+TEST(Runtime, AnInstalledProgramKeepsItsDataInTheUsersDataFolderAndFindsItsAssets) {
+    CTempDir prefix, home;
+    std::filesystem::create_directories(prefix / "bin");
+    // Run from a build folder: the data stays beside the executable.
+    EXPECT_EQ(CRuntime::DefaultDataDir(prefix / "bin"), prefix / "bin");
+    std::filesystem::create_directories(prefix / "share" / "stampwell");
+    test::WriteBytes(prefix / "share" / "stampwell" / "Chime.wav", "installed");
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string before = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    EXPECT_EQ(CRuntime::DefaultDataDir(prefix / "bin"), home / "data" / "stampwell");
+    ::unsetenv("XDG_DATA_HOME");
+    const char* userHome = std::getenv("HOME");
+    ASSERT_NE(userHome, nullptr);
+    EXPECT_EQ(CRuntime::DefaultDataDir(prefix / "bin"),
+              std::filesystem::path(userHome) / ".local" / "share" / "stampwell");
+    if (saved != nullptr) ::setenv("XDG_DATA_HOME", before.c_str(), 1);
+    // Assets: the office's own, then beside the executable, then the installed share folder.
+    CTempDir data;
+    EXPECT_EQ(CRuntime::FindAsset(data.Path(), prefix / "bin", "Chime.wav"),
+              prefix / "share" / "stampwell" / "Chime.wav");
+}
+
 }  // namespace stampwell

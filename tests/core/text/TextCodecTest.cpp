@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "text/JapaneseOrder.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {
@@ -30,6 +31,27 @@ TEST(TextCodec, CutNeverSplitsADoubleByteCharacter) {
     EXPECT_EQ(CTextCodec::CutCp932(bytes, 5), bytes.substr(0, 5));
     EXPECT_EQ(CTextCodec::CutCp932(bytes, 100), bytes);
     EXPECT_EQ(CTextCodec::PadCp932(bytes.substr(0, 3), 6), bytes.substr(0, 3) + "   ");
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+TEST(JapaneseOrder, KanjiByTheirJisOrderAfterKanaAfterLatin) {
+    std::vector<std::string> names = {"中島",   "新人",   "阿部", "中村", "伊藤", "佐藤",
+                                      "やまだ", "ヤマダ", "あべ", "Zoe",  "Abe",  "ｱﾍﾞ"};
+    CJapaneseOrder::Sort(names);
+    // Half-width katakana sorts with its full-width letters (ｱﾍﾞ as アベ).
+    EXPECT_EQ(names, (std::vector<std::string>{"Abe", "Zoe", "あべ", "やまだ", "ｱﾍﾞ", "ヤマダ",
+                                               "阿部", "伊藤", "佐藤", "新人", "中村", "中島"}));
+    EXPECT_TRUE(CJapaneseOrder::Less("中村", "中島"));  // 村 before 島, as read
+    EXPECT_FALSE(CJapaneseOrder::Less("中島", "中島"));
+    EXPECT_TRUE(CJapaneseOrder::Less("ｶﾞｯｺｳ", "キ"));  // ガッコウ
+    EXPECT_TRUE(CJapaneseOrder::Less("ﾊﾟﾝ", "ヒ"));    // パン
+    EXPECT_FALSE(CJapaneseOrder::Less("ﾂﾞ", "ヅ"));    // the same letter
+    EXPECT_FALSE(CJapaneseOrder::Less("ヅ", "ﾂﾞ"));
+    // A name with no CP932 form (none can be stored) sorts after every other.
+    EXPECT_TRUE(CJapaneseOrder::Less("中島", "\xF0\x9F\x98\x80"));
 }
 
 }  // namespace stampwell
