@@ -1,115 +1,306 @@
+// The work file at 10 and 20 years: a tap and the history in the clock window, the same through
+// stampwell-cli, and the whole-file work (export, report, the month of the edit screen, the
+// listing) against the floor of one scan of the still-enciphered file. Bytes read are reported
+// beside the times: a warm page cache flatters a scan that a network share pays in full.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cstring>
 #include <map>
+#include <vector>
 
 #include "BenchSupport.h"
-#include "people/Exchanger.h"
-#include "platform/FileHandle.h"
-#include "platform/LocalTime.h"
+#include "WorkFiles.h"
+#include "people/CipherRecordFile.h"
+#include "platform/FileSystem.h"
+#include "platform/ManualClock.h"
+#include "platform/StderrMessageSink.h"
+#include "recording/IStampSide.h"
 #include "recording/MonthSheet.h"
-#include "recording/WorkLine.h"
+#include "recording/WorkFileReader.h"
 #include "recording/WorkReport.h"
 #include "recording/WorkSummary.h"
 #include "text/TextCodec.h"
 
+extern char** environ;
+
 namespace stampwell {
 
 namespace {
-constexpr int kPeople = 100;
+using bench::CWorkFiles;
 
-// Ten years of working days (Monday to Friday), 100 people, a start and an end each: about
-// 520,000 records, 26 MB. Built once per benchmark process.
-const std::filesystem::path& TenYearFile() {
-    static const std::filesystem::path dir = [] {
-        auto folder = bench::BenchDir("work");
-        FileHandle out = OpenFile(folder / "KINTAI.dat", "wb");
-        const std::uint8_t* stream = ExchangerKeystream();
-        std::string chunk;
-        for (int day = 0; day < 3650; ++day) {
-            auto tm = CLocalTime::ToLocal(CLocalTime::FromLocal(2016, 1, 1 + day, 12));
-            if (tm->tm_wday == 0 || tm->tm_wday == 6) continue;
-            char date[16];
-            std::strftime(date, sizeof date, "%Y/%m/%d", &*tm);
-            for (int side = 0; side < 2; ++side) {
-                for (int p = 0; p < kPeople; ++p) {
-                    std::string name = *CTextCodec::ToCp932("社員" + std::to_string(p));
-                    std::string line =
-                        WorkLine::Format(name, date, side == 0 ? "09:00" : "18:00", side);
-                    line.resize(WorkLine::kRecordLength, ' ');
-                    for (std::size_t i = 0; i < line.size(); ++i)
-                        line[i] = static_cast<char>(line[i] ^ stream[i]);
-                    chunk += line;
-                }
-            }
-            if (chunk.size() > (1 << 20)) {
-                std::fwrite(chunk.data(), 1, chunk.size(), out.get());
-                chunk.clear();
-            }
-        }
-        std::fwrite(chunk.data(), 1, chunk.size(), out.get());
-        return folder;
-    }();
-    return dir;
+struct EndSide : IStampSide {
+    bool IsEndSelected() const override { return true; }
+};
+
+// A work-record object as the clock keeps one for the whole run.
+struct Clock {
+    Clock(const std::filesystem::path& dir)
+        : clock(std::make_shared<CManualClock>(CWorkFiles::Today())),
+          runtime(dir, clock, std::make_shared<CStderrMessageSink>()),
+          report(runtime) {
+        report.SetStampSide(&side);
+    }
+    // One tap as the card-reading command makes it: the decision, then the record (or the
+    // overwrite of today's, answered yes).
+    void Tap(int person, int minute) {
+        clock->Set(CWorkFiles::Today() + 60 * (minute % 600));
+        report.SetStamp(CWorkFiles::Name(person));
+        const int found = report.CheckToday();
+        found > 0 ? report.OverwriteRecord(found) : report.RegisterStamp();
+    }
+    std::shared_ptr<CManualClock> clock;
+    CRuntime runtime;
+    CWorkReport report;
+    EndSide side;
+};
+
+void CountBytes(benchmark::State& state, std::uint64_t before) {
+    state.counters["bytes_read"] = benchmark::Counter(
+        static_cast<double>(CWorkFiles::BytesRead() - before), benchmark::Counter::kAvgIterations);
+}
+
+// Runs stampwell-cli with the arguments; the child's peak memory in KiB.
+long RunCli(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::string program = STAMPWELL_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (auto& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    return usage.ru_maxrss;
 }
 }  // namespace
 
-static void BM_Work_CheckTodayAndAppend(benchmark::State& state) {
-    auto dir = TenYearFile();
-    // The day after the last one in the file: the whole file is scanned and nothing matches.
-    CWorkReport report(bench::BenchRuntime(dir, CLocalTime::FromLocal(2026, 1, 5, 9, 0)));
+// In the clock window: a tap (the decision and the record). The first tap on a file reads it
+// whole once and makes its index; the taps measured read today's records only.
+static void BM_Clock_Tap(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    Clock c(CWorkFiles::CopyOf(years, "clock-tap"));
+    c.Tap(0, 0);
+    int minute = 1;
+    const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) {
-        report.SetStamp("社員42");
-        benchmark::DoNotOptimize(report.CheckToday());
-        report.AppendRecord(1);
+        c.Tap(minute % CWorkFiles::kPeople, minute);
+        ++minute;
     }
-    state.counters["records"] =
-        static_cast<double>(std::filesystem::file_size(dir / "KINTAI.dat") / 51);
+    CountBytes(state, before);
 }
-BENCHMARK(BM_Work_CheckTodayAndAppend)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_Clock_Tap)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(400)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
-static void BM_Work_LoadTable(benchmark::State& state) {
-    CWorkReport report(bench::BenchRuntime(TenYearFile()));
-    WorkRecordTable table;
+// In the clock window: the history refresh after a tap (twice per tap).
+static void BM_Clock_History(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    Clock c(CWorkFiles::CopyOf(years, "clock-history"));
+    std::vector<std::string> lines;
+    c.report.ListToday(lines);
+    const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) {
-        report.LoadTable(table);
-        benchmark::DoNotOptimize(table.Size());
+        c.report.ListToday(lines);
+        benchmark::DoNotOptimize(lines.size());
+    }
+    CountBytes(state, before);
+    state.counters["lines"] = static_cast<double>(lines.size());
+}
+BENCHMARK(BM_Clock_History)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(400)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+// stampwell-cli tap on an empty office (0 years), on 10 and on 20 years of records.
+static void BM_Cli_Tap(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    const auto dir = CWorkFiles::CopyOf(years, "cli-tap");
+    const std::string data = "--data-dir=" + dir.string();
+    RunCli({data, "tap", CWorkFiles::Card(1), "--end", "--yes"});  // the first reads it whole
+    int person = 0;
+    for (auto _ : state) {
+        RunCli({data, "tap", CWorkFiles::Card(person++ % CWorkFiles::kPeople), "--end", "--yes"});
     }
 }
-BENCHMARK(BM_Work_LoadTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Cli_Tap)
+    ->Arg(0)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->UseRealTime();
 
-static void BM_Work_ExportOnePeriod(benchmark::State& state) {
-    auto dir = TenYearFile();
+// stampwell-cli records --today on the same three offices.
+static void BM_Cli_RecordsToday(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    const auto dir = CWorkFiles::CopyOf(years, "cli-today");
+    const std::string data = "--data-dir=" + dir.string();
+    RunCli({data, "tap", CWorkFiles::Card(1), "--yes"});  // today's first tap
+    for (auto _ : state) RunCli({data, "records", "--today"});
+}
+BENCHMARK(BM_Cli_RecordsToday)
+    ->Arg(0)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->UseRealTime();
+
+// stampwell-cli records, every record printed as it is read: the process's peak memory.
+static void BM_Cli_RecordsAll(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    const std::string data = "--data-dir=" + CWorkFiles::Folder(years).string();
+    long peak = 0;
+    for (auto _ : state) peak = std::max(peak, RunCli({data, "records"}));
+    state.counters["peak_rss_MiB"] = static_cast<double>(peak) / 1024.0;
+}
+BENCHMARK(BM_Cli_RecordsAll)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+// The floor of every whole-file job: one pass over the still-enciphered file comparing each
+// block's name part with one person's (every record uses the same keystream).
+static void BM_Floor_EncipheredScan(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    const auto file = CWorkFiles::Folder(years) / "KINTAI.dat";
+    const std::string padded =
+        *CTextCodec::ToCp932(CWorkFiles::Name(42)) + std::string(28, ' ') + ",";
+    const std::string prefix = CCipherRecordFile::Encipher(padded, 51).substr(0, padded.size());
+    const auto before = CWorkFiles::BytesRead();
+    for (auto _ : state) {
+        CFileDescriptor fd = CFileSystem::Open(file, O_RDONLY);
+        std::size_t matches = 0;
+        CWorkFileReader::ForEachRaw(
+            fd.Get(), 0, CWorkFileReader::kToEnd, [&](std::size_t, const char* cipher) {
+                matches += std::memcmp(cipher, prefix.data(), prefix.size()) == 0;
+                return true;
+            });
+        benchmark::DoNotOptimize(matches);
+    }
+    CountBytes(state, before);
+}
+BENCHMARK(BM_Floor_EncipheredScan)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+// The export of one pay period (all people).
+static void BM_Whole_Export(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    const auto dir = CWorkFiles::CopyOf(years, "export");
     CWorkReport report(bench::BenchRuntime(dir));
     report.SetExportYear(2020);
     report.SetExportMonth(6);
     report.SetExportClosing(3);
     report.SetExportPath((dir / "export.csv").string());
+    const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) benchmark::DoNotOptimize(report.Export());
+    CountBytes(state, before);
 }
-BENCHMARK(BM_Work_ExportOnePeriod)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Whole_Export)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
-static void BM_Work_ListToday(benchmark::State& state) {
-    auto dir = TenYearFile();
-    CWorkReport report(bench::BenchRuntime(dir, CLocalTime::FromLocal(2025, 12, 26, 12, 0)));
-    std::vector<std::string> lines;
-    for (auto _ : state) report.ListToday(lines);
+// stampwell-cli report: days and hours of all 100 employees for one pay period.
+static void BM_Whole_Report(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    std::map<std::string, CWorkSummary::Totals> totals;
+    const auto before = CWorkFiles::BytesRead();
+    for (auto _ : state) {
+        CWorkSummary::ForPeriod(report, 2020, 6, 3, "", totals);
+        benchmark::DoNotOptimize(totals.size());
+    }
+    CountBytes(state, before);
 }
-BENCHMARK(BM_Work_ListToday)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Whole_Report)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
-// The record edit screen: choosing an employee and a month fills the grid from one month of one
-// person read out of the ten-year file.
-static void BM_Work_LoadMonthForTheGrid(benchmark::State& state) {
-    CWorkReport report(bench::BenchRuntime(TenYearFile()));
+// The record edit screen: one person's month read out of the whole file.
+static void BM_Whole_LoadMonth(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
     CMonthSheet sheet;
+    const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) benchmark::DoNotOptimize(sheet.Load(report, "社員42", 2020, 6));
+    CountBytes(state, before);
 }
-BENCHMARK(BM_Work_LoadMonthForTheGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Whole_LoadMonth)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
-// Saving a corrected month: the file read again under the lock, the days replaced, the file
-// rewritten (and fsynced) in one step.
-static void BM_Work_SaveMonth(benchmark::State& state) {
-    CWorkReport report(bench::BenchRuntime(TenYearFile()));
+// Every record with its number, deciphered (stampwell-cli records without the printing).
+static void BM_Whole_ListRecords(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    const auto before = CWorkFiles::BytesRead();
+    for (auto _ : state) {
+        std::size_t count = 0;
+        report.ForEachRecord(false, [&](const CWorkReport::NumberedLine& line) {
+            count += line.text.size();
+            return true;
+        });
+        benchmark::DoNotOptimize(count);
+    }
+    CountBytes(state, before);
+}
+BENCHMARK(BM_Whole_ListRecords)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+// Saving a corrected time: the file read again under the lock, the change applied, the file
+// rewritten in one step (on a copy of its own).
+static void BM_Whole_SaveMonth(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::CopyOf(years, "save")));
     std::vector<WorkDayRecord> loaded;
     report.LoadMonth("社員42", 2020, 6, loaded);
     int minute = 0;
@@ -121,17 +312,12 @@ static void BM_Work_SaveMonth(benchmark::State& state) {
         loaded[0].start = time;
     }
 }
-BENCHMARK(BM_Work_SaveMonth)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// stampwell-cli report: days and hours of all 100 employees for one pay period.
-static void BM_Work_ReportOnePeriod(benchmark::State& state) {
-    CWorkReport report(bench::BenchRuntime(TenYearFile()));
-    std::map<std::string, CWorkSummary::Totals> totals;
-    for (auto _ : state) {
-        CWorkSummary::ForPeriod(report, 2020, 6, 3, "", totals);
-        benchmark::DoNotOptimize(totals.size());
-    }
-}
-BENCHMARK(BM_Work_ReportOnePeriod)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Whole_SaveMonth)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->DisplayAggregatesOnly(true);
 
 }  // namespace stampwell

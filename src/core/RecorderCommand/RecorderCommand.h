@@ -4,7 +4,7 @@
 
 namespace stampwell {
 
-class CRecorderController;
+class IRecorderContext;
 class IRegisterScreen;
 
 // A small action the registration screen executes on a click or on its poll timer.
@@ -15,6 +15,6 @@ public:
 };
 
 // Type 10 makes the card-reading command; any other type throws "No RecoderCommand type.".
-std::shared_ptr<RecorderCommand> MakeRecorderCommand(int type, CRecorderController* controller);
+std::shared_ptr<RecorderCommand> MakeRecorderCommand(int type, IRecorderContext* controller);
 
 }  // namespace stampwell

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
+#include "RecorderCommand/IRecorderContext.h"
 #include "RecorderCommand/IRegisterScreen.h"
-#include "controller/RecorderController.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kFailed = "登録に失敗しました。";
 }
 
-std::shared_ptr<RecorderCommand> MakeRecorderCommand(int type, CRecorderController* controller) {
+std::shared_ptr<RecorderCommand> MakeRecorderCommand(int type, IRecorderContext* controller) {
     if (type != 10) throw std::runtime_error("No RecoderCommand type.");
     return std::make_shared<TimeReadCommand>(controller);
 }

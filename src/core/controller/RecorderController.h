@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "RecorderCommand/IRecorderContext.h"
 #include "platform/Runtime.h"
 
 namespace stampwell {
@@ -24,10 +25,10 @@ class RecorderCommand;
 // components. Holds the settings, the chime settings, the reader, the card-reading command and
 // the mail queue; the register, the work record and the administrator store are owned by the
 // application and attached here.
-class CRecorderController {
+class CRecorderController : public IRecorderContext {
 public:
     CRecorderController(CRuntime runtime, IPrompt& prompt);
-    ~CRecorderController();
+    ~CRecorderController() override;
     CRecorderController(const CRecorderController&) = delete;
     CRecorderController& operator=(const CRecorderController&) = delete;
 
@@ -44,21 +45,21 @@ public:
     // Called when the work record is attached, so the screen can refresh its history.
     void SetWorkReportListener(std::function<void()> listener);
 
-    IRegisterScreen* GetScreen() const { return m_screen; }
-    IStampSide* GetStampSide() const { return m_stampSide; }
-    bool IsScreenActive() const;
-    bool IsBusy() const { return m_busy; }
+    IRegisterScreen* GetScreen() const override { return m_screen; }
+    IStampSide* GetStampSide() const override { return m_stampSide; }
+    bool IsScreenActive() const override;
+    bool IsBusy() const override { return m_busy; }
     void SetBusy(bool busy) { m_busy = busy; }
-    CWorkReport* GetWorkReport() const { return m_work; }
-    CFelicaReader* GetReader() const { return m_reader.get(); }
-    CRegisterFile* GetRegister() const { return m_register; }
+    CWorkReport* GetWorkReport() const override { return m_work; }
+    CFelicaReader* GetReader() const override { return m_reader.get(); }
+    CRegisterFile* GetRegister() const override { return m_register; }
     CAdminFile* GetAdminStore() const { return m_admins; }
     std::shared_ptr<CEnvironmentSettings> GetSettings() const { return m_settings; }
     std::shared_ptr<CChimeSettings> GetChime() const { return m_chime; }
     std::shared_ptr<RecorderCommand> GetReadCommand() const { return m_readCommand; }
-    IPrompt& Prompt() const { return m_prompt; }
-    const CRuntime& Runtime() const { return m_runtime; }
-    CMailQueue& MailQueue() const { return *m_mail; }
+    IPrompt& Prompt() const override { return m_prompt; }
+    const CRuntime& Runtime() const override { return m_runtime; }
+    CMailQueue& MailQueue() const override { return *m_mail; }
 
 private:
     CRuntime m_runtime;

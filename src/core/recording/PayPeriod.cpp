@@ -1,5 +1,8 @@
 #include "recording/PayPeriod.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "recording/WorkDate.h"
 #include "recording/WorkLine.h"
 
@@ -19,6 +22,12 @@ CPayPeriod::CPayPeriod(int year, int month, int closingIndex) {
         m_first = CWorkDate::NormalisedNumber(year, month, 1);
         m_last = CWorkDate::NormalisedNumber(year, month + 1, 0);
     }
+    auto text = [](int number, char* out) {
+        if (number < 0 || number > 99991231) number = 0;
+        std::snprintf(out, 11, "%04d/%02d/%02d", number / 10000, number / 100 % 100, number % 100);
+    };
+    text(m_first, m_firstText);
+    text(m_last, m_lastText);
 }
 
 bool CPayPeriod::ContainsText(std::string_view dateText) const {
@@ -33,18 +42,24 @@ std::optional<bool> CPayPeriod::ContainsBlock(std::string_view text) const {
 }
 
 std::optional<bool> CPayPeriod::ContainsDateBytes(std::string_view bytes) const {
-    if (bytes.size() < 12 || bytes[0] != ',' || bytes[11] != ',') return std::nullopt;
-    int year = 0, month = 0, day = 0;
-    std::string_view date = bytes.substr(1, 10);
-    if (date[4] != '/' || date[7] != '/') return std::nullopt;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (date[i] < '0' || date[i] > '9') return std::nullopt;
-    }
-    if (!CWorkDate::Parse(date, year, month, day)) return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > CWorkDate::DaysInMonth(year, month)) {
+    // ",YYYY/MM/DD," with a calendar date: "YYYY/MM/DD" texts sort as their dates do.
+    if (bytes.size() < 12 || bytes[0] != ',' || bytes[11] != ',' || bytes[5] != '/' ||
+        bytes[8] != '/') {
         return std::nullopt;
     }
-    return Contains(year * 10000 + month * 100 + day);
+    const char* d = bytes.data() + 1;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (static_cast<unsigned>(d[i] - '0') > 9) return std::nullopt;
+    }
+    const int month = (d[5] - '0') * 10 + (d[6] - '0');
+    const int day = (d[8] - '0') * 10 + (d[9] - '0');
+    if (month < 1 || month > 12 || day < 1) return std::nullopt;
+    if (day > 28) {
+        const int year =
+            (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0');
+        if (day > CWorkDate::DaysInMonth(year, month)) return std::nullopt;  // normalised
+    }
+    return std::memcmp(d, m_firstText, 10) >= 0 && std::memcmp(d, m_lastText, 10) <= 0;
 }
 
 }  // namespace stampwell

@@ -29,6 +29,8 @@ public:
 private:
     int m_first = 0;
     int m_last = 0;
+    char m_firstText[11] = {};  // "YYYY/MM/DD" of First and Last, for comparing date texts
+    char m_lastText[11] = {};
 };
 
 }  // namespace stampwell

@@ -2,10 +2,11 @@
 
 #include <fcntl.h>
 
+#include <cerrno>
 #include <cstring>
-#include <unordered_map>
 
 #include "platform/FileSystem.h"
+#include "recording/NameCache.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkLine.h"
 #include "text/TextCodec.h"
@@ -15,21 +16,6 @@ namespace stampwell {
 namespace {
 constexpr std::size_t kLength = WorkLine::kRecordLength;
 
-// The UTF-8 name of a record's padded CP932 name field. Names repeat on every working day: each
-// spelling is converted once.
-class CNameCache {
-public:
-    const std::string& Utf8(std::string_view padded) {
-        while (!padded.empty() && padded.back() == ' ') padded.remove_suffix(1);
-        auto [it, added] = m_names.try_emplace(std::string(padded));
-        if (added) it->second = CTextCodec::FromCp932(padded);
-        return it->second;
-    }
-
-private:
-    std::unordered_map<std::string, std::string> m_names;
-};
-
 // Every block of the period, deciphered; the others are passed over after a look at their date.
 bool ForEachInPeriod(const std::filesystem::path& work, const CPayPeriod& period,
                      const std::string& cipherPrefix,
@@ -38,12 +24,14 @@ bool ForEachInPeriod(const std::filesystem::path& work, const CPayPeriod& period
     if (!fd) return false;
     char plain[kLength];
     char date[12];
-    return CWorkFileReader::ForEachRaw(
+    const bool onePerson = !cipherPrefix.empty();
+    return CWorkFileReader::ForEachBlock(
         fd.Get(), 0, CWorkFileReader::kToEnd, [&](std::size_t, const char* cipher) {
-            if (!cipherPrefix.empty() &&
-                std::memcmp(cipher, cipherPrefix.data(), cipherPrefix.size()) != 0) {
+            if (onePerson && std::memcmp(cipher, cipherPrefix.data(), cipherPrefix.size()) != 0) {
                 return true;
             }
+            // The date at its place first: most of ten years is passed over without
+            // deciphering the rest of the record.
             CWorkFileReader::DecipherPart(cipher, WorkLine::kNameWidth, sizeof date, date);
             if (auto inside = period.ContainsDateBytes(std::string_view(date, sizeof date));
                 inside && !*inside) {
@@ -79,14 +67,30 @@ bool CWorkExport::MakeCsv(const std::filesystem::path& work, const CPayPeriod& p
     });
 }
 
+bool CWorkExport::Write(const std::filesystem::path& work, const CPayPeriod& period,
+                        const std::filesystem::path& out, std::string& reason) {
+    std::string csv;
+    if (!MakeCsv(work, period, csv)) {
+        reason = "勤務ファイルを最後まで読めませんでした。";
+        return false;
+    }
+    if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", csv)) {
+        reason = CFileSystem::IsNoSpace(errno)
+                     ? "ディスクの空き容量が足りないため、書き込めませんでした。"
+                     : "出力先のファイルに書き込めませんでした。";
+        return false;
+    }
+    return true;
+}
+
 bool CWorkExport::Collect(const std::filesystem::path& work, const CPayPeriod& period,
                           const std::string& cipherPrefix, WorkRecordTable& table) {
     table.Clear();
     CNameCache names;
     return ForEachInPeriod(work, period, cipherPrefix, [&](std::string_view, const WorkLine& line) {
         if (line.name.empty()) return;
-        table.MergeRecord({names.Utf8(line.name), std::string(line.date), std::string(line.start),
-                           std::string(line.end)});
+        table.MergeRecord({names.Trimmed(line.name), std::string(line.date),
+                           std::string(line.start), std::string(line.end)});
     });
 }
 

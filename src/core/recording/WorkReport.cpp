@@ -14,14 +14,19 @@
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "recording/MonthStore.h"
+#include "recording/NameCache.h"
 #include "recording/PayPeriod.h"
 #include "recording/TemporaryRecordMove.h"
 #include "recording/TodayCache.h"
 #include "recording/TodayIndex.h"
+#include "recording/TodayReader.h"
 #include "recording/WorkDate.h"
 #include "recording/WorkExport.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkLine.h"
+#include "recording/WorkMessages.h"
+#include "recording/WorkingDay.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 #include "settings/StoredFiles.h"
@@ -34,9 +39,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kLength = WorkLine::kRecordLength;
-// The number CheckToday gives a record known only from the day's cache: positive (the record
-// exists) but in no file that can be written now.
-constexpr std::size_t kUnreachableRecord = 0x7fffffff;
 
 // Only a block that starts with the padded name and a comma can have that name field: a cheap
 // test before parsing, as every scan of the work file looks for one person.
@@ -89,31 +91,16 @@ bool CWorkReport::SetStamp(const std::string& name) {
     return true;
 }
 
-std::string CWorkReport::ShiftedDate(std::int64_t time) const {
-    auto tm = CLocalTime::ToLocal(time);
-    if (!tm) return {};
-    int dayChange = m_settings ? m_settings->GetDayChangeHour() : 0;
-    if (tm->tm_hour < dayChange) {
-        tm = CLocalTime::ToLocal(time - 86400);
-        if (!tm) return {};
-    }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d", &*tm);
-    return text;
+int CWorkReport::DayChangeHour() const {
+    return m_settings ? m_settings->GetDayChangeHour() : 0;
 }
 
 std::string CWorkReport::StampDateText() const {
-    return ShiftedDate(m_stampTime);
+    return CWorkingDay::DateText(m_stampTime, DayChangeHour());
 }
 
 std::string CWorkReport::StampTimeText() const {
-    auto tm = CLocalTime::ToLocal(m_stampTime);
-    if (!tm) return {};
-    int dayChange = m_settings ? m_settings->GetDayChangeHour() : 0;
-    int hour = tm->tm_hour < dayChange ? tm->tm_hour + 24 : tm->tm_hour;
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d", hour, tm->tm_min);
-    return text;
+    return CWorkingDay::TimeText(m_stampTime, DayChangeHour());
 }
 
 int CWorkReport::DateNumber(const std::string& dateText) {
@@ -121,7 +108,7 @@ int CWorkReport::DateNumber(const std::string& dateText) {
 }
 
 std::string CWorkReport::TodayText() const {
-    return ShiftedDate(m_runtime.Clock().Now());
+    return CWorkingDay::DateText(m_runtime.Clock().Now(), DayChangeHour());
 }
 
 int CWorkReport::TodayNumber() const {
@@ -190,117 +177,25 @@ bool CWorkReport::RegistTemp() {
     return true;
 }
 
-void CWorkReport::ShowPathMessage() const {
-    m_runtime.Messages().ShowMessage(
-        m_mode == kRoomMode ? "入退室時間を保存するファイルパスが無効です。\n保存はされません。"
-                            : "勤務時間を保存するファイルパスが無効です。\n保存はされません。",
-        EMessageIcon::None);
-}
-
-void CWorkReport::ShowBusy() const {
-    if (m_locks.Refusal() == CFileLock::EState::kForeign) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: foreign lock file", __FILE__);
-        m_runtime.Messages().ShowMessage(
-            "勤務ファイルのロックファイルの場所に、Stampwellのものではないファイル（リンクなど）が"
-            "置かれています。\n保存はされません。管理者に連絡してください。",
-            EMessageIcon::None);
-        return;
-    }
-    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: lock wait timed out", __FILE__);
-    m_runtime.Messages().ShowMessage(
-        "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度お試しください。",
-        EMessageIcon::None);
-}
-
-void CWorkReport::ShowWriteFailure(const fs::path& path, int error) const {
-    if (CFileSystem::IsForeign(path)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: foreign work file", __FILE__);
-        m_runtime.Messages().ShowMessage(
-            "勤務ファイルの場所に、Stampwellのものではないファイル（リンクなど）が置かれています。"
-            "\n保存はされません。管理者に連絡してください。",
-            EMessageIcon::None);
-    } else if (CFileSystem::IsNoSpace(error)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: disk full", __FILE__);
-        m_runtime.Messages().ShowMessage("ディスクの空き容量が足りないため、保存できませんでした。",
-                                         EMessageIcon::None);
-    } else {
-        ShowPathMessage();
-    }
-}
-
-bool CWorkReport::ReadTarget(const fs::path& path, bool recentOnly,
-                             const std::function<bool(std::size_t, std::string_view)>& visit) {
-    CFileDescriptor fd = CFileSystem::Open(path, O_RDONLY);
-    if (!fd) return false;
-    if (!recentOnly) return CWorkFileReader::ForEachIn(fd.Get(), 0, CWorkFileReader::kToEnd, visit);
-    return CTodayIndex(path).ForEachRecent(fd.Get(), TodayNumber(), visit);
+CTodayReader CWorkReport::Today() const {
+    return CTodayReader(ResolveWorkFilePath(), TemporaryFilePath(), TodayNumber());
 }
 
 bool CWorkReport::ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit) {
-    const int today = TodayNumber();
-    bool stopped = false;
-    auto until = [&](std::size_t number, std::string_view text) {
-        if (visit(number, text)) return true;
-        stopped = true;
-        return false;
-    };
-    bool read = false;
-    const CTodayCache cache(TemporaryFilePath());
-    // The folder may go between the check and the read, and come back before the next check:
-    // the day is decided from the work file itself whenever it can be read.
-    for (int attempt = 0; attempt < 3 && !m_usingTemporary && !read; ++attempt) {
-        if (attempt > 0) CheckWorkFolder();
-        if (m_usingTemporary) break;
-        std::vector<std::string> seen;
-        read =
-            ReadTarget(ResolveWorkFilePath(), true, [&](std::size_t number, std::string_view text) {
-                if (CWorkDate::Number(WorkLine::Parse(text).date) == today) {
-                    seen.push_back(CCipherRecordFile::Encipher(text, kLength));
-                }
-                return until(number, text);
-            });
-        if (read && !stopped && m_locks.AllowsChange()) cache.Replace(today, seen);
-        if (!read && !CFileSystem::Exists(ResolveWorkFilePath()) &&
-            fs::is_directory(ResolveWorkFilePath().parent_path())) {
-            break;  // no work file yet: nothing recorded
-        }
-    }
-    if (stopped) return true;
-    if (m_usingTemporary) {
-        // What the work file held today when it was last seen; a record found here has no
-        // number in the file that can be reached now (the overwrite then looks again).
-        cache.ForEach(today, [&](std::string_view text) {
-            read = true;
-            return until(kUnreachableRecord, text);
-        });
-        if (stopped) return true;
-    }
-    // Records still waiting (a move that could not be finished) count as today's taps too.
-    if (CFileSystem::Exists(TemporaryFilePath())) {
-        read = ReadTarget(TemporaryFilePath(), false, until) || read;
-    }
+    bool away = m_usingTemporary;
+    const bool read = Today().ForEach(
+        away,
+        [this] {
+            CheckWorkFolder();
+            return m_usingTemporary;
+        },
+        m_locks.AllowsChange(), visit);
     return read;
-}
-
-std::optional<std::size_t> CWorkReport::FindToday(const fs::path& path, int side) {
-    auto name = CTextCodec::ToCp932(m_name);
-    if (!name || name->size() > WorkLine::kNameWidth) return std::nullopt;
-    const std::string padded = CTextCodec::PadCp932(*name, WorkLine::kNameWidth);
-    const std::string date = StampDateText();
-    std::optional<std::size_t> found;
-    ReadTarget(path, path != TemporaryFilePath(), [&](std::size_t number, std::string_view text) {
-        if (!HasPaddedName(text, padded)) return true;
-        WorkLine line = WorkLine::Parse(text);
-        if (line.name != padded || line.date != date || line.Side() != side) return true;
-        found = number;
-        return false;
-    });
-    return found;
 }
 
 bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
     if (!m_locks.AllowsChange()) {
-        ShowBusy();
+        CWorkMessages(m_runtime, m_mode).ShowLockRefusal(m_locks.Refusal());
         return false;
     }
     auto name = CTextCodec::ToCp932(m_name);
@@ -311,7 +206,7 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     if (overwrite) {
         CFileDescriptor fd = CFileSystem::Open(path, O_RDWR);
         if (!fd && errno != ENOENT) {
-            ShowWriteFailure(path, errno);
+            CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, errno);
             return false;
         }
         // Never a block that was not just read: the record found may have moved meanwhile.
@@ -328,11 +223,11 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
             isOurs(current)) {
             number = static_cast<std::size_t>(*overwrite);
         }
-        if (!number && fd) number = FindToday(path, side);
+        if (!number && fd) number = Today().Find(path, padded, StampDateText(), side);
         if (!number) {
             // The record is in the work file, which cannot be reached now: a second record of
             // the day would be a double, so the tap is refused for now.
-            if (m_usingTemporary && IsKnownToday(padded, side)) {
+            if (m_usingTemporary && Today().IsKnown(padded, StampDateText(), side)) {
                 m_runtime.Messages().ShowMessage(
                     "勤務ファイルに接続できないため、上書きできませんでした。\nしばらくしてから"
                     "もう一度カードをかざしてください。",
@@ -345,7 +240,7 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
                      static_cast<off_t>((*number - 1) * kLength)) !=
                 static_cast<ssize_t>(kLength) ||
             ::fsync(fd.Get()) != 0) {
-            ShowWriteFailure(path, errno);
+            CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, errno);
             return false;
         }
         return fd.Close();
@@ -355,7 +250,7 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     if (!CFileSystem::AppendWhole(path, block, kLength, {}, &cut, &at)) {
         const int error = errno;
         if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
-        ShowWriteFailure(path, error);
+        CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, error);
         return false;
     }
     // A crash mid-append had left part of a block: it was cut so new records stay aligned.
@@ -363,17 +258,6 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     // What this clock wrote counts among the day's known records if the folder goes away.
     if (!m_usingTemporary) CTodayCache(TemporaryFilePath()).Add(TodayNumber(), block);
     return true;
-}
-
-bool CWorkReport::IsKnownToday(const std::string& padded, int side) const {
-    const std::string date = StampDateText();
-    bool known = false;
-    CTodayCache(TemporaryFilePath()).ForEach(TodayNumber(), [&](std::string_view text) {
-        WorkLine line = WorkLine::Parse(text);
-        known = line.name == padded && line.date == date && line.Side() == side;
-        return !known;
-    });
-    return known;
 }
 
 bool CWorkReport::AppendRecord(int side) {
@@ -397,7 +281,7 @@ int CWorkReport::CheckToday() {
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (!m_locks.AllowsChange()) {
-        ShowBusy();
+        CWorkMessages(m_runtime, m_mode).ShowLockRefusal(m_locks.Refusal());
         return WriteFailed;
     }
     auto name = CTextCodec::ToCp932(m_name);
@@ -488,17 +372,29 @@ bool CWorkReport::ForEachRecord(bool todayOnly,
     CheckWorkFolder();
     const int today = TodayNumber();
     const fs::path target = TargetPath();
-    return ReadTarget(target, todayOnly && !m_usingTemporary,
-                      [&](std::size_t number, std::string_view text) {
-                          if (todayOnly && CWorkDate::Number(WorkLine::Parse(text).date) != today) {
-                              return true;
-                          }
-                          std::string_view shown = text;
-                          while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
-                              shown.remove_suffix(1);
-                          }
-                          return visit({number, CTextCodec::FromCp932(shown)});
-                      });
+    CNameCache names;
+    NumberedLine line;
+    return Today().Read(
+        target, todayOnly && !m_usingTemporary, [&](std::size_t number, std::string_view text) {
+            if (todayOnly && CWorkDate::Number(WorkLine::Parse(text).date) != today) {
+                return true;
+            }
+            std::string_view shown = text;
+            while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) {
+                shown.remove_suffix(1);
+            }
+            line.number = number;
+            std::string_view rest = shown.size() > WorkLine::kNameWidth
+                                        ? shown.substr(WorkLine::kNameWidth)
+                                        : std::string_view{};
+            if (!rest.empty() && CTextCodec::IsAscii(rest)) {
+                line.text = names.Utf8(shown.substr(0, WorkLine::kNameWidth));
+                line.text += rest;
+            } else {
+                line.text = CTextCodec::FromCp932(shown);
+            }
+            return visit(line);
+        });
 }
 
 std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) {
@@ -511,74 +407,16 @@ std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) 
 }
 
 bool CWorkReport::LoadTable(WorkRecordTable& table) {
-    table.Clear();
     CLockScope lock(m_locks, ResolveWorkFilePath());
-    fs::path path = ResolveWorkFilePath();
-    m_loadedPath = path;
-    m_loadedSize = 0;
-    m_loadFailed = false;
-    bool absent = false;
-    auto content = CFileSystem::ReadWholeFileInFolder(path, absent);
-    if (content && absent) return true;  // no records yet
-    const std::uintmax_t size = content ? content->size() : 0;
-    char plain[kLength];
-    bool read = static_cast<bool>(content);
-    for (std::size_t at = 0; read && at + kLength <= size; at += kLength) {
-        std::string_view text = CWorkFileReader::Decipher(content->data() + at, plain);
-        WorkLine line = WorkLine::Parse(text);
-        // A line with no time holds nothing a save could write back.
-        if (line.name.empty() || line.date.empty() || line.Side() < 0) continue;
-        std::string_view name = line.name;
-        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-        table.MergeRecord({CTextCodec::FromCp932(name), std::string(line.date),
-                           std::string(line.start), std::string(line.end)});
-    }
-    if (!read) {
-        // Saving this table would replace records that were never read.
-        table.Clear();
-        m_loadedSize.reset();
-        m_loadFailed = true;
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadTable", __FILE__);
-        return false;
-    }
-    m_loadedSize = size / kLength * kLength;
-    return true;
+    if (m_table.Load(ResolveWorkFilePath(), table)) return true;
+    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadTable", __FILE__);
+    return false;
 }
 
 bool CWorkReport::SaveTable(const WorkRecordTable& table) {
-    if (m_loadFailed) return false;
     CLockScope lock(m_locks, ResolveWorkFilePath());
     if (!m_locks.AllowsChange()) return false;
-    fs::path work = ResolveWorkFilePath();
-    std::string bytes;
-    bool ok = true;
-    table.ForEach([&](const WorkDayRecord& record) {
-        auto name = CTextCodec::ToCp932(record.name);
-        for (int side = 0; side < 2 && ok; ++side) {
-            const std::string& time = side == 0 ? record.start : record.end;
-            if (time.empty()) continue;
-            std::string text = name ? WorkLine::Format(*name, record.date, time, side) : "";
-            std::string block = CCipherRecordFile::Encipher(text, kLength);
-            ok = !text.empty() && !block.empty();
-            bytes += block;
-        }
-    });
-    if (!ok) return false;
-    const std::uintmax_t tableSize = bytes.size();
-    // Taps recorded after the table was loaded stay in the file.
-    std::error_code error;
-    auto now = fs::file_size(work, error) / kLength * kLength;
-    if (!error && m_loadedSize && m_loadedPath == work && now > *m_loadedSize) {
-        auto current = CFileSystem::ReadWholeFile(work);
-        if (!current || current->size() < now) return false;
-        bytes.append(*current, static_cast<std::size_t>(*m_loadedSize),
-                     static_cast<std::size_t>(now - *m_loadedSize));
-    }
-    if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
-    CTodayIndex::Invalidate(work);
-    m_loadedPath = work;
-    m_loadedSize = tableSize;
-    return true;
+    return m_table.Save(ResolveWorkFilePath(), table);
 }
 
 int CWorkReport::DaysInMonth(int year, int month) {
@@ -620,29 +458,11 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     if (!cp932 || cp932->size() > WorkLine::kNameWidth || DaysInMonth(year, month) == 0) {
         return false;
     }
-    const CMonthEdit edit(*cp932, year, month);
-    days = edit.EmptyDays(name);
+    days = CMonthEdit(*cp932, year, month).EmptyDays(name);
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (m_usingTemporary) return false;
-    const fs::path work = ResolveWorkFilePath();
-    CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
-    if (!fd && errno == ENOENT && fs::is_directory(work.parent_path())) {
-        return true;  // no records yet
-    }
-    // Other people's blocks are passed over without deciphering them.
-    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth) + ",";
-    const std::string prefix =
-        CCipherRecordFile::Encipher(padded, kLength).substr(0, padded.size());
-    char plain[kLength];
-    bool read =
-        fd && CWorkFileReader::ForEachRaw(
-                  fd.Get(), 0, CWorkFileReader::kToEnd, [&](std::size_t, const char* cipher) {
-                      if (std::memcmp(cipher, prefix.data(), prefix.size()) == 0) {
-                          edit.Note(CWorkFileReader::Decipher(cipher, plain), days);
-                      }
-                      return true;
-                  });
+    const bool read = CMonthStore::Load(ResolveWorkFilePath(), *cp932, name, year, month, days);
     if (!read) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadMonth", __FILE__);
     return read;
 }
@@ -658,48 +478,16 @@ CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int ye
         return ESaveOutcome::kFailed;
     }
     if (changes.empty()) return ESaveOutcome::kSaved;
-    const CMonthEdit edit(*cp932, year, month);
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (!m_locks.AllowsChange()) return ESaveOutcome::kBusy;
     if (m_usingTemporary) return ESaveOutcome::kUnreachable;
-    const fs::path work = ResolveWorkFilePath();
-    // Read again now, under the lock: what other clocks wrote meanwhile stays. A folder that is
-    // away for a moment must never pass for one without a work file: the save would replace
-    // every record.
-    bool absent = false;
-    auto content = CFileSystem::ReadWholeFileInFolder(work, absent);
-    if (!content) return ESaveOutcome::kUnreachable;
-    std::string current = std::move(*content);
-    const std::vector<WorkDayRecord> onDisk = edit.Read(current, name);
-    std::vector<CellChange> applied = changes;
-    std::vector<CellConflict> found;
-    for (auto& change : applied) {
-        if (change.day < 1 || change.day > static_cast<int>(onDisk.size())) {
-            return ESaveOutcome::kFailed;
-        }
-        const auto& day = onDisk[static_cast<std::size_t>(change.day - 1)];
-        const std::string& disk = change.side == 0 ? day.start : day.end;
-        if (disk != change.before)
-            found.push_back({change.day, change.side, change.before, disk, change.after});
-        change.before = disk;
-    }
-    if (!found.empty()) {
-        if (conflicts != nullptr) *conflicts = std::move(found);
-        return ESaveOutcome::kConflict;
-    }
-    auto out = edit.Apply(current, applied);
-    if (!out) return ESaveOutcome::kFailed;
-    if (hooks.beforeReplace && !hooks.beforeReplace(applied)) return ESaveOutcome::kFailed;
-    if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", *out)) {
-        const int error = errno;
+    const auto outcome = CMonthStore::Save(ResolveWorkFilePath(), *cp932, name, year, month,
+                                           changes, conflicts, hooks);
+    if (outcome == ESaveOutcome::kNoSpace || outcome == ESaveOutcome::kFailed) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::SaveMonth", __FILE__);
-        if (hooks.replaceFailed) hooks.replaceFailed();
-        return CFileSystem::IsNoSpace(error) ? ESaveOutcome::kNoSpace : ESaveOutcome::kFailed;
     }
-    CTodayIndex::Invalidate(work);
-    if (hooks.replaced) hooks.replaced();
-    return ESaveOutcome::kSaved;
+    return outcome;
 }
 
 bool CWorkReport::Backup() {
@@ -753,19 +541,8 @@ bool CWorkReport::Export() {
             "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。";
         return false;
     }
-    std::string csv;
-    if (!CWorkExport::MakeCsv(work, CPayPeriod(m_exportYear, m_exportMonth, m_exportClosing),
-                              csv)) {
-        m_exportError = "勤務ファイルを最後まで読めませんでした。";
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
-        return false;
-    }
-    // The previous file stays until the whole new one is on disk.
-    fs::path out(m_exportPath);
-    if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", csv)) {
-        m_exportError = CFileSystem::IsNoSpace(errno)
-                            ? "ディスクの空き容量が足りないため、書き込めませんでした。"
-                            : "出力先のファイルに書き込めませんでした。";
+    if (!CWorkExport::Write(work, CPayPeriod(m_exportYear, m_exportMonth, m_exportClosing),
+                            m_exportPath, m_exportError)) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
         return false;
     }

@@ -10,7 +10,9 @@
 
 #include "platform/Runtime.h"
 #include "recording/IStampSide.h"
-#include "recording/MonthEdit.h"
+#include "recording/MonthStore.h"
+#include "recording/RecordTableFile.h"
+#include "recording/TodayReader.h"
 #include "recording/WorkLocks.h"
 #include "recording/WorkRecordTable.h"
 
@@ -81,21 +83,10 @@ public:
     // and end (empty when none). False when the work file exists but cannot be read, or the
     // work folder cannot be reached.
     bool LoadMonth(const std::string& name, int year, int month, std::vector<WorkDayRecord>& days);
-    using CellChange = CMonthEdit::Change;
-    // A changed time whose value on disk is no longer the one the change was made over.
-    struct CellConflict {
-        int day = 0;
-        int side = 0;
-        std::string loaded, onDisk, typed;
-    };
-    enum class ESaveOutcome { kSaved, kConflict, kUnreachable, kBusy, kNoSpace, kFailed };
-    struct SaveHooks {
-        // Sees the changes under the lock before the file is replaced (their `before` is the
-        // value on disk then); false stops the save.
-        std::function<bool(const std::vector<CellChange>&)> beforeReplace;
-        std::function<void()> replaceFailed;
-        std::function<void()> replaced;
-    };
+    using CellChange = CMonthStore::CellChange;
+    using CellConflict = CMonthStore::CellConflict;
+    using ESaveOutcome = CMonthStore::ESaveOutcome;
+    using SaveHooks = CMonthStore::SaveHooks;
     // Writes the changed times of one person's month and nothing else: under the lock the file
     // is read again, and each change goes over the value on disk. When a time was changed on
     // disk since it was loaded (before differs), nothing is written and conflicts lists them.
@@ -142,23 +133,13 @@ private:
     using CLockScope = CWorkLocks::CScope;
     bool IsEndSide() const;
     std::filesystem::path TargetPath() const;
-    std::string ShiftedDate(std::int64_t time) const;
+    int DayChangeHour() const;
     int TodayNumber() const;
-    // Today's records as the decision sees them: the work file's (read from today's start), or,
-    // while the folder is away, those last seen there (CTodayCache); then the records waiting
-    // in the temporary file. False when nothing could be read.
+    // Today's records as the decision sees them (CTodayReader).
+    CTodayReader Today() const;
     bool ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit);
-    bool ReadTarget(const std::filesystem::path& path, bool recentOnly,
-                    const std::function<bool(std::size_t, std::string_view)>& visit);
     bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
-    std::optional<std::size_t> FindToday(const std::filesystem::path& path, int side);
-    // Whether the work file held this person's record of today and side when last seen.
-    bool IsKnownToday(const std::string& padded, int side) const;
     bool CutTornTail(const std::filesystem::path& path);
-    // The messages of a write that could not be made, by cause.
-    void ShowWriteFailure(const std::filesystem::path& path, int error) const;
-    void ShowBusy() const;
-    void ShowPathMessage() const;
 
     CRuntime m_runtime;
     std::shared_ptr<const ISettings> m_settings;
@@ -172,11 +153,7 @@ private:
     std::string m_exportPath;
     std::string m_exportError;
     bool m_usingTemporary = false;
-    // How far the work file reached when LoadTable read it: SaveTable keeps what was appended
-    // after that.
-    std::optional<std::uintmax_t> m_loadedSize;
-    std::filesystem::path m_loadedPath;
-    bool m_loadFailed = false;
+    CRecordTableFile m_table;
     CWorkLocks m_locks;
 };
 

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace stampwell {
+
+class CFelicaReader;
+class CMailQueue;
+class CRegisterFile;
+class CRuntime;
+class CWorkReport;
+class IPrompt;
+class IRegisterScreen;
+class IStampSide;
+
+// What the card-reading command fetches at each execution: the components and queries of the
+// controller (CRecorderController implements it).
+class IRecorderContext {
+public:
+    virtual ~IRecorderContext() = default;
+    virtual CFelicaReader* GetReader() const = 0;
+    virtual CRegisterFile* GetRegister() const = 0;
+    virtual CWorkReport* GetWorkReport() const = 0;
+    virtual IRegisterScreen* GetScreen() const = 0;
+    virtual IStampSide* GetStampSide() const = 0;
+    virtual bool IsScreenActive() const = 0;
+    virtual bool IsBusy() const = 0;
+    virtual IPrompt& Prompt() const = 0;
+    virtual const CRuntime& Runtime() const = 0;
+    virtual CMailQueue& MailQueue() const = 0;
+};
+
+}  // namespace stampwell
