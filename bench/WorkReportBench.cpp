@@ -21,6 +21,8 @@
 #include "platform/StderrMessageSink.h"
 #include "recording/IStampSide.h"
 #include "recording/MonthSheet.h"
+#include "recording/Payroll.h"
+#include "recording/PeriodReport.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkReport.h"
 #include "recording/WorkSummary.h"
@@ -186,6 +188,16 @@ BENCHMARK(BM_Cli_RecordsAll)
     ->Iterations(3)
     ->UseRealTime();
 
+// The whole-file jobs: the 10- and 20-year files, ten runs in each of five repetitions.
+static void WholeFileRuns(benchmark::internal::Benchmark* b) {
+    b->Arg(10)
+        ->Arg(20)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(10)
+        ->Repetitions(5)
+        ->DisplayAggregatesOnly(true);
+}
+
 // The floor of every whole-file job: one pass over the still-enciphered file comparing each
 // block's name part with one person's (every record uses the same keystream).
 static void BM_Floor_EncipheredScan(benchmark::State& state) {
@@ -207,13 +219,7 @@ static void BM_Floor_EncipheredScan(benchmark::State& state) {
     }
     CountBytes(state, before);
 }
-BENCHMARK(BM_Floor_EncipheredScan)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_Floor_EncipheredScan)->Apply(WholeFileRuns);
 
 // The export of one pay period (all people).
 static void BM_Whole_Export(benchmark::State& state) {
@@ -228,13 +234,7 @@ static void BM_Whole_Export(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(report.Export());
     CountBytes(state, before);
 }
-BENCHMARK(BM_Whole_Export)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_Whole_Export)->Apply(WholeFileRuns);
 
 // stampwell-cli report: days and hours of all 100 employees for one pay period.
 static void BM_Whole_Report(benchmark::State& state) {
@@ -248,13 +248,52 @@ static void BM_Whole_Report(benchmark::State& state) {
     }
     CountBytes(state, before);
 }
-BENCHMARK(BM_Whole_Report)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_Whole_Report)->Apply(WholeFileRuns);
+
+// stampwell-cli report with the payroll figures: the scan and the month's calculation of all
+// 100 employees (fixed breaks, so each day meets every rule).
+static CWorkRules BenchRules() {
+    CWorkRules rules;
+    rules.breaks = CWorkRules::EBreaks::kFixed;
+    rules.windows = *CWorkRules::ParseWindows("12:00-13:00 15:00-15:15");
+    return rules;
+}
+
+static void BM_Whole_PayrollReport(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    const CWorkRules rules = BenchRules();
+    std::vector<CPeriodReport::Row> rows;
+    const auto before = CWorkFiles::BytesRead();
+    for (auto _ : state) {
+        CPeriodReport::Collect(report, 2020, 6, 3, "", rules, rows);
+        benchmark::DoNotOptimize(rows.size());
+    }
+    CountBytes(state, before);
+}
+BENCHMARK(BM_Whole_PayrollReport)->Apply(WholeFileRuns);
+
+// The calculation alone, beyond the scan: the 100 employees' days of the period (with the week
+// before it) already read.
+static void BM_PayrollCalculation(benchmark::State& state) {
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(10)));
+    const CWorkRules rules = BenchRules();
+    std::map<std::string, std::vector<WorkDayRecord>> byName;
+    int first = 0;
+    if (!CWorkSummary::DaysOfPeriod(report, 2020, 6, 3, "", byName, first)) {
+        state.SkipWithError("the work file could not be read");
+        return;
+    }
+    for (auto _ : state) {
+        int worked = 0;
+        for (const auto& [name, days] : byName) {
+            worked += CPayroll::Add(days, first, rules, "2099/01/01").worked;
+        }
+        benchmark::DoNotOptimize(worked);
+    }
+    state.counters["employees"] = static_cast<double>(byName.size());
+}
+BENCHMARK(BM_PayrollCalculation)->Unit(benchmark::kMillisecond);
 
 // The record edit screen: one person's month read out of the whole file.
 static void BM_Whole_LoadMonth(benchmark::State& state) {
@@ -265,13 +304,7 @@ static void BM_Whole_LoadMonth(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(sheet.Load(report, "社員42", 2020, 6));
     CountBytes(state, before);
 }
-BENCHMARK(BM_Whole_LoadMonth)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_Whole_LoadMonth)->Apply(WholeFileRuns);
 
 // Every record with its number, deciphered (stampwell-cli records without the printing).
 static void BM_Whole_ListRecords(benchmark::State& state) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Runtime.h"
+#include "settings/WorkRules.h"
 
 namespace stampwell::cli {
 
@@ -35,6 +36,11 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
 void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddMailCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+
+// The work rules of the data folder, with a warning on stderr for each value that did not read;
+// nothing (after the message) when the file cannot be read.
+std::optional<CWorkRules> LoadWorkRules(const CRuntime& runtime);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

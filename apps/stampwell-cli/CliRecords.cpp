@@ -7,12 +7,11 @@
 #include "CliUsage.h"
 #include "platform/FileSystem.h"
 #include "recording/EditLog.h"
+#include "recording/PeriodReport.h"
 #include "recording/TrailSettlement.h"
 #include "recording/WorkReport.h"
-#include "recording/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
-#include "text/JapaneseOrder.h"
 #include "text/TextCodec.h"
 
 namespace stampwell::cli {
@@ -120,35 +119,21 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
     static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
                                                         {"20", 3}, {"25", 4}, {"end", 5}};
     if (auto refused = RequireDataDir(options)) return *refused;
-    auto report = OpenWorkReport(MakeRuntime(options));
-    std::map<std::string, CWorkSummary::Totals> totals;
-    if (!CWorkSummary::ForPeriod(*report, args.year, args.month, kClosing.at(args.closing),
-                                 args.name, totals)) {
+    const CRuntime runtime = MakeRuntime(options);
+    auto rules = LoadWorkRules(runtime);
+    if (!rules) return kRefused;
+    auto report = OpenWorkReport(runtime);
+    std::vector<CPeriodReport::Row> rows;
+    if (!CPeriodReport::Collect(*report, args.year, args.month, kClosing.at(args.closing),
+                                args.name, *rules, rows)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
-    const bool room = report->GetMode() == kRoomMode;
-    auto joined = [](const std::vector<std::string>& dates) {
-        std::string text;
-        for (const auto& date : dates) text += (text.empty() ? "" : " ") + date;
-        return text;
-    };
-    std::vector<std::string> names;
-    for (const auto& entry : totals) names.push_back(entry.first);
-    CJapaneseOrder::Sort(names);
     if (!args.csv.empty()) {
         if (report->IsStoredFile(args.csv)) {
             return Refuse(
                 "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
         }
-        std::string csv = room ? "氏名,在室日数,合計在室時間,打刻漏れの日,時刻不整合の日\r\n"
-                               : "氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日\r\n";
-        for (const auto& name : names) {
-            const auto& t = totals.at(name);
-            csv += name + "," + std::to_string(t.daysWorked) + "," +
-                   CWorkSummary::FormatMinutes(t.minutes) + "," + joined(t.missingDates) + "," +
-                   joined(t.inconsistentDates) + "\r\n";
-        }
-        auto bytes = CTextCodec::ToCp932(csv);
+        auto bytes = CTextCodec::ToCp932(CPeriodReport::Csv(rows, report->GetMode() == kRoomMode));
         if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
         std::filesystem::path out(args.csv);
         if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", *bytes)) {
@@ -159,16 +144,7 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
         }
         return kOk;
     }
-    for (const auto& name : names) {
-        const auto& t = totals.at(name);
-        std::cout << name << '\t' << t.daysWorked << "日\t"
-                  << CWorkSummary::FormatMinutes(t.minutes);
-        if (!t.missingDates.empty()) std::cout << "\t打刻漏れ: " << joined(t.missingDates);
-        if (!t.inconsistentDates.empty()) {
-            std::cout << "\t時刻不整合: " << joined(t.inconsistentDates);
-        }
-        std::cout << '\n';
-    }
+    for (const auto& row : rows) std::cout << CPeriodReport::ConsoleLine(row) << '\n';
     return kOk;
 }
 

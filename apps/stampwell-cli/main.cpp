@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     AddReaderCommands(app, options, action);
     AddTapCommand(app, options, action);
     AddMailCommands(app, options, action);
+    AddRulesCommands(app, options, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -3,11 +3,13 @@
 #include <cstdlib>
 
 #include "FuzzSupport.h"
+#include "recording/Payroll.h"
 #include "settings/ChimeSettings.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ExportSettings.h"
 #include "settings/ModeFiles.h"
 #include "settings/SettingFile.h"
+#include "settings/WorkRules.h"
 
 using namespace stampwell;
 
@@ -54,5 +56,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)CModeFiles::ReadTimerMilliseconds(folder.Path());
     folder.Put("Style.txt", data, size);
     (void)CModeFiles::ReadMode(folder.Path());
+    folder.Put("WorkRules.txt", data, size);
+    CWorkRules rules;
+    if (rules.Load(folder.Path())) {
+        // Whatever was read is written and read back unchanged, and every rule holds on the
+        // longest days a work file can have.
+        CWorkRules again;
+        if (rules.Write(folder.Path()) && (!again.Load(folder.Path()) || !(again == rules))) {
+            std::abort();
+        }
+        const auto days = CPayroll::ForDays({{"a", "2011/08/21", "00:00", "35:59"},
+                                             {"a", "2011/08/22", "04:59", "29:01"},
+                                             {"a", "2011/08/23", "12:00", "12:00"}},
+                                            rules, "");
+        for (const auto& day : days) {
+            if (day.worked < 0 || day.lateNight > day.worked || day.breakMinutes > day.span) {
+                std::abort();
+            }
+        }
+    }
     return 0;
 }

@@ -98,8 +98,10 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
         // Today (the 25th) is still going on: its open clock-out is no missing time.
         EXPECT_EQ(model->index(24, 3).data().toString(), QString());
+        // 09:00-23:55: an hour's break, 5:55 beyond the legal day, 1:55 after 22:00.
         EXPECT_EQ(dialog.Totals().text(),
-                  QString::fromUtf8("出勤日数: 1日　合計: 14:55　打刻漏れ: 0日"));
+                  QString::fromUtf8("出勤日数: 1日　合計: 14:55　打刻漏れ: 0日\n"
+                                    "実労働: 13:55　残業: 5:55　深夜: 1:55　休日: 0:00"));
 
         // A typing slip keeps the time that was there and says why.
         TypeInto(grid, 23, 1, "1260");
@@ -137,7 +139,8 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         EXPECT_EQ(model->index(24, 3).data().toString(), QStringLiteral("16:09"));
         EXPECT_EQ(model->index(23, 3).data().toString(), QString::fromUtf8("打刻漏れ"));
         EXPECT_EQ(dialog.Totals().text(),
-                  QString::fromUtf8("出勤日数: 1日　合計: 16:09　打刻漏れ: 1日"));
+                  QString::fromUtf8("出勤日数: 1日　合計: 16:09　打刻漏れ: 1日\n"
+                                    "実労働: 15:09　残業: 7:09　深夜: 3:10　休日: 0:00"));
         dialog.Reason().setText(QString::fromUtf8("打刻の訂正"));
         grid.setCurrentIndex(model->index(24, 2));  // a framed time cell in the picture
         test::SaveScreenshot(dialog.grab().toImage(), "record-edit");

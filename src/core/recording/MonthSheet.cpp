@@ -29,13 +29,16 @@ void CMonthSheet::Clear() {
     m_loaded = false;
     m_original.clear();
     m_edited.clear();
+    m_leadIn.clear();
 }
 
 bool CMonthSheet::Load(CWorkReport& report, std::string name, int year, int month) {
     Clear();
     if (name.empty() || year <= 2000 || month < 1 || month > 12) return true;
     std::vector<WorkDayRecord> days;
-    if (!report.LoadMonth(name, year, month, days)) return false;
+    std::vector<WorkDayRecord> leadIn;
+    if (!report.LoadMonth(name, year, month, days, &leadIn)) return false;
+    m_leadIn = std::move(leadIn);
     m_name = name;
     m_year = year;
     m_month = month;

@@ -33,6 +33,8 @@ public:
     int Month() const { return m_month; }
     const std::vector<WorkDayRecord>& Loaded() const { return m_original; }
     const std::vector<WorkDayRecord>& Edited() const { return m_edited; }
+    // The six days before the 1st as loaded (the overtime of the month's first week).
+    const std::vector<WorkDayRecord>& LeadIn() const { return m_leadIn; }
     // The changed times, as (day, side, loaded, typed).
     std::vector<CMonthEdit::Change> Changes() const;
     // A cell takes the value another clock wrote: loaded and shown alike (no change any more).
@@ -49,6 +51,7 @@ private:
     bool m_loaded = false;
     std::vector<WorkDayRecord> m_original;
     std::vector<WorkDayRecord> m_edited;
+    std::vector<WorkDayRecord> m_leadIn;
 };
 
 }  // namespace stampwell

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -17,11 +18,20 @@ namespace stampwell {
 namespace fs = std::filesystem;
 
 bool CMonthStore::Load(const fs::path& work, const std::string& cp932Name, const std::string& name,
-                       int year, int month, std::vector<WorkDayRecord>& days) {
+                       int year, int month, std::vector<WorkDayRecord>& days,
+                       std::vector<WorkDayRecord>* leadIn) {
     const CMonthEdit edit(cp932Name, year, month);
     days = edit.EmptyDays(name);
+    const CMonthEdit before(cp932Name, month == 1 ? year - 1 : year, month == 1 ? 12 : month - 1);
+    std::vector<WorkDayRecord> daysBefore = before.EmptyDays(name);
+    auto keepLeadIn = [&] {
+        if (leadIn == nullptr) return;
+        leadIn->assign(daysBefore.end() - std::min<long>(6, std::ssize(daysBefore)),
+                       daysBefore.end());
+    };
     CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
     if (!fd && errno == ENOENT && fs::is_directory(work.parent_path())) {
+        keepLeadIn();
         return true;  // no records yet
     }
     // Other people's blocks are passed over without deciphering them.
@@ -29,13 +39,19 @@ bool CMonthStore::Load(const fs::path& work, const std::string& cp932Name, const
     const std::string prefix =
         CCipherRecordFile::Encipher(padded, WorkLine::kRecordLength).substr(0, padded.size());
     char plain[WorkLine::kRecordLength];
-    return fd && CWorkFileReader::ForEachBlock(
-                     fd.Get(), 0, CWorkFileReader::kToEnd, [&](std::size_t, const char* cipher) {
-                         if (std::memcmp(cipher, prefix.data(), prefix.size()) == 0) {
-                             edit.Note(CWorkFileReader::Decipher(cipher, plain), days);
-                         }
-                         return true;
-                     });
+    const bool read =
+        fd && CWorkFileReader::ForEachBlock(
+                  fd.Get(), 0, CWorkFileReader::kToEnd, [&](std::size_t, const char* cipher) {
+                      if (std::memcmp(cipher, prefix.data(), prefix.size()) == 0) {
+                          const auto text = CWorkFileReader::Decipher(cipher, plain);
+                          edit.Note(text, days);
+                          // The days before the 1st, for the overtime of the month's first week.
+                          if (leadIn != nullptr) before.Note(text, daysBefore);
+                      }
+                      return true;
+                  });
+    keepLeadIn();
+    return read;
 }
 
 CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::string& cp932Name,

@@ -31,10 +31,11 @@ public:
         std::function<void()> replaced;
     };
 
-    // days[d - 1] holds day d's start and end. False when the file cannot be read to its end.
+    // days[d - 1] holds day d's start and end; leadIn, when given, the six days before the 1st
+    // (in date order), read in the same pass. False when the file cannot be read to its end.
     static bool Load(const std::filesystem::path& work, const std::string& cp932Name,
-                     const std::string& name, int year, int month,
-                     std::vector<WorkDayRecord>& days);
+                     const std::string& name, int year, int month, std::vector<WorkDayRecord>& days,
+                     std::vector<WorkDayRecord>* leadIn = nullptr);
     // The file is read again, each change goes over the value on disk; conflicts when a value
     // on disk is not the one a change was made over (nothing written then). errorLogged is told
     // when the replace failed.

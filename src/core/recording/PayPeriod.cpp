@@ -22,6 +22,18 @@ CPayPeriod::CPayPeriod(int year, int month, int closingIndex) {
         m_first = CWorkDate::NormalisedNumber(year, month, 1);
         m_last = CWorkDate::NormalisedNumber(year, month + 1, 0);
     }
+    MakeTexts();
+}
+
+CPayPeriod CPayPeriod::Range(int first, int last) {
+    CPayPeriod period;
+    period.m_first = first;
+    period.m_last = last;
+    period.MakeTexts();
+    return period;
+}
+
+void CPayPeriod::MakeTexts() {
     auto text = [](int number, char* out) {
         if (number < 0 || number > 99991231) number = 0;
         std::snprintf(out, 11, "%04d/%02d/%02d", number / 10000, number / 100 % 100, number % 100);

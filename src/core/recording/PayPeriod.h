@@ -11,6 +11,8 @@ namespace stampwell {
 class CPayPeriod {
 public:
     CPayPeriod(int year, int month, int closingIndex);
+    // The days from first to last (date numbers).
+    static CPayPeriod Range(int first, int last);
 
     int First() const { return m_first; }
     int Last() const { return m_last; }
@@ -27,6 +29,9 @@ public:
     std::optional<bool> ContainsDateBytes(std::string_view bytes) const;
 
 private:
+    CPayPeriod() = default;
+    void MakeTexts();
+
     int m_first = 0;
     int m_last = 0;
     char m_firstText[11] = {};  // "YYYY/MM/DD" of First and Last, for comparing date texts

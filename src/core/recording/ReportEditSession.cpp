@@ -11,6 +11,7 @@
 #include "recording/EditLog.h"
 #include "recording/TimeText.h"
 #include "recording/TrailSettlement.h"
+#include "recording/WorkDate.h"
 #include "settings/ModeFiles.h"
 #include "text/JapaneseOrder.h"
 
@@ -79,6 +80,20 @@ void CReportEditSession::ShowFailure(CWorkReport::ESaveOutcome outcome) const {
     }
 }
 
+void CReportEditSession::LoadMonth() {
+    m_loadFailed = !m_sheet.Load(m_report, m_name, m_year, m_month);
+    // Read each time, so a change another administrator made meanwhile shows.
+    m_rules.Load(m_report.DataDir());
+}
+
+CPayroll::Totals CReportEditSession::PayrollTotals() const {
+    if (!m_sheet.IsLoaded()) return {};
+    std::vector<WorkDayRecord> days = m_sheet.LeadIn();
+    days.insert(days.end(), m_sheet.Edited().begin(), m_sheet.Edited().end());
+    return CPayroll::Add(days, CWorkDate::NormalisedNumber(m_sheet.Year(), m_sheet.Month(), 1),
+                         m_rules, TodayText());
+}
+
 bool CReportEditSession::Select(const std::string& name, int year, int month) {
     if (m_modified &&
         !m_prompt.AskYesNo("変更が保存されていません。\n変更を破棄して設定を変更しますか？")) {
@@ -88,7 +103,7 @@ bool CReportEditSession::Select(const std::string& name, int year, int month) {
     m_name = name;
     m_year = year;
     m_month = month;
-    m_loadFailed = !m_sheet.Load(m_report, name, year, month);
+    LoadMonth();
     if (m_loadFailed) {
         // A work file that cannot be read is never replaced by a sheet.
         m_prompt.ShowMessage(m_mode == kRoomMode
@@ -218,9 +233,7 @@ bool CReportEditSession::Save(const std::string& reason) {
             return false;
         }
         // What is on disk now: the screen, its totals and the next save start from it.
-        if (!m_sheet.Load(m_report, m_sheet.Name(), m_sheet.Year(), m_sheet.Month())) {
-            m_loadFailed = true;
-        }
+        LoadMonth();
     }
     m_modified = false;
     m_prompt.ShowMessage(

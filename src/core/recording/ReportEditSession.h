@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "recording/MonthSheet.h"
+#include "recording/Payroll.h"
 #include "recording/WorkReport.h"
 
 namespace stampwell {
@@ -52,6 +53,10 @@ public:
     int ShownMonth() const { return m_month; }
     // Today's working day, which is still going on (its missing clock-out is no slip).
     std::string TodayText() const { return m_report.TodayText(); }
+    // The shown month as typed, in payroll terms under the office's work rules (read when the
+    // month is shown); the days of the month's first week before the 1st count toward that
+    // week's overtime.
+    CPayroll::Totals PayrollTotals() const;
 
 private:
     enum class EAttempt { kSaved, kStopped, kFailed };
@@ -61,12 +66,14 @@ private:
     void ShowFailure(CWorkReport::ESaveOutcome outcome) const;
     void ShowPathMessage() const;
     std::string TrailTime() const;
+    void LoadMonth();
 
     CWorkReport& m_report;
     const CRegisterFile& m_register;
     IPrompt& m_prompt;
     int m_mode;
     CMonthSheet m_sheet;
+    CWorkRules m_rules;
     bool m_modified = false;
     bool m_loadFailed = false;
     std::string m_name;

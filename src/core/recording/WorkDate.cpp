@@ -111,6 +111,38 @@ int CWorkDate::ParseMinutes(std::string_view time) {
         std::clamp(static_cast<long long>(parts[0]) * 60 + parts[1], -1000000LL, 1000000LL));
 }
 
+long CWorkDate::DayIndex(int dateNumber) {
+    // Howard Hinnant's days_from_civil.
+    long year = dateNumber / 10000;
+    const long month = dateNumber / 100 % 100;
+    const long day = dateNumber % 100;
+    year -= month <= 2 ? 1 : 0;
+    const long era = (year >= 0 ? year : year - 399) / 400;
+    const long yearOfEra = year - era * 400;
+    const long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+int CWorkDate::FromDayIndex(long days) {
+    days += 719468;
+    const long era = (days >= 0 ? days : days - 146096) / 146097;
+    const long dayOfEra = days - era * 146097;
+    const long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long mp = (5 * dayOfYear + 2) / 153;
+    const long day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const long month = mp < 10 ? mp + 3 : mp - 9;
+    const long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return static_cast<int>(year * 10000 + month * 100 + day);
+}
+
+int CWorkDate::Weekday(int dateNumber) {
+    const long days = DayIndex(dateNumber);
+    return static_cast<int>(((days % 7) + 7 + 4) % 7);  // 1970/01/01 was a Thursday
+}
+
 std::string CWorkDate::Text(int year, int month, int day) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", year, month, day);

@@ -30,6 +30,11 @@ public:
     static int NormalisedNumber(int year, int month, int day);
     // "%d:%d" as minutes, clamped so no sum overflows (room mode's five-minute rule).
     static int ParseMinutes(std::string_view time);
+    // Days since 1970/01/01 of a date number (the proleptic Gregorian calendar).
+    static long DayIndex(int dateNumber);
+    static int FromDayIndex(long days);
+    // 0 Sunday ... 6 Saturday.
+    static int Weekday(int dateNumber);
     // "%04d/%02d/%02d".
     static std::string Text(int year, int month, int day);
     static std::string TextOfNumber(int number);

@@ -430,12 +430,22 @@ bool CWorkReport::RunLocked(const std::function<bool()>& work) {
     return work();
 }
 
+const fs::path& CWorkReport::DataDir() const {
+    return m_runtime.DataDir();
+}
+
 bool CWorkReport::CollectPeriod(int year, int month, int closing, const std::string& onlyName,
                                 WorkRecordTable& table) {
-    table.Clear();
     SetExportYear(year);
     SetExportMonth(month);
     SetExportClosing(closing);
+    const CPayPeriod period(year, month, closing);
+    return CollectRange(period.First(), period.Last(), onlyName, table);
+}
+
+bool CWorkReport::CollectRange(int first, int last, const std::string& onlyName,
+                               WorkRecordTable& table) {
+    table.Clear();
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     const fs::path work = ResolveWorkFilePath();
@@ -448,12 +458,13 @@ bool CWorkReport::CollectPeriod(int year, int month, int closing, const std::str
         std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth) + ",";
         prefix = CCipherRecordFile::Encipher(padded, kLength).substr(0, padded.size());
     }
-    return CWorkExport::Collect(work, CPayPeriod(year, month, closing), prefix, table);
+    return CWorkExport::Collect(work, CPayPeriod::Range(first, last), prefix, table);
 }
 
 bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
-                            std::vector<WorkDayRecord>& days) {
+                            std::vector<WorkDayRecord>& days, std::vector<WorkDayRecord>* leadIn) {
     days.clear();
+    if (leadIn != nullptr) leadIn->clear();
     auto cp932 = CTextCodec::ToCp932(name);
     if (!cp932 || cp932->size() > WorkLine::kNameWidth || DaysInMonth(year, month) == 0) {
         return false;
@@ -462,7 +473,8 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (m_usingTemporary) return false;
-    const bool read = CMonthStore::Load(ResolveWorkFilePath(), *cp932, name, year, month, days);
+    const bool read =
+        CMonthStore::Load(ResolveWorkFilePath(), *cp932, name, year, month, days, leadIn);
     if (!read) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadMonth", __FILE__);
     return read;
 }

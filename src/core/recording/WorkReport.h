@@ -44,6 +44,7 @@ public:
     // Non-owning; nullptr returns to the built-in source that always answers start.
     void SetStampSide(const IStampSide* side);
     int GetMode() const { return m_mode; }
+    const std::filesystem::path& DataDir() const;
     const std::string& GetName() const { return m_name; }
 
     // Today's decisions.
@@ -80,9 +81,11 @@ public:
     bool SaveTable(const WorkRecordTable& table);
 
     // One person's calendar month, for the record edit screen: days[d - 1] holds day d's start
-    // and end (empty when none). False when the work file exists but cannot be read, or the
+    // and end (empty when none); leadIn the six days before the 1st (for the payroll figures of
+    // the month's first week). False when the work file exists but cannot be read, or the
     // work folder cannot be reached.
-    bool LoadMonth(const std::string& name, int year, int month, std::vector<WorkDayRecord>& days);
+    bool LoadMonth(const std::string& name, int year, int month, std::vector<WorkDayRecord>& days,
+                   std::vector<WorkDayRecord>* leadIn = nullptr);
     using CellChange = CMonthStore::CellChange;
     using CellConflict = CMonthStore::CellConflict;
     using ESaveOutcome = CMonthStore::ESaveOutcome;
@@ -102,6 +105,8 @@ public:
     // person and day, in date order. False when the work file cannot be read to its end.
     bool CollectPeriod(int year, int month, int closing, const std::string& onlyName,
                        WorkRecordTable& table);
+    // The same for the days from first to last (date numbers).
+    bool CollectRange(int first, int last, const std::string& onlyName, WorkRecordTable& table);
 
     // Copies the work file to the backup path when the backup switch is on. True when there was
     // nothing to do or the copy replaced the backup.

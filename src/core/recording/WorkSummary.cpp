@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "recording/PayPeriod.h"
 #include "recording/TimeText.h"
+#include "recording/WorkDate.h"
 #include "recording/WorkRecordTable.h"
 #include "recording/WorkReport.h"
 
@@ -68,10 +70,17 @@ std::string CWorkSummary::FormatMinutes(int minutes) {
 
 bool CWorkSummary::DaysOfPeriod(CWorkReport& report, int year, int month, int closing,
                                 const std::string& onlyName,
-                                std::map<std::string, std::vector<WorkDayRecord>>& out) {
+                                std::map<std::string, std::vector<WorkDayRecord>>& out,
+                                int& firstDate) {
     out.clear();
+    const CPayPeriod period(year, month, closing);
+    firstDate = period.First();
+    report.SetExportYear(year);
+    report.SetExportMonth(month);
+    report.SetExportClosing(closing);
     WorkRecordTable table;
-    if (!report.CollectPeriod(year, month, closing, onlyName, table)) return false;
+    const int leadIn = CWorkDate::FromDayIndex(CWorkDate::DayIndex(period.First()) - 6);
+    if (!report.CollectRange(leadIn, period.Last(), onlyName, table)) return false;
     table.ForEach([&](const WorkDayRecord& day) { out[day.name].push_back(day); });
     return true;
 }
@@ -80,9 +89,16 @@ bool CWorkSummary::ForPeriod(CWorkReport& report, int year, int month, int closi
                              const std::string& onlyName, std::map<std::string, Totals>& out) {
     out.clear();
     std::map<std::string, std::vector<WorkDayRecord>> byName;
-    if (!DaysOfPeriod(report, year, month, closing, onlyName, byName)) return false;
+    int first = 0;
+    if (!DaysOfPeriod(report, year, month, closing, onlyName, byName, first)) return false;
     const std::string today = report.TodayText();
-    for (auto& [name, days] : byName) out[name] = Add(days, today);
+    for (auto& [name, days] : byName) {
+        std::vector<WorkDayRecord> inPeriod;
+        for (const auto& day : days) {
+            if (CWorkDate::Number(day.date) >= first) inPeriod.push_back(day);
+        }
+        if (!inPeriod.empty()) out[name] = Add(inPeriod, today);
+    }
     return true;
 }
 

@@ -40,10 +40,12 @@ public:
     // False when the work file cannot be read.
     static bool ForPeriod(CWorkReport& report, int year, int month, int closing,
                           const std::string& onlyName, std::map<std::string, Totals>& out);
-    // The same, with every person's days (for further rules).
+    // Every person's days of the period, with the days of the period's first week before it
+    // (which count toward that week's overtime); firstDate receives the period's first day.
     static bool DaysOfPeriod(CWorkReport& report, int year, int month, int closing,
                              const std::string& onlyName,
-                             std::map<std::string, std::vector<WorkDayRecord>>& out);
+                             std::map<std::string, std::vector<WorkDayRecord>>& out,
+                             int& firstDate);
 };
 
 }  // namespace stampwell

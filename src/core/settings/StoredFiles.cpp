@@ -39,13 +39,23 @@ std::vector<fs::path> CStoredFiles::BesideWork(const fs::path& work) {
 }
 
 std::vector<fs::path> CStoredFiles::OfDataFolder(const fs::path& dataDir) {
-    static constexpr const char* kNames[] = {
-        "Register.txt",     "Admin.dat",           "Setting.txt",
-        "Setting2.txt",     "ExportSetting.txt",   "Style.txt",
-        "Timer.txt",        "SendMail.txt",        "SendMailDetail.txt",
-        "ErrorLog.txt",     "EditLog.txt",         "KINTAI.dat",
-        "KINTAI.dat.index", "TemporaryRecord.dat", "TemporaryRecord.dat.move",
-        "WorkRules.txt"};
+    static constexpr const char* kNames[] = {"Register.txt",
+                                             "Admin.dat",
+                                             "Setting.txt",
+                                             "Setting2.txt",
+                                             "ExportSetting.txt",
+                                             "Style.txt",
+                                             "Timer.txt",
+                                             "SendMail.txt",
+                                             "SendMailDetail.txt",
+                                             "ErrorLog.txt",
+                                             "EditLog.txt",
+                                             "KINTAI.dat",
+                                             "KINTAI.dat.index",
+                                             "TemporaryRecord.dat",
+                                             "TemporaryRecord.dat.move",
+                                             "TemporaryRecord.dat.today",
+                                             "WorkRules.txt"};
     std::vector<fs::path> files;
     for (const char* name : kNames) {
         files.push_back(dataDir / name);

@@ -151,6 +151,16 @@ void CReportEditDialog::Refresh() {
     if (!totals.inconsistentDates.empty()) {
         text += QString::fromUtf8("　時刻不整合: %1日").arg(totals.inconsistentDates.size());
     }
+    // The month in payroll terms, under the office's work rules.
+    const auto pay = m_session->PayrollTotals();
+    auto hours = [](int minutes) {
+        return QString::fromStdString(CWorkSummary::FormatMinutes(minutes));
+    };
+    text +=
+        QString::fromUtf8("\n実労働: %1　残業: %2　深夜: %3　休日: %4")
+            .arg(hours(pay.worked), hours(pay.overtime), hours(pay.lateNight), hours(pay.restDay));
+    if (!pay.limit.empty())
+        text += QString::fromUtf8("　残業上限: ") + QString::fromStdString(pay.limit);
     m_totals->setText(text);
 }
 

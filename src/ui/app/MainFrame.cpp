@@ -62,6 +62,7 @@ void CMainFrame::BuildMenu(int mode) {
     const std::vector<std::pair<const char*, std::vector<Item>>> menus = {
         {"ファイル",
          {{kEnvironment, "環境設定(&S)", false},
+          {kWorkRules, "勤務ルール設定(&R)", false},
           {kExport, "エクスポート(&F)", false},
           {0, nullptr, false},
           {kQuit, "アプリケーション終了(&X)", true}}},

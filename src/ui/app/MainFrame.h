@@ -18,6 +18,7 @@ public:
     // Command ids of the menu.
     enum ECommand {
         kEnvironment = 40011,
+        kWorkRules = 40050,
         kExport = 40030,
         kQuit = 57665,
         kUsers = 40039,

@@ -25,6 +25,7 @@
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 #include "settings/SendMailDialog.h"
+#include "settings/WorkRulesDialog.h"
 
 namespace stampwell {
 
@@ -78,6 +79,11 @@ bool CStampwellApp::InitInstance() {
     // Modeless: the busy flag ends as soon as the window is shown.
     RouteWithLogin(CMainFrame::kEnvironment, [this] { m_config->Open(); });
     RouteWithLogin(CMainFrame::kMail, [this] { OnMail(); });
+    m_workRules = std::make_unique<CWorkRulesDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kWorkRules, [this] {
+        CBusyScope busy(*m_controller);
+        m_workRules->Run();
+    });
     m_export = std::make_unique<CExportDialog>(*m_controller, m_frame.get());
     m_reportEdit = std::make_unique<CReportEditDialog>(*m_controller, m_frame.get());
     RouteWithLogin(CMainFrame::kEditRecords, [this] {

@@ -17,6 +17,7 @@ class CConfigDialog;
 class CExportDialog;
 class CReportEditDialog;
 class CSendMailDialog;
+class CWorkRulesDialog;
 class CChimeDialog;
 class CInstanceChannel;
 class CMainFrame;
@@ -75,6 +76,7 @@ public:
     CConfigDialog* Config() const { return m_config.get(); }
     CExportDialog* Export() const { return m_export.get(); }
     CReportEditDialog* ReportEdit() const { return m_reportEdit.get(); }
+    CWorkRulesDialog* WorkRules() const { return m_workRules.get(); }
 
 private:
     CRuntime m_runtime;
@@ -94,6 +96,7 @@ private:
     std::unique_ptr<CConfigDialog> m_config;
     std::unique_ptr<CExportDialog> m_export;
     std::unique_ptr<CReportEditDialog> m_reportEdit;
+    std::unique_ptr<CWorkRulesDialog> m_workRules;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;
     CInstanceLock m_lock;

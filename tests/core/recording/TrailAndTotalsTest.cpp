@@ -100,15 +100,20 @@ TEST(WorkSummary, APayPeriodPerEmployeeAndTheCliReport) {
     auto printed = test::RunCli(o.t.dir.Path(), "report --year 2011 --month 8 --closing 20");
     EXPECT_EQ(printed.exitCode, 0) << printed.err;
     EXPECT_EQ(printed.out,
-              "山田\t1日\t9:00\t打刻漏れ: 2011/08/20\n鈴木\t1日\t9:30\t時刻不整合: 2011/08/02\n");
+              "山田\t1日\t9:00\t休憩 1:00\t実労働 8:00\t残業 0:00\t深夜 0:00\t休日 0:00"
+              "\t打刻漏れ: 2011/08/20\n"
+              "鈴木\t1日\t9:30\t休憩 1:00\t実労働 8:30\t残業 0:30\t深夜 0:00\t休日 0:00"
+              "\t時刻不整合: 2011/08/02\n");
     auto csv = o.t.dir / "report.csv";
     ASSERT_EQ(test::RunCli(o.t.dir.Path(),
                            "report --year 2011 --month 8 --closing 20 --csv '" + csv.string() + "'")
                   .exitCode,
               0);
     EXPECT_EQ(test::ReadBytes(csv),
-              test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日\r\n"
-                         "山田,1,9:00,2011/08/20,\r\n鈴木,1,9:30,,2011/08/02\r\n"));
+              test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
+                         "法定外残業,深夜労働,法定休日労働,上限超過\r\n"
+                         "山田,1,9:00,2011/08/20,,1:00,8:00,0:00,0:00,0:00,\r\n"
+                         "鈴木,1,9:30,,2011/08/02,1:00,8:30,0:30,0:00,0:00,\r\n"));
     // Never over the work file, nor over the trail beside it.
     for (const char* stored : {"KINTAI.dat", "EditLog.txt"}) {
         EXPECT_EQ(test::RunCli(o.t.dir.Path(), "report --year 2011 --month 8 --closing 20 --csv '" +

@@ -1,0 +1,100 @@
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "CliContext.h"
+#include "platform/FileSystem.h"
+#include "settings/WorkRulesForm.h"
+
+namespace stampwell::cli {
+
+std::optional<CWorkRules> LoadWorkRules(const CRuntime& runtime) {
+    CWorkRules rules;
+    std::vector<std::string> unread;
+    if (!rules.Load(runtime.DataDir(), &unread)) {
+        Refuse("勤務ルールのファイルを読めませんでした: " +
+               CWorkRules::FilePath(runtime.DataDir()).string());
+        return std::nullopt;
+    }
+    for (const auto& key : unread) {
+        std::cerr << "WorkRules.txt の「" << key << "」の値が読めないため、既定値を使います。\n";
+    }
+    return rules;
+}
+
+namespace {
+
+int ShowRules(const CliOptions& options) {
+    if (auto refused = RequireDataDir(options)) return *refused;
+    const CRuntime runtime = MakeRuntime(options);
+    auto rules = LoadWorkRules(runtime);
+    if (!rules) return kRefused;
+    const auto texts = CWorkRulesForm::TextsOf(*rules);
+    const auto path = CWorkRules::FilePath(runtime.DataDir());
+    std::cout << "休憩: " << texts.breaks
+              << (rules->breaks == CWorkRules::EBreaks::kLegal
+                      ? "（6時間を超える日 45分、8時間を超える日 60分）"
+                      : "（固定休憩の時間帯）")
+              << '\n'
+              << "固定休憩: " << (texts.windows.empty() ? "なし" : texts.windows) << '\n'
+              << "週の起算日: " << texts.weekStart << '\n'
+              << "法定休日: " << texts.restDay << '\n'
+              << "ファイル: " << path.string()
+              << (CFileSystem::Exists(path) ? "" : "（なし: 既定値）") << '\n';
+    return kOk;
+}
+
+struct RulesArgs {
+    std::optional<std::string> breaks, windows, weekStart, restDay;
+};
+
+int SetRules(const CliOptions& options, const RulesArgs& args) {
+    // A given value that is empty is no value: it never falls back silently.
+    for (const auto* given : {&args.breaks, &args.weekStart, &args.restDay}) {
+        if (*given && (*given)->empty()) return Refuse("空の値は指定できません。");
+    }
+    const CRuntime runtime = MakeRuntime(options);
+    auto shown = LoadWorkRules(runtime);
+    if (!shown) return kRefused;
+    auto texts = CWorkRulesForm::TextsOf(*shown);
+    if (args.breaks) texts.breaks = *args.breaks;
+    if (args.windows) {
+        texts.windows = *args.windows;
+        // Windows given alone mean the office takes its breaks in them.
+        if (!args.breaks && !args.windows->empty()) texts.breaks = "固定";
+    }
+    if (args.weekStart) texts.weekStart = *args.weekStart;
+    if (args.restDay) texts.restDay = *args.restDay;
+    // The same reading and checks as the rules screen: nothing changes unless it is saved.
+    auto typed = CWorkRulesForm::Read(texts, *shown, runtime.Messages());
+    if (!typed) return kRefused;
+    if (!CWorkRulesForm::Apply(runtime, *shown, *typed, runtime.Messages())) return kRefused;
+    std::cout << "勤務ルールを保存しました: " << CWorkRules::FilePath(runtime.DataDir()).string()
+              << '\n';
+    return kOk;
+}
+
+}  // namespace
+
+void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
+    auto* rules = app.add_subcommand(
+        "rules", "show or change the work rules of the payroll figures (WorkRules.txt)");
+    rules->require_subcommand(1);
+    auto* show = rules->add_subcommand("show", "print the rules in force");
+    show->callback([&options, &action] { action = [&options] { return ShowRules(options); }; });
+
+    auto args = std::make_shared<RulesArgs>();
+    auto* set = rules->add_subcommand("set", "change WorkRules.txt as the rules screen does");
+    set->add_option("--breaks", args->breaks,
+                    "breaks: 法定 (legal) by the length of the day, or 固定 (fixed) windows");
+    set->add_option("--windows", args->windows,
+                    "fixed break windows, e.g. \"12:00-13:00 15:00-15:15\" (sets 固定 "
+                    "unless --breaks is given)");
+    set->add_option("--week-start", args->weekStart,
+                    "first day of the week: 日 月 ... 土 (sun..sat)");
+    set->add_option("--rest-day", args->restDay,
+                    "weekly statutory rest day: 日 月 ... 土 (sun..sat), or なし (none)");
+    set->callback([&, args] { action = [&options, args] { return SetRules(options, *args); }; });
+}
+
+}  // namespace stampwell::cli

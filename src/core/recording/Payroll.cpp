@@ -1,0 +1,119 @@
+#include "recording/Payroll.h"
+
+#include <algorithm>
+#include <map>
+
+#include "recording/TimeText.h"
+#include "recording/WorkDate.h"
+#include "recording/WorkSummary.h"
+
+namespace stampwell {
+
+namespace {
+int Overlap(int start, int end, int from, int to) {
+    return std::max(0, std::min(end, to) - std::max(start, from));
+}
+
+// The fixed windows of a working day: as set, and again 24 hours later.
+template <typename Visit>
+void ForEachWindow(const CWorkRules& rules, Visit visit) {
+    if (rules.breaks != CWorkRules::EBreaks::kFixed) return;
+    for (const auto& window : rules.windows) {
+        visit(window.start, window.end);
+        visit(window.start + 24 * 60, window.end + 24 * 60);
+    }
+}
+}  // namespace
+
+int CPayroll::BreakMinutes(int start, int end, const CWorkRules& rules) {
+    if (end <= start) return 0;
+    if (rules.breaks == CWorkRules::EBreaks::kLegal) {
+        const int span = end - start;
+        if (span > 8 * 60) return 60;
+        if (span > 6 * 60) return 45;
+        return 0;
+    }
+    int minutes = 0;
+    ForEachWindow(rules, [&](int from, int to) { minutes += Overlap(start, end, from, to); });
+    return minutes;
+}
+
+int CPayroll::LateNightMinutes(int start, int end, const CWorkRules& rules) {
+    int minutes = 0;
+    for (const auto& hours : {std::pair{0, 5 * 60}, std::pair{22 * 60, 29 * 60}}) {
+        const int from = std::max(start, hours.first);
+        const int to = std::min(end, hours.second);
+        int inside = std::max(0, to - from);
+        // A fixed break inside the late-night hours is not worked.
+        ForEachWindow(rules, [&](int breakFrom, int breakTo) {
+            inside -= Overlap(from, to, breakFrom, breakTo);
+        });
+        minutes += std::max(0, inside);
+    }
+    return minutes;
+}
+
+bool CPayroll::IsRestDay(const std::string& date, const CWorkRules& rules) {
+    if (rules.restDay == CWorkRules::kNoRestDay) return false;
+    const int number = CWorkDate::Number(date);
+    return number > 0 && CWorkDate::Weekday(number) == rules.restDay;
+}
+
+std::string CPayroll::LimitPassed(int overtime, int restDay) {
+    if (overtime + restDay >= 100 * 60) return "100時間以上";
+    if (overtime > 60 * 60) return "60時間超";
+    if (overtime > 45 * 60) return "45時間超";
+    return {};
+}
+
+std::vector<CPayroll::Day> CPayroll::ForDays(const std::vector<WorkDayRecord>& days,
+                                             const CWorkRules& rules, const std::string& today) {
+    std::vector<Day> figures(days.size());
+    // The regular time (up to 8 hours a day, rest days apart) each week has had so far.
+    std::map<long, int> weekRegular;
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const WorkDayRecord& day = days[i];
+        Day& f = figures[i];
+        if (CWorkSummary::StateOf(day, today) != CWorkSummary::EDay::kWorked) continue;
+        const int start = CTimeText::Minutes(day.start);
+        const int end = CTimeText::Minutes(day.end);
+        f.counted = true;
+        f.span = end - start;
+        f.breakMinutes = std::min(f.span, BreakMinutes(start, end, rules));
+        f.worked = f.span - f.breakMinutes;
+        // A break by length has no place in the day; it never leaves more late-night time than
+        // time worked.
+        f.lateNight = std::min(f.worked, LateNightMinutes(start, end, rules));
+        if (IsRestDay(day.date, rules)) {
+            f.restDay = f.worked;  // apart, never overtime
+            continue;
+        }
+        f.dailyOvertime = std::max(0, f.worked - kLegalDay);
+        const int regular = f.worked - f.dailyOvertime;
+        const int date = CWorkDate::Number(day.date);
+        const long week = (CWorkDate::DayIndex(date) + 4 - rules.weekStart + 7 * 1000000L) / 7;
+        int& sofar = weekRegular[week];
+        f.weeklyOvertime = std::clamp(sofar + regular - kLegalWeek, 0, regular);
+        sofar += regular;
+    }
+    return figures;
+}
+
+CPayroll::Totals CPayroll::Add(const std::vector<WorkDayRecord>& days, int firstDate,
+                               const CWorkRules& rules, const std::string& today) {
+    Totals totals;
+    const auto figures = ForDays(days, rules, today);
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const Day& f = figures[i];
+        if (!f.counted || CWorkDate::Number(days[i].date) < firstDate) continue;
+        totals.breakMinutes += f.breakMinutes;
+        totals.worked += f.worked;
+        totals.overtime += f.dailyOvertime + f.weeklyOvertime;
+        totals.lateNight += f.lateNight;
+        totals.restDay += f.restDay;
+    }
+    totals.limit = LimitPassed(totals.overtime, totals.restDay);
+    return totals;
+}
+
+}  // namespace stampwell

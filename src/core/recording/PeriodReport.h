@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "recording/Payroll.h"
+#include "recording/WorkSummary.h"
+
+namespace stampwell {
+
+class CWorkReport;
+
+// `stampwell-cli report`: for a pay period, per employee in Japanese order, the days and the
+// span worked with the days missing a time, and the same days in payroll terms.
+class CPeriodReport {
+public:
+    struct Row {
+        std::string name;
+        CWorkSummary::Totals summary;
+        CPayroll::Totals payroll;
+    };
+
+    // False when the work file cannot be read to its end.
+    static bool Collect(CWorkReport& report, int year, int month, int closing,
+                        const std::string& onlyName, const CWorkRules& rules,
+                        std::vector<Row>& rows);
+    // The CSV (UTF-8, CR LF; the caller writes it in CP932): the columns of the days and span
+    // first, then 休憩, 実労働時間, 法定外残業, 深夜労働, 法定休日労働 and the limit passed.
+    static std::string Csv(const std::vector<Row>& rows, bool room);
+    // One line of the console report (tab-separated, no line end).
+    static std::string ConsoleLine(const Row& row);
+};
+
+}  // namespace stampwell

@@ -1,0 +1,181 @@
+#include "settings/WorkRules.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/FileSystem.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kBreaksKey = "休憩";
+constexpr const char* kWindowsKey = "固定休憩";
+constexpr const char* kWeekStartKey = "週の起算日";
+constexpr const char* kRestDayKey = "法定休日";
+constexpr const char* kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+constexpr const char* kWeekdaysLatin[] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
+
+std::optional<int> ParseClock(const std::string& text) {
+    int hours = 0, minutes = 0;
+    char extra = 0;
+    if (text.size() < 4 || text.size() > 5 ||
+        std::sscanf(text.c_str(), "%d:%d%c", &hours, &minutes, &extra) != 2) {
+        return std::nullopt;
+    }
+    if (text[text.size() - 3] != ':' || hours < 0 || hours > 24 || minutes < 0 || minutes > 59 ||
+        (hours == 24 && minutes != 0)) {
+        return std::nullopt;
+    }
+    return hours * 60 + minutes;
+}
+
+// Windows in start order that overlap would deduct the same minutes twice.
+bool Overlapping(const std::vector<CWorkRules::Window>& windows) {
+    for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
+        if (windows[i].end > windows[i + 1].start) return true;
+    }
+    return false;
+}
+}  // namespace
+
+fs::path CWorkRules::FilePath(const fs::path& dataDir) {
+    return dataDir / "WorkRules.txt";
+}
+
+std::optional<CWorkRules::EBreaks> CWorkRules::ParseBreaks(const std::string& text) {
+    if (text == "法定" || text == "legal") return EBreaks::kLegal;
+    if (text == "固定" || text == "fixed") return EBreaks::kFixed;
+    return std::nullopt;
+}
+
+const char* CWorkRules::BreaksText(EBreaks breaks) {
+    return breaks == EBreaks::kFixed ? "固定" : "法定";
+}
+
+std::optional<std::vector<CWorkRules::Window>> CWorkRules::ParseWindows(const std::string& text) {
+    std::vector<Window> windows;
+    std::string item;
+    auto take = [&]() -> bool {
+        if (item.empty()) return true;
+        const auto dash = item.find('-');
+        if (dash == std::string::npos) return false;
+        auto start = ParseClock(item.substr(0, dash));
+        auto end = ParseClock(item.substr(dash + 1));
+        if (!start || !end || *end <= *start) return false;
+        windows.push_back({*start, *end});
+        item.clear();
+        return true;
+    };
+    for (char c : text) {
+        if (c == ' ' || c == ',' || c == '\t') {
+            if (!take()) return std::nullopt;
+        } else {
+            item += c;
+        }
+    }
+    if (!take()) return std::nullopt;
+    std::sort(windows.begin(), windows.end(),
+              [](const Window& a, const Window& b) { return a.start < b.start; });
+    return windows;
+}
+
+std::string CWorkRules::WindowsText(const std::vector<Window>& windows) {
+    std::string text;
+    for (const auto& window : windows) {
+        char item[64];
+        std::snprintf(item, sizeof item, "%02d:%02d-%02d:%02d", window.start / 60,
+                      window.start % 60, window.end / 60, window.end % 60);
+        text += (text.empty() ? "" : " ") + std::string(item);
+    }
+    return text;
+}
+
+std::optional<int> CWorkRules::ParseWeekday(const std::string& text, bool noneAllowed) {
+    for (int day = 0; day < 7; ++day) {
+        if (text == kWeekdays[day] || text == kWeekdaysLatin[day] ||
+            text == std::string(kWeekdays[day]) + "曜日") {
+            return day;
+        }
+    }
+    if (noneAllowed && (text == "なし" || text == "none")) return kNoRestDay;
+    return std::nullopt;
+}
+
+const char* CWorkRules::WeekdayText(int weekday) {
+    return weekday >= 0 && weekday < 7 ? kWeekdays[weekday] : "なし";
+}
+
+std::string CWorkRules::Check() const {
+    if (weekStart < 0 || weekStart > 6) return "週の起算日は日～土のどれかを指定してください。";
+    if (restDay < kNoRestDay || restDay > 6) {
+        return "法定休日は日～土のどれか、または「なし」を指定してください。";
+    }
+    if (breaks == EBreaks::kFixed && windows.empty()) {
+        return "固定休憩には休憩時間帯を1つ以上指定してください（例: 12:00-13:00）。";
+    }
+    if (Overlapping(windows)) return "休憩時間帯が重なっています。";
+    return {};
+}
+
+bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread) {
+    *this = CWorkRules{};
+    if (unread != nullptr) unread->clear();
+    if (!CFileSystem::Exists(FilePath(dataDir))) return true;
+    auto content = CFileSystem::ReadWholeFile(FilePath(dataDir));
+    if (!content) return false;
+    const std::string text = CTextCodec::FromCp932(*content);
+    std::size_t start = 0;
+    // Keys in any order; a value that does not read leaves that rule at its default.
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto comma = line.find(',');
+        if (comma == std::string::npos) continue;
+        const std::string key = line.substr(0, comma);
+        const std::string value = line.substr(comma + 1);
+        bool read = true;
+        if (key == kBreaksKey) {
+            auto parsed = ParseBreaks(value);
+            if (parsed) breaks = *parsed;
+            read = parsed.has_value();
+        } else if (key == kWindowsKey) {
+            auto parsed = ParseWindows(value);
+            read = parsed && !Overlapping(*parsed);
+            if (read) windows = *parsed;
+        } else if (key == kWeekStartKey) {
+            auto parsed = ParseWeekday(value, false);
+            if (parsed) weekStart = *parsed;
+            read = parsed.has_value();
+        } else if (key == kRestDayKey) {
+            auto parsed = ParseWeekday(value, true);
+            if (parsed) restDay = *parsed;
+            read = parsed.has_value();
+        }
+        if (!read && unread != nullptr) unread->push_back(key);
+    }
+    // Fixed breaks with no window would deduct nothing: the legal minimum holds instead.
+    if (breaks == EBreaks::kFixed && windows.empty()) {
+        breaks = EBreaks::kLegal;
+        if (unread != nullptr) unread->push_back(kWindowsKey);
+    }
+    return true;
+}
+
+std::string CWorkRules::FileText() const {
+    return std::string(kBreaksKey) + "," + BreaksText(breaks) + "\r\n" + kWindowsKey + "," +
+           WindowsText(windows) + "\r\n" + kWeekStartKey + "," + WeekdayText(weekStart) + "\r\n" +
+           kRestDayKey + "," + WeekdayText(restDay) + "\r\n";
+}
+
+bool CWorkRules::Write(const fs::path& dataDir) const {
+    auto bytes = CTextCodec::ToCp932(FileText());
+    return bytes && CFileSystem::WriteWholeFile(FilePath(dataDir), "WorkRules.txt.tmp", *bytes);
+}
+
+}  // namespace stampwell

@@ -1,0 +1,93 @@
+#include "settings/WorkRulesForm.h"
+
+#include "platform/FileLock.h"
+#include "platform/IMessageSink.h"
+#include "platform/Runtime.h"
+
+namespace stampwell {
+
+namespace {
+void Say(IMessageSink& messages, const std::string& text) {
+    messages.ShowMessage(text, EMessageIcon::None);
+}
+}  // namespace
+
+CWorkRulesForm::Texts CWorkRulesForm::TextsOf(const CWorkRules& rules) {
+    return Texts{CWorkRules::BreaksText(rules.breaks), CWorkRules::WindowsText(rules.windows),
+                 CWorkRules::WeekdayText(rules.weekStart), CWorkRules::WeekdayText(rules.restDay)};
+}
+
+std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRules& base,
+                                               IMessageSink& messages) {
+    CWorkRules rules = base;
+    if (!texts.breaks.empty()) {
+        auto breaks = CWorkRules::ParseBreaks(texts.breaks);
+        if (!breaks) {
+            Say(messages, "休憩は「法定」か「固定」を指定してください。");
+            return std::nullopt;
+        }
+        rules.breaks = *breaks;
+    }
+    auto windows = CWorkRules::ParseWindows(texts.windows);
+    if (!windows) {
+        Say(messages,
+            "休憩時間帯が正しくありません。\n「12:00-13:00 15:00-15:15」のように、開始と終了を"
+            "00:00～24:00で指定してください。");
+        return std::nullopt;
+    }
+    rules.windows = *windows;
+    if (!texts.weekStart.empty()) {
+        auto day = CWorkRules::ParseWeekday(texts.weekStart, false);
+        if (!day) {
+            Say(messages, "週の起算日は日～土のどれかを指定してください。");
+            return std::nullopt;
+        }
+        rules.weekStart = *day;
+    }
+    if (!texts.restDay.empty()) {
+        auto day = CWorkRules::ParseWeekday(texts.restDay, true);
+        if (!day) {
+            Say(messages, "法定休日は日～土のどれか、または「なし」を指定してください。");
+            return std::nullopt;
+        }
+        rules.restDay = *day;
+    }
+    if (const std::string refused = rules.Check(); !refused.empty()) {
+        Say(messages, refused);
+        return std::nullopt;
+    }
+    return rules;
+}
+
+bool CWorkRulesForm::Apply(const CRuntime& runtime, const CWorkRules& shown,
+                           const CWorkRules& typed, IMessageSink& messages, CWorkRules* saved) {
+    const auto path = CWorkRules::FilePath(runtime.DataDir());
+    CFileLock lock(std::filesystem::path(path.string() + ".lock"), runtime.LockWait());
+    if (!lock.AllowsChange()) {
+        Say(messages,
+            "他の端末が勤務ルールを変更中のため、保存できませんでした。\nしばらくしてからもう一度"
+            "お試しください。");
+        return false;
+    }
+    CWorkRules rules;
+    if (!rules.Load(runtime.DataDir())) {
+        Say(messages, "勤務ルールのファイルを読めませんでした: " + path.string());
+        return false;
+    }
+    if (typed.breaks != shown.breaks) rules.breaks = typed.breaks;
+    if (typed.windows != shown.windows) rules.windows = typed.windows;
+    if (typed.weekStart != shown.weekStart) rules.weekStart = typed.weekStart;
+    if (typed.restDay != shown.restDay) rules.restDay = typed.restDay;
+    if (const std::string refused = rules.Check(); !refused.empty()) {
+        Say(messages, refused);
+        return false;
+    }
+    if (!rules.Write(runtime.DataDir())) {
+        Say(messages, "勤務ルールを保存できませんでした。\n保存先を確認してください。");
+        return false;
+    }
+    if (saved != nullptr) *saved = rules;
+    return true;
+}
+
+}  // namespace stampwell

@@ -1,0 +1,245 @@
+// The month in payroll terms: each rule on days worked out by hand.
+#include <gtest/gtest.h>
+
+#include "platform/LocalTime.h"
+#include "recording/Payroll.h"
+#include "recording/PeriodReport.h"
+#include "recording/WorkReport.h"
+#include "settings/EnvironmentSettings.h"
+#include "support/CliRunner.h"
+#include "support/Fakes.h"
+#include "support/TestSupport.h"
+#include "support/WorkedExample.h"
+
+namespace stampwell {
+
+namespace {
+WorkDayRecord Day(const std::string& date, const std::string& start, const std::string& end) {
+    return {"山田", date, start, end};
+}
+
+CWorkRules FixedBreaks(const std::string& windows) {
+    CWorkRules rules;
+    rules.breaks = CWorkRules::EBreaks::kFixed;
+    rules.windows = *CWorkRules::ParseWindows(windows);
+    return rules;
+}
+
+std::string H(int minutes) {
+    return CWorkSummary::FormatMinutes(minutes);
+}
+
+// No day here is still going on.
+const std::string kToday = "2099/01/01";
+}  // namespace
+
+TEST(Payroll, OneDayUnderEachBreakRule) {
+    struct Case {
+        const char* what;
+        CWorkRules rules;
+        const char* date;  // 2011/08/24 is a Wednesday
+        const char* start;
+        const char* end;
+        const char* breakTime;
+        const char* worked;
+        const char* overtime;
+        const char* lateNight;
+    };
+    const CWorkRules legal;
+    const Case cases[] = {
+        {"a full day", legal, "2011/08/24", "09:00", "18:00", "1:00", "8:00", "0:00", "0:00"},
+        {"a long day", legal, "2011/08/24", "09:00", "20:30", "1:00", "10:30", "2:30", "0:00"},
+        {"a night", legal, "2011/08/24", "21:00", "25:30", "0:00", "4:30", "0:00", "3:30"},
+        {"exactly 6 hours", legal, "2011/08/24", "09:00", "15:00", "0:00", "6:00", "0:00", "0:00"},
+        {"just over 6", legal, "2011/08/24", "09:00", "15:01", "0:45", "5:16", "0:00", "0:00"},
+        {"exactly 8 hours", legal, "2011/08/24", "09:00", "17:00", "0:45", "7:15", "0:00", "0:00"},
+        {"just over 8", legal, "2011/08/24", "09:00", "17:01", "1:00", "7:01", "0:00", "0:00"},
+        // The break has no place in the day: late night never passes the time worked.
+        {"all night", legal, "2011/08/24", "22:00", "29:00", "0:45", "6:15", "0:00", "6:15"},
+        // A day that starts before 05:00 (typed so) has its early hours at night.
+        {"early start", legal, "2011/08/24", "04:00", "13:00", "1:00", "8:00", "0:00", "1:00"},
+        {"into the window", FixedBreaks("12:00-13:00"), "2011/08/24", "12:30", "18:00", "0:30",
+         "5:00", "0:00", "0:00"},
+        {"two windows", FixedBreaks("12:00-13:00 15:00-15:15"), "2011/08/24", "09:00", "18:00",
+         "1:15", "7:45", "0:00", "0:00"},
+        {"past the windows", FixedBreaks("12:00-13:00"), "2011/08/24", "13:00", "23:00", "0:00",
+         "10:00", "2:00", "1:00"},
+        // A night window applies after midnight of the working day (26:00-27:00) and is no
+        // late-night work.
+        {"night window", FixedBreaks("02:00-03:00"), "2011/08/24", "22:00", "28:00", "1:00", "5:00",
+         "0:00", "5:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto days = CPayroll::ForDays({Day(c.date, c.start, c.end)}, c.rules, kToday);
+        ASSERT_EQ(days.size(), 1u);
+        EXPECT_TRUE(days[0].counted);
+        EXPECT_EQ(H(days[0].breakMinutes), c.breakTime);
+        EXPECT_EQ(H(days[0].worked), c.worked);
+        EXPECT_EQ(H(days[0].dailyOvertime + days[0].weeklyOvertime), c.overtime);
+        EXPECT_EQ(H(days[0].lateNight), c.lateNight);
+    }
+}
+
+TEST(Payroll, DaysWithAMissingOrMisorderedTimeOrStillGoingOnCountNothing) {
+    const CWorkRules legal;
+    const auto days =
+        CPayroll::ForDays({Day("2011/08/22", "09:00", ""), Day("2011/08/23", "18:00", "09:00"),
+                           Day("2011/08/24", "", ""), Day("2011/08/25", "09:00", "")},
+                          legal, "2011/08/25");
+    for (const auto& day : days) {
+        EXPECT_FALSE(day.counted);
+        EXPECT_EQ(day.worked, 0);
+    }
+}
+
+TEST(Payroll, TheWeekBeyondFortyHoursAndTheRestDayApart) {
+    // 2011/08/07 is a Sunday. Monday to Friday 8.5 hours worked (0:30 daily overtime each, 40
+    // regular hours), then a Saturday of 4 hours: all of it beyond the week's 40.
+    std::vector<WorkDayRecord> week;
+    for (int day = 8; day <= 12; ++day) {
+        week.push_back(Day("2011/08/" + std::to_string(day), "09:00", "18:30"));
+    }
+    week.push_back(Day("2011/08/13", "09:00", "13:00"));
+    week.push_back(Day("2011/08/14", "09:00", "18:00"));  // Sunday: the next week, a rest day
+    const CWorkRules legal;
+    auto days = CPayroll::ForDays(week, legal, kToday);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(days[i].dailyOvertime, 30);
+        EXPECT_EQ(days[i].weeklyOvertime, 0);
+    }
+    EXPECT_EQ(days[5].weeklyOvertime, 4 * 60);
+    EXPECT_EQ(days[6].restDay, 8 * 60);
+    EXPECT_EQ(days[6].dailyOvertime + days[6].weeklyOvertime, 0);
+    auto totals = CPayroll::Add(week, 20110801, legal, kToday);
+    EXPECT_EQ(H(totals.worked), "54:30");
+    EXPECT_EQ(H(totals.overtime), "6:30");
+    EXPECT_EQ(H(totals.restDay), "8:00");
+    EXPECT_EQ(totals.limit, "");
+
+    // No rest day: the Sunday is an ordinary day of a new week. Weeks from Monday: it closes
+    // the week that already has 44 regular hours, so all of its 8 hours are beyond 40.
+    CWorkRules noRestDay;
+    noRestDay.restDay = CWorkRules::kNoRestDay;
+    days = CPayroll::ForDays(week, noRestDay, kToday);
+    EXPECT_EQ(days[6].restDay, 0);
+    EXPECT_EQ(days[6].weeklyOvertime, 0);
+    noRestDay.weekStart = 1;
+    days = CPayroll::ForDays(week, noRestDay, kToday);
+    EXPECT_EQ(days[6].weeklyOvertime, 8 * 60);
+    // A Monday rest day takes Monday out of the week's count: Saturday then stays within 40.
+    CWorkRules monday;
+    monday.restDay = 1;
+    days = CPayroll::ForDays(week, monday, kToday);
+    EXPECT_EQ(days[0].restDay, 8 * 60 + 30);
+    EXPECT_EQ(days[0].dailyOvertime, 0);
+    EXPECT_EQ(days[5].weeklyOvertime, 0);
+}
+
+TEST(Payroll, TheFirstWeekOfAPeriodCountsTheDaysBeforeIt) {
+    // 2011/09/01 is a Thursday; its week began on Sunday 08/28. Three 8-hour days before the
+    // 1st and three after make 48 regular hours: the last 8 are September's overtime.
+    std::vector<WorkDayRecord> days;
+    for (const char* date :
+         {"2011/08/29", "2011/08/30", "2011/08/31", "2011/09/01", "2011/09/02", "2011/09/03"}) {
+        days.push_back(Day(date, "09:00", "18:00"));
+    }
+    const auto totals = CPayroll::Add(days, 20110901, CWorkRules{}, kToday);
+    EXPECT_EQ(H(totals.worked), "24:00");  // September's days only
+    EXPECT_EQ(H(totals.overtime), "8:00");
+}
+
+TEST(Payroll, TheLimitsOfTheLabourAgreement) {
+    EXPECT_EQ(CPayroll::LimitPassed(45 * 60, 0), "");
+    EXPECT_EQ(CPayroll::LimitPassed(45 * 60 + 1, 0), "45時間超");
+    EXPECT_EQ(CPayroll::LimitPassed(60 * 60, 0), "45時間超");
+    EXPECT_EQ(CPayroll::LimitPassed(60 * 60 + 1, 0), "60時間超");
+    EXPECT_EQ(CPayroll::LimitPassed(80 * 60, 19 * 60 + 59), "60時間超");
+    EXPECT_EQ(CPayroll::LimitPassed(80 * 60, 20 * 60), "100時間以上");
+    EXPECT_EQ(CPayroll::LimitPassed(30 * 60, 70 * 60), "100時間以上");
+
+    // A month of 19 weekdays of 09:00-20:30: 2:30 a day beyond the legal day, 47:30 in all.
+    std::vector<WorkDayRecord> month;
+    for (int day = 1; day <= 31; ++day) {
+        char date[16];
+        std::snprintf(date, sizeof date, "2011/08/%02d", day);
+        const int weekday = day % 7;  // 2011/08/01 is a Monday
+        if (weekday == 6 || weekday == 0 || month.size() == 19) continue;
+        month.push_back(Day(date, "09:00", "20:30"));
+    }
+    ASSERT_EQ(month.size(), 19u);
+    const auto totals = CPayroll::Add(month, 20110801, CWorkRules{}, kToday);
+    EXPECT_EQ(H(totals.overtime), "47:30");
+    EXPECT_EQ(totals.limit, "45時間超");
+}
+
+namespace {
+// An office of one, in the given mode, whose days are written as the clock writes them.
+struct Office {
+    explicit Office(const std::string& style) {
+        test::WriteBytes(t.dir / "Style.txt", style);
+        settings = CreateConfig(t.runtime);
+        settings->SetDayChangeHour(5);  // a night's work ends on its working day
+        report = std::make_unique<CWorkReport>(t.runtime);
+        report->SetSettings(settings);
+        report->SetStampSide(&side);
+    }
+    void Stamp(int month, int day, int hour, int minute, int side) {
+        t.clock->Set(CLocalTime::FromLocal(2011, month, day, hour, minute));
+        report->SetStamp("山田");
+        ASSERT_TRUE(report->AppendRecord(side));
+    }
+    test::CTestRuntime t;
+    std::shared_ptr<CEnvironmentSettings> settings;
+    std::unique_ptr<CWorkReport> report;
+    test::CFixedSide side;
+};
+}  // namespace
+
+TEST(PeriodReport, AttendanceAndRoomModeGiveTheSameFigures) {
+    for (const char* style : {"1", "2"}) {
+        SCOPED_TRACE(style);
+        const bool room = std::string(style) == "2";
+        Office o(style);
+        o.Stamp(8, 24, 9, 0, 0);  // 出社 or 入室
+        o.Stamp(8, 24, 20, 30, 1);
+        o.Stamp(8, 25, 21, 0, 0);
+        o.Stamp(8, 26, 1, 30, 1);  // 25:30 of the 25th
+        o.Stamp(8, 28, 10, 0, 0);  // a Sunday
+        o.Stamp(8, 28, 15, 0, 1);
+        o.Stamp(8, 29, 9, 0, 0);  // no end
+        o.t.clock->Set(CLocalTime::FromLocal(2011, 9, 10, 12, 0));
+        std::vector<CPeriodReport::Row> rows;
+        ASSERT_TRUE(CPeriodReport::Collect(*o.report, 2011, 8, 5, "", CWorkRules{}, rows));
+        ASSERT_EQ(rows.size(), 1u);
+        const std::string csv = CPeriodReport::Csv(rows, room);
+        EXPECT_EQ(csv,
+                  std::string(room ? "氏名,在室日数,合計在室時間" : "氏名,出勤日数,合計勤務時間") +
+                      ",打刻漏れの日,時刻不整合の日,休憩,実労働時間,法定外残業,深夜労働,"
+                      "法定休日労働,上限超過\r\n"
+                      "山田,3,21:00,2011/08/29,,1:00,20:00,2:30,3:30,5:00,\r\n");
+        EXPECT_EQ(CPeriodReport::ConsoleLine(rows[0]),
+                  "山田\t3日\t21:00\t休憩 1:00\t実労働 20:00\t残業 2:30\t深夜 3:30\t休日 5:00"
+                  "\t打刻漏れ: 2011/08/29");
+    }
+}
+
+TEST(PeriodReport, AMonthOfTapsOnASetClockGivesTheWorkedExample) {
+    if (!test::HasFaketime()) GTEST_SKIP() << "faketime is not installed";
+    test::CTempDir dir;
+    ASSERT_EQ(test::MakeWorkedExample(dir.Path()), "");
+    const auto csv = dir / "june.csv";
+    auto result = test::RunCli(
+        dir.Path(), "report --year 2026 --month 6 --closing end --csv '" + csv.string() + "'",
+        test::AtTime("2026-07-01 10:00:00"));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(test::ReadBytes(csv),
+              test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
+                         "法定外残業,深夜労働,法定休日労働,上限超過\r\n"
+                         "山田,8,60:00,2026/06/09,,6:30,53:30,4:30,3:30,4:00,\r\n"));
+    // The export of the same month stays as it always was: one line per day and time.
+    result = test::RunCli(dir.Path(), "records");
+    EXPECT_NE(result.out.find("2026/06/03,,25:30"), std::string::npos) << result.out;
+}
+
+}  // namespace stampwell

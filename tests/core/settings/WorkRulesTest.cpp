@@ -1,0 +1,174 @@
+// The office's work rules: the file, the checks the screen and the command share, the merge.
+#include <gtest/gtest.h>
+
+#include "platform/FileLock.h"
+#include "settings/WorkRules.h"
+#include "settings/WorkRulesForm.h"
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+
+TEST(WorkRules, NoFileMeansTheLegalMinimumAndSundays) {
+    test::CTempDir dir;
+    CWorkRules rules;
+    rules.weekStart = 3;
+    ASSERT_TRUE(rules.Load(dir.Path()));
+    EXPECT_EQ(rules, CWorkRules{});
+    EXPECT_EQ(rules.breaks, CWorkRules::EBreaks::kLegal);
+    EXPECT_EQ(rules.weekStart, 0);
+    EXPECT_EQ(rules.restDay, 0);
+}
+
+TEST(WorkRules, TheFileIsCp932WithCrLfAndReadsBackInAnyOrder) {
+    test::CTempDir dir;
+    CWorkRules rules;
+    rules.breaks = CWorkRules::EBreaks::kFixed;
+    rules.windows = *CWorkRules::ParseWindows("15:00-15:15,12:00-13:00");
+    rules.weekStart = 1;
+    rules.restDay = CWorkRules::kNoRestDay;
+    ASSERT_TRUE(rules.Write(dir.Path()));
+    EXPECT_EQ(test::ReadBytes(dir / "WorkRules.txt"),
+              test::Sjis("休憩,固定\r\n固定休憩,12:00-13:00 15:00-15:15\r\n週の起算日,月\r\n"
+                         "法定休日,なし\r\n"));
+    CWorkRules read;
+    ASSERT_TRUE(read.Load(dir.Path()));
+    EXPECT_EQ(read, rules);
+
+    // Written by hand: LF only, keys in another order, a key this version does not know.
+    test::WriteBytes(dir / "WorkRules.txt",
+                     test::Sjis("法定休日,土\n色,青\n週の起算日,sat\n休憩,legal\n"));
+    std::vector<std::string> unread;
+    ASSERT_TRUE(read.Load(dir.Path(), &unread));
+    EXPECT_EQ(read.restDay, 6);
+    EXPECT_EQ(read.weekStart, 6);
+    EXPECT_EQ(read.breaks, CWorkRules::EBreaks::kLegal);
+    EXPECT_TRUE(unread.empty());
+}
+
+TEST(WorkRules, AValueThatDoesNotReadKeepsItsDefaultAndIsNamed) {
+    test::CTempDir dir;
+    test::WriteBytes(dir / "WorkRules.txt",
+                     test::Sjis("休憩,固定\r\n固定休憩,12:00-25:00\r\n週の起算日,八\r\n"));
+    CWorkRules rules;
+    std::vector<std::string> unread;
+    ASSERT_TRUE(rules.Load(dir.Path(), &unread));
+    // Fixed breaks without a window that reads would deduct nothing: the legal minimum holds.
+    EXPECT_EQ(rules.breaks, CWorkRules::EBreaks::kLegal);
+    EXPECT_EQ(rules.weekStart, 0);
+    EXPECT_EQ(unread, (std::vector<std::string>{"固定休憩", "週の起算日", "固定休憩"}));
+    // Windows that overlap would deduct the same minutes twice.
+    test::WriteBytes(dir / "WorkRules.txt",
+                     test::Sjis("休憩,固定\r\n固定休憩,12:00-13:00 12:30-13:30\r\n"));
+    ASSERT_TRUE(rules.Load(dir.Path(), &unread));
+    EXPECT_TRUE(rules.windows.empty());
+    EXPECT_EQ(rules.breaks, CWorkRules::EBreaks::kLegal);
+}
+
+TEST(WorkRules, WindowsAndWeekdaysAsTyped) {
+    for (const char* good : {"", "12:00-13:00", "9:30-9:45", "12:00-13:00  15:00-15:15",
+                             "23:00-24:00", "03:00-04:00,12:00-13:00"}) {
+        EXPECT_TRUE(CWorkRules::ParseWindows(good).has_value()) << good;
+    }
+    for (const char* bad : {"12:00", "13:00-12:00", "12:00-12:00", "12:60-13:00", "24:30-25:00",
+                            "12:00-13:00-14:00", "noon", "-1:00-2:00", "12:00-13:00x"}) {
+        EXPECT_FALSE(CWorkRules::ParseWindows(bad).has_value()) << bad;
+    }
+    EXPECT_EQ(CWorkRules::WindowsText(*CWorkRules::ParseWindows("9:30-9:45")), "09:30-09:45");
+    EXPECT_EQ(CWorkRules::ParseWeekday("水", false), 3);
+    EXPECT_EQ(CWorkRules::ParseWeekday("水曜日", false), 3);
+    EXPECT_EQ(CWorkRules::ParseWeekday("wed", false), 3);
+    EXPECT_EQ(CWorkRules::ParseWeekday("なし", true), CWorkRules::kNoRestDay);
+    EXPECT_FALSE(CWorkRules::ParseWeekday("なし", false).has_value());
+    EXPECT_FALSE(CWorkRules::ParseWeekday("", true).has_value());
+}
+
+TEST(WorkRulesForm, TypedTextsAreCheckedWithAMessage) {
+    test::CRecordingMessageSink messages;
+    const CWorkRules base;
+    auto texts = CWorkRulesForm::TextsOf(base);
+    EXPECT_EQ(texts.breaks, "法定");
+    EXPECT_EQ(texts.restDay, "日");
+    texts.breaks = "固定";
+    EXPECT_FALSE(CWorkRulesForm::Read(texts, base, messages));
+    EXPECT_EQ(messages.messages.back().rfind("固定休憩には休憩時間帯を", 0), 0u);
+    texts.windows = "12:00-13:00 12:30-12:45";
+    EXPECT_FALSE(CWorkRulesForm::Read(texts, base, messages));
+    EXPECT_EQ(messages.messages.back(), "休憩時間帯が重なっています。");
+    texts.windows = "12:00-1300";
+    EXPECT_FALSE(CWorkRulesForm::Read(texts, base, messages));
+    EXPECT_EQ(messages.messages.back().rfind("休憩時間帯が正しくありません。", 0), 0u);
+    texts.windows = "12:00-13:00";
+    texts.restDay = "毎日";
+    EXPECT_FALSE(CWorkRulesForm::Read(texts, base, messages));
+    EXPECT_EQ(messages.messages.back(),
+              "法定休日は日～土のどれか、または「なし」を指定してください。");
+    texts.restDay = "なし";
+    auto rules = CWorkRulesForm::Read(texts, base, messages);
+    ASSERT_TRUE(rules);
+    EXPECT_EQ(rules->breaks, CWorkRules::EBreaks::kFixed);
+    EXPECT_EQ(rules->restDay, CWorkRules::kNoRestDay);
+}
+
+TEST(WorkRulesForm, ASaveKeepsWhatAnotherAdministratorChangedMeanwhile) {
+    test::CTestRuntime t;
+    const CWorkRules shown;  // both screens opened on the defaults
+    CWorkRules other = shown;
+    other.restDay = 6;
+    ASSERT_TRUE(CWorkRulesForm::Apply(t.runtime, shown, other, *t.sink));
+    CWorkRules mine = shown;
+    mine.weekStart = 1;
+    CWorkRules saved;
+    ASSERT_TRUE(CWorkRulesForm::Apply(t.runtime, shown, mine, *t.sink, &saved));
+    EXPECT_EQ(saved.weekStart, 1);
+    EXPECT_EQ(saved.restDay, 6);
+    CWorkRules onDisk;
+    ASSERT_TRUE(onDisk.Load(t.dir.Path()));
+    EXPECT_EQ(onDisk, saved);
+
+    // Another program holds the lock: a message, and the file as it was.
+    const std::string before = test::ReadBytes(t.dir / "WorkRules.txt");
+    t.runtime.SetLockWait(std::chrono::milliseconds(50));
+    {
+        CFileLock held(t.dir / "WorkRules.txt.lock");
+        mine.weekStart = 2;
+        EXPECT_FALSE(CWorkRulesForm::Apply(t.runtime, saved, mine, *t.sink));
+    }
+    EXPECT_EQ(t.sink->messages.back().rfind("他の端末が勤務ルールを変更中", 0), 0u);
+    EXPECT_EQ(test::ReadBytes(t.dir / "WorkRules.txt"), before);
+}
+
+TEST(WorkRulesCli, ShowAndSetWithTheScreensChecks) {
+    test::CTempDir dir;
+    auto shown = test::RunCli(dir.Path(), "rules show");
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.out.find("休憩: 法定"), std::string::npos);
+    EXPECT_NE(shown.out.find("法定休日: 日"), std::string::npos);
+    EXPECT_NE(shown.out.find("（なし: 既定値）"), std::string::npos);
+
+    // Windows given alone: the office takes its breaks in them.
+    auto set = test::RunCli(dir.Path(),
+                            "rules set --windows '12:00-13:00 15:00-15:15' "
+                            "--week-start 月 --rest-day none");
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    const std::string written = test::ReadBytes(dir / "WorkRules.txt");
+    EXPECT_EQ(written, test::Sjis("休憩,固定\r\n固定休憩,12:00-13:00 15:00-15:15\r\n"
+                                  "週の起算日,月\r\n法定休日,なし\r\n"));
+
+    // A refused value: a message, exit 1, the file unchanged.
+    for (const char* refused : {"--windows 12-13", "--rest-day 毎日", "--week-start なし",
+                                "--breaks 半分", "--breaks 固定 --windows ''", "--rest-day ''"}) {
+        auto result = test::RunCli(dir.Path(), std::string("rules set ") + refused);
+        EXPECT_EQ(result.exitCode, 1) << refused;
+        EXPECT_FALSE(result.err.empty()) << refused;
+        EXPECT_EQ(test::ReadBytes(dir / "WorkRules.txt"), written) << refused;
+    }
+    // Back to the legal minimum: the windows stay in the file for a later switch back.
+    ASSERT_EQ(test::RunCli(dir.Path(), "rules set --breaks 法定").exitCode, 0);
+    shown = test::RunCli(dir.Path(), "rules show");
+    EXPECT_NE(shown.out.find("休憩: 法定"), std::string::npos);
+    EXPECT_NE(shown.out.find("固定休憩: 12:00-13:00 15:00-15:15"), std::string::npos);
+    EXPECT_NE(shown.out.find("週の起算日: 月"), std::string::npos);
+}
+
+}  // namespace stampwell

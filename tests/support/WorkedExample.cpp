@@ -1,0 +1,49 @@
+#include "support/WorkedExample.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "support/CliRunner.h"
+
+namespace stampwell::test {
+
+bool HasFaketime() {
+    return std::system("command -v faketime >/dev/null 2>&1") == 0;
+}
+
+std::string AtTime(const std::string& localTime) {
+    // The sanitizer's runtime is not first in the list once faketime preloads its library.
+    return "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:verify_asan_link_order=0\" faketime '" + localTime +
+           "'";
+}
+
+std::string MakeWorkedExample(const std::filesystem::path& dataDir) {
+    const std::string card = "0123456789ABCDEF";
+    for (const char* setup : {"users add --card 0123456789ABCDEF --name 山田",
+                              "settings set --day-change 5", "rules set --windows 12:00-13:00"}) {
+        auto result = RunCli(dataDir, setup);
+        if (result.exitCode != 0) return std::string(setup) + ": " + result.err;
+    }
+    struct Tap {
+        const char* at;
+        const char* side;
+    };
+    const std::vector<Tap> taps = {
+        {"2026-06-01 09:00:00", "--start"}, {"2026-06-01 18:00:00", "--end"},
+        {"2026-06-02 09:00:00", "--start"}, {"2026-06-02 20:30:00", "--end"},
+        {"2026-06-03 21:00:00", "--start"}, {"2026-06-04 01:30:00", "--end"},
+        {"2026-06-04 09:00:00", "--start"}, {"2026-06-04 18:00:00", "--end"},
+        {"2026-06-05 09:00:00", "--start"}, {"2026-06-05 18:30:00", "--end"},
+        {"2026-06-06 09:00:00", "--start"}, {"2026-06-06 15:00:00", "--end"},
+        {"2026-06-07 10:00:00", "--start"}, {"2026-06-07 15:00:00", "--end"},
+        {"2026-06-08 12:30:00", "--start"}, {"2026-06-08 18:00:00", "--end"},
+        {"2026-06-09 09:00:00", "--start"},
+    };
+    for (const auto& tap : taps) {
+        auto result = RunCli(dataDir, "tap " + card + " " + tap.side, AtTime(tap.at));
+        if (result.exitCode != 0) return std::string("tap at ") + tap.at + ": " + result.err;
+    }
+    return {};
+}
+
+}  // namespace stampwell::test
