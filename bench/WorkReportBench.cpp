@@ -90,6 +90,28 @@ long RunCli(const std::vector<std::string>& args) {
 }
 }  // namespace
 
+// The clock's own work: the 10- and 20-year files, 400 runs in each of five repetitions.
+static void ClockRuns(benchmark::internal::Benchmark* b) {
+    b->Arg(10)->Arg(20)->Unit(benchmark::kMicrosecond)->Iterations(400)->Repetitions(5);
+    b->DisplayAggregatesOnly(true);
+}
+
+// A command-line process each run: an empty office and the 10- and 20-year files.
+static void CliRuns(benchmark::internal::Benchmark* b) {
+    b->Arg(0)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->Iterations(40)->Repetitions(5);
+    b->DisplayAggregatesOnly(true)->UseRealTime();
+}
+
+// The whole-file jobs: the 10- and 20-year files, ten runs in each of five repetitions.
+static void WholeFileRuns(benchmark::internal::Benchmark* b) {
+    b->Arg(10)
+        ->Arg(20)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(10)
+        ->Repetitions(5)
+        ->DisplayAggregatesOnly(true);
+}
+
 // In the clock window: a tap (the decision and the record). The first tap on a file reads it
 // whole once and makes its index; the taps measured read today's records only.
 static void BM_Clock_Tap(benchmark::State& state) {
@@ -104,13 +126,7 @@ static void BM_Clock_Tap(benchmark::State& state) {
     }
     CountBytes(state, before);
 }
-BENCHMARK(BM_Clock_Tap)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(400)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_Clock_Tap)->Apply(ClockRuns);
 
 // In the clock window: the history refresh after a tap (twice per tap).
 static void BM_Clock_History(benchmark::State& state) {
@@ -126,13 +142,7 @@ static void BM_Clock_History(benchmark::State& state) {
     CountBytes(state, before);
     state.counters["lines"] = static_cast<double>(lines.size());
 }
-BENCHMARK(BM_Clock_History)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(400)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_Clock_History)->Apply(ClockRuns);
 
 // stampwell-cli tap on an empty office (0 years), on 10 and on 20 years of records.
 static void BM_Cli_Tap(benchmark::State& state) {
@@ -145,15 +155,7 @@ static void BM_Cli_Tap(benchmark::State& state) {
         RunCli({data, "tap", CWorkFiles::Card(person++ % CWorkFiles::kPeople), "--end", "--yes"});
     }
 }
-BENCHMARK(BM_Cli_Tap)
-    ->Arg(0)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true)
-    ->UseRealTime();
+BENCHMARK(BM_Cli_Tap)->Apply(CliRuns);
 
 // stampwell-cli records --today on the same three offices.
 static void BM_Cli_RecordsToday(benchmark::State& state) {
@@ -163,15 +165,7 @@ static void BM_Cli_RecordsToday(benchmark::State& state) {
     RunCli({data, "tap", CWorkFiles::Card(1), "--yes"});  // today's first tap
     for (auto _ : state) RunCli({data, "records", "--today"});
 }
-BENCHMARK(BM_Cli_RecordsToday)
-    ->Arg(0)
-    ->Arg(10)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40)
-    ->Repetitions(5)
-    ->DisplayAggregatesOnly(true)
-    ->UseRealTime();
+BENCHMARK(BM_Cli_RecordsToday)->Apply(CliRuns);
 
 // stampwell-cli records, every record printed as it is read: the process's peak memory.
 static void BM_Cli_RecordsAll(benchmark::State& state) {
@@ -187,16 +181,6 @@ BENCHMARK(BM_Cli_RecordsAll)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
-
-// The whole-file jobs: the 10- and 20-year files, ten runs in each of five repetitions.
-static void WholeFileRuns(benchmark::internal::Benchmark* b) {
-    b->Arg(10)
-        ->Arg(20)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(10)
-        ->Repetitions(5)
-        ->DisplayAggregatesOnly(true);
-}
 
 // The floor of every whole-file job: one pass over the still-enciphered file comparing each
 // block's name part with one person's (every record uses the same keystream).

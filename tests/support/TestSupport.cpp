@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "people/CipherRecordFile.h"
 #include "text/TextCodec.h"
 
 namespace stampwell::test {
@@ -51,6 +52,15 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
 void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+std::vector<std::string> WorkBlocks(const fs::path& path) {
+    std::vector<std::string> blocks;
+    CCipherRecordFile file;
+    if (!file.OpenRead(path)) return blocks;
+    std::string text;
+    while (file.ReadRecord(text, 51) == 1) blocks.push_back(text);
+    return blocks;
 }
 
 std::string Sjis(const std::string& utf8) {

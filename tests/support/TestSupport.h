@@ -43,6 +43,8 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // UTF-8 -> CP932 for expected file content.
 std::string Sjis(const std::string& utf8);
+// The deciphered text of every 51-byte record of a work file (none when it cannot be opened).
+std::vector<std::string> WorkBlocks(const std::filesystem::path& path);
 
 // A runtime on a temp folder with a manual clock and a recording sink.
 struct CTestRuntime {

@@ -62,6 +62,19 @@ bool FindLastLineEnd(int fd, off_t size, off_t& end) {
     return true;
 }
 
+// Everything from the descriptor's position to the end.
+std::optional<std::string> ReadAll(int fd) {
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    return content;
+}
 }  // namespace
 
 CFileDescriptor CFileSystem::Open(const fs::path& path, int flags, mode_t mode) {
@@ -218,16 +231,7 @@ bool CFileSystem::CanCreateBeside(const fs::path& target) {
 std::optional<std::string> CFileSystem::ReadWholeFile(const fs::path& path) {
     CFileDescriptor fd = Open(path, O_RDONLY);
     if (!fd) return std::nullopt;
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
-        if (got == 0) break;
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    return content;
+    return ReadAll(fd.Get());
 }
 
 std::optional<std::string> CFileSystem::ReadWholeFileInFolder(const fs::path& path, bool& absent) {
@@ -244,16 +248,7 @@ std::optional<std::string> CFileSystem::ReadWholeFileInFolder(const fs::path& pa
     }
     struct stat status {};
     if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
-        if (got == 0) break;
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    return content;
+    return ReadAll(fd.Get());
 }
 
 bool CFileSystem::SetReadOnly(const fs::path& path, bool readOnly) {

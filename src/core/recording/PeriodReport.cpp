@@ -2,7 +2,6 @@
 
 #include <map>
 
-#include "recording/WorkDate.h"
 #include "recording/WorkReport.h"
 #include "text/JapaneseOrder.h"
 
@@ -33,11 +32,9 @@ bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closin
     std::map<std::string, std::vector<WorkDayRecord>> inPeriod;
     std::vector<std::string> names;
     for (const auto& [name, days] : byName) {
-        for (const auto& day : days) {
-            if (CWorkDate::Number(day.date) >= first) inPeriod[name].push_back(day);
-        }
+        inPeriod[name] = CWorkSummary::From(days, first);
         // Someone who only worked in the week before the period is not in it.
-        if (inPeriod.count(name) != 0) names.push_back(name);
+        if (!inPeriod[name].empty()) names.push_back(name);
     }
     CJapaneseOrder::Sort(names);
     for (const auto& name : names) {

@@ -92,14 +92,20 @@ bool CWorkSummary::ForPeriod(CWorkReport& report, int year, int month, int closi
     int first = 0;
     if (!DaysOfPeriod(report, year, month, closing, onlyName, byName, first)) return false;
     const std::string today = report.TodayText();
-    for (auto& [name, days] : byName) {
-        std::vector<WorkDayRecord> inPeriod;
-        for (const auto& day : days) {
-            if (CWorkDate::Number(day.date) >= first) inPeriod.push_back(day);
-        }
+    for (const auto& [name, days] : byName) {
+        const auto inPeriod = From(days, first);
         if (!inPeriod.empty()) out[name] = Add(inPeriod, today);
     }
     return true;
+}
+
+std::vector<WorkDayRecord> CWorkSummary::From(const std::vector<WorkDayRecord>& days,
+                                              int firstDate) {
+    std::vector<WorkDayRecord> from;
+    for (const auto& day : days) {
+        if (CWorkDate::Number(day.date) >= firstDate) from.push_back(day);
+    }
+    return from;
 }
 
 }  // namespace stampwell

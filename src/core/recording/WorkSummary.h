@@ -40,6 +40,8 @@ public:
     // False when the work file cannot be read.
     static bool ForPeriod(CWorkReport& report, int year, int month, int closing,
                           const std::string& onlyName, std::map<std::string, Totals>& out);
+    // The days from firstDate (a date number) on.
+    static std::vector<WorkDayRecord> From(const std::vector<WorkDayRecord>& days, int firstDate);
     // Every person's days of the period, with the days of the period's first week before it
     // (which count toward that week's overtime); firstDate receives the period's first day.
     static bool DaysOfPeriod(CWorkReport& report, int year, int month, int closing,

@@ -53,6 +53,26 @@ struct Office {
     test::CFixedSide side;
     test::CFakePrompt prompt;
 };
+
+// Another time clock in its own process: overwrites (or adds) today's clock-out of a person.
+void OtherClockTaps(Office& o, const std::string& name, int day, int hour, int minute) {
+    pid_t other = ::fork();
+    if (other == 0) {
+        CWorkReport clock(o.t.runtime);
+        clock.SetSettings(o.settings);
+        test::CFixedSide end;
+        end.end = true;
+        clock.SetStampSide(&end);
+        o.t.clock->Set(CLocalTime::FromLocal(2011, 8, day, hour, minute));
+        clock.SetStamp(name);
+        int found = clock.CheckToday();
+        bool ok = found > 0 ? clock.OverwriteRecord(found) : clock.RegisterStamp();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+}
 }  // namespace
 
 TEST(TimeText, NormalisingAnEditedTime) {
@@ -169,24 +189,9 @@ TEST(ReportEditSession, TapsMadeWhileTheScreenWasOpenStay) {
     CReportEditSession session(o.report, o.reg, o.prompt, 1);
     ASSERT_TRUE(session.Select("山田", 2011, 8));
     session.Edit(1, 2, "18:30");
-    // Another time clock records taps (one for this very person) between load and save.
-    pid_t other = ::fork();
-    if (other == 0) {
-        CWorkReport clock(o.t.runtime);
-        clock.SetSettings(o.settings);
-        test::CFixedSide end;
-        end.end = true;
-        clock.SetStampSide(&end);
-        o.t.clock->Set(CLocalTime::FromLocal(2011, 8, 3, 18, 0));
-        clock.SetStamp("山田");
-        bool ok = clock.RegisterStamp();
-        clock.SetStamp("鈴木");
-        ok = clock.RegisterStamp() && ok;
-        ::_exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(other, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    // Other time clocks record taps (one for this very person) between load and save.
+    OtherClockTaps(o, "山田", 3, 18, 0);
+    OtherClockTaps(o, "鈴木", 3, 18, 0);
     ASSERT_TRUE(session.Save());
     const std::string after = o.Records();
     EXPECT_NE(after.find("山田                            ,2011/08/03,,18:00"), std::string::npos);
@@ -226,32 +231,6 @@ TEST(ReportEditSession, AFailedSaveSaysSoKeepsTheChangesAndTheFile) {
     EXPECT_FALSE(session.Save());
     EXPECT_EQ(o.prompt.messages.back(), "登録ユーザーが指定されていないため保存できません。");
 }
-
-}  // namespace stampwell
-
-namespace stampwell {
-
-namespace {
-// Another time clock in its own process: overwrites (or adds) today's clock-out of a person.
-void OtherClockTaps(Office& o, const std::string& name, int day, int hour, int minute) {
-    pid_t other = ::fork();
-    if (other == 0) {
-        CWorkReport clock(o.t.runtime);
-        clock.SetSettings(o.settings);
-        test::CFixedSide end;
-        end.end = true;
-        clock.SetStampSide(&end);
-        o.t.clock->Set(CLocalTime::FromLocal(2011, 8, day, hour, minute));
-        clock.SetStamp(name);
-        int found = clock.CheckToday();
-        bool ok = found > 0 ? clock.OverwriteRecord(found) : clock.RegisterStamp();
-        ::_exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(other, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-}
-}  // namespace
 
 TEST(ReportEditSession, ASaveWritesOnlyTheChangedTimesAndKeepsAnotherClocksTapOfThatDay) {
     Office o;

@@ -30,15 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Blocks(const fs::path& path) {
-    std::vector<std::string> blocks;
-    CCipherRecordFile file;
-    if (!file.OpenRead(path)) return blocks;
-    std::string text;
-    while (file.ReadRecord(text, 51) == 1) blocks.push_back(text);
-    return blocks;
-}
-
 std::string Line(const std::string& name, const std::string& date, const std::string& time,
                  bool end) {
     std::string padded = name + std::string(32 - name.size(), ' ');
@@ -111,7 +102,7 @@ TEST(SharedFolder, AnOverwriteHitsTheRecordFoundAlsoAfterAnotherClockShiftedIt) 
     }
     ASSERT_EQ(WaitFor(other), 0);
     ASSERT_TRUE(a.report->OverwriteRecord(found));
-    EXPECT_EQ(Blocks(a.Work()),
+    EXPECT_EQ(test::WorkBlocks(a.Work()),
               (std::vector<std::string>{Line("Ito", "2011/08/25", "09:15", false),
                                         Line("Abe", "2011/08/25", "09:01", false)}));
 }
@@ -151,7 +142,8 @@ TEST(SharedFolder, AMoveCutShortIsRecognisedAfterAnotherClocksSaveShiftedIt) {
         a.report->CheckWorkFolder();
         std::map<std::string, int> counts;
         for (const auto& file : {a.Work(), a.dataDir / "TemporaryRecord.dat"}) {
-            for (const auto& block : Blocks(file)) ++counts[block.substr(0, block.find(' '))];
+            for (const auto& block : test::WorkBlocks(file))
+                ++counts[block.substr(0, block.find(' '))];
         }
         EXPECT_EQ(counts, (std::map<std::string, int>{
                               {"T0", 1}, {"T1", 1}, {"T2", 1}, {"T3", 1}, {"T4", 1}}))
@@ -174,11 +166,11 @@ TEST(SharedFolder, WhileTheFolderIsAwayTheDecisionSeesTheDaysTaps) {
     // Taps made while it is away see each other.
     EXPECT_EQ(a.Tap("Abe", 9, 31), 1);
     EXPECT_EQ(a.Tap("Abe", 9, 40), 2);
-    EXPECT_EQ(Blocks(a.dataDir / "TemporaryRecord.dat"),
+    EXPECT_EQ(test::WorkBlocks(a.dataDir / "TemporaryRecord.dat"),
               std::vector<std::string>{Line("Abe", "2011/08/25", "09:40", false)});
     fs::rename(root / "away", root / "share");
     EXPECT_EQ(a.Tap("Abe", 9, 50), 2);
-    EXPECT_EQ(Blocks(a.Work()),
+    EXPECT_EQ(test::WorkBlocks(a.Work()),
               (std::vector<std::string>{Line("Ito", "2011/08/25", "09:00", false),
                                         Line("Abe", "2011/08/25", "09:50", false)}));
 }
@@ -311,7 +303,7 @@ TEST(SharedFolder, AStoppedClockHoldingALockStallsOthersForAFewSecondsOnly) {
     ::close(fds[0]);
     ::close(fds[1]);
     EXPECT_EQ(a.Tap("Abe", 9, 2), 1);
-    EXPECT_EQ(Blocks(a.Work()).size(), 2u);
+    EXPECT_EQ(test::WorkBlocks(a.Work()).size(), 2u);
 }
 
 TEST(SharedFolder, AdministratorsAddedAtOnceNeverPassThreeNorShareAnId) {

@@ -23,15 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Blocks(const fs::path& path) {
-    std::vector<std::string> blocks;
-    CCipherRecordFile file;
-    if (!file.OpenRead(path)) return blocks;
-    std::string text;
-    while (file.ReadRecord(text, 51) == 1) blocks.push_back(text);
-    return blocks;
-}
-
 std::string Block(const std::string& name, const std::string& time) {
     std::string padded = name + std::string(32 - name.size(), ' ');
     return CCipherRecordFile::Encipher(padded + ",2011/08/25," + time + ",\n", 51);
@@ -41,7 +32,7 @@ std::string Block(const std::string& name, const std::string& time) {
 std::map<std::string, int> CountNames(const std::vector<fs::path>& files) {
     std::map<std::string, int> counts;
     for (const auto& file : files) {
-        for (const auto& block : Blocks(file)) ++counts[block.substr(0, block.find(' '))];
+        for (const auto& block : test::WorkBlocks(file)) ++counts[block.substr(0, block.find(' '))];
     }
     return counts;
 }
@@ -145,7 +136,7 @@ TEST(TemporaryRecordMove, KilledMovesNeverDoubleRecords) {
         EXPECT_TRUE(fs::exists(s.temporary));
         const auto atKill = CountNames({s.work, s.temporary});
         if (step == CTemporaryRecordMove::EStep::kHalfAppended) {
-            EXPECT_EQ(Blocks(s.work).size(), 1u + 1500u);
+            EXPECT_EQ(test::WorkBlocks(s.work).size(), 1u + 1500u);
         }
         for (const auto& [name, count] : atKill) ASSERT_LE(count, 2) << name;
         s.Report()->CheckWorkFolder();
@@ -221,7 +212,7 @@ TEST(TemporaryRecordMove, FourTappingProcessesWithAVanishingWorkFolderLoseAndDou
     s.Report()->CheckWorkFolder();
     EXPECT_FALSE(fs::exists(s.temporary));
     std::map<std::string, std::vector<std::string>> times;
-    for (const auto& block : Blocks(s.work)) {
+    for (const auto& block : test::WorkBlocks(s.work)) {
         times[block.substr(0, block.find(' '))].push_back(block.substr(44, 5));
     }
     int reported = 0;

@@ -25,15 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Texts(const fs::path& file) {
-    std::vector<std::string> texts;
-    CCipherRecordFile reader;
-    if (!reader.OpenRead(file)) return texts;
-    std::string text;
-    while (reader.ReadRecord(text, 51) == 1) texts.push_back(text);
-    return texts;
-}
-
 // A time clock with its own data folder on the shared work file.
 struct Clock {
     Clock(const test::CTempDir& root, const std::string& name, const fs::path& work)
@@ -64,7 +55,7 @@ struct Oracle {
         const int side = c.side.end ? 1 : 0;
         for (const fs::path& file : {work, temporary}) {
             int number = 0;
-            for (const auto& text : Texts(file)) {
+            for (const auto& text : test::WorkBlocks(file)) {
                 ++number;
                 WorkLine line = WorkLine::Parse(text);
                 if (line.name == padded && line.date == date && line.Side() == side) return number;
@@ -77,7 +68,7 @@ struct Oracle {
         std::vector<std::string> lines;
         const int today = CWorkDate::Number(c.report->TodayText());
         for (const fs::path& file : {work, temporary}) {
-            for (const auto& text : Texts(file)) {
+            for (const auto& text : test::WorkBlocks(file)) {
                 WorkLine line = WorkLine::Parse(text);
                 if (CWorkDate::Number(line.date) != today) continue;
                 const std::string name = CTextCodec::FromCp932(line.name);

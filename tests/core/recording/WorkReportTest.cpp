@@ -15,15 +15,6 @@ using test::CTestRuntime;
 
 namespace {
 
-std::vector<std::string> Blocks(const std::filesystem::path& path) {
-    std::vector<std::string> blocks;
-    CCipherRecordFile file;
-    if (!file.OpenRead(path)) return blocks;
-    std::string text;
-    while (file.ReadRecord(text, 51) == 1) blocks.push_back(text);
-    return blocks;
-}
-
 std::int64_t At(int y, int mo, int d, int h, int mi) {
     return CLocalTime::FromLocal(y, mo, d, h, mi);
 }
@@ -61,7 +52,7 @@ TEST(WorkReport, RecordLinesAreFiftyOneBytesWithThePaddedName) {
     ASSERT_TRUE(f.report->RegisterStamp());
     f.Tap(std::string(32, 'N'), At(2011, 8, 25, 18, 31));
     ASSERT_TRUE(f.report->RegisterStamp());
-    auto blocks = Blocks(f.Work());
+    auto blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[0], "ABCDEF" + std::string(26, ' ') + ",2011/08/25,09:05,\n");
     EXPECT_EQ(blocks[1], "ABCDEF" + std::string(26, ' ') + ",2011/08/25,,18:30\n");
@@ -79,7 +70,7 @@ TEST(WorkReport, ANameThatDoesNotFitIsNeverWritten) {
     EXPECT_FALSE(f.report->RegisterStamp());
     f.Tap("\xF0\x9F\x98\x80", At(2011, 8, 25, 9, 0));
     EXPECT_FALSE(f.report->RegisterStamp());
-    EXPECT_TRUE(Blocks(f.Work()).empty());
+    EXPECT_TRUE(test::WorkBlocks(f.Work()).empty());
 }
 
 TEST(WorkReport, EarlyHoursBelongToThePreviousWorkingDay) {
@@ -122,7 +113,7 @@ TEST(WorkReport, AttendanceFindsTheFirstRecordOfTheSideAndOverwritesInPlace) {
     f.side.end = false;
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 15)), 2);
     ASSERT_TRUE(f.report->OverwriteRecord(2));
-    auto blocks = Blocks(f.Work());
+    auto blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(blocks[1], "Ito" + std::string(29, ' ') + ",2011/08/25,09:15,\n");
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 20)), 2);
@@ -131,7 +122,7 @@ TEST(WorkReport, AttendanceFindsTheFirstRecordOfTheSideAndOverwritesInPlace) {
     // A record number that no longer holds that record (past the end here) is never written:
     // the tap is decided again, and today has no record of Ito's yet.
     ASSERT_TRUE(f.report->OverwriteRecord(9));
-    blocks = Blocks(f.Work());
+    blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[2], "Ito" + std::string(29, ' ') + ",2011/08/26,09:00,\n");
 }
@@ -148,7 +139,7 @@ TEST(WorkReport, RoomModeEntryTooSoonExitAndLaterExitOverwritten) {
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 6)), CWorkReport::ExitRecorded);
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 11)), CWorkReport::TooSoon);
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 17, 45)), CWorkReport::ExitRecorded);
-    auto blocks = Blocks(f.Work());
+    auto blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[1], "Ito" + std::string(29, ' ') + ",2011/08/25,09:00,\n");
     EXPECT_EQ(blocks[2], "Ito" + std::string(29, ' ') + ",2011/08/25,,17:45\n");
@@ -166,11 +157,11 @@ TEST(WorkReport, ATornTailIsCutBeforeAppendingSoNewRecordsStayReadable) {
         f.report->RegisterStamp();
     }
     std::filesystem::resize_file(f.Work(), 51 * 2 + 25);
-    EXPECT_EQ(Blocks(f.Work()).size(), 2u);
+    EXPECT_EQ(test::WorkBlocks(f.Work()).size(), 2u);
     f.Tap("P2", At(2011, 8, 25, 9, 30));
     EXPECT_EQ(f.report->CheckToday(), 0);
     ASSERT_TRUE(f.report->RegisterStamp());
-    auto blocks = Blocks(f.Work());
+    auto blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[2].substr(0, 2), "P2");
     EXPECT_NE(test::ReadBytes(f.t.dir / "ErrorLog.txt").find("CWorkReport::AppendRecord"),
@@ -184,7 +175,7 @@ TEST(WorkReport, AMissingWorkFolderUsesTheTemporaryFileUntilItReturns) {
     f.Tap("Ito", At(2011, 8, 25, 9, 0));
     ASSERT_TRUE(f.report->RegisterStamp());
     EXPECT_TRUE(f.report->IsUsingTemporary());
-    EXPECT_EQ(Blocks(f.t.dir / "TemporaryRecord.dat").size(), 1u);
+    EXPECT_EQ(test::WorkBlocks(f.t.dir / "TemporaryRecord.dat").size(), 1u);
     EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 10)), 1);  // today's record is found there
 
     std::filesystem::create_directory(folder);
@@ -193,7 +184,7 @@ TEST(WorkReport, AMissingWorkFolderUsesTheTemporaryFileUntilItReturns) {
     EXPECT_FALSE(f.report->IsUsingTemporary());
     EXPECT_FALSE(std::filesystem::exists(f.t.dir / "TemporaryRecord.dat"));
     ASSERT_TRUE(f.report->RegisterStamp());
-    auto blocks = Blocks(folder / "KINTAI.dat");
+    auto blocks = test::WorkBlocks(folder / "KINTAI.dat");
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_NE(blocks[0].find("09:00"), std::string::npos);
 }
@@ -215,7 +206,7 @@ TEST(WorkReport, AFailedWriteDuringRegistTempKeepsTheTemporaryRecords) {
               std::string::npos);
     // Once writing works again, nothing is lost and nothing doubled.
     EXPECT_TRUE(f.report->RegistTemp());
-    EXPECT_EQ(Blocks(f.Work()).size(), 5u);
+    EXPECT_EQ(test::WorkBlocks(f.Work()).size(), 5u);
     EXPECT_FALSE(std::filesystem::exists(f.t.dir / "TemporaryRecord.dat"));
 }
 
@@ -228,7 +219,7 @@ TEST(WorkReport, AFailedBlockWriteIsReportedAsFailure) {
         return f.report->RegisterStamp() ? 0 : 1;
     });
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(Blocks(f.Work()).size(), 1u);
+    EXPECT_EQ(test::WorkBlocks(f.Work()).size(), 1u);
     // An unopenable target gives the path message.
     std::filesystem::create_directory(f.t.dir / "dir.dat");
     f.settings->SetWorkFilePath((f.t.dir / "dir.dat").string());
@@ -258,7 +249,7 @@ TEST(WorkReport, LoadAndSaveRoundTripSortsByDateAndKeepsLaterTaps) {
     f.Tap("Late", At(2011, 8, 26, 19, 0));
     f.report->RegisterStamp();
     ASSERT_TRUE(f.report->SaveTable(table));
-    auto blocks = Blocks(f.Work());
+    auto blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 4u);
     EXPECT_EQ(blocks[0], "Early" + std::string(27, ' ') + ",2011/08/25,09:00,\n");
     EXPECT_EQ(blocks[1], "Early" + std::string(27, ' ') + ",2011/08/25,,18:00\n");
@@ -269,7 +260,7 @@ TEST(WorkReport, LoadAndSaveRoundTripSortsByDateAndKeepsLaterTaps) {
                                         "TemporaryRecord.dat.today"}));
     // Saving the same table again keeps that tap too.
     ASSERT_TRUE(f.report->SaveTable(table));
-    EXPECT_EQ(Blocks(f.Work()).size(), 4u);
+    EXPECT_EQ(test::WorkBlocks(f.Work()).size(), 4u);
 }
 
 TEST(WorkReport, AFailedSaveLeavesTheWorkFileUntouched) {
@@ -310,7 +301,7 @@ TEST(WorkReport, TwoProcessesAppendingConcurrentlyLeaveEveryRecordWhole) {
     ::waitpid(b, &statusB, 0);
     EXPECT_EQ(WEXITSTATUS(statusA), 0);
     EXPECT_EQ(WEXITSTATUS(statusB), 0);
-    auto blocks = Blocks(f.Work());
+    auto blocks = test::WorkBlocks(f.Work());
     ASSERT_EQ(blocks.size(), 2u * kEach);
     int alpha = 0;
     for (const auto& block : blocks) {
