@@ -1,6 +1,9 @@
 // The office's work rules: the file, the checks the screen and the command share, the merge.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "platform/FileLock.h"
 #include "settings/WorkRules.h"
 #include "settings/WorkRulesForm.h"
@@ -169,6 +172,31 @@ TEST(WorkRulesCli, ShowAndSetWithTheScreensChecks) {
     EXPECT_NE(shown.out.find("休憩: 法定"), std::string::npos);
     EXPECT_NE(shown.out.find("固定休憩: 12:00-13:00 15:00-15:15"), std::string::npos);
     EXPECT_NE(shown.out.find("週の起算日: 月"), std::string::npos);
+}
+
+TEST(WorkRulesCli, TwoProgramsAtOnceKeepBothChangesAndAPlantedLinkIsRefused) {
+    test::CTempDir dir;
+    // Two administrators' scripts change different rules at the same moment, ten times over.
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_EQ(test::RunCli(dir.Path(), "rules set --week-start 日 --rest-day 日").exitCode, 0);
+        const std::string cli = "'" STAMPWELL_CLI_PATH "' --data-dir '" + dir.Path().string() + "'";
+        const std::string both = "(" + cli + " rules set --week-start 月 >/dev/null & " + cli +
+                                 " rules set --rest-day 土 >/dev/null & wait)";
+        ASSERT_EQ(std::system(both.c_str()), 0);
+        CWorkRules rules;
+        ASSERT_TRUE(rules.Load(dir.Path()));
+        EXPECT_EQ(rules.weekStart, 1) << "round " << round;
+        EXPECT_EQ(rules.restDay, 6) << "round " << round;
+    }
+
+    // A link where the file belongs never lets a save write elsewhere.
+    test::CTempDir outside;
+    test::WriteBytes(outside / "target.txt", "keep");
+    std::filesystem::remove(dir / "WorkRules.txt");
+    std::filesystem::create_symlink(outside / "target.txt", dir / "WorkRules.txt");
+    auto result = test::RunCli(dir.Path(), "rules set --rest-day なし");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(test::ReadBytes(outside / "target.txt"), "keep");
 }
 
 }  // namespace stampwell
