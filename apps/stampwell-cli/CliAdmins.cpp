@@ -47,7 +47,7 @@ int AddAdmin(const CliOptions& options, AdminArgs args) {
     admins->SetId(args.id);
     admins->SetPassword(args.password);
     admins->SetCardId(card);
-    if (!admins->AddAdmin()) return Refuse(CAdminFile::RefusalMessage(admins->LastRefusal()));
+    if (!admins->AddAdmin()) return Refuse(admins->LastRefusalMessage());
     std::cout << "登録しました: " << args.id << '\n';
     return kOk;
 }
@@ -70,7 +70,7 @@ int ChangeAdmin(const CliOptions& options, AdminArgs args) {
     admins->SetId(newId);
     admins->SetPassword(password);
     admins->SetCardId(card);
-    if (!admins->ChangeAdmin()) return Refuse(CAdminFile::RefusalMessage(admins->LastRefusal()));
+    if (!admins->ChangeAdmin()) return Refuse(admins->LastRefusalMessage());
     std::cout << "変更しました: " << newId << '\n';
     return kOk;
 }
@@ -88,7 +88,7 @@ int DeleteAdmin(const CliOptions& options, const AdminArgs& args) {
             "最後の管理者です。削除すると、次の起動時に最初の管理者の登録を求められます。\n"
             "削除するには --force を付けてください。");
     }
-    if (!admins->DeleteAdmin()) return Refuse(CAdminFile::RefusalMessage(admins->LastRefusal()));
+    if (!admins->DeleteAdmin()) return Refuse(admins->LastRefusalMessage());
     std::cout << "削除しました: " << args.id << '\n';
     if (last) {
         std::cerr << "管理者がいなくなりました。次の起動時に最初の管理者の登録を求められます。\n";

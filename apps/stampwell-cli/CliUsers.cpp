@@ -50,7 +50,8 @@ int AddUser(const CliOptions& options, const UserArgs& args) {
     reg->SetMailName(args.mailName);
     reg->SetMailAddress(args.mailAddress);
     if (!reg->AddRecord())
-        return Refuse("ユーザーを記録できませんでした。\nパス設定を確認してください。");
+        return Refuse(
+            reg->FailureMessage("ユーザーを記録できませんでした。\nパス設定を確認してください。"));
     std::cout << "登録しました: " << args.name << '\n';
     return kOk;
 }
@@ -75,7 +76,8 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
     reg->SetMailName(mailName);
     reg->SetMailAddress(mailAddress);
     if (!reg->ChangeRecord()) {
-        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
+        return Refuse(reg->FailureMessage(
+            "登録ファイルを記録できませんでした。\nパス設定を確認してください。"));
     }
     std::cout << "変更しました: " << newName << '\n';
     return kOk;
@@ -87,7 +89,8 @@ int DeleteUser(const CliOptions& options, const UserArgs& args) {
         return Refuse("登録されていないユーザーです: " + args.name);
     reg->SetName(args.name);
     if (!reg->DeleteRecord()) {
-        return Refuse("登録ファイルを記録できませんでした。\nパス設定を確認してください。");
+        return Refuse(reg->FailureMessage(
+            "登録ファイルを記録できませんでした。\nパス設定を確認してください。"));
     }
     std::cout << "削除しました: " << args.name << '\n';
     return kOk;

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "diagnostics/ErrorLog.h"
+#include "diagnostics/SharedLock.h"
 #include "people/CipherRecordFile.h"
 #include "people/RecordScanner.h"
 #include "people/UserRules.h"
@@ -177,10 +178,15 @@ bool CAdminFile::WriteAll(const std::string& bytes) {
     return ok;
 }
 
-CFileLock CAdminFile::LockFile() const {
+CFileLock CAdminFile::LockFile() {
     auto lockPath = FilePath();
     lockPath += ".lock";
-    return CFileLock(lockPath, m_runtime.LockWait());
+    CFileLock lock = CSharedLock::Take(m_runtime, lockPath);
+    // A wait that ran out has its own words (kBusy); anything planted is named.
+    m_lockRefusal = lock.State() == CFileLock::EState::kTimedOut
+                        ? std::string{}
+                        : CSharedLock::Message(lock.State(), lockPath);
+    return lock;
 }
 
 int CAdminFile::AddAdmin() {
@@ -304,6 +310,13 @@ std::shared_ptr<CAdminFile> CreateAdminFile(const CRuntime& runtime) {
 }  // namespace stampwell
 
 namespace stampwell {
+
+std::string CAdminFile::LastRefusalMessage() const {
+    if (m_refusal == ERefusal::kBusy && !m_lockRefusal.empty()) {
+        return m_lockRefusal;
+    }
+    return RefusalMessage(m_refusal);
+}
 
 const char* CAdminFile::RefusalMessage(ERefusal why) {
     switch (why) {

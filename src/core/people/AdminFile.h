@@ -60,6 +60,8 @@ public:
     ERefusal LastRefusal() const { return m_refusal; }
     // The message of a refusal, for the screens and the command-line tool.
     static const char* RefusalMessage(ERefusal why);
+    // The last refusal's message, naming what sits at the lock's name when that refused.
+    std::string LastRefusalMessage() const;
 
     // Login: the login ID changes only when the check succeeds.
     bool LoginWithPassword(const std::string& id, const std::string& password);
@@ -85,7 +87,7 @@ private:
                  const std::string& addedText = {});
     bool WriteAll(const std::string& bytes);
     int Refused(ERefusal why);
-    CFileLock LockFile() const;
+    CFileLock LockFile();
 
     CRuntime m_runtime;
     std::string m_cardId;
@@ -94,6 +96,7 @@ private:
     std::string m_password;
     std::string m_loginId;
     ERefusal m_refusal = ERefusal::kNone;
+    std::string m_lockRefusal;
 };
 
 std::shared_ptr<CAdminFile> CreateAdminFile(const CRuntime& runtime);

@@ -51,7 +51,7 @@ bool CAdminForm::Submit(const std::string& id, const std::string& password,
     m_admins.SetId(id);
     m_admins.SetPassword(password);
     bool written = m_changeMode ? m_admins.ChangeAdmin() == 1 : m_admins.AddAdmin() == 1;
-    if (!written) return refuse(CAdminFile::RefusalMessage(m_admins.LastRefusal()));
+    if (!written) return refuse(m_admins.LastRefusalMessage().c_str());
     return true;
 }
 

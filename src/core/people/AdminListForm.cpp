@@ -34,8 +34,7 @@ bool CAdminListForm::Delete(const std::string& id) {
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_admins.SetId(id);
     if (!m_admins.DeleteAdmin()) {
-        m_prompt.ShowMessage(CAdminFile::RefusalMessage(m_admins.LastRefusal()),
-                             EMessageIcon::None);
+        m_prompt.ShowMessage(m_admins.LastRefusalMessage(), EMessageIcon::None);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "diagnostics/ErrorLog.h"
+#include "diagnostics/SharedLock.h"
 #include "people/RecordScanner.h"
 #include "people/UserRules.h"
 #include "platform/FileLock.h"
@@ -224,10 +225,16 @@ int CRegisterFile::CreateNewFile() {
     return WriteAll(std::string(kHeader1) + "\r\n" + kHeader2 + "\r\n") ? 1 : 0;
 }
 
-CFileLock CRegisterFile::LockFile() const {
+CFileLock CRegisterFile::LockFile() {
     auto lockPath = ResolvePath();
     lockPath += ".lock";
-    return CFileLock(lockPath, m_runtime.LockWait());
+    CFileLock lock = CSharedLock::Take(m_runtime, lockPath);
+    m_lockRefusal = CSharedLock::Message(lock.State(), lockPath);
+    return lock;
+}
+
+std::string CRegisterFile::FailureMessage(const std::string& otherwise) const {
+    return m_lockRefusal.empty() ? otherwise : m_lockRefusal;
 }
 
 bool CRegisterFile::Conflicts(const std::string& name, const std::string& card,

@@ -52,6 +52,9 @@ public:
     // Removes every record of the working name.
     int DeleteRecord();
     int CreateNewFile();
+    // Why the last change was refused: the lock's message when the lock refused it (busy,
+    // something planted at its name), else `otherwise`.
+    std::string FailureMessage(const std::string& otherwise) const;
 
     std::filesystem::path ResolvePath() const;
 
@@ -79,7 +82,7 @@ private:
     // Replaces the file by content (read-only at rest); refuses a link or FIFO in its place.
     bool WriteAll(const std::string& content);
     bool EncodeWorkingRecord(std::string& line) const;
-    CFileLock LockFile() const;
+    CFileLock LockFile();
     // Whether a record other than those of previous (CP932) has the name or the card.
     bool Conflicts(const std::string& name, const std::string& card,
                    const std::string& previous) const;
@@ -91,6 +94,7 @@ private:
     std::string m_personalName;
     std::string m_mailName;
     std::string m_mailAddress;
+    std::string m_lockRefusal;
 };
 
 std::shared_ptr<CRegisterFile> CreateRegisterFile(const CRuntime& runtime);

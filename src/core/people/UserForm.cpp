@@ -40,12 +40,14 @@ bool CUserForm::Submit(const std::string& name, const std::string& card,
         m_register.SetPreviousName(m_previousName);
         if (m_register.ChangeRecord() != 1) {
             m_prompt.ShowMessage(
-                "登録ファイルを記録できませんでした。\nパス設定を確認してください。",
+                m_register.FailureMessage(
+                    "登録ファイルを記録できませんでした。\nパス設定を確認してください。"),
                 EMessageIcon::None);
             return false;
         }
     } else if (m_register.AddRecord() != 1) {
-        m_prompt.ShowMessage("ユーザーを記録できませんでした。\nパス設定を確認してください。",
+        m_prompt.ShowMessage(m_register.FailureMessage(
+                                 "ユーザーを記録できませんでした。\nパス設定を確認してください。"),
                              EMessageIcon::None);
         return false;
     }

@@ -22,8 +22,10 @@ bool CUserListForm::Delete(const std::string& name) {
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_register.SetName(name);
     if (m_register.DeleteRecord() != 1) {
-        m_prompt.ShowMessage("登録ファイルを記録できませんでした。\nパス設定を確認してください。",
-                             EMessageIcon::None);
+        m_prompt.ShowMessage(
+            m_register.FailureMessage(
+                "登録ファイルを記録できませんでした。\nパス設定を確認してください。"),
+            EMessageIcon::None);
         return false;
     }
     return true;

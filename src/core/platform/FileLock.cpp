@@ -11,12 +11,40 @@
 
 namespace stampwell {
 
-CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::milliseconds wait) {
-    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+namespace {
+constexpr int kOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+
+CFileLock::EState StateOfOpenError(int error) {
+    switch (error) {
+        case ENOENT:
+            return CFileLock::EState::kMissing;
+        case ELOOP:    // a symbolic link
+        case EISDIR:   // a folder
+        case ENXIO:    // a socket or a FIFO without a reader
+        case ENOTDIR:  // a file where a folder of the path belongs
+        case ETXTBSY:
+            return CFileLock::EState::kForeign;
+        default:
+            return CFileLock::EState::kFailed;
+    }
+}
+}  // namespace
+
+CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::milliseconds wait)
+    : m_path(lockPath) {
+    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666);
+    if (m_fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        // A lock file this user may not write still locks: flock needs only read access. Where
+        // there is none and none can be made, the folder is read-only for us: nothing can be
+        // changed there without a lock of ours mattering less than the folder's own protection.
+        m_fd = ::open(lockPath.c_str(), O_RDONLY | kOpenFlags);
+        if (m_fd < 0 && errno == ENOENT) {
+            m_state = EState::kUnavailable;
+            return;
+        }
+    }
     if (m_fd < 0) {
-        m_state = errno == ELOOP    ? EState::kForeign
-                  : errno == ENOENT ? EState::kMissing
-                                    : EState::kUnavailable;
+        m_state = StateOfOpenError(errno);
         return;
     }
     struct stat status {};
@@ -32,7 +60,10 @@ CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::millise
             m_state = EState::kHeld;
             return;
         }
-        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            m_state = EState::kFailed;
+            break;
+        }
         if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() >= deadline) {
             m_state = EState::kTimedOut;
             break;
@@ -41,11 +72,12 @@ CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::millise
     }
     ::close(m_fd);
     m_fd = -1;
-    if (m_state != EState::kTimedOut) m_state = EState::kUnavailable;
 }
 
 CFileLock::CFileLock(CFileLock&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_state(other.m_state) {}
+    : m_path(std::move(other.m_path)),
+      m_fd(std::exchange(other.m_fd, -1)),
+      m_state(other.m_state) {}
 
 CFileLock::~CFileLock() {
     if (m_fd >= 0) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "diagnostics/SharedLock.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
@@ -116,7 +117,10 @@ void TakeChanged(std::string CMailSettings::*field, const CMailSettings& from,
 }
 
 CFileLock LockMailFiles(const std::filesystem::path& dataDir) {
-    return CFileLock(dataDir / "SendMail.txt.lock");
+    const auto path = dataDir / "SendMail.txt.lock";
+    CFileLock lock(path);
+    CSharedLock::Log(dataDir, lock.State(), path);
+    return lock;
 }
 }  // namespace
 

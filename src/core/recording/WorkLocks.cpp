@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "diagnostics/SharedLock.h"
+
 namespace stampwell {
 
 namespace fs = std::filesystem;
@@ -13,8 +15,9 @@ CWorkLocks::~CWorkLocks() = default;
 
 void CWorkLocks::Note(const CFileLock& lock) {
     const auto state = lock.State();
-    if (state == CFileLock::EState::kTimedOut || state == CFileLock::EState::kForeign) {
+    if (CFileLock::IsRefusal(state)) {
         m_refusal = state;
+        CSharedLock::Log(m_dataLock.parent_path(), state, lock.Path());
     }
 }
 

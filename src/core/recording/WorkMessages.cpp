@@ -14,15 +14,21 @@ void CWorkMessages::ShowPathMessage() const {
 }
 
 void CWorkMessages::ShowLockRefusal(CFileLock::EState refusal) const {
+    // The refusal itself was logged where the lock was taken (CWorkLocks).
     if (refusal == CFileLock::EState::kForeign) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: foreign lock file", __FILE__);
         m_runtime.Messages().ShowMessage(
             "勤務ファイルのロックファイルの場所に、Stampwellのものではないファイル（リンクなど）が"
             "置かれています。\n保存はされません。管理者に連絡してください。",
             EMessageIcon::None);
         return;
     }
-    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: lock wait timed out", __FILE__);
+    if (refusal == CFileLock::EState::kFailed) {
+        m_runtime.Messages().ShowMessage(
+            "勤務ファイルのロックを取れませんでした。\n保存はされません。管理者に連絡してください"
+            "。",
+            EMessageIcon::None);
+        return;
+    }
     m_runtime.Messages().ShowMessage(
         "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度お試しください。",
         EMessageIcon::None);

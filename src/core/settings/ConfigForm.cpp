@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "diagnostics/SharedLock.h"
 #include "platform/IMessageSink.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/StoredFiles.h"
@@ -59,8 +60,10 @@ bool CConfigForm::Apply(CEnvironmentSettings& settings, const Values& shown, con
     CFileLock lock = settings.Lock();
     if (!lock.AllowsChange()) {
         messages.ShowMessage(
-            "他の端末が設定を変更中のため、保存できませんでした。\nしばらくしてからもう一度"
-            "お試しください。",
+            lock.State() == CFileLock::EState::kTimedOut
+                ? "他の端末が設定を変更中のため、保存できませんでした。\nしばらくしてからもう一度"
+                  "お試しください。"
+                : CSharedLock::Message(lock.State(), lock.Path()),
             EMessageIcon::None);
         return false;
     }

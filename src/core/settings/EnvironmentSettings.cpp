@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "diagnostics/SharedLock.h"
 #include "platform/Runtime.h"
 #include "settings/SettingFile.h"
 
@@ -30,7 +31,7 @@ std::filesystem::path CEnvironmentSettings::FilePath() const {
 CFileLock CEnvironmentSettings::Lock() const {
     std::filesystem::path lock = FilePath();
     lock += ".lock";
-    return CFileLock(lock, m_runtime.LockWait());
+    return CSharedLock::Take(m_runtime, lock);
 }
 
 void CEnvironmentSettings::SetDefaults() {

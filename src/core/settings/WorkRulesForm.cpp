@@ -1,5 +1,6 @@
 #include "settings/WorkRulesForm.h"
 
+#include "diagnostics/SharedLock.h"
 #include "platform/FileLock.h"
 #include "platform/IMessageSink.h"
 #include "platform/Runtime.h"
@@ -62,11 +63,13 @@ std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRu
 bool CWorkRulesForm::Apply(const CRuntime& runtime, const CWorkRules& shown,
                            const CWorkRules& typed, IMessageSink& messages, CWorkRules* saved) {
     const auto path = CWorkRules::FilePath(runtime.DataDir());
-    CFileLock lock(std::filesystem::path(path.string() + ".lock"), runtime.LockWait());
+    CFileLock lock = CSharedLock::Take(runtime, std::filesystem::path(path.string() + ".lock"));
     if (!lock.AllowsChange()) {
         Say(messages,
-            "他の端末が勤務ルールを変更中のため、保存できませんでした。\nしばらくしてからもう一度"
-            "お試しください。");
+            lock.State() == CFileLock::EState::kTimedOut
+                ? "他の端末が勤務ルールを変更中のため、保存できませんでした。\nしばらくして"
+                  "からもう一度お試しください。"
+                : CSharedLock::Message(lock.State(), lock.Path()));
         return false;
     }
     CWorkRules rules;
