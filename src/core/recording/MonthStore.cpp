@@ -93,7 +93,7 @@ CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::str
         if (hooks.replaceFailed) hooks.replaceFailed();
         return CFileSystem::IsNoSpace(error) ? ESaveOutcome::kNoSpace : ESaveOutcome::kFailed;
     }
-    CTodayIndex::Invalidate(work);
+    CTodayIndex(work).Renew(*out);
     if (hooks.replaced) hooks.replaced();
     return ESaveOutcome::kSaved;
 }

@@ -73,7 +73,7 @@ bool CRecordTableFile::Save(const fs::path& work, const WorkRecordTable& table) 
                      static_cast<std::size_t>(now - *m_loadedSize));
     }
     if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
-    CTodayIndex::Invalidate(work);
+    CTodayIndex(work).Renew(bytes);
     m_loadedPath = work;
     m_loadedSize = tableSize;
     return true;

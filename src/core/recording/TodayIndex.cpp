@@ -1,8 +1,10 @@
 #include "recording/TodayIndex.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -16,9 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr std::size_t kLength = WorkLine::kRecordLength;
-constexpr const char* kMagic = "stampwell-index 1";
+constexpr const char* kMagic = "stampwell-index 2";
 
-std::string ToHex(const std::string& bytes) {
+std::string ToHex(std::string_view bytes) {
     static const char* digits = "0123456789abcdef";
     std::string hex;
     for (unsigned char c : bytes) {
@@ -51,6 +53,12 @@ int DateOf(std::string_view text) {
     if (date >= 0) return date;
     return CWorkDate::Number(WorkLine::Parse(text).date);
 }
+
+std::string BlockAt(int fd, std::uint64_t offset) {
+    char block[kLength];
+    if (!CFileSystem::ReadAt(fd, offset, block, kLength)) return {};
+    return std::string(block, kLength);
+}
 }  // namespace
 
 CTodayIndex::CTodayIndex(fs::path work) : m_work(std::move(work)) {}
@@ -61,66 +69,58 @@ fs::path CTodayIndex::FilePath() const {
     return path;
 }
 
-void CTodayIndex::Invalidate(const fs::path& work) {
-    fs::path path = work;
-    path += ".index";
-    ::unlink(path.c_str());
-}
-
 std::optional<CTodayIndex::State> CTodayIndex::Load() const {
-    if (CFileSystem::IsForeign(FilePath())) return std::nullopt;
-    auto content = CFileSystem::ReadWholeFile(FilePath());
-    if (!content || content->size() > 1024) return std::nullopt;
-    std::istringstream in(*content);
-    std::string magic;
+    CFileDescriptor fd = CFileSystem::Open(FilePath(), O_RDONLY);
+    if (!fd) return std::nullopt;
+    // Anyone may write the shared folder: the size is checked before anything is read.
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0 || status.st_size < 0 ||
+        static_cast<std::uint64_t>(status.st_size) > kMaxFileSize) {
+        return std::nullopt;
+    }
+    std::string content(static_cast<std::size_t>(status.st_size), '\0');
+    if (!CFileSystem::ReadAt(fd.Get(), 0, content.data(), content.size())) return std::nullopt;
+    std::istringstream in(content);
+    std::string magic, first;
     std::getline(in, magic);
-    if (magic != kMagic) return std::nullopt;
-    unsigned long long device = 0, inode = 0, from = 0;
-    int date = 0;
-    std::string first, last;
-    if (!(in >> device >> inode >> from >> date >> first >> last)) return std::nullopt;
+    if (magic != kMagic || !(in >> first)) return std::nullopt;
     State state;
-    state.device = static_cast<dev_t>(device);
-    state.inode = static_cast<ino_t>(inode);
-    state.from = from;
-    state.date = date;
-    if (!FromHex(first, state.first) || !FromHex(last, state.last)) return std::nullopt;
+    if (!FromHex(first, state.first)) return std::nullopt;
+    int date = 0;
+    unsigned long long from = 0;
+    std::string fence;
+    while (in >> date >> from >> fence) {
+        Entry entry{date, from, {}};
+        if (!FromHex(fence, entry.fence) || from % kLength != 0 ||
+            (from > 0) != !entry.fence.empty() || state.entries.size() >= kMaxDays) {
+            return std::nullopt;
+        }
+        state.entries.push_back(std::move(entry));
+    }
     return state;
 }
 
 void CTodayIndex::Save(const State& state) const {
-    char numbers[128];
-    std::snprintf(numbers, sizeof numbers, "%llu %llu %llu %d ",
-                  static_cast<unsigned long long>(state.device),
-                  static_cast<unsigned long long>(state.inode),
-                  static_cast<unsigned long long>(state.from), state.date);
-    std::string text =
-        std::string(kMagic) + "\n" + numbers + ToHex(state.first) + " " + ToHex(state.last) + "\n";
+    std::string text = std::string(kMagic) + "\n" + ToHex(state.first) + "\n";
+    for (const auto& entry : state.entries) {
+        char numbers[64];
+        std::snprintf(numbers, sizeof numbers, "%d %llu ", entry.date,
+                      static_cast<unsigned long long>(entry.from));
+        text += numbers + ToHex(entry.fence) + "\n";
+    }
     // Only a help: a folder that cannot take it means a full scan next time.
     CFileSystem::WriteWholeFile(FilePath(), FilePath().filename().string() + ".tmp", text);
 }
 
-bool CTodayIndex::ReadFences(int fd, State& state) {
-    state.first.clear();
-    state.last.clear();
-    if (state.from == 0) return true;
-    char block[kLength];
-    if (!CFileSystem::ReadAt(fd, 0, block, kLength)) return false;
-    state.first.assign(block, kLength);
-    if (!CFileSystem::ReadAt(fd, state.from - kLength, block, kLength)) return false;
-    state.last.assign(block, kLength);
-    return true;
-}
-
-bool CTodayIndex::Fits(int fd, const State& state, dev_t device, ino_t inode,
-                       std::uint64_t wholeBytes, int today) {
-    if (state.device != device || state.inode != inode || state.from > wholeBytes ||
-        state.from % kLength != 0 || today < state.date) {
-        return false;
+void CTodayIndex::Keep(std::vector<Entry>& entries, Entry entry) {
+    std::erase_if(entries, [&](const auto& e) { return e.date == entry.date; });
+    entries.push_back(std::move(entry));
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.date < b.date; });
+    if (entries.size() > kMaxDays) {
+        entries.erase(entries.begin(),
+                      entries.end() - static_cast<std::ptrdiff_t>(kMaxDays));
     }
-    State now = state;
-    if (!ReadFences(fd, now)) return false;
-    return now.first == state.first && now.last == state.last;
 }
 
 bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit& visit) {
@@ -128,9 +128,24 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
     struct stat status {};
     if (::fstat(fd, &status) != 0) return false;
     const std::uint64_t whole = static_cast<std::uint64_t>(status.st_size) / kLength * kLength;
+    const std::string first = whole > 0 ? BlockAt(fd, 0) : std::string{};
+    if (whole > 0 && first.empty()) return false;
+    // The entries that still describe this file; the start is that of the newest day not after
+    // today (every record before it is of an earlier day).
+    State kept;
+    kept.first = first;
     const auto loaded = Load();
-    const bool fits = loaded && Fits(fd, *loaded, status.st_dev, status.st_ino, whole, today);
-    const std::uint64_t from = fits ? loaded->from : 0;
+    if (loaded && loaded->first == first) {
+        for (const auto& entry : loaded->entries) {
+            if (entry.from > whole) continue;
+            if (entry.from > 0 && BlockAt(fd, entry.from - kLength) != entry.fence) continue;
+            kept.entries.push_back(entry);
+        }
+    }
+    std::uint64_t from = 0;
+    for (const auto& entry : kept.entries) {
+        if (entry.date <= today) from = entry.from;
+    }
     std::optional<std::uint64_t> firstRecent;
     bool stopped = false;
     bool read = CWorkFileReader::ForEachIn(fd, from / kLength, whole / kLength,
@@ -144,14 +159,45 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
                                            });
     if (!read) return false;
     if (stopped && !firstRecent) return true;
-    State state;
-    state.device = status.st_dev;
-    state.inode = status.st_ino;
-    state.from = firstRecent.value_or(whole);
-    state.date = today;
-    if (!ReadFences(fd, state)) return true;
-    if (!loaded || !fits || loaded->from != state.from || loaded->date != state.date) Save(state);
+    Entry entry{today, firstRecent.value_or(whole), {}};
+    if (entry.from > 0) {
+        entry.fence = BlockAt(fd, entry.from - kLength);
+        if (entry.fence.empty()) return true;
+    }
+    const bool known = std::any_of(kept.entries.begin(), kept.entries.end(), [&](const Entry& e) {
+        return e.date == entry.date && e.from == entry.from && e.fence == entry.fence;
+    });
+    Keep(kept.entries, std::move(entry));
+    if (!known || !loaded || loaded->entries.size() != kept.entries.size()) Save(kept);
     return true;
+}
+
+void CTodayIndex::Renew(std::string_view blocks) const {
+    const auto loaded = Load();
+    if (!loaded || loaded->entries.empty()) {
+        ::unlink(FilePath().c_str());
+        return;
+    }
+    const std::size_t count = blocks.size() / kLength;
+    State state;
+    state.first = std::string(blocks.substr(0, count > 0 ? kLength : 0));
+    state.entries = loaded->entries;  // in date order
+    for (auto& entry : state.entries) entry.from = count * kLength;
+    // One pass: a record of day d is the first recent one of every entry of day d or earlier
+    // that has none yet.
+    std::size_t pending = 0;
+    char plain[kLength];
+    for (std::size_t i = 0; i < count && pending < state.entries.size(); ++i) {
+        const int date = DateOf(CWorkFileReader::Decipher(blocks.data() + i * kLength, plain));
+        while (pending < state.entries.size() && state.entries[pending].date <= date) {
+            state.entries[pending++].from = i * kLength;
+        }
+    }
+    for (auto& entry : state.entries) {
+        entry.fence = entry.from > 0 ? std::string(blocks.substr(entry.from - kLength, kLength))
+                                     : std::string{};
+    }
+    Save(state);
 }
 
 }  // namespace stampwell

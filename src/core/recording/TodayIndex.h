@@ -1,11 +1,11 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "recording/WorkFileReader.h"
 
@@ -13,12 +13,14 @@ namespace stampwell {
 
 // Where the records of today start in a long work file, so that a tap reads today's few hundred
 // records instead of ten years. Kept in a small side file "<work file>.index", written under the
-// work file's lock, holding the file's identity, the byte offset before which every record is of
-// an earlier working day, that day, and the block at the start of the file and the one before
-// the offset. A tap rewrites records of its own day only, so those blocks never change; when
-// the file was replaced (other identity), shrank, or one of the two blocks differs, or the day
-// went back, the whole file is read once and the index made again. The answers are always
-// those of a full scan.
+// work file's lock. Its validity is a property of the file's content, never of the mount (two
+// PCs see one shared file under different device and inode numbers): the index holds the
+// file's first block and, for each of the last few working days, the offset before which every
+// record is of an earlier day together with the block just before that offset. Taps rewrite
+// records of their own day only, so those blocks never change; a save that moves records
+// writes the index of the file it leaves (Renew). When a block differs or the file is shorter,
+// the whole file is read once and the index made again: the answers are always those of a full
+// scan. Clocks whose day changes at different hours each find the entry of their own day.
 class CTodayIndex {
 public:
     explicit CTodayIndex(std::filesystem::path work);
@@ -30,22 +32,28 @@ public:
     bool ForEachRecent(int fd, int today, const CWorkFileReader::Visit& visit);
     // How many blocks the last ForEachRecent read (for the benchmarks and the tests).
     std::uint64_t LastBlocksRead() const { return m_blocksRead; }
-    // The work file was rewritten by a save: the next read scans it whole.
-    static void Invalidate(const std::filesystem::path& work);
+    // The work file was replaced by `blocks` (a month save, the record table): the index is
+    // made anew for it, for the days it knew, so no clock scans the whole file after a save.
+    void Renew(std::string_view blocks) const;
+
+    static constexpr std::size_t kMaxDays = 4;
+    // An index file larger than this is not ours (never read into memory).
+    static constexpr std::uint64_t kMaxFileSize = 4096;
 
 private:
-    struct State {
-        dev_t device = 0;
-        ino_t inode = 0;
-        std::uint64_t from = 0;
+    struct Entry {
         int date = 0;
-        std::string first, last;  // the fence blocks, enciphered
+        std::uint64_t from = 0;
+        std::string fence;  // the enciphered block before `from` (empty when from is 0)
+    };
+    struct State {
+        std::string first;  // the file's first block, enciphered (empty for an empty file)
+        std::vector<Entry> entries;  // in date order
     };
     std::optional<State> Load() const;
+    // The newest days are kept, a day's new entry replacing its old one.
+    static void Keep(std::vector<Entry>& entries, Entry entry);
     void Save(const State& state) const;
-    static bool Fits(int fd, const State& state, dev_t device, ino_t inode,
-                     std::uint64_t wholeBytes, int today);
-    static bool ReadFences(int fd, State& state);
 
     std::filesystem::path m_work;
     std::uint64_t m_blocksRead = 0;

@@ -98,6 +98,8 @@ TEST(TodayIndex, EveryAnswerEqualsAFullScanWhateverWroteTheFile) {
         for (int k = 0; k < 3; ++k) {
             clocks.push_back(std::make_unique<Clock>(root, "clock" + std::to_string(k), work));
         }
+        // Another office PC whose day changes at another hour shares the index.
+        clocks[2]->settings->SetDayChangeHour(3);
         std::mt19937 random(seed);
         auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
         // Three days around the day-change hour (5): 04:50 still belongs to the day before.
@@ -178,10 +180,10 @@ TEST(TodayIndex, EveryAnswerEqualsAFullScanWhateverWroteTheFile) {
     }
 }
 
-TEST(TodayIndex, ATapReadsTodaysRecordsNotTheWholeFile) {
-    test::CTempDir root;
-    const fs::path work = root / "KINTAI.dat";
-    // A year of old records, then today's.
+namespace {
+
+// A year of old records (20 people a day), then `todays` records of 2011/08/25.
+std::string YearThenToday(int todays) {
     std::string bytes;
     for (int day = 1; day <= 28; ++day) {
         for (int month = 1; month <= 12; ++month) {
@@ -193,22 +195,78 @@ TEST(TodayIndex, ATapReadsTodaysRecordsNotTheWholeFile) {
             }
         }
     }
-    test::WriteBytes(work, bytes);
+    for (int p = 0; p < todays; ++p) {
+        bytes += CCipherRecordFile::Encipher(
+            WorkLine::Format("T" + std::to_string(p), "2011/08/25", "08:30", 0), 51);
+    }
+    return bytes;
+}
+
+// How many blocks one read of the recent records takes, and how many of today's it saw.
+std::pair<std::uint64_t, int> ReadRecent(const fs::path& work, int today) {
     CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
     CTodayIndex index(work);
+    int seen = 0;
+    EXPECT_TRUE(index.ForEachRecent(fd.Get(), today, [&](std::size_t, std::string_view text) {
+        seen += CWorkDate::Number(WorkLine::Parse(text).date) == today;
+        return true;
+    }));
+    return {index.LastBlocksRead(), seen};
+}
+
+}  // namespace
+
+TEST(TodayIndex, ATapReadsTodaysRecordsNotTheWholeFile) {
+    test::CTempDir root;
+    const fs::path work = root / "KINTAI.dat";
+    const std::string bytes = YearThenToday(3);
+    test::WriteBytes(work, bytes);
     const int today = CWorkDate::Number("2011/08/25");
-    std::size_t seen = 0;
-    ASSERT_TRUE(index.ForEachRecent(fd.Get(), today, [&](std::size_t, std::string_view) {
-        ++seen;
-        return true;
-    }));
-    EXPECT_EQ(index.LastBlocksRead(), bytes.size() / 51);  // the first time: the whole file
-    ASSERT_TRUE(index.ForEachRecent(fd.Get(), today, [&](std::size_t, std::string_view) {
-        ++seen;
-        return true;
-    }));
-    EXPECT_EQ(index.LastBlocksRead(), 0u);  // then nothing before today
-    EXPECT_TRUE(fs::exists(index.FilePath()));
+    // The first time: the whole file; then only today's.
+    EXPECT_EQ(ReadRecent(work, today), std::make_pair<std::uint64_t>(bytes.size() / 51, 3));
+    EXPECT_EQ(ReadRecent(work, today), std::make_pair<std::uint64_t>(3, 3));
+    EXPECT_TRUE(fs::exists(CTodayIndex(work).FilePath()));
+}
+
+TEST(TodayIndex, TheIndexHoldsForTheSameContentOnAnyMountAndAfterSaves) {
+    test::CTempDir root;
+    const fs::path work = root / "KINTAI.dat";
+    test::WriteBytes(work, YearThenToday(3));
+    const int today = CWorkDate::Number("2011/08/25");
+    ReadRecent(work, today);
+    // Another PC's mount shows the same file under another device and inode: a copy here.
+    test::WriteBytes(root / "copy", test::ReadBytes(work));
+    fs::rename(root / "copy", work);
+    EXPECT_EQ(ReadRecent(work, today), std::make_pair<std::uint64_t>(3, 3));
+
+    // A clock whose day has not changed yet (day-change hour 5 at 04:30) and one whose day has,
+    // taking turns: each finds its own day's entry after one read.
+    ReadRecent(work, today - 1);
+    for (int turn = 0; turn < 3; ++turn) {
+        EXPECT_EQ(ReadRecent(work, today).first, 3u);
+        EXPECT_EQ(ReadRecent(work, today - 1).first, 3u);
+    }
+
+    // A month save that removes an old record (every later record moves) and adds one to a
+    // past day (at the end: that day had no record) leaves an index of the file it wrote: no
+    // clock reads the whole file after it.
+    Clock clock(root, "clock", work);
+    clock.settings->SetDayChangeHour(0);
+    clock.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 10, 0));
+    ASSERT_EQ(clock.report->SaveMonth("P3", 2010, 5, {{7, 0, "09:00", ""}, {29, 0, "", "09:10"}}),
+              CWorkReport::ESaveOutcome::kSaved);
+    EXPECT_EQ(ReadRecent(work, today), std::make_pair<std::uint64_t>(4, 3));
+    EXPECT_EQ(ReadRecent(work, today - 1), std::make_pair<std::uint64_t>(4, 0));
+
+    // Whatever stands at the index's name, the answers stay those of a full scan: a huge
+    // file is never read into memory, damaged text is ignored.
+    for (std::uint64_t size : {std::uint64_t{8} << 30, std::uint64_t{100}}) {
+        fs::remove(CTodayIndex(work).FilePath());
+        test::WriteBytes(CTodayIndex(work).FilePath(), "stampwell-index 2\nzz\n");
+        fs::resize_file(CTodayIndex(work).FilePath(), size);
+        EXPECT_EQ(ReadRecent(work, today).second, 3);
+        EXPECT_EQ(ReadRecent(work, today), std::make_pair<std::uint64_t>(4, 3));
+    }
 }
 
 }  // namespace stampwell

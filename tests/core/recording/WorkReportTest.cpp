@@ -256,8 +256,8 @@ TEST(WorkReport, LoadAndSaveRoundTripSortsByDateAndKeepsLaterTaps) {
     EXPECT_EQ(blocks[2], "Late" + std::string(28, ' ') + ",2011/08/26,09:00,\n");
     EXPECT_EQ(blocks[3], "Late" + std::string(28, ' ') + ",2011/08/26,,19:00\n");
     EXPECT_EQ(test::FilesIn(f.t.dir.Path()),
-              (std::vector<std::string>{"KINTAI.dat", "KINTAI.dat.lock", "TemporaryRecord.dat.lock",
-                                        "TemporaryRecord.dat.today"}));
+              (std::vector<std::string>{"KINTAI.dat", "KINTAI.dat.index", "KINTAI.dat.lock",
+                                        "TemporaryRecord.dat.lock", "TemporaryRecord.dat.today"}));
     // Saving the same table again keeps that tap too.
     ASSERT_TRUE(f.report->SaveTable(table));
     EXPECT_EQ(test::WorkBlocks(f.Work()).size(), 4u);
