@@ -74,6 +74,10 @@ CTestRuntime::CTestRuntime()
       sink(std::make_shared<CRecordingMessageSink>()),
       runtime(dir.Path(), clock, sink) {}
 
+std::string LastOf(const std::vector<std::string>& texts) {
+    return texts.empty() ? std::string("(none)") : texts.back();
+}
+
 }  // namespace stampwell::test
 
 namespace {

@@ -45,6 +45,9 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string Sjis(const std::string& utf8);
 // The deciphered text of every 51-byte record of a work file (none when it cannot be opened).
 std::vector<std::string> WorkBlocks(const std::filesystem::path& path);
+// The last of the messages or questions, "(none)" when there is none: a check fails instead of
+// the whole binary crashing.
+std::string LastOf(const std::vector<std::string>& texts);
 
 // A runtime on a temp folder with a manual clock and a recording sink.
 struct CTestRuntime {

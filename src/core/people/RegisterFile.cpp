@@ -77,9 +77,36 @@ std::filesystem::path CRegisterFile::ResolvePath() const {
     return m_runtime.DataFile("Register.txt");
 }
 
+std::filesystem::path CRegisterFile::LastReadPath() const {
+    return m_runtime.DataFile("Register.txt.last");
+}
+
+bool CRegisterFile::IsShared() const {
+    return CFileSystem::Resolve(ResolvePath().parent_path()) !=
+           CFileSystem::Resolve(m_runtime.DataDir());
+}
+
+void CRegisterFile::KeepLastRead(const std::string& content) const {
+    // Rewritten only when it changed: most reads find it as it was.
+    const auto last = CFileSystem::ReadWholeFile(LastReadPath());
+    if (!last || *last != content) {
+        CFileSystem::WriteWholeFile(LastReadPath(), "Register.txt.last.tmp", content);
+    }
+}
+
+std::optional<std::string> CRegisterFile::ReadContent(bool mayUseLastRead) const {
+    const bool shared = IsShared();
+    bool absent = false;
+    auto content = CFileSystem::ReadWholeFileInFolder(ResolvePath(), absent);
+    if (content && absent) return std::nullopt;  // no register yet
+    if (content && shared) KeepLastRead(*content);
+    if (!content && mayUseLastRead && shared) return CFileSystem::ReadWholeFile(LastReadPath());
+    return content;
+}
+
 bool CRegisterFile::Scan(const std::function<bool(const RawRecord&, int)>& visit,
-                         std::string* headers) const {
-    auto content = CFileSystem::ReadWholeFile(ResolvePath());
+                         std::string* headers, bool mayUseLastRead) const {
+    auto content = ReadContent(mayUseLastRead);
     if (!content) return false;
     std::string text = NormalizeLineEnds(*content);
     CRecordScanner scanner(text);
@@ -118,12 +145,14 @@ int CRegisterFile::FindNameByCard() {
     auto key = CTextCodec::ToCp932(m_cardId);
     if (!key || key->empty()) return 0;
     bool found = false;
-    Scan([&](const RawRecord& record, int) {
-        if (record.cardId != *key) return true;
-        m_personalName = CTextCodec::FromCp932(record.personalName);
-        found = true;
-        return false;
-    });
+    Scan(
+        [&](const RawRecord& record, int) {
+            if (record.cardId != *key) return true;
+            m_personalName = CTextCodec::FromCp932(record.personalName);
+            found = true;
+            return false;
+        },
+        nullptr, true);
     return found ? 1 : 0;
 }
 
@@ -131,11 +160,13 @@ std::string CRegisterFile::FindField(const std::string& name, std::string RawRec
     auto key = CTextCodec::ToCp932(name);
     if (!key || key->empty()) return {};
     std::string result;
-    Scan([&](const RawRecord& record, int) {
-        if (!SameName(record.personalName, *key)) return true;
-        result = CTextCodec::FromCp932(record.*field);
-        return false;
-    });
+    Scan(
+        [&](const RawRecord& record, int) {
+            if (!SameName(record.personalName, *key)) return true;
+            result = CTextCodec::FromCp932(record.*field);
+            return false;
+        },
+        nullptr, true);
     return result;
 }
 
@@ -281,6 +312,7 @@ bool CRegisterFile::WriteAll(const std::string& content) {
     CFileSystem::SetReadOnly(path, false);
     bool ok = CFileSystem::WriteWholeFile(path, kScratchName, content);
     CFileSystem::SetReadOnly(path, true);
+    if (ok && IsShared()) KeepLastRead(content);
     return ok;
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ public:
     std::string FailureMessage(const std::string& otherwise) const;
 
     std::filesystem::path ResolvePath() const;
+    // The register as last read, kept in the data folder when the register is elsewhere (a
+    // shared folder): a tap still knows the cards while that folder is away.
+    std::filesystem::path LastReadPath() const;
 
     struct Record {
         std::string cardId, personalName, mailName, mailAddress;
@@ -72,8 +76,14 @@ private:
     struct RawRecord;
     // Scans the file record by record in CP932 form; visit returns false to stop. False when
     // the file cannot be read. headers, when given, receives the two header lines (CR LF).
+    // A lookup may read the last-read copy when the register's folder is away (mayUseLastRead);
+    // a change never does.
     bool Scan(const std::function<bool(const RawRecord&, int fieldCount)>& visit,
-              std::string* headers = nullptr) const;
+              std::string* headers = nullptr, bool mayUseLastRead = false) const;
+    std::optional<std::string> ReadContent(bool mayUseLastRead) const;
+    // Whether the register is in another folder than the data folder (a shared one).
+    bool IsShared() const;
+    void KeepLastRead(const std::string& content) const;
     std::string FindField(const std::string& name, std::string RawRecord::*field) const;
     // Rewrites the file through a scratch file beside it; keep decides each record's line.
     bool Rewrite(

@@ -153,6 +153,21 @@ fs::path CFileSystem::ScratchPath(const fs::path& target, std::string_view scrat
     return target.parent_path() / fs::path(std::string(scratchName));
 }
 
+void CFileSystem::RemoveLeftoverScratch(const fs::path& target, std::string_view scratchName) {
+    const fs::path folder = ScratchPath(target, scratchName).parent_path();
+    const std::string prefix = std::string(scratchName) + ".";
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        struct stat status {};
+        if (name.rfind(prefix, 0) == 0 && ::lstat(it->path().c_str(), &status) == 0 &&
+            S_ISREG(status.st_mode)) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
                                  std::string_view bytes, EAccess access) {
     struct stat old {};

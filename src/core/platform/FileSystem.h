@@ -43,6 +43,11 @@ public:
     // The scratch file for a whole-file rewrite of target: beside it, so the rename is atomic.
     static std::filesystem::path ScratchPath(const std::filesystem::path& target,
                                              std::string_view scratchName);
+    // Removes the scratch files of scratchName that a writer killed before its replace left
+    // beside target. Only for a caller that holds the lock every such writer holds: a scratch
+    // file found then belongs to no running writer.
+    static void RemoveLeftoverScratch(const std::filesystem::path& target,
+                                      std::string_view scratchName);
     // Writes bytes to a new scratch file beside target (scratchName plus a unique ending, so two
     // writers never share one), syncs it, and replaces target. The new file keeps the
     // permissions of the regular file it replaces; kOwnerOnly files are readable by their owner

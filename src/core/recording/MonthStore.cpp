@@ -88,6 +88,7 @@ CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::str
     auto out = edit.Apply(current, applied);
     if (!out) return ESaveOutcome::kFailed;
     if (hooks.beforeReplace && !hooks.beforeReplace(applied)) return ESaveOutcome::kFailed;
+    CFileSystem::RemoveLeftoverScratch(work, "KintaiTemp.txt");
     if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", *out)) {
         const int error = errno;
         if (hooks.replaceFailed) hooks.replaceFailed();

@@ -72,6 +72,7 @@ bool CRecordTableFile::Save(const fs::path& work, const WorkRecordTable& table) 
         bytes.append(*current, static_cast<std::size_t>(*m_loadedSize),
                      static_cast<std::size_t>(now - *m_loadedSize));
     }
+    CFileSystem::RemoveLeftoverScratch(work, "KintaiTemp.txt");
     if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
     CTodayIndex(work).Renew(bytes);
     m_loadedPath = work;

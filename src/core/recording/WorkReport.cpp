@@ -21,6 +21,7 @@
 #include "recording/TodayCache.h"
 #include "recording/TodayIndex.h"
 #include "recording/TodayReader.h"
+#include "recording/WaitingRecords.h"
 #include "recording/WorkDate.h"
 #include "recording/WorkExport.h"
 #include "recording/WorkFileReader.h"
@@ -167,14 +168,29 @@ bool CWorkReport::RegistTemp() {
     if (!CFileSystem::Exists(TemporaryFilePath())) return false;
     CutTornTail(work);
     const auto waiting = CFileSystem::ReadWholeFile(TemporaryFilePath());
-    if (!move.Append()) {
+    // Another clock cut off at the same time may have recorded the same taps meanwhile.
+    if (!CWaitingRecords::Merge(TemporaryFilePath(), work, m_mode == kRoomMode,
+                                m_runtime.DataDir())) {
+        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp: merge", __FILE__);
+        return false;
+    }
+    if (CFileSystem::Exists(TemporaryFilePath()) && !move.Append()) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
         return false;
     }
     // The moved taps are today's records of the work file now, also for another program of
-    // this data folder that decides while the folder is away again.
+    // this data folder that decides while the folder is away again: known even when the folder
+    // goes before the day can be read again.
     if (waiting) CTodayCache(TemporaryFilePath()).Add(TodayNumber(), *waiting);
+    RefreshDayCache();
     return true;
+}
+
+void CWorkReport::RefreshDayCache() {
+    bool away = false;
+    Today().ForEach(
+        away, [] { return true; }, m_locks.AllowsChange(),
+        [](std::size_t, std::string_view) { return true; });
 }
 
 CTodayReader CWorkReport::Today() const {
@@ -223,7 +239,13 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
             isOurs(current)) {
             number = static_cast<std::size_t>(*overwrite);
         }
-        if (!number && fd) number = Today().Find(path, padded, StampDateText(), side);
+        // Looked up by the stamp's working day: the question may have stayed open across the
+        // day change, when today's part of the file starts later.
+        if (!number && fd) {
+            number = CTodayReader(ResolveWorkFilePath(), TemporaryFilePath(),
+                                  DateNumber(StampDateText()))
+                         .Find(path, padded, StampDateText(), side);
+        }
         if (!number) {
             // The record is in the work file, which cannot be reached now: a second record of
             // the day would be a double, so the tap is refused for now.
@@ -243,7 +265,9 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
             CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, errno);
             return false;
         }
-        return fd.Close();
+        if (!fd.Close()) return false;
+        if (!m_usingTemporary) RefreshDayCache();
+        return true;
     }
     bool cut = false;
     std::uint64_t at = 0;
@@ -258,6 +282,10 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     // What this clock wrote counts among the day's known records if the folder goes away.
     if (!m_usingTemporary) CTodayCache(TemporaryFilePath()).Add(TodayNumber(), block);
     return true;
+}
+
+std::unique_ptr<CWorkReport::CLockScope> CWorkReport::HoldLocks() {
+    return std::make_unique<CLockScope>(m_locks, ResolveWorkFilePath());
 }
 
 bool CWorkReport::AppendRecord(int side) {
@@ -499,6 +527,8 @@ CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int ye
     if (outcome == ESaveOutcome::kNoSpace || outcome == ESaveOutcome::kFailed) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::SaveMonth", __FILE__);
     }
+    // A save may have changed today's records, which a tap decides from while the folder is away.
+    if (outcome == ESaveOutcome::kSaved) RefreshDayCache();
     return outcome;
 }
 

@@ -134,8 +134,11 @@ public:
     bool ForEachRecord(bool todayOnly, const std::function<bool(const NumberedLine&)>& visit);
     std::vector<NumberedLine> ListRecords(bool todayOnly);
 
-private:
+    // The locks held across several operations: a tap holds them from its decision to its write.
     using CLockScope = CWorkLocks::CScope;
+    std::unique_ptr<CLockScope> HoldLocks();
+
+private:
     bool IsEndSide() const;
     std::filesystem::path TargetPath() const;
     int DayChangeHour() const;
@@ -145,6 +148,8 @@ private:
     bool ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit);
     bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
     bool CutTornTail(const std::filesystem::path& path);
+    // Today's records as the work file has them now, for the decisions while it is away.
+    void RefreshDayCache();
 
     CRuntime m_runtime;
     std::shared_ptr<const ISettings> m_settings;

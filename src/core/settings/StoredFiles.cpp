@@ -55,6 +55,7 @@ std::vector<fs::path> CStoredFiles::OfDataFolder(const fs::path& dataDir) {
                                              "TemporaryRecord.dat",
                                              "TemporaryRecord.dat.move",
                                              "TemporaryRecord.dat.today",
+                                             "Register.txt.last",
                                              "WorkRules.txt"};
     std::vector<fs::path> files;
     for (const char* name : kNames) {

@@ -161,8 +161,8 @@ TEST(ReportEditSession, SavingChangesOnlyTheEditedDaysAndSaysSo) {
     EXPECT_EQ(session.Sheet().Cell(0, 1), "08:45");
 
     ASSERT_TRUE(session.Save());
-    EXPECT_EQ(o.prompt.questions.back(), "このデータで保存しますか？");
-    EXPECT_EQ(o.prompt.messages.back(), "出退勤編集が完了しました。");
+    EXPECT_EQ(test::LastOf(o.prompt.questions), "このデータで保存しますか？");
+    EXPECT_EQ(test::LastOf(o.prompt.messages), "出退勤編集が完了しました。");
     EXPECT_FALSE(session.IsModified());
     const std::string after = o.Records();
     EXPECT_EQ(after.find("2011/08/01,09:00,"), std::string::npos);
@@ -208,7 +208,7 @@ TEST(ReportEditSession, AFailedSaveSaysSoKeepsTheChangesAndTheFile) {
     int result = test::RunWithFileSizeLimit(100, [&] {
         bool saved = session.Save();
         return (!saved && session.IsModified() &&
-                o.prompt.messages.back() ==
+                test::LastOf(o.prompt.messages) ==
                     "ディスクの空き容量が足りないため、保存できませんでした。\n変更は画面に残って"
                     "います。")
                    ? 1
@@ -222,14 +222,15 @@ TEST(ReportEditSession, AFailedSaveSaysSoKeepsTheChangesAndTheFile) {
     o.settings->SetWorkFilePath((o.t.dir / "broken.dat").string());
     o.prompt.yesNo = true;
     ASSERT_TRUE(session.Select("山田", 2011, 8));
-    EXPECT_NE(o.prompt.messages.back().find("読み込めませんでした"), std::string::npos);
+    EXPECT_NE(test::LastOf(o.prompt.messages).find("読み込めませんでした"), std::string::npos);
     EXPECT_FALSE(session.Save());
     EXPECT_TRUE(std::filesystem::is_directory(o.t.dir / "broken.dat"));
 
     // Nobody registered: nothing to save.
     std::filesystem::remove(o.t.dir / "Register.txt");
     EXPECT_FALSE(session.Save());
-    EXPECT_EQ(o.prompt.messages.back(), "登録ユーザーが指定されていないため保存できません。");
+    EXPECT_EQ(test::LastOf(o.prompt.messages),
+              "登録ユーザーが指定されていないため保存できません。");
 }
 
 TEST(ReportEditSession, ASaveWritesOnlyTheChangedTimesAndKeepsAnotherClocksTapOfThatDay) {
@@ -275,7 +276,7 @@ TEST(ReportEditSession, ATimeChangedOnBothSidesIsNotOverwrittenWithoutAQuestion)
     // change stays unsaved on screen.
     o.prompt.yesNo = false;
     EXPECT_FALSE(session.Save());
-    EXPECT_EQ(o.prompt.questions.back(), "このデータで保存しますか？");
+    EXPECT_EQ(test::LastOf(o.prompt.questions), "このデータで保存しますか？");
     EXPECT_NE(o.Records().find(",2011/08/01,,18:30"), std::string::npos);
     EXPECT_EQ(o.Records().find("08:55"), std::string::npos);
     EXPECT_EQ(session.Sheet().Cell(0, 2), "18:30");
@@ -305,7 +306,7 @@ TEST(ReportEditSession, AnImpossibleTimeIsRefusedAndTheCellKeepsItsValue) {
     ASSERT_TRUE(session.Select("山田", 2011, 8));
     for (const char* slip : {"12:60", "36:00", "9_:__"}) {
         EXPECT_FALSE(session.Edit(0, 1, slip)) << slip;
-        EXPECT_EQ(o.prompt.messages.back().rfind("時刻が正しくありません。", 0), 0u);
+        EXPECT_EQ(test::LastOf(o.prompt.messages).rfind("時刻が正しくありません。", 0), 0u);
         EXPECT_EQ(session.Sheet().Cell(0, 1), "09:00");
     }
     EXPECT_FALSE(session.IsModified());

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <map>
+#include <optional>
 
 #include "people/AdminFile.h"
 #include "people/CipherRecordFile.h"
@@ -22,66 +23,21 @@
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
 #include "support/Fakes.h"
+#include "support/SharedClock.h"
 #include "support/TestSupport.h"
+#include "text/TextCodec.h"
 
 namespace stampwell {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Line(const std::string& name, const std::string& date, const std::string& time,
-                 bool end) {
-    std::string padded = name + std::string(32 - name.size(), ' ');
-    return end ? padded + "," + date + ",," + time + "\n"
-               : padded + "," + date + "," + time + ",\n";
-}
-
-int WaitFor(pid_t child) {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A clock whose work file is in a shared folder of its own; `data` names its data folder.
-struct Clock {
-    explicit Clock(const fs::path& share, const std::string& data = "clock") {
-        dataDir = t.dir / data;
-        fs::create_directories(dataDir);
-        fs::create_directories(share);
-        runtime = std::make_unique<CRuntime>(dataDir, t.clock, t.sink);
-        runtime->SetLockWait(std::chrono::milliseconds(300));
-        settings = CreateConfig(*runtime);
-        settings->SetWorkFilePath((share / "KINTAI.dat").string());
-        report = std::make_unique<CWorkReport>(*runtime);
-        report->SetSettings(settings);
-        report->SetStampSide(&side);
-        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 0));
-    }
-    // A tap as the clock makes it, answering the overwrite question with yes.
-    int Tap(const std::string& name, int hour, int minute, bool end = false) {
-        side.end = end;
-        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, hour, minute));
-        report->SetStamp(name);
-        int found = report->CheckToday();
-        if (found > 0) return report->OverwriteRecord(found) ? 2 : 0;
-        if (found < 0) return 0;
-        return report->RegisterStamp() ? 1 : 0;
-    }
-    fs::path Work() const { return settings->GetWorkFilePath(); }
-    test::CTestRuntime t;
-    fs::path dataDir;
-    std::unique_ptr<CRuntime> runtime;
-    std::shared_ptr<CEnvironmentSettings> settings;
-    std::unique_ptr<CWorkReport> report;
-    test::CFixedSide side;
-};
-
-}  // namespace
+using test::Line;
+using test::SharedClock;
+using test::WaitFor;
 
 TEST(SharedFolder, AnOverwriteHitsTheRecordFoundAlsoAfterAnotherClockShiftedIt) {
     test::CTempDir root;
-    Clock a(root / "share");
+    SharedClock a(root / "share");
     a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 24, 9, 0));
     a.report->SetStamp("Sato");
     ASSERT_TRUE(a.report->RegisterStamp());  // yesterday: the record a month save will remove
@@ -95,7 +51,7 @@ TEST(SharedFolder, AnOverwriteHitsTheRecordFoundAlsoAfterAnotherClockShiftedIt) 
     // ...and while the question is open another clock's month save removes yesterday's record.
     pid_t other = ::fork();
     if (other == 0) {
-        Clock b(root / "share", "other");
+        SharedClock b(root / "share", "other");
         b.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 16));
         auto outcome = b.report->SaveMonth("Sato", 2011, 8, {{24, 0, "09:00", ""}});
         ::_exit(outcome == CWorkReport::ESaveOutcome::kSaved ? 0 : 1);
@@ -112,7 +68,7 @@ TEST(SharedFolder, AMoveCutShortIsRecognisedAfterAnotherClocksSaveShiftedIt) {
          {CTemporaryRecordMove::EStep::kJournalWritten, CTemporaryRecordMove::EStep::kHalfAppended,
           CTemporaryRecordMove::EStep::kAppended}) {
         test::CTempDir root;
-        Clock a(root / "share");
+        SharedClock a(root / "share");
         a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 24, 9, 0));
         a.report->SetStamp("Sato");
         ASSERT_TRUE(a.report->RegisterStamp());
@@ -130,11 +86,13 @@ TEST(SharedFolder, AMoveCutShortIsRecognisedAfterAnotherClocksSaveShiftedIt) {
             move.Append();
             ::_exit(0);
         }
-        WaitFor(mover);
+        int killed = 0;
+        ::waitpid(mover, &killed, 0);
+        ASSERT_TRUE(WIFSIGNALED(killed)) << static_cast<int>(step);
         // Another clock, with a data folder of its own, saves a month: the batch moves up.
         pid_t other = ::fork();
         if (other == 0) {
-            Clock b(root / "share", "other");
+            SharedClock b(root / "share", "other");
             auto outcome = b.report->SaveMonth("Sato", 2011, 8, {{24, 0, "09:00", ""}});
             ::_exit(outcome == CWorkReport::ESaveOutcome::kSaved ? 0 : 1);
         }
@@ -154,7 +112,7 @@ TEST(SharedFolder, AMoveCutShortIsRecognisedAfterAnotherClocksSaveShiftedIt) {
 
 TEST(SharedFolder, WhileTheFolderIsAwayTheDecisionSeesTheDaysTaps) {
     test::CTempDir root;
-    Clock a(root / "share");
+    SharedClock a(root / "share");
     ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
     fs::rename(root / "share", root / "away");
     // The clock-in made while the folder was there: asked, and not doubled in the waiting file.
@@ -177,7 +135,7 @@ TEST(SharedFolder, WhileTheFolderIsAwayTheDecisionSeesTheDaysTaps) {
 
 TEST(SharedFolder, LinksAndSpecialFilesInTheFolderNeverReachOutsideIt) {
     test::CTempDir root;
-    Clock a(root / "share");
+    SharedClock a(root / "share");
     const fs::path outside = root / "outside.txt";
     test::WriteBytes(outside, "not ours\n");
     auto outsideUntouched = [&] { return test::ReadBytes(outside) == "not ours\n"; };
@@ -187,7 +145,7 @@ TEST(SharedFolder, LinksAndSpecialFilesInTheFolderNeverReachOutsideIt) {
     fs::create_symlink(outside, a.Work());
     EXPECT_EQ(a.Tap("Ito", 9, 0), 0);
     EXPECT_TRUE(outsideUntouched());
-    EXPECT_NE(a.t.sink->messages.back().find("Stampwellのものではない"), std::string::npos);
+    EXPECT_NE(test::LastOf(a.t.sink->messages).find("Stampwellのものではない"), std::string::npos);
     EXPECT_TRUE(logged());
     fs::remove(a.Work());
 
@@ -241,7 +199,7 @@ TEST(SharedFolder, LinksAndSpecialFilesInTheFolderNeverReachOutsideIt) {
 
 TEST(SharedFolder, ExportAndReportNeverReplaceTheTrailBesideASharedWorkFile) {
     test::CTempDir root;
-    Clock a(root / "share");
+    SharedClock a(root / "share");
     ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
     ASSERT_TRUE(a.settings->SaveSettings());
     test::WriteBytes(root / "share" / "EditLog.txt", "trail\r\n");
@@ -258,7 +216,7 @@ TEST(SharedFolder, ExportAndReportNeverReplaceTheTrailBesideASharedWorkFile) {
 
 TEST(SharedFolder, TheBackupIsSkippedWhileTheWorkFolderIsAway) {
     test::CTempDir root;
-    Clock a(root / "share");
+    SharedClock a(root / "share");
     ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
     a.settings->SetBackupPath((a.dataDir / "KINTAI.dat.bak").string());
     a.settings->SetBackupChecked(true);
@@ -275,7 +233,7 @@ TEST(SharedFolder, TheBackupIsSkippedWhileTheWorkFolderIsAway) {
 
 TEST(SharedFolder, AStoppedClockHoldingALockStallsOthersForAFewSecondsOnly) {
     test::CTempDir root;
-    Clock a(root / "share");
+    SharedClock a(root / "share");
     ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
     // Another clock is stopped while it holds the work file's lock.
     int fds[2];
@@ -289,6 +247,8 @@ TEST(SharedFolder, AStoppedClockHoldingALockStallsOthersForAFewSecondsOnly) {
         ::raise(SIGSTOP);
         ::_exit(0);
     }
+    std::optional<test::CChildReaper> reaper;
+    reaper.emplace(holder);
     char ready = 0;
     ASSERT_EQ(::read(fds[0], &ready, 1), 1);
     a.t.sink->messages.clear();
@@ -296,10 +256,9 @@ TEST(SharedFolder, AStoppedClockHoldingALockStallsOthersForAFewSecondsOnly) {
     EXPECT_EQ(a.Tap("Abe", 9, 1), 0);  // refused, not registered, not waiting for ever
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     ASSERT_FALSE(a.t.sink->messages.empty());
-    EXPECT_EQ(a.t.sink->messages.back().rfind("他の端末が処理中", 0), 0u);
+    EXPECT_EQ(test::LastOf(a.t.sink->messages).rfind("他の端末が処理中", 0), 0u);
     EXPECT_NE(test::ReadBytes(a.dataDir / "ErrorLog.txt").find("lock"), std::string::npos);
-    ::kill(holder, SIGKILL);
-    WaitFor(holder);
+    reaper.reset();
     ::close(fds[0]);
     ::close(fds[1]);
     EXPECT_EQ(a.Tap("Abe", 9, 2), 1);
@@ -343,6 +302,10 @@ TEST(SharedFolder, AHalfWrittenLineOrBlockIsNeverGluedToTheNext) {
     ASSERT_EQ(test::RunCli(dir.Path(), "admins add --id second --password pw").exitCode, 0);
     EXPECT_EQ(test::RunCli(dir.Path(), "users list").out,
               "AB00000000000001,山田,,\nAB00000000000002,鈴木,,\n");
+    // The file itself: the fragment is gone, not merely passed over by the listing.
+    EXPECT_EQ(CTextCodec::FromCp932(test::ReadBytes(dir / "Register.txt")),
+              "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,"
+              "ReceiveMailAddress\r\nAB00000000000001,山田,,\r\nAB00000000000002,鈴木,,\r\n");
     EXPECT_EQ(test::RunCli(dir.Path(), "admins list").out, "first (no card)\nsecond (no card)\n");
     EXPECT_EQ(fs::file_size(dir / "Admin.dat"), 128u);
 }

@@ -93,7 +93,11 @@ TEST(EnvironmentSettings, SurvivesRandomBytesAndOldSixLineFiles) {
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>(random() & 0xFF);
     WriteBytes(t.dir / "Setting.txt", noise);
     auto settings = CreateConfig(t.runtime);
-    EXPECT_GE(settings->GetDayChangeHour(), -2147483647 - 1);  // no crash, some value
+    // Nothing out of its range is ever used, whatever the file holds.
+    EXPECT_GE(settings->GetDayChangeHour(), 0);
+    EXPECT_LE(settings->GetDayChangeHour(), 12);
+    EXPECT_GE(settings->GetSwitchHour(), 0);
+    EXPECT_LE(settings->GetSwitchHour(), 23);
 
     t.sink->messages.clear();
     WriteBytes(t.dir / "Setting.txt",
