@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
@@ -283,6 +285,8 @@ TEST(WorkReport, AFailedSaveLeavesTheWorkFileUntouched) {
     EXPECT_EQ(test::ReadBytes(f.Work()), before);
 }
 
+// Under load an append may be refused after the lock wait, which is said; what matters is that
+// every append reported as done is in the file exactly once and nothing is torn.
 TEST(WorkReport, TwoProcessesAppendingConcurrentlyLeaveEveryRecordWhole) {
     Fixture f;
     constexpr int kEach = 1000;
@@ -291,30 +295,36 @@ TEST(WorkReport, TwoProcessesAppendingConcurrentlyLeaveEveryRecordWhole) {
         if (child == 0) {
             auto report = CreateWorkReport(f.t.runtime);
             report->SetSettings(f.settings);
-            report->SetStamp(name);
-            int ok = 0;
-            for (int i = 0; i < kEach; ++i) ok += report->AppendRecord(i % 2) ? 1 : 0;
-            ::_exit(ok == kEach ? 0 : 1);
+            std::string done;
+            for (int i = 0; i < kEach; ++i) {
+                f.t.clock->Set(At(2011, 8, 25, 0, 0) + 60 * i);  // one minute each: told apart
+                report->SetStamp(name);
+                if (report->AppendRecord(i % 2)) done += report->StampTimeText() + "\n";
+            }
+            test::WriteBytes(f.t.dir / ("done-" + name), done);
+            ::_exit(0);
         }
         return child;
     };
-    f.t.clock->Set(At(2011, 8, 25, 9, 0));
     pid_t a = appender("Alpha");
     pid_t b = appender("Beta");
     int statusA = 0, statusB = 0;
     ::waitpid(a, &statusA, 0);
     ::waitpid(b, &statusB, 0);
-    EXPECT_EQ(WEXITSTATUS(statusA), 0);
-    EXPECT_EQ(WEXITSTATUS(statusB), 0);
-    auto blocks = test::WorkBlocks(f.Work());
-    ASSERT_EQ(blocks.size(), 2u * kEach);
-    int alpha = 0;
-    for (const auto& block : blocks) {
+    ASSERT_TRUE(WIFEXITED(statusA) && WIFEXITED(statusB));
+    std::map<std::string, std::string> inFile;  // name -> its times, one a line, in file order
+    for (const auto& block : test::WorkBlocks(f.Work())) {
         ASSERT_TRUE(block.starts_with("Alpha ") || block.starts_with("Beta ")) << block;
         ASSERT_EQ(block.substr(32, 12), ",2011/08/25,");
-        alpha += block.starts_with("Alpha") ? 1 : 0;
+        const WorkLine line = WorkLine::Parse(block);
+        inFile[block.substr(0, block.find(' '))] += std::string(line.Time()) + "\n";
     }
-    EXPECT_EQ(alpha, kEach);
+    for (const std::string name : {"Alpha", "Beta"}) {
+        const std::string reported = test::ReadBytes(f.t.dir / ("done-" + name));
+        EXPECT_EQ(inFile[name], reported) << name;
+        // Nearly all of them: a refusal is for a machine under heavy load only.
+        EXPECT_GT(std::count(reported.begin(), reported.end(), '\n'), kEach * 9 / 10);
+    }
 }
 
 TEST(WorkReport, AWorkFileThatCannotBeReadIsNeverReplacedByASave) {
