@@ -92,6 +92,7 @@ void Select(QListWidget& list, const QString& id) {
 TEST(AdminScreens, ThePasswordLoginOpensTheListAndBusyIsClearedAfterwards) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     QAction* admins = c.app->Frame()->Command(CMainFrame::kAdmins);
     ASSERT_TRUE(admins->isEnabled());
     bool listShown = false;
@@ -130,6 +131,7 @@ TEST(AdminScreens, ThePasswordLoginOpensTheListAndBusyIsClearedAfterwards) {
 TEST(AdminScreens, AnAdministratorCardLogsInAndAnEmployeeCardWaitsForTheScreen) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     V* screen = c.app->Screen();
     bool listShown = false;
     Clock::Then([&] {
@@ -137,6 +139,7 @@ TEST(AdminScreens, AnAdministratorCardLogsInAndAnEmployeeCardWaitsForTheScreen) 
         // An employee's card during the login: not read by the screen, refused by the login.
         c.Hold(kEmployeeCard);
         screen->OnTimer(V::kPollTimer);
+        test::Settle(*c.app);
         EXPECT_FALSE(screen->IsResultShown());
         login->OnTimer(CAdminLoginDialog::kPollTimer);
         EXPECT_EQ(c.prompt->messages.back(), "管理者認証用として登録されていないカードです。");
@@ -153,12 +156,14 @@ TEST(AdminScreens, AnAdministratorCardLogsInAndAnEmployeeCardWaitsForTheScreen) 
     // Back on the screen the card on the reader is read as usual.
     c.Hold(kEmployeeCard);
     screen->OnTimer(V::kPollTimer);
+    test::Settle(*c.app);
     EXPECT_TRUE(screen->IsResultShown());
 }
 
 TEST(AdminScreens, ACancelledOrTimedOutLoginOpensNothing) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     bool listShown = false;
     Clock::Then([&] { c.app->Login()->reject(); });
     c.Menu(CMainFrame::kAdmins);
@@ -181,6 +186,7 @@ TEST(AdminScreens, ACancelledOrTimedOutLoginOpensNothing) {
 TEST(AdminScreens, ARefusalDuringATimeOutNeitherRestartsPollingNorOpensASecondBox) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     CAdminLoginDialog* login = c.app->Login();
     login->Prepare();
     login->show();
@@ -201,6 +207,7 @@ TEST(AdminScreens, ARefusalDuringATimeOutNeitherRestartsPollingNorOpensASecondBo
 TEST(AdminScreens, FirstRunRegistersTheFirstAdministratorWithACardAndNoLogin) {
     Clock c(false);
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     CAdminModifyDialog* list = c.app->Admins();
     list->SetAddDialogRunner([&](CAdminAddDialog& form) {
         form.Prepare();
@@ -256,6 +263,7 @@ TEST(AdminScreens, FirstRunRegistersTheFirstAdministratorWithACardAndNoLogin) {
 TEST(AdminScreens, ClosingAnEmptyListEndsTheProgramOnlyWhenTheAnswerIsYes) {
     Clock c(false);
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     CAdminModifyDialog* list = c.app->Admins();
     Clock::Then([&] {
         c.prompt->yesNo = false;
@@ -276,6 +284,7 @@ TEST(AdminScreens, TheListKeepsItsRules) {
     Clock c;
     test::RunCli(c.t.dir.Path(), "admins add --id clerk --password pw2");
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     c.app->Controller()->GetAdminStore()->SetLoginId("admin");
     CAdminModifyDialog* list = c.app->Admins();
     list->Prepare();
@@ -347,6 +356,7 @@ TEST(AdminScreens, TheListKeepsItsRules) {
 TEST(AdminScreens, ChimeAndVersionNeedNoLogin) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     c.Menu(CMainFrame::kChime);
     EXPECT_FALSE(c.app->Login()->isVisible());
     EXPECT_FALSE(c.app->Controller()->IsBusy());

@@ -83,6 +83,7 @@ void TypeInto(CTimeGrid& grid, int row, int column, const char* digits) {
 TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     const std::string before = c.Records();
     c.WithEditor([&](CReportEditDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("出退勤編集"));
@@ -188,6 +189,7 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
     EXPECT_NE(trail.out.find("2011/08/24\t退社\t23:55 -> -"), std::string::npos);
     EXPECT_NE(trail.out.find("2011/08/25\t退社\t- -> 25:10"), std::string::npos);
     // The screen's history shows the corrected day.
+    test::Settle(*c.app);
     auto history = c.app->Screen()->HistoryLines();
     ASSERT_EQ(history.size(), 2);
     EXPECT_TRUE(history[1].startsWith(QString::fromUtf8("2011/08/25 25:10 退社 山田")));
@@ -196,6 +198,7 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
 TEST(RecordEditScreen, ATapFromAnotherClockWhileTheScreenIsOpenStays) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     c.WithEditor([&](CReportEditDialog& dialog) {
         CTimeGrid& grid = dialog.Grid();
         auto* model = grid.model();
@@ -237,6 +240,7 @@ TEST(RecordEditScreen, ATapFromAnotherClockWhileTheScreenIsOpenStays) {
 TEST(RecordEditScreen, UnsavedChangesAreAskedAboutBeforeTheyAreLost) {
     Clock c("2");
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     bool stayed = false;
     c.WithEditor([&](CReportEditDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("入退室編集"));

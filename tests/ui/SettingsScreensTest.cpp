@@ -62,6 +62,7 @@ void Type(QLineEdit& field, const QString& text) {
 TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     QAction* command = c.app->Frame()->Command(CMainFrame::kEnvironment);
     ASSERT_TRUE(command->isEnabled());
     c.Menu(CMainFrame::kEnvironment);
@@ -137,6 +138,7 @@ TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     config->OnOk();
     test::WriteBytes(c.t.dir / "card", "012E00FF12345678\n");
     c.app->Screen()->OnTimer(V::kPollTimer);
+    test::Settle(*c.app);
     EXPECT_EQ(c.app->Screen()->ControlText(V::kResult), QString::fromUtf8("33:05 勤務開始"));
     EXPECT_NE(test::RunCli(c.t.dir.Path(), "records").out.find("2011/08/24,33:05,"),
               std::string::npos);
@@ -145,6 +147,7 @@ TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
 TEST(SettingsScreens, AFailedSaveKeepsTheDialogAndTheRunningValues) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     c.Menu(CMainFrame::kEnvironment);
     CConfigDialog* config = c.app->Config();
     config->SetChooser(
@@ -165,6 +168,7 @@ TEST(SettingsScreens, AFailedSaveKeepsTheDialogAndTheRunningValues) {
 TEST(SettingsScreens, MailSettingsFromTheScreensMakeATapSendMail) {
     Clock c;
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     test::CSmtpServer server(c.t.dir / "smtp", "--auth clock:secret");
     c.app->SetMailDialogRunner([&](CSendMailDialog& mail) {
         mail.Prepare();
@@ -237,6 +241,7 @@ TEST(SettingsScreens, MailSettingsFromTheScreensMakeATapSendMail) {
     const auto before = server.Messages().size();
     test::WriteBytes(c.t.dir / "card", "012E00FF12345678\n");
     c.app->Screen()->OnTimer(V::kPollTimer);
+    test::Settle(*c.app);
     c.app->Controller()->MailQueue().WaitIdle();
     auto messages = server.Messages();
     ASSERT_EQ(messages.size(), before + 1);
@@ -249,6 +254,7 @@ TEST(SettingsScreens, MailSettingsFromTheScreensMakeATapSendMail) {
 TEST(SettingsScreens, RoomWordingAndAFailedMailSave) {
     Clock c("2");
     ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
     std::filesystem::create_directory(c.t.dir / "SendMail.txt");  // cannot be replaced
     bool stayed = false;
     c.app->SetMailDialogRunner([&](CSendMailDialog& mail) {

@@ -45,6 +45,7 @@ struct App {
 TEST(StampwellApp, StartsWiresAndRecordsATapThroughTheSimulatedReader) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     V* screen = a.app->Screen();
     EXPECT_TRUE(a.app->Frame()->isVisible());
     EXPECT_EQ(a.app->Frame()->windowTitle(), QStringLiteral("Stampwell"));
@@ -58,12 +59,14 @@ TEST(StampwellApp, StartsWiresAndRecordsATapThroughTheSimulatedReader) {
 
     test::WriteBytes(a.t.dir / "card", "012E00FF12345678\n");
     screen->OnTimer(V::kPollTimer);
+    test::Settle(*a.app);
     EXPECT_TRUE(screen->IsResultShown());
     EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("09:05 勤務開始"));
     EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("山田"));
     EXPECT_EQ(a.sounds->played, std::vector<std::string>{"WorkBegin.wav"});
     test::WriteBytes(a.t.dir / "card", "");
     screen->OnTimer(V::kResultTimer);
+    test::Settle(*a.app);
     ASSERT_EQ(screen->HistoryLines().size(), 1);
     EXPECT_TRUE(
         screen->HistoryLines()[0].startsWith(QString::fromUtf8("2011/08/25 09:05 出社 山田")));
@@ -86,6 +89,7 @@ TEST(StampwellApp, TodaysRecordsAreInTheHistoryFromTheStart) {
         a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
     }
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     ASSERT_EQ(a.app->Screen()->HistoryLines().size(), 1);
     EXPECT_TRUE(a.app->Screen()->HistoryLines()[0].startsWith(
         QString::fromUtf8("2011/08/25 08:30 出社 鈴木")));
@@ -94,12 +98,15 @@ TEST(StampwellApp, TodaysRecordsAreInTheHistoryFromTheStart) {
 TEST(StampwellApp, ACardHeldWhileTheSettingsAreBusyIsReadAfterwards) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     a.app->Controller()->SetBusy(true);
     test::WriteBytes(a.t.dir / "card", "012E00FF12345678");
     a.app->Screen()->OnTimer(V::kPollTimer);
+    test::Settle(*a.app);
     EXPECT_FALSE(a.app->Screen()->IsResultShown());
     a.app->Controller()->SetBusy(false);
     a.app->Screen()->OnTimer(V::kPollTimer);
+    test::Settle(*a.app);
     EXPECT_TRUE(a.app->Screen()->IsResultShown());
 }
 
@@ -108,13 +115,17 @@ TEST(StampwellApp, RoomModeEntryAndExitSoundDifferentAtAnyHour) {
     test::WriteBytes(a.t.dir / "Style.txt", "2");
     a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 15, 0));  // the end side's hours
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     V* screen = a.app->Screen();
     test::WriteBytes(a.t.dir / "card", "012E00FF12345678");
     screen->OnTimer(V::kPollTimer);
+    test::Settle(*a.app);
     EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("15:00 入室"));
     screen->OnTimer(V::kResultTimer);
+    test::Settle(*a.app);
     a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 15, 10));
     screen->OnTimer(V::kPollTimer);
+    test::Settle(*a.app);
     EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("15:10 退室"));
     EXPECT_EQ(a.sounds->played, (std::vector<std::string>{"WorkBegin.wav", "WorkEnd.wav"}));
     EXPECT_EQ(a.app->Frame()->Command(CMainFrame::kEditRecords)->text(),
@@ -124,6 +135,7 @@ TEST(StampwellApp, RoomModeEntryAndExitSoundDifferentAtAnyHour) {
 TEST(StampwellApp, ASecondCopyBringsTheRunningOneToTheFrontAndEnds) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     a.app->Frame()->hide();  // as when it waits in the tray
     QProcess second;
     QElapsedTimer clock;
@@ -155,6 +167,7 @@ TEST(StampwellApp, ASecondCopyBringsTheRunningOneToTheFrontAndEnds) {
 TEST(StampwellApp, QuittingAfterTheVersionBoxWasOpenedDeletesEveryWindowOnce) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     for (int i = 0; i < 2; ++i) {
         QTimer::singleShot(50, [] {
             if (QWidget* box = QApplication::activeModalWidget()) box->close();
@@ -196,6 +209,7 @@ TEST(StampwellApp, AClockOnAnEmptyDataFolderShowsOurBackground) {
 TEST(MainFrame, MenuTrayAndMinimise) {
     App a;
     ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
     CMainFrame* frame = a.app->Frame();
     EXPECT_EQ(frame->Command(CMainFrame::kChime)->text(), QString::fromUtf8("チャイム機能(&C)"));
     EXPECT_TRUE(frame->Command(CMainFrame::kChime)->isEnabled());

@@ -75,10 +75,21 @@ TEST(TimeRegisterView, StateTableInAttendanceMode) {
     s.view->BeginStamp();
     EXPECT_FALSE(s.view->IsTimerActive(V::kPollTimer));
     EXPECT_EQ(s.Shown(), (std::vector<int>{V::kTitle, V::kStep1, V::kStep2, V::kNameCaption,
-                                           V::kClock, V::kName, V::kStart, V::kEnd}));
+                                           V::kClock, V::kResult, V::kName, V::kStart, V::kEnd}));
+    EXPECT_EQ(s.view->ControlText(V::kResult), QString::fromUtf8("処理中…"));
+    // A shared folder that keeps the tap waiting is named after a while.
+    EXPECT_TRUE(s.view->IsSlowShareTimerActive());
+    s.view->ShowSlowShare();
+    EXPECT_TRUE(s.view->IsSlowShareShown());
+    EXPECT_EQ(s.view->ControlText(V::kBanner), QString::fromUtf8("共有フォルダが応答しません"));
+    EXPECT_EQ(s.Shown(),
+              (std::vector<int>{V::kTitle, V::kStep1, V::kStep2, V::kNameCaption, V::kBanner,
+                                V::kClock, V::kResult, V::kName, V::kStart, V::kEnd}));
     s.view->SetShownName("山田");
     s.view->SetResultText("09:05 勤務開始");
     s.view->ShowResult();
+    EXPECT_FALSE(s.view->IsSlowShareTimerActive());
+    EXPECT_EQ(s.view->ControlText(V::kBanner), QString::fromUtf8("登録しました。"));
     EXPECT_TRUE(s.view->IsResultShown());
     EXPECT_TRUE(s.view->IsTimerActive(V::kResultTimer));
     EXPECT_EQ(s.Shown(),

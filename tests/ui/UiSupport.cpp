@@ -1,5 +1,9 @@
+#include "platform/IBackgroundRunner.h"
+#include "controller/RecorderController.h"
 #include "UiSupport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QAction>
 #include <QLineEdit>
 #include <QTimer>
@@ -9,6 +13,15 @@
 #include "people/AdminLoginDialog.h"
 
 namespace stampwell::test {
+
+void Settle(CStampwellApp& app) {
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    } while (!app.Controller()->Background().IsIdle() && waited.elapsed() < 20000);
+    QCoreApplication::processEvents();
+}
 
 void RunAfterLogin(CStampwellApp& app, int command, std::function<void()> afterLogin) {
     QTimer::singleShot(20, [&app, afterLogin] {

@@ -27,6 +27,10 @@ public:
 // "admin" / "pw" and OK; afterLogin, when given, runs inside the target's modal run.
 void RunAfterLogin(CStampwellApp& app, int command, std::function<void()> afterLogin = {});
 
+// Lets the clock's worker finish what was posted (a tap's file work, the history) and delivers
+// the results, as the event loop does between two timer ticks.
+void Settle(CStampwellApp& app);
+
 // Saves a picture for a person to look at (under the build's test output folder).
 void SaveScreenshot(const QImage& image, const std::string& name);
 

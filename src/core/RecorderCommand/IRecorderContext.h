@@ -1,8 +1,12 @@
 #pragma once
 
+#include <memory>
+
 namespace stampwell {
 
 class CFelicaReader;
+class IBackgroundRunner;
+class ISettings;
 class CMailQueue;
 class CRegisterFile;
 class CRuntime;
@@ -26,6 +30,10 @@ public:
     virtual IPrompt& Prompt() const = 0;
     virtual const CRuntime& Runtime() const = 0;
     virtual CMailQueue& MailQueue() const = 0;
+    // Where the file work of a tap runs (the time clock: a worker thread).
+    virtual IBackgroundRunner& Background() const = 0;
+    // A copy of the settings as Setting.txt has them now, for a job of the background runner.
+    virtual std::shared_ptr<const ISettings> SnapshotSettings() const = 0;
 };
 
 }  // namespace stampwell

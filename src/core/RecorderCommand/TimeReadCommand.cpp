@@ -5,18 +5,44 @@
 #include "RecorderCommand/IRecorderContext.h"
 #include "RecorderCommand/IRegisterScreen.h"
 #include "people/RegisterFile.h"
+#include "platform/IBackgroundRunner.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
+#include "recording/IStampSide.h"
 #include "recording/MailQueue.h"
 #include "recording/MailSettings.h"
 #include "recording/WorkReport.h"
+#include "settings/ISettings.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {
 
 namespace {
 constexpr const char* kFailed = "登録に失敗しました。";
-}
+
+// The side chosen when the card was read: the job never looks at the screen's buttons.
+class CChosenSide : public IStampSide {
+public:
+    explicit CChosenSide(bool end) : m_end(end) {}
+    bool IsEndSelected() const override { return m_end; }
+
+private:
+    bool m_end;
+};
+}  // namespace
+
+// One tap: what the job reads and decides off the window's thread, with objects of its own.
+struct TimeReadCommand::CTap {
+    std::string card;
+    CChosenSide side{false};
+    std::shared_ptr<CRegisterFile> reg;
+    std::shared_ptr<CWorkReport> work;
+    bool known = false;
+    std::string name;
+    std::string mailAddress;
+    int result = 0;
+    bool written = false;
+};
 
 std::shared_ptr<RecorderCommand> MakeRecorderCommand(int type, IRecorderContext* controller) {
     if (type != 10) throw std::runtime_error("No RecoderCommand type.");
@@ -25,67 +51,100 @@ std::shared_ptr<RecorderCommand> MakeRecorderCommand(int type, IRecorderContext*
 
 void TimeReadCommand::Execute() {
     CFelicaReader* reader = m_controller->GetReader();
-    CRegisterFile* reg = m_controller->GetRegister();
-    CWorkReport* work = m_controller->GetWorkReport();
     IRegisterScreen* screen = m_controller->GetScreen();
     if (!m_controller->IsScreenActive() || m_controller->IsBusy() || reader == nullptr) return;
-    if (reg == nullptr || work == nullptr || screen == nullptr) return;
-    IPrompt& prompt = m_controller->Prompt();
+    if (m_controller->GetRegister() == nullptr || m_controller->GetWorkReport() == nullptr ||
+        screen == nullptr) {
+        return;
+    }
+    if (m_recording) return;  // the card stays on the reader until the tap before it is done
 
     std::string card;
-    if (reader->Poll(card)) {
-        prompt.MovePointerToOrigin();
-        reg->SetCardId(card);
-        screen->BeginStamp();
-        if (!reg->FindNameByCard()) {
-            prompt.ShowMessage("登録されていないカードです。", EMessageIcon::None);
-            screen->ResetScreen(0);
-        } else {
-            const std::string name = reg->GetName();
-            work->SetStamp(name);
-            screen->SetShownName(name);
-            DecideAndRecord(*work, *screen);
-        }
-    }
+    if (reader->Poll(card)) Start(card);
     if (reader->IsReaderDisconnected()) {
         screen->StopReading();
-        prompt.ShowMessage(
+        m_controller->Prompt().ShowMessage(
             "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください"
             "。",
             EMessageIcon::Stop);
     }
 }
 
-void TimeReadCommand::DecideAndRecord(CWorkReport& work, IRegisterScreen& screen) {
+void TimeReadCommand::Start(const std::string& card) {
+    m_controller->Prompt().MovePointerToOrigin();
+    m_controller->GetScreen()->BeginStamp();
+    m_recording = true;
+    auto tap = std::make_shared<CTap>();
+    tap->card = card;
+    IStampSide* side = m_controller->GetStampSide();
+    tap->side = CChosenSide(side != nullptr && side->IsEndSelected());
+    // The settings as they are now (another program may have changed Setting.txt), copied for
+    // the job, which never shares an object with the window's thread.
+    const auto settings = m_controller->SnapshotSettings();
+    tap->reg = CreateRegisterFile(m_controller->Runtime());
+    tap->reg->SetPathSource(settings);
+    tap->work = CreateWorkReport(m_controller->Runtime());
+    tap->work->SetSettings(settings);
+    tap->work->SetStampSide(&tap->side);
+    m_controller->Background().Post(
+        [tap] {
+            tap->reg->SetCardId(tap->card);
+            tap->known = tap->reg->FindNameByCard() != 0;
+            if (!tap->known) return;
+            tap->name = tap->reg->GetName();
+            tap->mailAddress = tap->reg->GetMailAddressByName(tap->name);
+            tap->work->SetStamp(tap->name);
+            // One hold of the locks from the decision to the write.
+            const auto locks = tap->work->HoldLocks();
+            tap->result = tap->work->CheckToday();
+            if (tap->result == 0) tap->written = tap->work->RegisterStamp();
+        },
+        [this, tap] { OnDecided(tap); });
+}
+
+void TimeReadCommand::Fail() {
+    m_recording = false;
+    m_controller->Prompt().ShowMessage(kFailed, EMessageIcon::None);
+    m_controller->GetScreen()->ResetScreen(0);
+}
+
+void TimeReadCommand::OnDecided(const std::shared_ptr<CTap>& tap) {
     IPrompt& prompt = m_controller->Prompt();
-    const bool room = work.GetMode() == kRoomMode;
-    int result = work.CheckToday();
-    if (result > 0) {
-        int answer = prompt.AskQuestion("本日は既に登録済みです。\r\n新しい時間で上書きしますか？");
-        if (answer == IPrompt::kNoAnswer) return;
-        if (answer == IPrompt::kNo) {
-            screen.ResetScreen(0);
-            return;
-        }
-        if (!work.OverwriteRecord(result)) {
-            prompt.ShowMessage(kFailed, EMessageIcon::None);
-            screen.ResetScreen(0);
-            return;
-        }
-        IStampSide* side = m_controller->GetStampSide();
-        ReportSide(work, screen, side != nullptr && side->IsEndSelected() ? 1 : 0);
+    IRegisterScreen& screen = *m_controller->GetScreen();
+    if (!tap->known) {
+        m_recording = false;
+        prompt.ShowMessage("登録されていないカードです。", EMessageIcon::None);
+        screen.ResetScreen(0);
         return;
     }
-    switch (result) {
+    screen.SetShownName(tap->name);
+    if (tap->result > 0) {
+        int answer = prompt.AskQuestion("本日は既に登録済みです。\r\n新しい時間で上書きしますか？");
+        if (answer == IPrompt::kNoAnswer) {
+            m_recording = false;
+            return;
+        }
+        if (answer == IPrompt::kNo) {
+            m_recording = false;
+            screen.ResetScreen(0);
+            return;
+        }
+        // Under the lock the record is found again: another clock may have moved it meanwhile.
+        m_controller->Background().Post(
+            [tap] { tap->written = tap->work->OverwriteRecord(tap->result); },
+            [this, tap] { OnOverwritten(tap); });
+        return;
+    }
+    m_recording = false;
+    switch (tap->result) {
         case CWorkReport::EntryRecorded:
-            ReportSide(work, screen, 0);
+            ReportSide(*tap, 0);
             return;
         case CWorkReport::ExitRecorded:
-            ReportSide(work, screen, 1);
+            ReportSide(*tap, 1);
             return;
         case CWorkReport::WriteFailed:
-            prompt.ShowMessage(kFailed, EMessageIcon::None);
-            screen.ResetScreen(0);
+            Fail();
             return;
         case CWorkReport::TooSoon:
             screen.ResetScreen(1);
@@ -93,43 +152,47 @@ void TimeReadCommand::DecideAndRecord(CWorkReport& work, IRegisterScreen& screen
         default:
             break;
     }
-    if (!work.RegisterStamp()) {
-        prompt.ShowMessage(kFailed, EMessageIcon::None);
-        screen.ResetScreen(0);
+    if (!tap->written) {
+        Fail();
         return;
     }
-    IStampSide* side = m_controller->GetStampSide();
-    bool end = !room && side != nullptr && side->IsEndSelected();
-    ReportSide(work, screen, end ? 1 : 0);
+    const bool room = tap->work->GetMode() == kRoomMode;
+    ReportSide(*tap, !room && tap->side.IsEndSelected() ? 1 : 0);
 }
 
-void TimeReadCommand::ReportSide(CWorkReport& work, IRegisterScreen& screen, int side) {
-    const bool room = work.GetMode() == kRoomMode;
+void TimeReadCommand::OnOverwritten(const std::shared_ptr<CTap>& tap) {
+    m_recording = false;
+    if (!tap->written) {
+        Fail();
+        return;
+    }
+    ReportSide(*tap, tap->side.IsEndSelected() ? 1 : 0);
+}
+
+void TimeReadCommand::ReportSide(CTap& tap, int side) {
+    IRegisterScreen& screen = *m_controller->GetScreen();
+    const bool room = tap.work->GetMode() == kRoomMode;
     int kind = room ? (side == 0 ? 1 : 2) : 0;
     // In room mode the hidden side buttons only choose the sound: entry and exit must sound
     // different whatever hour it is.
     if (room) side == 0 ? screen.SelectStart() : screen.SelectEnd();
-    screen.SetResultText(work.MakeResultText(kind));
+    screen.SetResultText(tap.work->MakeResultText(kind));
     screen.ShowResult();
-    SendMail(side);
+    SendMail(tap, side);
 }
 
-void TimeReadCommand::SendMail(int side) {
+void TimeReadCommand::SendMail(const CTap& tap, int side) {
     const CRuntime& runtime = m_controller->Runtime();
-    CRegisterFile* reg = m_controller->GetRegister();
-    CWorkReport* work = m_controller->GetWorkReport();
-    if (reg == nullptr || work == nullptr) return;
     CMailSettings mail;
     if (!mail.LoadServer(runtime.DataDir()) || !mail.LoadTexts(runtime.DataDir())) return;
     if (mail.mailCheck == "0") return;
-    const std::string name = reg->GetName();
     CMailJob job;
     job.settings = mail;
-    job.recipient = reg->GetMailAddressByName(name);
+    job.recipient = tap.mailAddress;
     job.subject = side == 0 ? mail.title : mail.title2;
-    job.body =
-        CMailSettings::ReplacePlaceholders(side == 0 ? mail.inText : mail.outText, name,
-                                           work->StampDateText() + " " + work->StampTimeText());
+    job.body = CMailSettings::ReplacePlaceholders(
+        side == 0 ? mail.inText : mail.outText, tap.name,
+        tap.work->StampDateText() + " " + tap.work->StampTimeText());
     m_controller->MailQueue().Enqueue(std::move(job));
 }
 

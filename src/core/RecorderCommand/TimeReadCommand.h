@@ -1,27 +1,39 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "RecorderCommand/RecorderCommand.h"
 
 namespace stampwell {
 
-class CWorkReport;
 class IRecorderContext;
-class IRegisterScreen;
 
 // The card-reading command: poll the reader, find the card's owner, let the work record decide
-// and write, show the result and send the notification mail.
+// and write, show the result and send the notification mail. The file work (the register and
+// the work file, which may be in a shared folder that hangs) runs as a job of the controller's
+// background runner, one tap at a time; the reader, the questions and the screen stay on the
+// window's thread. A card held while a tap is being recorded waits its turn on the reader.
 class TimeReadCommand : public RecorderCommand {
 public:
     explicit TimeReadCommand(IRecorderContext* controller) : m_controller(controller) {}
     void Execute() override;
-    // Queues the notification mail of side 0 (start) or 1 (end); never shows anything.
-    virtual void SendMail(int side);
+    // Whether a tap is being recorded (its file work not finished yet).
+    bool IsRecording() const { return m_recording; }
+
+    struct CTap;
 
 private:
-    void DecideAndRecord(CWorkReport& work, IRegisterScreen& screen);
-    void ReportSide(CWorkReport& work, IRegisterScreen& screen, int side);
+    void Start(const std::string& card);
+    void OnDecided(const std::shared_ptr<CTap>& tap);
+    void OnOverwritten(const std::shared_ptr<CTap>& tap);
+    void Fail();
+    void ReportSide(CTap& tap, int side);
+    // Queues the notification mail of side 0 (start) or 1 (end); never shows anything.
+    void SendMail(const CTap& tap, int side);
 
     IRecorderContext* m_controller;
+    bool m_recording = false;
 };
 
 }  // namespace stampwell

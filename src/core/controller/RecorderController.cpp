@@ -3,6 +3,7 @@
 #include "RecorderCommand/RecorderCommand.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
+#include "platform/InlineRunner.h"
 #include "reader/FelicaReader.h"
 #include "recording/MailQueue.h"
 #include "recording/WorkReport.h"
@@ -15,7 +16,32 @@ CRecorderController::CRecorderController(CRuntime runtime, IPrompt& prompt)
     : m_runtime(std::move(runtime)),
       m_prompt(prompt),
       m_readCommand(MakeRecorderCommand(10, this)),
-      m_mail(std::make_unique<CMailQueue>(m_runtime.DataDir())) {}
+      m_mail(std::make_unique<CMailQueue>(m_runtime.DataDir())),
+      m_background(std::make_shared<CInlineRunner>()) {}
+
+void CRecorderController::SetBackgroundRunner(std::shared_ptr<IBackgroundRunner> runner) {
+    m_background = runner ? std::move(runner) : std::make_shared<CInlineRunner>();
+}
+
+std::shared_ptr<const ISettings> CRecorderController::SnapshotSettings() const {
+    if (!m_settings) return nullptr;
+    m_settings->ReloadIfChanged();
+    return std::make_shared<CEnvironmentSettings>(*m_settings);
+}
+
+void CRecorderController::ListTodayInBackground(
+    std::function<void(std::vector<std::string>)> shown) {
+    auto work = CreateWorkReport(m_runtime);
+    work->SetSettings(SnapshotSettings());
+    auto lines = std::make_shared<std::vector<std::string>>();
+    m_background->Post([work, lines] { work->ListToday(*lines); },
+                       [lines, shown = std::move(shown)] { shown(std::move(*lines)); });
+}
+
+void CRecorderController::BackupInBackground() {
+    auto work = CreateWorkReport(m_runtime);
+    m_background->Post([work] { work->Backup(); }, {});
+}
 
 CRecorderController::~CRecorderController() = default;
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "RecorderCommand/IRecorderContext.h"
 #include "platform/Runtime.h"
@@ -60,6 +61,14 @@ public:
     IPrompt& Prompt() const override { return m_prompt; }
     const CRuntime& Runtime() const override { return m_runtime; }
     CMailQueue& MailQueue() const override { return *m_mail; }
+    IBackgroundRunner& Background() const override { return *m_background; }
+    void SetBackgroundRunner(std::shared_ptr<IBackgroundRunner> runner);
+    std::shared_ptr<const ISettings> SnapshotSettings() const override;
+    // Today's history read by a job of the background runner; shown gets it on the window's
+    // thread.
+    void ListTodayInBackground(std::function<void(std::vector<std::string>)> shown);
+    // The backup of the work file, as a job of the background runner.
+    void BackupInBackground();
 
 private:
     CRuntime m_runtime;
@@ -77,6 +86,7 @@ private:
     CAdminFile* m_admins = nullptr;
     std::shared_ptr<RecorderCommand> m_readCommand;
     std::unique_ptr<CMailQueue> m_mail;
+    std::shared_ptr<IBackgroundRunner> m_background;
 };
 
 }  // namespace stampwell

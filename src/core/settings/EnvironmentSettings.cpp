@@ -1,5 +1,7 @@
 #include "settings/EnvironmentSettings.h"
 
+#include <sys/stat.h>
+
 #include <array>
 
 #include "diagnostics/SharedLock.h"
@@ -43,7 +45,22 @@ void CEnvironmentSettings::SetDefaults() {
     m_backupChecked = false;
 }
 
+namespace {
+std::string StampOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return {};
+    return std::to_string(status.st_ino) + ":" + std::to_string(status.st_size) + ":" +
+           std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec);
+}
+}  // namespace
+
+void CEnvironmentSettings::ReloadIfChanged() {
+    const std::string stamp = StampOf(FilePath());
+    if (!stamp.empty() && stamp != m_loadedStamp) LoadSettings();
+}
+
 void CEnvironmentSettings::LoadSettings() {
+    m_loadedStamp = StampOf(FilePath());
     auto file = CreateSettingFile(&m_runtime.Messages());
     if (!file->OpenRead(FilePath())) return;
     std::array<std::int32_t, 1> title{0};

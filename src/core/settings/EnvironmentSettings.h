@@ -33,6 +33,9 @@ public:
     void SetDefaults();
     // A missing file keeps the current values silently.
     void LoadSettings();
+    // Loads Setting.txt again when it changed since it was last loaded (stampwell-cli or
+    // another administrator saved it): a running clock uses the new day-change hour at once.
+    void ReloadIfChanged();
     // False (and the old file untouched) when the folder is not writable or a path cannot be
     // stored (a comma, a line break, over 255 bytes, no CP932 form).
     bool SaveSettings() const;
@@ -51,6 +54,7 @@ private:
     std::string m_workFilePath;
     std::string m_backupPath;
     bool m_backupChecked = false;
+    std::string m_loadedStamp;  // the file's identity, size and time when last loaded
 };
 
 // A settings object with the defaults and Setting.txt loaded.

@@ -1,6 +1,7 @@
 #include "app/StampwellApp.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
@@ -16,7 +17,10 @@
 #include "people/AdminModifyDialog.h"
 #include "people/RegisterFile.h"
 #include "people/UserInfoDialog.h"
+#include "platform/DeferredMessages.h"
+#include "platform/IBackgroundRunner.h"
 #include "platform/IPrompt.h"
+#include "platform/SerialWorker.h"
 #include "recording/WorkReport.h"
 #include "screen/ISoundPlayer.h"
 #include "screen/TimeRegisterView.h"
@@ -29,9 +33,18 @@
 
 namespace stampwell {
 
+namespace {
+CRuntime WithMessages(const CRuntime& runtime, std::shared_ptr<IMessageSink> messages) {
+    CRuntime with(runtime.DataDir(), runtime.ClockPtr(), std::move(messages));
+    with.SetLockWait(runtime.LockWait());
+    return with;
+}
+}  // namespace
+
 CStampwellApp::CStampwellApp(CRuntime runtime, std::shared_ptr<IPrompt> prompt,
                              std::shared_ptr<ISoundPlayer> sounds, std::string readerSpec)
-    : m_runtime(std::move(runtime)),
+    : m_messages(std::make_shared<CDeferredMessages>(runtime.MessagesPtr())),
+      m_runtime(WithMessages(runtime, m_messages)),
       m_prompt(std::move(prompt)),
       m_sounds(std::move(sounds)),
       m_readerSpec(std::move(readerSpec)),
@@ -65,6 +78,24 @@ bool CStampwellApp::InitInstance() {
     m_screen->SetChimeSettings(m_chime);
 
     m_frame->ShowScreen(m_screen.get());
+    // The file work runs on a worker; its results come back through the frame's event queue.
+    m_worker = std::make_shared<CSerialWorker>(
+        [frame = QPointer<QObject>(m_frame.get()), messages = m_messages](
+            std::function<void()> done) {
+            if (frame.isNull()) return;
+            QMetaObject::invokeMethod(
+                frame.data(),
+                [messages, done = std::move(done)] {
+                    messages->Flush();
+                    if (done) done();
+                },
+                Qt::QueuedConnection);
+        });
+    m_controller->SetBackgroundRunner(m_worker);
+    m_screen->SetHistorySource([this](CTimeRegisterView::HistoryShown shown) {
+        m_controller->ListTodayInBackground(std::move(shown));
+    });
+    m_screen->SetBackupAction([this] { m_controller->BackupInBackground(); });
     m_controller->OpenReader(true, m_readerSpec);
     m_controller->SetWorkReportListener([this] { m_screen->SetWorkReport(m_work.get()); });
     m_controller->AttachRegister(m_register.get());

@@ -9,6 +9,9 @@
 
 namespace stampwell {
 
+class CDeferredMessages;
+class CSerialWorker;
+
 class CAdminFile;
 class CAdminLoginDialog;
 class CAdminModifyDialog;
@@ -79,6 +82,8 @@ public:
     CWorkRulesDialog* WorkRules() const { return m_workRules.get(); }
 
 private:
+    // The components' messages: at once from the window's thread, after the job from the worker.
+    std::shared_ptr<CDeferredMessages> m_messages;
     CRuntime m_runtime;
     std::shared_ptr<IPrompt> m_prompt;
     std::shared_ptr<ISoundPlayer> m_sounds;
@@ -90,6 +95,8 @@ private:
     std::shared_ptr<CChimeDialog> m_chime;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CTimeRegisterView> m_screen;
+    // The file work of taps, the history and the backup; gone before the frame it delivers to.
+    std::shared_ptr<CSerialWorker> m_worker;
     // Dialogs kept for the whole run: children of the frame, released here before it.
     std::unique_ptr<CAdminLoginDialog> m_login;
     std::unique_ptr<CAdminModifyDialog> m_adminModify;

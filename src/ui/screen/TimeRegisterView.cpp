@@ -154,6 +154,9 @@ void CTimeRegisterView::SetUp() {
         connect(&m_timers[static_cast<std::size_t>(id)], &QTimer::timeout, this,
                 [this, id] { OnTimer(id); });
     }
+    m_slowTimer.setSingleShot(true);
+    m_slowTimer.setInterval(kSlowShareMs);
+    connect(&m_slowTimer, &QTimer::timeout, this, [this] { ShowSlowShare(); });
     m_timers[kHourlyTimer].start();
     ResetScreen(0);
     AutoSelectSide(m_runtime.Clock().Now());
@@ -218,6 +221,9 @@ void CTimeRegisterView::ShowState(EState state) {
 }
 
 void CTimeRegisterView::ResetScreen(int skipRefresh) {
+    m_slowTimer.stop();
+    m_slowShown = false;
+    m_labels[kBanner]->SetText(Text("登録しました。"));
     ShowState(kWaiting);
     m_nameField->SetText({});
     if (skipRefresh == 0) RefreshHistory();
@@ -240,9 +246,26 @@ void CTimeRegisterView::SelectEnd() {
 void CTimeRegisterView::BeginStamp() {
     m_timers[kPollTimer].stop();
     ShowState(kProcessing);
+    // The tap is recorded off the window's thread: say so, and past a while that the shared
+    // folder keeps it waiting.
+    m_labels[kResult]->SetText(Text("処理中…"));
+    ShowControl(kResult, true);
+    m_slowShown = false;
+    m_slowTimer.start();
+}
+
+void CTimeRegisterView::ShowSlowShare() {
+    if (m_state != kProcessing) return;
+    m_slowShown = true;
+    m_labels[kBanner]->SetText(Text("共有フォルダが応答しません"));
+    ShowControl(kBanner, true);
+    update();
 }
 
 void CTimeRegisterView::ShowResult() {
+    m_slowTimer.stop();
+    m_slowShown = false;
+    m_labels[kBanner]->SetText(Text("登録しました。"));
     m_timers[kResultTimer].start();
     m_resultShown = 1;
     RefreshHistory();
@@ -299,7 +322,11 @@ void CTimeRegisterView::AutoSelectSide(std::int64_t time) {
     int limit = m_settings ? m_settings->GetSwitchHour() : 14;
     if (hour < limit) {
         m_startCommand->Execute();
-        CWorkReport(m_runtime).Backup();
+        if (m_backup) {
+            m_backup();
+        } else {
+            CWorkReport(m_runtime).Backup();
+        }
     } else {
         m_endCommand->Execute();
     }
@@ -317,9 +344,27 @@ bool CTimeRegisterView::IsChimeTime() const {
 }
 
 void CTimeRegisterView::RefreshHistory() {
+    if (m_historySource) {
+        // One read at a time; a refresh asked for meanwhile follows it.
+        if (m_historyPending) {
+            m_historyAgain = true;
+            return;
+        }
+        m_historyPending = true;
+        m_historySource([this](std::vector<std::string> lines) {
+            m_historyPending = false;
+            ShowLines(lines);
+            if (std::exchange(m_historyAgain, false)) RefreshHistory();
+        });
+        return;
+    }
     if (m_work == nullptr) return;
     std::vector<std::string> lines;
     m_work->ListToday(lines);
+    ShowLines(lines);
+}
+
+void CTimeRegisterView::ShowLines(const std::vector<std::string>& lines) {
     QStringList texts;
     for (const auto& line : lines) texts << QString::fromStdString(line);
     m_history->SetLines(texts);

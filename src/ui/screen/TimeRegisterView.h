@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "RecorderCommand/EndCommand.h"
 #include "RecorderCommand/IRegisterScreen.h"
@@ -70,6 +71,19 @@ public:
     }
     void SetChimeSettings(std::shared_ptr<const IChimeSettings> chime);
     void SetWorkReport(CWorkReport* work);
+    // The time clock reads the history and makes the backup off the window's thread (a shared
+    // folder may hang); without these the screen does both itself.
+    using HistoryShown = std::function<void(std::vector<std::string>)>;
+    void SetHistorySource(std::function<void(HistoryShown)> source) {
+        m_historySource = std::move(source);
+    }
+    void SetBackupAction(std::function<void()> backup) { m_backup = std::move(backup); }
+    // How long a tap may take before the screen says that the shared folder does not answer.
+    static constexpr int kSlowShareMs = 10000;
+    bool IsSlowShareShown() const { return m_slowShown; }
+    bool IsSlowShareTimerActive() const { return m_slowTimer.isActive(); }
+    // The slow-share timer's timeout: still processing, the shared folder keeps the tap waiting.
+    void ShowSlowShare();
 
     // IRegisterScreen
     void ResetScreen(int skipRefresh) override;
@@ -115,6 +129,7 @@ private:
     void ShowState(EState state);
     void ShowControl(int id, bool shown);
     void PlaySideSound();
+    void ShowLines(const std::vector<std::string>& lines);
     QWidget* Control(int id) const;
 
     CRuntime m_runtime;
@@ -122,6 +137,12 @@ private:
     EState m_state = kWaiting;
     std::function<void(const char*)> m_stateListener;
     CWorkReport* m_work = nullptr;
+    std::function<void(HistoryShown)> m_historySource;
+    std::function<void()> m_backup;
+    bool m_historyPending = false;
+    bool m_historyAgain = false;
+    QTimer m_slowTimer;
+    bool m_slowShown = false;
     std::shared_ptr<const ISettings> m_settings;
     std::shared_ptr<const IChimeSettings> m_chime;
     bool m_stopped = false;
