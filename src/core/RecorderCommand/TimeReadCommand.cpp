@@ -34,6 +34,7 @@ private:
 // One tap: what the job reads and decides off the window's thread, with objects of its own.
 struct TimeReadCommand::CTap {
     std::string card;
+    std::int64_t readAt = 0;  // the tap's time: when the card was read, not when the job ran
     CChosenSide side{false};
     std::shared_ptr<CRegisterFile> reg;
     std::shared_ptr<CWorkReport> work;
@@ -76,6 +77,7 @@ void TimeReadCommand::Start(const std::string& card) {
     m_recording = true;
     auto tap = std::make_shared<CTap>();
     tap->card = card;
+    tap->readAt = m_controller->Runtime().Clock().Now();
     IStampSide* side = m_controller->GetStampSide();
     tap->side = CChosenSide(side != nullptr && side->IsEndSelected());
     // The settings as they are now (another program may have changed Setting.txt), copied for
@@ -93,7 +95,7 @@ void TimeReadCommand::Start(const std::string& card) {
             if (!tap->known) return;
             tap->name = tap->reg->GetName();
             tap->mailAddress = tap->reg->GetMailAddressByName(tap->name);
-            tap->work->SetStamp(tap->name);
+            tap->work->SetStamp(tap->name, tap->readAt);
             // One hold of the locks from the decision to the write.
             const auto locks = tap->work->HoldLocks();
             tap->result = tap->work->CheckToday();

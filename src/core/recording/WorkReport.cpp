@@ -87,8 +87,12 @@ fs::path CWorkReport::TargetPath() const {
 }
 
 bool CWorkReport::SetStamp(const std::string& name) {
+    return SetStamp(name, m_runtime.Clock().Now());
+}
+
+bool CWorkReport::SetStamp(const std::string& name, std::int64_t at) {
     m_name = name;
-    m_stampTime = m_runtime.Clock().Now();
+    m_stampTime = at;
     return true;
 }
 

@@ -49,6 +49,8 @@ public:
 
     // Today's decisions.
     bool SetStamp(const std::string& name);
+    // The same for a card read at `at` (a tap whose file work runs later, off the window).
+    bool SetStamp(const std::string& name, std::int64_t at);
     int CheckToday();
     bool RegisterStamp();
     bool AppendRecord(int side);

@@ -157,6 +157,8 @@ void CTimeRegisterView::SetUp() {
     m_slowTimer.setSingleShot(true);
     m_slowTimer.setInterval(kSlowShareMs);
     connect(&m_slowTimer, &QTimer::timeout, this, [this] { ShowSlowShare(); });
+    m_clockTimer.setInterval(500);
+    connect(&m_clockTimer, &QTimer::timeout, this, [this] { UpdateClock(); });
     m_timers[kHourlyTimer].start();
     ResetScreen(0);
     AutoSelectSide(m_runtime.Clock().Now());
@@ -227,6 +229,7 @@ void CTimeRegisterView::ResetScreen(int skipRefresh) {
     ShowState(kWaiting);
     m_nameField->SetText({});
     if (skipRefresh == 0) RefreshHistory();
+    m_clockTimer.stop();
     m_timers[kPollTimer].start();
 }
 
@@ -245,6 +248,7 @@ void CTimeRegisterView::SelectEnd() {
 
 void CTimeRegisterView::BeginStamp() {
     m_timers[kPollTimer].stop();
+    m_clockTimer.start();
     ShowState(kProcessing);
     // The tap is recorded off the window's thread: say so, and past a while that the shared
     // folder keeps it waiting.

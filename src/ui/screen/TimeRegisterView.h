@@ -82,6 +82,7 @@ public:
     static constexpr int kSlowShareMs = 10000;
     bool IsSlowShareShown() const { return m_slowShown; }
     bool IsSlowShareTimerActive() const { return m_slowTimer.isActive(); }
+    bool IsClockTicking() const { return m_clockTimer.isActive() || IsTimerActive(kPollTimer); }
     // The slow-share timer's timeout: still processing, the shared folder keeps the tap waiting.
     void ShowSlowShare();
 
@@ -142,6 +143,8 @@ private:
     bool m_historyPending = false;
     bool m_historyAgain = false;
     QTimer m_slowTimer;
+    // The clock keeps ticking while polling is stopped (a tap being recorded, a result shown).
+    QTimer m_clockTimer;
     bool m_slowShown = false;
     std::shared_ptr<const ISettings> m_settings;
     std::shared_ptr<const IChimeSettings> m_chime;

@@ -1,0 +1,100 @@
+// The clock on a shared folder that stops answering (a stalled SMB or NFS server, here the test
+// share hung by its flag): the window keeps its clock ticking and answers, says that the share
+// does not answer, and records the tap once when the share is back; a card held meanwhile waits
+// its turn.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "UiSupport.h"
+#include "app/StampwellApp.h"
+#include "controller/RecorderController.h"
+#include "platform/IBackgroundRunner.h"
+#include "platform/LocalTime.h"
+#include "screen/TimeRegisterView.h"
+#include "support/CliRunner.h"
+#include "support/ShareMount.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+using V = CTimeRegisterView;
+namespace fs = std::filesystem;
+
+namespace {
+// Runs the event loop for ms milliseconds and counts the ticks of a 50-ms timer meanwhile.
+int TicksWhileRunning(int ms) {
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(50);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return ticks;
+}
+}  // namespace
+
+TEST(HungShare, TheWindowAnswersWhileTheShareHangsAndTheTapIsRecordedOnce) {
+    if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
+    test::CTestRuntime t;
+    const fs::path share = t.dir / "share";
+    fs::create_directories(share);
+    test::CShareMount mount(share, t.dir / "pc");
+    ASSERT_TRUE(mount.IsMounted());
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "admins add --id admin --password pw").exitCode, 0);
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "users add --card 012E00FF12345678 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "users add --card 0123456789ABCDEF --name 鈴木").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(t.dir.Path(),
+                           "settings set --work '" + (mount.Path() / "KINTAI.dat").string() + "'")
+                  .exitCode,
+              0);
+    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    auto prompt = std::make_shared<test::CFakePrompt>();
+    auto sounds = std::make_shared<test::CFakeSoundPlayer>();
+    CStampwellApp app(t.runtime, prompt, sounds, "simulated:" + (t.dir / "card").string());
+    ASSERT_TRUE(app.InitInstance());
+    test::Settle(app);
+    V* screen = app.Screen();
+
+    mount.Hang(true);
+    test::WriteBytes(t.dir / "card", "012E00FF12345678\n");
+    screen->OnTimer(V::kPollTimer);
+    EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("処理中…"));
+    // Another card held meanwhile is not read: it waits its turn.
+    test::WriteBytes(t.dir / "card", "0123456789ABCDEF\n");
+    screen->OnTimer(V::kPollTimer);
+    // The window runs its timers and its clock while the share hangs.
+    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 6));
+    EXPECT_GT(TicksWhileRunning(V::kSlowShareMs + 1000), 100);
+    EXPECT_TRUE(screen->ControlText(V::kClock).endsWith(QStringLiteral("09:06:00")))
+        << screen->ControlText(V::kClock).toStdString();
+    EXPECT_TRUE(screen->IsSlowShareShown());
+    EXPECT_EQ(screen->ControlText(V::kBanner), QString::fromUtf8("共有フォルダが応答しません"));
+    test::SaveScreenshot(screen->Render(), "hung-share");
+    EXPECT_FALSE(app.Controller()->Background().IsIdle());
+
+    // The share answers again: the tap is recorded with the time it was made, once.
+    mount.Hang(false);
+    test::Settle(app);
+    EXPECT_TRUE(screen->IsResultShown());
+    EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("09:05 勤務開始"));
+    EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("山田"));
+    screen->OnTimer(V::kResultTimer);
+    test::Settle(app);
+    // Then the card that waited.
+    screen->OnTimer(V::kPollTimer);
+    test::Settle(app);
+    EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("鈴木"));
+    const auto blocks = test::WorkBlocks(share / "KINTAI.dat");
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].rfind(test::Sjis("山田"), 0), 0u);
+    EXPECT_NE(blocks[0].find(",2011/08/25,09:05,"), std::string::npos);
+    EXPECT_EQ(blocks[1].rfind(test::Sjis("鈴木"), 0), 0u);
+    EXPECT_TRUE(prompt->messages.empty());
+}
+
+}  // namespace stampwell
