@@ -11,6 +11,7 @@
 #include "platform/LocalTime.h"
 #include "reader/FelicaReader.h"
 #include "recording/WorkReport.h"
+#include "support/CliRunner.h"
 #include "support/Fakes.h"
 #include "support/TapBench.h"
 #include "support/TestSupport.h"
@@ -142,6 +143,23 @@ TEST(TimeReadCommand, ADisconnectedReaderStopsReadingWithOneMessage) {
         b.prompt.messages[0],
         "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください。");
     EXPECT_EQ(b.Records(), 1u);  // the card read in the same poll still counts
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+TEST(TimeReadCommand, ARunningClockTakesSettingsChangedByAnotherProgramAtTheNextTap) {
+    Bench b;
+    b.Tap(4, 30);  // day-change hour 0: a tap of the 25th
+    // Another administrator (here the command-line tool) moves the day change to 05:00.
+    ASSERT_EQ(test::RunCli(b.t.dir.Path(), "settings set --day-change 5").exitCode, 0);
+    b.Tap(4, 40);
+    EXPECT_EQ(test::WorkBlocks(b.t.dir / "KINTAI.dat"),
+              (std::vector<std::string>{test::Sjis("山田") + std::string(28, ' ') +
+                                            ",2011/08/25,04:30,\n",
+                                        test::Sjis("山田") + std::string(28, ' ') +
+                                            ",2011/08/24,28:40,\n"}));
 }
 
 }  // namespace stampwell
