@@ -58,14 +58,14 @@ int SetSettings(const CliOptions& options, const SetArgs& args) {
     auto values = shown;
     if (args.dayChange) {
         auto hour = CConfigForm::ParseHour(*args.dayChange, CConfigForm::kMaxDayChangeHour);
-        if (!hour || args.dayChange->empty()) {
+        if (!hour) {
             return Refuse("日付更新時刻は0～12の数で指定してください。");
         }
         values.dayChangeHour = *hour;
     }
     if (args.switchHour) {
         auto hour = CConfigForm::ParseHour(*args.switchHour, CConfigForm::kMaxSwitchHour);
-        if (!hour || args.switchHour->empty()) {
+        if (!hour) {
             return Refuse("出退社切換え時刻は0～23の数で指定してください。");
         }
         values.switchHour = *hour;

@@ -52,7 +52,8 @@ class CConsolePrompt : public IPrompt {
 public:
     explicit CConsolePrompt(int answer) : m_answer(answer) {}
     void ShowMessage(std::string_view text, EMessageIcon) override { std::cerr << text << '\n'; }
-    int AskQuestion(std::string_view text) override {
+    using IPrompt::AskQuestion;
+    int AskQuestion(std::string_view text, EAnswer) override {
         std::cerr << text << (m_answer == kYes ? " -> はい" : " -> いいえ") << '\n';
         return m_answer;
     }

@@ -21,7 +21,7 @@ constexpr int kPeople = 10000;
 class CSilentPrompt : public IPrompt {
 public:
     void ShowMessage(std::string_view, EMessageIcon) override {}
-    int AskQuestion(std::string_view) override { return kYes; }
+    int AskQuestion(std::string_view, EAnswer) override { return kYes; }
     bool AskYesNo(std::string_view) override { return true; }
     void MovePointerToOrigin() override {}
 };

@@ -25,15 +25,18 @@ public:
         // What happens while the box would be open (timers keep firing under a real box).
         if (whileShown) whileShown();
     }
-    int AskQuestion(std::string_view text) override {
+    using IPrompt::AskQuestion;
+    int AskQuestion(std::string_view text, EAnswer byItself) override {
         questions.emplace_back(text);
-        return answer;
+        // Nobody at the screen: the box answers by itself when its time is up.
+        return nobodyAnswers ? byItself : answer;
     }
     bool AskYesNo(std::string_view) override { return yesNo; }
     void MovePointerToOrigin() override { ++pointerMoves; }
     std::function<void()> whileShown;
     std::vector<std::string> messages, questions;
     int answer = kYes;
+    bool nobodyAnswers = false;
     bool yesNo = false;
     int pointerMoves = 0;
 };

@@ -49,6 +49,20 @@ TEST(MsgBox, YesNoEscapeAndTheTimedYes) {
     EXPECT_EQ(box.GetAnswer(), CMsgBox::kYes);
     EXPECT_GE(clock.elapsed(), 900);
     test::SaveScreenshot(box.grab().toImage(), "msgbox");
+
+    // A question before a delete: left alone, it answers no, and its no button counts down.
+    test::WriteBytes(dir / "Timer.txt", "2");
+    CMsgBox destroy(QString::fromUtf8("佐藤花子さんを削除しますか？"), dir.Path(), nullptr,
+                    CMsgBox::kNo);
+    EXPECT_EQ(destroy.NoButton()->text(), QString::fromUtf8("いいえ（2秒）"));
+    EXPECT_EQ(destroy.YesButton()->text(), QString::fromUtf8("はい"));
+    EXPECT_TRUE(destroy.NoButton()->isDefault());
+    QTimer::singleShot(1200, &destroy, [&] {
+        EXPECT_EQ(destroy.NoButton()->text(), QString::fromUtf8("いいえ（1秒）"));
+        test::SaveScreenshot(destroy.grab().toImage(), "msgbox-delete");
+    });
+    destroy.exec();  // nobody answers
+    EXPECT_EQ(destroy.GetAnswer(), CMsgBox::kNo);
 }
 
 namespace {

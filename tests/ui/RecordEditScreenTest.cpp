@@ -265,3 +265,83 @@ TEST(RecordEditScreen, UnsavedChangesAreAskedAboutBeforeTheyAreLost) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+// Keys into the open grid as a person presses them: digits are typed; F starts the edit (F2),
+// T is Tab, S Shift+Tab, B BackSpace, D Delete, R Right, E Enter.
+TEST(RecordEditScreen, TheEditorsKeysNeverStoreATimeNobodyTyped) {
+    struct Case {
+        const char* what;
+        int row, column;
+        const char* keys;
+        const char* start;  // row 23 (the 24th): 09:00 and 23:55
+        const char* end;
+        const char* next;   // the 25th's clock-in (09:01)
+        bool refused;
+    };
+    const Case cases[] = {
+        {"Tab ends the edit and edits the next time", 23, 1, "F0900T1845E", "09:00", "18:45",
+         "09:01", false},
+        {"Shift+Tab goes back", 23, 2, "F1800S0830E", "08:30", "18:00", "09:01", false},
+        {"Tab from the clock-out goes to the next day", 23, 2, "F2300T0905E", "09:00", "23:00",
+         "09:05", false},
+        {"BackSpace leaves a place unfilled", 23, 2, "FBBE", "09:00", "23:55", "09:01", true},
+        {"Delete inside the editor too", 23, 1, "FRDE", "09:00", "23:55", "09:01", true},
+        {"erasing every digit empties the cell", 23, 1, "FDRDRDRDE", "__:__", "23:55", "09:01",
+         false},
+        {"an unfilled place then Tab", 23, 1, "FBT1830E", "09:00", "18:30", "09:01", true},
+    };
+    for (const auto& c : cases) {
+        Clock clock;
+        ASSERT_TRUE(clock.app->InitInstance());
+        test::Settle(*clock.app);
+        clock.WithEditor([&](CReportEditDialog& dialog) {
+            CTimeGrid& grid = dialog.Grid();
+            grid.setFocus();
+            grid.setCurrentIndex(grid.model()->index(c.row, c.column));
+            for (const char* key = c.keys; *key != '\0'; ++key) {
+                QWidget* target = grid.Editor() != nullptr ? static_cast<QWidget*>(grid.Editor())
+                                                           : static_cast<QWidget*>(&grid);
+                switch (*key) {
+                    case 'F':
+                        QTest::keyClick(target, Qt::Key_F2);
+                        break;
+                    case 'T':
+                        QTest::keyClick(target, Qt::Key_Tab);
+                        break;
+                    case 'S':
+                        QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+                        break;
+                    case 'B':
+                        QTest::keyClick(target, Qt::Key_Backspace);
+                        break;
+                    case 'D':
+                        QTest::keyClick(target, Qt::Key_Delete);
+                        break;
+                    case 'R':
+                        QTest::keyClick(target, Qt::Key_Right);
+                        break;
+                    case 'E':
+                        QTest::keyClick(target, Qt::Key_Return);
+                        break;
+                    default:
+                        QTest::keyClick(target, *key);
+                        break;
+                }
+            }
+            auto* model = grid.model();
+            EXPECT_EQ(model->index(23, 1).data().toString().toStdString(), c.start) << c.what;
+            EXPECT_EQ(model->index(23, 2).data().toString().toStdString(), c.end) << c.what;
+            EXPECT_EQ(model->index(24, 1).data().toString().toStdString(), c.next) << c.what;
+            EXPECT_EQ(grid.Editor(), nullptr) << c.what;
+            const bool said = !clock.prompt->messages.empty() &&
+                              clock.prompt->messages.back().rfind("時刻が正しくありません。", 0) == 0;
+            EXPECT_EQ(said, c.refused) << c.what;
+            clock.prompt->yesNo = true;  // discard on closing
+            dialog.reject();
+        });
+    }
+}
+
+}  // namespace stampwell

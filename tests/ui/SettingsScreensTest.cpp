@@ -108,6 +108,18 @@ TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     EXPECT_TRUE(config->isVisible());
     EXPECT_FALSE(std::filesystem::exists(c.t.dir / "Setting.txt"));
     EXPECT_EQ(c.app->Controller()->GetSettings()->GetSwitchHour(), 14);
+    // An emptied field is no hour: refused the same way, never saved as 0.
+    for (QLineEdit* field : {&config->SwitchField(), &config->DayChangeField()}) {
+        config->DayChangeField().setText(QStringLiteral("0"));
+        config->SwitchField().setText(QStringLiteral("14"));
+        field->clear();
+        config->OnOk();
+        EXPECT_NE(c.prompt->messages.back().find("の範囲で入力してください。"), std::string::npos);
+        EXPECT_TRUE(config->isVisible());
+        EXPECT_FALSE(std::filesystem::exists(c.t.dir / "Setting.txt"));
+    }
+    config->DayChangeField().setText(QStringLiteral("0"));
+    config->SwitchField().setText(QStringLiteral("99"));
 
     // A chooser that gives a file that does not exist yet; Cancel restores the path.
     const QString shared = QString::fromStdString((c.t.dir / "share" / "KINTAI.dat").string());

@@ -24,7 +24,7 @@ bool CAdminForm::HasCard() const {
 }
 
 bool CAdminForm::ClearCard() {
-    int answer = m_prompt.AskQuestion("管理者認証用カードをリセットしますか？");
+    int answer = m_prompt.AskQuestion("管理者認証用カードをリセットしますか？", IPrompt::kNo);
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_admins.ClearCardId();
     return true;

@@ -30,7 +30,7 @@ bool CAdminListForm::Delete(const std::string& id) {
         m_prompt.ShowMessage("ログインしている管理者は削除できません。", EMessageIcon::None);
         return false;
     }
-    int answer = m_prompt.AskQuestion("管理者「" + id + "」を削除しますか？");
+    int answer = m_prompt.AskQuestion("管理者「" + id + "」を削除しますか？", IPrompt::kNo);
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_admins.SetId(id);
     if (!m_admins.DeleteAdmin()) {

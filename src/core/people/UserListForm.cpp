@@ -18,7 +18,7 @@ std::vector<std::string> CUserListForm::Names() const {
 bool CUserListForm::Delete(const std::string& name) {
     if (name.empty()) return false;
     // The question names the person: the administrator answers for somebody seen.
-    int answer = m_prompt.AskQuestion(name + "さんを削除しますか？");
+    int answer = m_prompt.AskQuestion(name + "さんを削除しますか？", IPrompt::kNo);
     if (answer == IPrompt::kNo || answer == IPrompt::kNoAnswer) return false;
     m_register.SetName(name);
     if (m_register.DeleteRecord() != 1) {

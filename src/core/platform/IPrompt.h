@@ -10,8 +10,10 @@ namespace stampwell {
 class IPrompt : public IMessageSink {
 public:
     enum EAnswer { kNoAnswer = 0, kYes = 1, kNo = 2 };
-    // The timed yes/no question: yes by itself when nobody answers in time.
-    virtual int AskQuestion(std::string_view text) = 0;
+    // The timed yes/no question: `byItself` (yes at the clock) when nobody answers in time. A
+    // question whose yes destroys something (a delete) answers no by itself.
+    virtual int AskQuestion(std::string_view text, EAnswer byItself) = 0;
+    int AskQuestion(std::string_view text) { return AskQuestion(text, kYes); }
     // The system's plain Yes/No question.
     virtual bool AskYesNo(std::string_view text) = 0;
     // Moves the mouse pointer out of the way (to 0, 0) when a card is read.

@@ -116,6 +116,13 @@ bool CReportEditSession::Select(const std::string& name, int year, int month) {
 
 bool CReportEditSession::Edit(int row, int column, const std::string& text) {
     auto checked = CTimeText::Check(text);
+    if (!checked && text.find('_') != std::string::npos) {
+        m_prompt.ShowMessage(
+            "時刻が正しくありません。\n時と分をすべての桁に入力してください。"
+            "（時刻を消すときは、すべての桁を消すかDeleteキーを押します）",
+            EMessageIcon::None);
+        return false;
+    }
     if (!checked) {
         m_prompt.ShowMessage(
             "時刻が正しくありません。\n時は0～35、分は0～59の範囲で入力してください。"

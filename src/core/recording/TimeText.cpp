@@ -18,15 +18,17 @@ int CTimeText::Minutes(const std::string& time) {
 }
 
 std::string CTimeText::Normalise(const std::string& text) {
-    return Check(text).value_or(kEmpty);
-}
-
-std::optional<std::string> CTimeText::Check(const std::string& text) {
     if (text == kEmpty) return text;
     std::string filled = text;
     for (char& c : filled) {
         if (c == '_') c = '0';
     }
+    return Check(filled).value_or(kEmpty);
+}
+
+std::optional<std::string> CTimeText::Check(const std::string& text) {
+    if (text == kEmpty) return text;
+    const std::string& filled = text;
     if (filled.size() != 5 || filled[2] != ':' || Minutes(filled) < 0) return std::nullopt;
     const int hours = (filled[0] - '0') * 10 + (filled[1] - '0');
     const int minutes = (filled[3] - '0') * 10 + (filled[4] - '0');

@@ -13,8 +13,9 @@ public:
     // An edited text: "__:__" stays; otherwise every "_" becomes "0", and hours above 35,
     // minutes above 59 or a text that does not read as two numbers give "__:__".
     static std::string Normalise(const std::string& text);
-    // The same reading, but an impossible time is nothing instead of "__:__", so a typing slip
-    // can be refused rather than taken for an empty cell.
+    // What the editor ended with: "__:__" (every digit erased) is no time; a time with a place
+    // left unfilled ("_7:01" after erasing a digit) or an impossible one is nothing, so a slip
+    // is refused rather than taken for a time nobody typed or for an empty cell.
     static std::optional<std::string> Check(const std::string& text);
     // The cell's text for a stored time, and the stored time (empty for none) for a cell.
     static std::string ToCell(const std::string& time);

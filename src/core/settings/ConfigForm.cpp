@@ -10,8 +10,8 @@
 namespace stampwell {
 
 std::optional<int> CConfigForm::ParseHour(const std::string& text, int maxHour) {
-    if (text.empty()) return 0;
-    if (text.size() > 2) return std::nullopt;
+    // An emptied field is no hour: taken for 0, it would turn every morning tap into a clock-out.
+    if (text.empty() || text.size() > 2) return std::nullopt;
     int value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return std::nullopt;

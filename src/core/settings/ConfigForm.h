@@ -23,8 +23,8 @@ public:
         bool backupChecked = false;
     };
 
-    // An hour field's text as a number from 0 to maxHour; nothing when it is out of range, too
-    // long or not a number. An empty field is 0.
+    // An hour field's text as a number from 0 to maxHour; nothing when it is empty, out of range,
+    // too long or not a number.
     static std::optional<int> ParseHour(const std::string& text, int maxHour);
     // The typed hours into values; false after the message that names the range of the first
     // one that is not an hour of its range.

@@ -13,8 +13,9 @@
 
 namespace stampwell {
 
-CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWidget* parent)
-    : QDialog(parent, DialogFlags()) {
+CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWidget* parent,
+                 int byItself)
+    : QDialog(parent, DialogFlags()), m_byItself(byItself == kNo ? kNo : kYes) {
     setWindowTitle(QString::fromUtf8("お知らせ"));
     auto* layout = new QVBoxLayout(this);  // owned by the dialog, as are the widgets below
     m_text = new QPlainTextEdit(this);
@@ -40,7 +41,8 @@ CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWid
     layout->addLayout(buttons);
     m_yes = new QPushButton(QString::fromUtf8("はい"), this);
     m_no = new QPushButton(QString::fromUtf8("いいえ"), this);
-    m_yes->setDefault(true);
+    // The default button is the answer that destroys nothing.
+    (m_byItself == kNo ? m_no : m_yes)->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(m_yes);
     buttons->addWidget(m_no);
@@ -49,12 +51,25 @@ CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWid
 
     m_waitMs = CModeFiles::ReadTimerMilliseconds(dataDir);
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, [this] { Answer(kYes); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { Answer(m_byItself); });
     m_timer.start(m_waitMs);
+    m_countdown.setInterval(250);
+    connect(&m_countdown, &QTimer::timeout, this, [this] { ShowSecondsLeft(); });
+    m_countdown.start();
+    ShowSecondsLeft();
+}
+
+void CMsgBox::ShowSecondsLeft() {
+    const int left = (std::max(m_timer.remainingTime(), 0) + 999) / 1000;
+    m_yes->setText(QString::fromUtf8("はい"));
+    m_no->setText(QString::fromUtf8("いいえ"));
+    QPushButton* answering = m_byItself == kNo ? m_no : m_yes;
+    answering->setText(answering->text() + QString::fromUtf8("（%1秒）").arg(left));
 }
 
 void CMsgBox::Answer(int answer) {
     m_timer.stop();
+    m_countdown.stop();
     m_answer = answer;
     done(answer == kYes ? Accepted : Rejected);
 }

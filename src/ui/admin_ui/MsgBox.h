@@ -11,12 +11,14 @@ class QPushButton;
 namespace stampwell {
 
 // The timed question box: "はい" answers yes, "いいえ", Esc or the close box no, and nobody
-// answering within the time of Timer.txt counts as yes.
+// answering within the time of Timer.txt counts as `byItself` (yes at the clock, no before
+// anything is deleted); that button counts down the seconds left.
 class CMsgBox : public QDialog {
 public:
     enum EAnswer { kNone = 0, kYes = 1, kNo = 2 };
 
-    CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWidget* parent = nullptr);
+    CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWidget* parent = nullptr,
+            int byItself = kYes);
 
     int GetAnswer() const { return m_answer; }
     int WaitMilliseconds() const { return m_waitMs; }
@@ -27,10 +29,13 @@ public:
 
 private:
     void Answer(int answer);
+    void ShowSecondsLeft();
 
     int m_answer = kNone;
     int m_waitMs = 60000;
     QTimer m_timer;
+    QTimer m_countdown;
+    int m_byItself = kYes;
     QPlainTextEdit* m_text = nullptr;
     QPushButton* m_yes = nullptr;
     QPushButton* m_no = nullptr;

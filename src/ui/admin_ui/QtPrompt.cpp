@@ -44,9 +44,10 @@ void CQtPrompt::ShowMessage(std::string_view text, EMessageIcon icon) {
     box.exec();
 }
 
-int CQtPrompt::AskQuestion(std::string_view text) {
+int CQtPrompt::AskQuestion(std::string_view text, EAnswer byItself) {
     m_last = std::string(text);
-    CMsgBox box(FromUtf8(text), m_dataDir, Owner());
+    CMsgBox box(FromUtf8(text), m_dataDir, Owner(),
+                byItself == kNo ? CMsgBox::kNo : CMsgBox::kYes);
     box.exec();
     return box.GetAnswer();
 }

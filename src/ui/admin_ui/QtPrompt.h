@@ -17,7 +17,8 @@ public:
 
     void SetParent(QWidget* parent) { m_parent = parent; }
     void ShowMessage(std::string_view text, EMessageIcon icon) override;
-    int AskQuestion(std::string_view text) override;
+    int AskQuestion(std::string_view text, EAnswer byItself) override;
+    using IPrompt::AskQuestion;
     bool AskYesNo(std::string_view text) override;
     void MovePointerToOrigin() override;
     const std::string& LastMessage() const { return m_last; }

@@ -22,6 +22,20 @@ void CTimeCellEdit::Show() {
 }
 
 bool CTimeCellEdit::event(QEvent* event) {
+    // Tab would move the focus (and the grid's current cell) while this editor stayed open over
+    // its cell: it ends the edit here, and the grid moves on.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            const bool forward =
+                key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+            event->accept();
+            const auto tabbed = m_tabbed;
+            End(false);
+            if (tabbed) tabbed(forward);
+            return true;
+        }
+    }
     // Enter, Esc and Delete belong to the editor, not to the dialog's OK and Cancel.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);

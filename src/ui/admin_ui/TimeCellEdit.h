@@ -20,6 +20,8 @@ public:
 
     // Ends the edit as if the focus had left (committing the text).
     void Commit();
+    // Tab and Shift+Tab end the edit like that, then ask for the next or previous time cell.
+    void SetTabbed(std::function<void(bool forward)> tabbed) { m_tabbed = std::move(tabbed); }
     const CTimeMask& Mask() const { return m_mask; }
 
 protected:
@@ -37,6 +39,7 @@ private:
 
     CTimeMask m_mask;
     Finished m_finished;
+    std::function<void(bool)> m_tabbed;
     bool m_ended = false;
 };
 

@@ -166,6 +166,7 @@ bool CTimeGrid::BeginEdit() {
                           [this, row, column](std::optional<std::string> text, bool modified) {
                               EndEdit(row, column, std::move(text), modified);
                           });
+    m_editor->SetTabbed([this](bool forward) { EditNext(forward); });
     QRect cell = visualRect(current);
     m_editor->setGeometry(cell.adjusted(4, 0, -3, 0).intersected(viewport()->rect()));
     m_editor->setFont(font());
@@ -183,6 +184,25 @@ void CTimeGrid::EndEdit(int row, int column, std::optional<std::string> text, bo
     }
     setFocus();
     if (m_cellEdited) m_cellEdited(row, column, std::move(text), modified);
+}
+
+void CTimeGrid::EditNext(bool forward) {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    constexpr int kFirst = 1, kLast = CMonthSheetModel::kWorkedColumn - 1;
+    int row = current.row();
+    int column = current.column() + (forward ? 1 : -1);
+    if (column > kLast) {
+        column = kFirst;
+        ++row;
+    } else if (column < kFirst) {
+        column = kLast;
+        --row;
+    }
+    if (row < 0 || row >= model()->rowCount()) return;  // the month's first or last time
+    setCurrentIndex(model()->index(row, column));
+    viewport()->update();
+    BeginEdit();
 }
 
 void CTimeGrid::CommitEditor() {

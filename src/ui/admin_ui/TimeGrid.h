@@ -63,6 +63,8 @@ protected:
 
 private:
     void EndEdit(int row, int column, std::optional<std::string> text, bool modified);
+    // After Tab: the next (or previous) time cell, row by row, and its editor.
+    void EditNext(bool forward);
 
     CellEdited m_cellEdited;
     CTimeCellEdit* m_editor = nullptr;  // a child of the viewport while it lives

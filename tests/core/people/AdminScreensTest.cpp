@@ -89,6 +89,9 @@ TEST(AdminListForm, LimitSelfDeleteQuestionAndClosingAnEmptyList) {
     a.prompt.answer = IPrompt::kNo;
     EXPECT_FALSE(list.Delete("alpha"));
     EXPECT_EQ(a.prompt.questions.back(), "管理者「alpha」を削除しますか？");
+    a.prompt.nobodyAnswers = true;  // the question left alone answers no
+    EXPECT_FALSE(list.Delete("alpha"));
+    a.prompt.nobodyAnswers = false;
     a.prompt.answer = IPrompt::kYes;
     EXPECT_TRUE(list.Delete("alpha"));
     EXPECT_TRUE(list.MayAdd());

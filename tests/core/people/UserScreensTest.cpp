@@ -136,7 +136,11 @@ TEST(UserListForm, SortedNamesAndADeleteThatAsksAndReportsAFailure) {
     p.prompt.answer = IPrompt::kNo;
     EXPECT_FALSE(list.Delete("Abe"));
     EXPECT_EQ(p.prompt.questions.back(), "Abeさんを削除しますか？");
-    p.prompt.answer = IPrompt::kYes;  // also what the box answers when nobody does
+    // Nobody answers: the question answers no by itself, and nobody is deleted.
+    p.prompt.nobodyAnswers = true;
+    EXPECT_FALSE(list.Delete("Abe"));
+    p.prompt.nobodyAnswers = false;
+    p.prompt.answer = IPrompt::kYes;
     EXPECT_TRUE(list.Delete("Abe"));
     EXPECT_EQ(list.Names().size(), 2u);
     int shown = test::RunWithFileSizeLimit(10, [&] {

@@ -10,7 +10,7 @@
 namespace stampwell {
 
 TEST(ConfigForm, HourRulesRefuseAValueOutOfRangeWithItsRange) {
-    EXPECT_EQ(CConfigForm::ParseHour("", 12), 0);
+    EXPECT_FALSE(CConfigForm::ParseHour("", 12));  // an emptied field is refused, never 0
     EXPECT_EQ(CConfigForm::ParseHour("5", 12), 5);
     EXPECT_EQ(CConfigForm::ParseHour("12", 12), 12);
     EXPECT_FALSE(CConfigForm::ParseHour("13", 12));
