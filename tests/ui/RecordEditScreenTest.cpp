@@ -27,6 +27,7 @@
 #include "recording/WorkReport.h"
 #include "screen/TimeRegisterView.h"
 #include "support/CliRunner.h"
+#include "support/Fakes.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -227,6 +228,11 @@ TEST(RecordEditScreen, ATapFromAnotherClockWhileTheScreenIsOpenStays) {
         // The grid and its totals show the file as it is now.
         EXPECT_EQ(model->index(23, 2).data().toString(), QStringLiteral("18:30"));
         EXPECT_EQ(model->index(23, 3).data().toString(), QStringLiteral("9:50"));
+        // The totals label is text set by the screen: only a refresh after the save makes it
+        // the file's (before it, the typed 08:40 to the old 23:55 gave 15:15).
+        EXPECT_TRUE(dialog.Totals().text().startsWith(
+            QString::fromUtf8("出勤日数: 1日　合計: 9:50　打刻漏れ: 0日")))
+            << dialog.Totals().text().toStdString();
         dialog.reject();
     });
     const std::string records = c.Records();
@@ -277,7 +283,7 @@ TEST(RecordEditScreen, TheEditorsKeysNeverStoreATimeNobodyTyped) {
         const char* keys;
         const char* start;  // row 23 (the 24th): 09:00 and 23:55
         const char* end;
-        const char* next;   // the 25th's clock-in (09:01)
+        const char* next;  // the 25th's clock-in (09:01)
         bool refused;
     };
     const Case cases[] = {
@@ -335,13 +341,58 @@ TEST(RecordEditScreen, TheEditorsKeysNeverStoreATimeNobodyTyped) {
             EXPECT_EQ(model->index(23, 2).data().toString().toStdString(), c.end) << c.what;
             EXPECT_EQ(model->index(24, 1).data().toString().toStdString(), c.next) << c.what;
             EXPECT_EQ(grid.Editor(), nullptr) << c.what;
-            const bool said = !clock.prompt->messages.empty() &&
-                              clock.prompt->messages.back().rfind("時刻が正しくありません。", 0) == 0;
+            const bool said =
+                !clock.prompt->messages.empty() &&
+                clock.prompt->messages.back().rfind("時刻が正しくありません。", 0) == 0;
             EXPECT_EQ(said, c.refused) << c.what;
             clock.prompt->yesNo = true;  // discard on closing
             dialog.reject();
         });
     }
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+TEST(RecordEditScreen, TheTotalsReadWholeAfterSwitchingToAMonthPastTheLimits) {
+    Clock c;
+    {
+        // July: 25 days of 08:00 to 23:30, far past every overtime limit.
+        CWorkReport report(c.t.runtime);
+        test::CFixedSide side;
+        report.SetStampSide(&side);
+        for (int day = 1; day <= 25; ++day) {
+            for (bool end : {false, true}) {
+                side.end = end;
+                c.t.clock->Set(CLocalTime::FromLocal(2011, 7, day, end ? 23 : 8, end ? 30 : 0));
+                report.SetStamp("山田");
+                ASSERT_TRUE(report.RegisterStamp());
+            }
+        }
+        c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
+    }
+    ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
+    c.WithEditor([&](CReportEditDialog& dialog) {
+        EXPECT_EQ(dialog.Totals().text().count(QLatin1Char('\n')), 1);  // August: no limit
+        dialog.Month().setCurrentIndex(6);
+        QApplication::processEvents();
+        const QString text = dialog.Totals().text();
+        EXPECT_TRUE(text.contains(QString::fromUtf8("残業上限: 100時間以上")))
+            << text.toStdString();
+        // Every line is as wide as its text and all of them are as high as their lines.
+        const QFontMetrics metrics(dialog.Totals().font());
+        const QRect room = dialog.Totals().contentsRect();
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        for (const QString& line : lines) {
+            EXPECT_LE(metrics.horizontalAdvance(line), room.width()) << line.toStdString();
+        }
+        EXPECT_GE(room.height(), static_cast<int>(lines.size()) * metrics.lineSpacing());
+        EXPECT_LE(dialog.Totals().geometry().bottom(), dialog.rect().bottom());
+        test::SaveScreenshot(dialog.grab().toImage(), "record-edit-limit");
+        dialog.reject();
+    });
 }
 
 }  // namespace stampwell

@@ -153,8 +153,10 @@ TEST(UserScreens, AfterARefillOnlyAVisibleChoiceIsChangedOrDeleted) {
         }
         return false;
     };
+    int formsRun = 0;
     c.WithUsers([&](CUserInfoDialog& users) {
         users.SetRegisterDialogRunner([&](CUserRegisterDialog& form) {
+            ++formsRun;
             form.Prepare();
             form.NameField().setText(QString::fromUtf8("新人"));
             c.Hold("00000000000000B2");
@@ -174,9 +176,15 @@ TEST(UserScreens, AfterARefillOnlyAVisibleChoiceIsChangedOrDeleted) {
         EXPECT_TRUE(users.List().selectedItems().isEmpty());
         EXPECT_FALSE(buttonEnabled(users, "変更"));
         EXPECT_FALSE(buttonEnabled(users, "削除"));
+        // A row that is current but not chosen (the keyboard's focus) is no choice either.
+        users.List().setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        ASSERT_NE(users.List().currentItem(), nullptr);
+        ASSERT_TRUE(users.List().selectedItems().isEmpty());
         const auto asked = c.prompt->questions.size();
         users.OnDelete();
+        users.OnChange();
         EXPECT_EQ(c.prompt->questions.size(), asked);
+        EXPECT_EQ(formsRun, 1);  // the one for 新規登録 only
         EXPECT_EQ(users.List().count(), 6);
         Select(users.List(), "中島");
         EXPECT_TRUE(buttonEnabled(users, "削除"));

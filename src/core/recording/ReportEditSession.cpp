@@ -237,6 +237,14 @@ bool CReportEditSession::Save(const std::string& reason) {
         if (result == EAttempt::kFailed) return false;  // the changes stay on screen, unsaved
         if (result == EAttempt::kStopped) {
             m_modified = !m_sheet.Changes().empty();
+            // Nothing was written: the administrator must not take the rest for saved.
+            m_prompt.ShowMessage(
+                m_modified ? "保存していません。\n他の端末で変更された時刻は、現在の値に戻しました"
+                             "。\nほかの変更は画面に残っています。保存するには、もう一度「保存」"
+                             "を押してください。"
+                           : "保存していません。\n他の端末で変更された時刻は、現在の値に戻しました"
+                             "。",
+                EMessageIcon::None);
             return false;
         }
         // What is on disk now: the screen, its totals and the next save start from it.

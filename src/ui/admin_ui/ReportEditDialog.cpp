@@ -59,6 +59,9 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
     m_grid->setMinimumHeight(360);
     layout->addWidget(m_grid, 1);
     m_totals = new QLabel(this);
+    // A legal warning is never cut: the lines wrap and the label grows with them.
+    m_totals->setWordWrap(true);
+    m_totals->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     layout->addWidget(m_totals);
     auto* reasonRow = new QHBoxLayout();
     reasonRow->addWidget(new QLabel(QString::fromUtf8("修正理由"), this));
@@ -160,8 +163,11 @@ void CReportEditDialog::Refresh() {
         QString::fromUtf8("\n実労働: %1　残業: %2　深夜: %3　休日: %4")
             .arg(hours(pay.worked), hours(pay.overtime), hours(pay.lateNight), hours(pay.restDay));
     if (!pay.limit.empty())
-        text += QString::fromUtf8("　残業上限: ") + QString::fromStdString(pay.limit);
+        text += QString::fromUtf8("\n残業上限: ") + QString::fromStdString(pay.limit);
     m_totals->setText(text);
+    // The window grows with the lines rather than squeezing the grid.
+    if (layout() != nullptr) layout()->activate();
+    if (height() < sizeHint().height()) resize(width(), sizeHint().height());
 }
 
 void CReportEditDialog::OnSave() {

@@ -282,6 +282,9 @@ TEST(ReportEditSession, ATimeChangedOnBothSidesIsNotOverwrittenWithoutAQuestion)
     EXPECT_EQ(session.Sheet().Cell(0, 2), "18:30");
     EXPECT_EQ(session.Sheet().Cell(1, 1), "08:55");
     EXPECT_TRUE(session.IsModified());
+    EXPECT_EQ(test::LastOf(o.prompt.messages).rfind("保存していません。", 0), 0u);
+    EXPECT_NE(test::LastOf(o.prompt.messages).find("ほかの変更は画面に残っています。"),
+              std::string::npos);
 
     // Asked again with a new change over the other clock's time: "はい" writes it, and the trail
     // names the time it replaced.
@@ -304,15 +307,17 @@ TEST(ReportEditSession, AnImpossibleTimeIsRefusedAndTheCellKeepsItsValue) {
     Office o;
     CReportEditSession session(o.report, o.reg, o.prompt, 1);
     ASSERT_TRUE(session.Select("山田", 2011, 8));
-    for (const char* slip : {"12:60", "36:00", "9_:__"}) {
+    // Impossible times, and times with a place left unfilled (BackSpace on 17:01 gives "_7:01",
+    // which must not become 07:01).
+    for (const char* slip : {"12:60", "36:00", "9_:__", "_7:01", "1_:3_", "08:3_"}) {
         EXPECT_FALSE(session.Edit(0, 1, slip)) << slip;
         EXPECT_EQ(test::LastOf(o.prompt.messages).rfind("時刻が正しくありません。", 0), 0u);
         EXPECT_EQ(session.Sheet().Cell(0, 1), "09:00");
     }
     EXPECT_FALSE(session.IsModified());
-    EXPECT_TRUE(session.Edit(0, 1, "1_:3_"));  // digits not typed are zeros
+    EXPECT_TRUE(session.Edit(0, 1, "10:30"));
     EXPECT_EQ(session.Sheet().Cell(0, 1), "10:30");
-    EXPECT_TRUE(session.Edit(0, 2, "__:__"));  // Delete empties a cell
+    EXPECT_TRUE(session.Edit(0, 2, "__:__"));  // every digit erased, or Delete, empties a cell
     EXPECT_EQ(session.Sheet().Cell(0, 2), "__:__");
 }
 
