@@ -128,6 +128,36 @@ static void BM_Clock_Tap(benchmark::State& state) {
 }
 BENCHMARK(BM_Clock_Tap)->Apply(ClockRuns);
 
+// The first tap after another PC's month save (which moves every later record): the save leaves
+// an index of the file it wrote, so the tap still reads today's records only.
+static void BM_Clock_TapAfterMonthSave(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    Clock c(CWorkFiles::CopyOf(years, "clock-after-save"));
+    c.Tap(0, 0);
+    std::uint64_t tapBytes = 0;
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A clock-in of last month removed, then put back: every later block moves.
+        const bool remove = round % 2 == 0;
+        c.report.SaveMonth(CWorkFiles::Name(3), 2025, 12,
+                           {{1, 0, remove ? "09:00" : "", remove ? "" : "09:00"}});
+        state.ResumeTiming();
+        const auto before = CWorkFiles::BytesRead();
+        ++round;
+        c.Tap(round % CWorkFiles::kPeople, round);
+        tapBytes += CWorkFiles::BytesRead() - before;
+    }
+    state.counters["bytes_read"] =
+        benchmark::Counter(static_cast<double>(tapBytes), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_Clock_TapAfterMonthSave)
+    ->Arg(10)
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+
 // In the clock window: the history refresh after a tap (twice per tap).
 static void BM_Clock_History(benchmark::State& state) {
     const int years = static_cast<int>(state.range(0));
