@@ -36,6 +36,7 @@ public:
         recorded = true;
     }
     void StopReading() override {}
+    void ShowReaderAway(bool) override {}
     std::string GetShownName() const override { return m_name; }
     void SetShownName(const std::string& name) override { m_name = name; }
     void SetResultText(const std::string& text) override { m_result = text; }

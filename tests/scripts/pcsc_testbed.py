@@ -131,10 +131,18 @@ def main():
     check(probe.poll_until("none") == "none", "service stopped: no card")
     check(probe.ask("disconnected") == "yes", "service stopped: disconnected")
 
+    # The service and the reader come back: the same adapter reads again, no restart.
+    pcscd = start_pcscd(vpcd_conf)
+    stop(card)
+    card = start_card(CARD_A)
+    check(probe.poll_until("card " + CARD_A, seconds=8.0) == "card " + CARD_A,
+          "reader back: card read without a restart")
+    check(probe.ask("disconnected") == "no", "reader back: no longer disconnected")
+
     probe.ask("quit")
     for child in children:
         stop(child)
-    total = 13
+    total = 15
     print("%d passed, %d failed" % (total - len(failures), len(failures)), flush=True)
     return 1 if failures else 0
 

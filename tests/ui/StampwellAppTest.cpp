@@ -247,3 +247,36 @@ TEST(MainFrame, MenuTrayAndMinimise) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+TEST(StampwellApp, AReaderPluggedBackInIsReadWithoutARestart) {
+    App a;
+    ASSERT_TRUE(a.app->InitInstance());
+    test::Settle(*a.app);
+    V* screen = a.app->Screen();
+    test::WriteBytes(a.t.dir / "card", "disconnected\n");
+    screen->OnTimer(V::kPollTimer);
+    EXPECT_TRUE(screen->IsReaderAwayShown());
+    EXPECT_EQ(screen->ControlText(V::kStep2),
+              QString::fromUtf8("  カードリーダーが接続されていません。"));
+    test::SaveScreenshot(screen->Render(), "reader-away");
+    EXPECT_FALSE(screen->IsStopped());
+    // Plugged back in, with a card on it: read at the next poll, no restart.
+    test::WriteBytes(a.t.dir / "card", "012E00FF12345678\n");
+    screen->OnTimer(V::kPollTimer);
+    test::Settle(*a.app);
+    EXPECT_TRUE(screen->IsResultShown());
+    EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("山田"));
+    test::WriteBytes(a.t.dir / "card", "");
+    screen->OnTimer(V::kResultTimer);
+    test::Settle(*a.app);
+    EXPECT_FALSE(screen->IsReaderAwayShown());
+    EXPECT_EQ(screen->ControlText(V::kStep2),
+              QString::fromUtf8("  Step2:カードをかざすと、登録されます。"));
+    EXPECT_TRUE(a.prompt->messages.empty());
+    const std::string log = test::ReadBytes(a.t.dir / "ErrorLog.txt");
+    EXPECT_NE(log.find("connected again"), std::string::npos);
+}
+
+}  // namespace stampwell

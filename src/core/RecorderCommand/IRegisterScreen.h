@@ -18,6 +18,8 @@ public:
     virtual void ShowResult() = 0;
     // Stop card polling for the rest of the run.
     virtual void StopReading() = 0;
+    // The reader was unplugged (true) or is back (false): the screen says so while it is away.
+    virtual void ShowReaderAway(bool away) = 0;
     virtual std::string GetShownName() const = 0;
     virtual void SetShownName(const std::string& name) = 0;
     virtual void SetResultText(const std::string& text) = 0;

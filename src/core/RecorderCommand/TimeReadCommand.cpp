@@ -4,6 +4,7 @@
 
 #include "RecorderCommand/IRecorderContext.h"
 #include "RecorderCommand/IRegisterScreen.h"
+#include "diagnostics/ErrorLog.h"
 #include "people/RegisterFile.h"
 #include "platform/IBackgroundRunner.h"
 #include "platform/IPrompt.h"
@@ -62,13 +63,18 @@ void TimeReadCommand::Execute() {
 
     std::string card;
     if (reader->Poll(card)) Start(card);
-    if (reader->IsReaderDisconnected()) {
-        screen->StopReading();
-        m_controller->Prompt().ShowMessage(
-            "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください"
-            "。",
-            EMessageIcon::Stop);
-    }
+    NoteReader(reader->IsReaderDisconnected());
+}
+
+void TimeReadCommand::NoteReader(bool away) {
+    if (away == m_readerAway) return;
+    m_readerAway = away;
+    ErrorLog(m_controller->Runtime().DataDir(), __LINE__,
+             away ? "TimeReadCommand: FeliCa port disconnected"
+                  : "TimeReadCommand: FeliCa port connected again",
+             __FILE__);
+    // Unattended at an entrance: no box waits for somebody to press OK; the screen says it.
+    m_controller->GetScreen()->ShowReaderAway(away);
 }
 
 void TimeReadCommand::Start(const std::string& card) {

@@ -28,12 +28,15 @@ private:
     void OnDecided(const std::shared_ptr<CTap>& tap);
     void OnOverwritten(const std::shared_ptr<CTap>& tap);
     void Fail();
+    // An unplugged reader is waited for: the clock reads again by itself once it is back.
+    void NoteReader(bool away);
     void ReportSide(CTap& tap, int side);
     // Queues the notification mail of side 0 (start) or 1 (end); never shows anything.
     void SendMail(const CTap& tap, int side);
 
     IRecorderContext* m_controller;
     bool m_recording = false;
+    bool m_readerAway = false;
 };
 
 }  // namespace stampwell

@@ -283,6 +283,17 @@ void CTimeRegisterView::PlaySideSound() {
     if (m_buttons[kEnd]->IsSelected()) m_sounds.PlayFile(m_runtime.AssetFile("WorkEnd.wav"), false);
 }
 
+void CTimeRegisterView::ShowReaderAway(bool away) {
+    m_readerAway = away;
+    // Where the screen says to hold a card, it says that no card can be read until the reader is
+    // plugged in again.
+    const bool room = m_mode == kRoomMode;
+    m_labels[kStep2]->SetText(away ? Text("  カードリーダーが接続されていません。")
+                              : room ? Text("        カードをかざすと、登録されます。")
+                                     : Text("  Step2:カードをかざすと、登録されます。"));
+    update();
+}
+
 void CTimeRegisterView::StopReading() {
     m_stopped = true;
 }

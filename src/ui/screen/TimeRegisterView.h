@@ -93,6 +93,8 @@ public:
     void BeginStamp() override;
     void ShowResult() override;
     void StopReading() override;
+    void ShowReaderAway(bool away) override;
+    bool IsReaderAwayShown() const { return m_readerAway; }
     std::string GetShownName() const override;
     void SetShownName(const std::string& name) override;
     void SetResultText(const std::string& text) override;
@@ -146,6 +148,7 @@ private:
     // The clock keeps ticking while polling is stopped (a tap being recorded, a result shown).
     QTimer m_clockTimer;
     bool m_slowShown = false;
+    bool m_readerAway = false;
     std::shared_ptr<const ISettings> m_settings;
     std::shared_ptr<const IChimeSettings> m_chime;
     bool m_stopped = false;

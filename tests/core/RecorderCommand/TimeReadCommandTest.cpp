@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "RecorderCommand/IRegisterScreen.h"
@@ -133,16 +134,25 @@ TEST(TimeReadCommand, AWriteFailureIsShownAndNotReportedAsRegistered) {
     EXPECT_EQ(b.screen.calls, (std::vector<std::string>{"Begin", "Reset0"}));
 }
 
-TEST(TimeReadCommand, ADisconnectedReaderStopsReadingWithOneMessage) {
+TEST(TimeReadCommand, AnUnpluggedReaderIsSaidAndReadAgainOnceItIsBack) {
     Bench b;
     b.reader->disconnected = true;
     b.Tap(9, 0);
-    EXPECT_EQ(b.screen.calls.back(), "Stop");
-    ASSERT_EQ(b.prompt.messages.size(), 1u);
-    EXPECT_EQ(
-        b.prompt.messages[0],
-        "FeliCaポートが接続されていません。\n接続を確認しアプリケーションを再起動してください。");
     EXPECT_EQ(b.Records(), 1u);  // the card read in the same poll still counts
+    EXPECT_EQ(test::LastOf(b.screen.calls), "Away");
+    b.Tap(9, 1);  // still away: said once, and polling goes on
+    EXPECT_EQ(std::count(b.screen.calls.begin(), b.screen.calls.end(), "Away"), 0);
+    EXPECT_EQ(std::count(b.screen.calls.begin(), b.screen.calls.end(), "Stop"), 0);
+    // Unattended: no box that somebody must close.
+    EXPECT_TRUE(b.prompt.messages.empty());
+    // Plugged in again: the clock reads by itself, no restart.
+    b.reader->disconnected = false;
+    b.Tap(18, 0);
+    EXPECT_EQ(std::count(b.screen.calls.begin(), b.screen.calls.end(), "Result 18:00 勤務開始"), 1);
+    EXPECT_EQ(std::count(b.screen.calls.begin(), b.screen.calls.end(), "Back"), 1);
+    const std::string log = test::ReadBytes(b.t.dir / "ErrorLog.txt");
+    EXPECT_NE(log.find("FeliCa port disconnected"), std::string::npos);
+    EXPECT_NE(log.find("FeliCa port connected again"), std::string::npos);
 }
 
 }  // namespace stampwell
@@ -156,10 +166,9 @@ TEST(TimeReadCommand, ARunningClockTakesSettingsChangedByAnotherProgramAtTheNext
     ASSERT_EQ(test::RunCli(b.t.dir.Path(), "settings set --day-change 5").exitCode, 0);
     b.Tap(4, 40);
     EXPECT_EQ(test::WorkBlocks(b.t.dir / "KINTAI.dat"),
-              (std::vector<std::string>{test::Sjis("山田") + std::string(28, ' ') +
-                                            ",2011/08/25,04:30,\n",
-                                        test::Sjis("山田") + std::string(28, ' ') +
-                                            ",2011/08/24,28:40,\n"}));
+              (std::vector<std::string>{
+                  test::Sjis("山田") + std::string(28, ' ') + ",2011/08/25,04:30,\n",
+                  test::Sjis("山田") + std::string(28, ' ') + ",2011/08/24,28:40,\n"}));
 }
 
 }  // namespace stampwell
