@@ -1,6 +1,7 @@
 // stampwell: the time clock.
 #include <CLI/CLI.hpp>
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
@@ -16,24 +17,37 @@
 #include "screen/QtSoundPlayer.h"
 #include "screen/TimeRegisterView.h"
 
-int main(int argc, char** argv) {
-    CLI::App options{"stampwell: the Stampwell time clock"};
+namespace {
+struct Options {
     std::optional<std::filesystem::path> dataDir;
     std::string reader = "pcsc";
-    options.add_option("--data-dir", dataDir,
-                       "data folder (default: the folder of this executable)");
-    options.add_option("--reader", reader, "card reader: pcsc (default) or simulated:FILE");
     std::optional<std::filesystem::path> screens;
-    options.add_option("--screens", screens,
-                       "save a picture of the window into DIR each time the screen changes "
-                       "between waiting and a result (for demos and documentation)");
-    // Qt takes its own options (-platform ...) after ours.
+};
+
+void Describe(CLI::App& app, Options& options) {
+    app.add_option("--data-dir", options.dataDir,
+                   "data folder (default: the folder of this executable)");
+    app.add_option("--reader", options.reader, "card reader: pcsc (default) or simulated:FILE");
+    app.add_option("--screens", options.screens,
+                   "save a picture of the window into DIR each time the screen changes "
+                   "between waiting and a result (for demos and documentation)");
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App options{"stampwell: the Stampwell time clock"};
+    Options given;
+    Describe(options, given);
+    // Qt takes its own options (-platform ...): --help is answered before Qt needs a display.
     options.allow_extras();
     try {
         options.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return options.exit(e);
     }
+    auto& dataDir = given.dataDir;
+    auto& reader = given.reader;
+    auto& screens = given.screens;
     if (!stampwell::IsReaderSpec(reader)) {
         std::cerr << "stampwell: unknown reader '" << reader << "' (use pcsc or simulated:FILE)\n";
         return 2;
@@ -41,6 +55,25 @@ int main(int argc, char** argv) {
 
     stampwell::CFileSystem::IgnoreFileSizeSignal();
     QApplication application(argc, argv);
+    // What Qt did not take must be ours: a typo such as --datadir in an autostart line would
+    // otherwise start a clock on another data folder without a word.
+    {
+        CLI::App strict{"stampwell"};
+        Options again;
+        Describe(strict, again);
+        try {
+            strict.parse(argc, argv);
+        } catch (const CLI::ParseError& e) {
+            const std::string what = e.what();
+            std::cerr << "stampwell: " << what << '\n';
+            QMessageBox::critical(
+                nullptr, QStringLiteral("Stampwell"),
+                QString::fromUtf8("起動オプションが正しくありません。\n%1\n\n"
+                                  "stampwell --help で使えるオプションを確認してください。")
+                    .arg(QString::fromStdString(what)));
+            return 2;
+        }
+    }
     stampwell::CJapaneseFonts::Install();
     if (!stampwell::CJapaneseTranslations::Install(application)) {
         std::cerr << "stampwell: Qt's Japanese translations (qt6-translations-l10n) are missing\n";

@@ -280,3 +280,30 @@ TEST(StampwellApp, AReaderPluggedBackInIsReadWithoutARestart) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+TEST(StampwellApp, AnOptionThatIsNeitherOursNorQtsIsRefused) {
+    test::CTempDir dir;
+    const QString meant = QString::fromStdString((dir / "office").string());
+    QProcess clock;
+    clock.start(QStringLiteral(STAMPWELL_APP_PATH),
+                {QStringLiteral("--datadir"), meant, QStringLiteral("-platform"),
+                 QStringLiteral("offscreen")});
+    QElapsedTimer waited;
+    waited.start();
+    QByteArray said;
+    while (waited.elapsed() < 30000 && !said.contains("not expected")) {
+        QTest::qWait(50);
+        said += clock.readAllStandardError();
+        if (clock.state() == QProcess::NotRunning) break;
+    }
+    // The refusal is said (and shown in a box that waits for OK, after which it exits 2); no
+    // clock starts on any folder meanwhile.
+    EXPECT_TRUE(said.contains("--datadir")) << said.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir / "office"));
+    clock.kill();
+    clock.waitForFinished();
+}
+
+}  // namespace stampwell

@@ -80,10 +80,15 @@ bool CConfigForm::Apply(CEnvironmentSettings& settings, const Values& shown, con
     if (values.backupChecked != shown.backupChecked) {
         candidate.SetBackupChecked(values.backupChecked);
     }
+    // The role the administrator changed is the one a clash is blamed on.
+    std::optional<CStoredFiles::ERole> changed;
+    if (values.backupPath != shown.backupPath) changed = CStoredFiles::ERole::kBackup;
+    if (values.workFilePath != shown.workFilePath) changed = CStoredFiles::ERole::kWork;
+    if (values.idFilePath != shown.idFilePath) changed = CStoredFiles::ERole::kRegister;
     const std::string refused =
         CStoredFiles(settings.Runtime().DataDir(), candidate.GetWorkFilePath(),
                      candidate.GetIdFilePath(), candidate.GetBackupPath())
-            .CheckSettingsPaths();
+            .CheckSettingsPaths(changed);
     if (!refused.empty()) {
         messages.ShowMessage(refused, EMessageIcon::None);
         return false;

@@ -74,7 +74,7 @@ bool CStoredFiles::Contains(const fs::path& path) const {
     return IsAmong(path, files);
 }
 
-std::string CStoredFiles::CheckSettingsPaths() const {
+std::string CStoredFiles::CheckSettingsPaths(std::optional<ERole> changed) const {
     struct Role {
         const char* label;
         fs::path path;
@@ -116,17 +116,34 @@ std::string CStoredFiles::CheckSettingsPaths() const {
     const auto workName = m_work.filename().string();
     const bool workNameTaken =
         workName == "EditLog.txt" || workName.ends_with(".lock") || workName.ends_with(".index");
-    if (workNameTaken || IsAmong(m_work, notForWork)) {
-        return "勤務登録ファイルに、Stampwellの他のファイル（登録者、バックアップ、設定など）は"
-               "指定できません。";
+    auto check = [&](ERole role) -> std::string {
+        switch (role) {
+            case ERole::kWork:
+                if (workNameTaken || IsAmong(m_work, notForWork)) {
+                    return "勤務登録ファイルに、Stampwellの他のファイル（登録者、バックアップ、設定"
+                           "など）は指定できません。";
+                }
+                return {};
+            case ERole::kRegister:
+                if (IsAmong(m_register, notForRegister)) {
+                    return "カード登録者ファイルに、Stampwellの他のファイル（勤務、バックアップ、"
+                           "設定など）は指定できません。";
+                }
+                return {};
+            case ERole::kBackup:
+                if (IsAmong(m_backup, notForBackup)) {
+                    return "バックアップに、Stampwellの他のファイル（勤務、登録者、設定など）は指定"
+                           "できません。";
+                }
+                return {};
+        }
+        return {};
+    };
+    if (changed) {
+        if (std::string refused = check(*changed); !refused.empty()) return refused;
     }
-    if (IsAmong(m_register, notForRegister)) {
-        return "カード登録者ファイルに、Stampwellの他のファイル（勤務、バックアップ、設定など）は"
-               "指定できません。";
-    }
-    if (IsAmong(m_backup, notForBackup)) {
-        return "バックアップに、Stampwellの他のファイル（勤務、登録者、設定など）は指定できません"
-               "。";
+    for (ERole role : {ERole::kWork, ERole::kRegister, ERole::kBackup}) {
+        if (std::string refused = check(role); !refused.empty()) return refused;
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,10 @@ public:
     bool Contains(const std::filesystem::path& path) const;
     // The settings' paths: empty when the work file, the register and the backup are three
     // different files, none a folder or another file of ours; else why not (Japanese).
-    std::string CheckSettingsPaths() const;
+    // A path that clashes with another role's file is named as the role that was changed (the
+    // register set to the work file is the register's fault, not the work file's).
+    enum class ERole { kWork, kRegister, kBackup };
+    std::string CheckSettingsPaths(std::optional<ERole> changed = std::nullopt) const;
 
     static std::vector<std::filesystem::path> BesideWork(const std::filesystem::path& work);
     static std::vector<std::filesystem::path> OfDataFolder(const std::filesystem::path& dataDir);

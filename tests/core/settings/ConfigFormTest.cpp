@@ -74,7 +74,14 @@ TEST(ConfigForm, PathsThatAreStampwellsOtherFilesAFolderOrEmptyAreRefused) {
     EXPECT_NE(t.sink->messages.back().find("勤務登録ファイル"), std::string::npos);
     EXPECT_TRUE(refused([&](auto& v) { v.backupPath = (t.dir / "Register.txt").string(); }));
     EXPECT_TRUE(refused([&](auto& v) { v.backupPath = v.workFilePath; }));
+    // The field that was changed is the one named: the register set to the work file.
     EXPECT_TRUE(refused([&](auto& v) { v.idFilePath = v.workFilePath; }));
+    EXPECT_EQ(t.sink->messages.back().rfind("カード登録者ファイルに", 0), 0u)
+        << t.sink->messages.back();
+    EXPECT_TRUE(refused([&](auto& v) { v.workFilePath = v.idFilePath; }));
+    EXPECT_EQ(t.sink->messages.back().rfind("勤務登録ファイルに", 0), 0u);
+    EXPECT_TRUE(refused([&](auto& v) { v.backupPath = v.idFilePath; }));
+    EXPECT_EQ(t.sink->messages.back().rfind("バックアップに", 0), 0u);
     EXPECT_TRUE(refused([&](auto& v) { v.workFilePath = ""; }));
     EXPECT_TRUE(refused([&](auto& v) { v.backupPath = (t.dir / "share").string(); }));
     EXPECT_TRUE(
