@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     }
 
     stampwell::CFileSystem::IgnoreFileSizeSignal();
+    stampwell::CJapaneseTranslations::PreferJapaneseSystemLocale();
     QApplication application(argc, argv);
     // What Qt did not take must be ours: a typo such as --datadir in an autostart line would
     // otherwise start a clock on another data folder without a word.

@@ -8,8 +8,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -87,7 +90,7 @@ TEST(JapaneseDesktop, BrowseOpensAJapaneseOpenDialogThatAddsTheExtension) {
     ASSERT_TRUE(config->isVisible());
     std::filesystem::create_directories(c.t.dir / "share");
     QStringList labels;
-    QString accept;
+    QString accept, kind, size;
     bool openMode = false;
     QTimer::singleShot(100, [&] {
         auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -96,6 +99,10 @@ TEST(JapaneseDesktop, BrowseOpensAJapaneseOpenDialogThatAddsTheExtension) {
         accept = chooser->labelText(QFileDialog::Accept);
         for (QLabel* label : chooser->findChildren<QLabel*>()) labels << label->text();
         test::SaveScreenshot(chooser->grab().toImage(), "browse");
+        // Sizes, dates and kinds in Japanese whatever LANG says.
+        kind = chooser->iconProvider()->type(
+            QFileInfo(QString::fromStdString((c.t.dir / "share").string())));
+        size = QLocale::system().formattedDataSize(434);
         // A new work file in a new shared folder, typed without its extension.
         chooser->setDirectory(QString::fromStdString((c.t.dir / "share").string()));
         auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -106,6 +113,8 @@ TEST(JapaneseDesktop, BrowseOpensAJapaneseOpenDialogThatAddsTheExtension) {
     config->OnBrowse(CConfigDialog::kWorkPath);
     EXPECT_TRUE(openMode);
     EXPECT_EQ(accept, QString::fromUtf8("選択"));
+    EXPECT_EQ(kind, QString::fromUtf8("フォルダー"));
+    EXPECT_EQ(size, QString::fromUtf8("434 バイト"));
     // The dialog's own labels are Japanese ("ファイル名:", "ファイルの種類:").
     EXPECT_TRUE(labels.join('|').contains(QString::fromUtf8("ファイル名")))
         << labels.join('|').toStdString();

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     setenv("TZ", "Asia/Tokyo", 0);
     tzset();
+    stampwell::CJapaneseTranslations::PreferJapaneseSystemLocale();
     QApplication application(argc, argv);
     stampwell::CJapaneseFonts::Install();
     if (!stampwell::CJapaneseTranslations::Install(application)) return 2;

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/JapaneseIconProvider.h"
 #include "controller/RecorderController.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
@@ -96,13 +97,18 @@ CExportDialog::CExportDialog(CRecorderController& controller, QWidget* parent)
 
     m_chooser = [this](const QString& current) -> std::optional<QString> {
         // Qt's own folder dialog, Japanese on every desktop.
-        QString chosen = QFileDialog::getExistingDirectory(
-            this, QString::fromUtf8("エクスポート先を選択して下さい"),
-            current.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
-                              : current,
-            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-        if (chosen.isEmpty()) return std::nullopt;
-        return chosen;
+        QFileDialog dialog(this, QString::fromUtf8("エクスポート先を選択して下さい"),
+                           current.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
+                               : current);
+        dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::Directory);
+        CJapaneseIconProvider kinds;
+        dialog.setIconProvider(&kinds);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return dialog.selectedFiles().front();
     };
 }
 

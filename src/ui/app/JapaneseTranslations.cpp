@@ -8,6 +8,10 @@
 
 namespace stampwell {
 
+void CJapaneseTranslations::PreferJapaneseSystemLocale() {
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+}
+
 bool CJapaneseTranslations::Install(QCoreApplication& application) {
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     QLocale::setDefault(japanese);

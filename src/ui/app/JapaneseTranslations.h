@@ -10,6 +10,10 @@ class CJapaneseTranslations {
 public:
     // False when the translations are not installed (the texts then stay English).
     static bool Install(QCoreApplication& application);
+    // Before the application object: the system locale as Qt reads it is Japanese too, so what
+    // Qt formats with it (the file chooser's sizes, dates and kinds) is never English under
+    // LANG=C.
+    static void PreferJapaneseSystemLocale();
 };
 
 }  // namespace stampwell

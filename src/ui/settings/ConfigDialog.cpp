@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/JapaneseIconProvider.h"
 #include "controller/RecorderController.h"
 #include "platform/IPrompt.h"
 #include "settings/ConfigForm.h"
@@ -101,6 +102,8 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
         QFileDialog dialog(this, QString::fromUtf8(kPathSpecs[which].label), current,
                            QString::fromUtf8(kPathSpecs[which].filter));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
+        CJapaneseIconProvider kinds;
+        dialog.setIconProvider(&kinds);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8("選択"));
