@@ -181,7 +181,7 @@ TEST(CutOffClocks, ASaveRemovesTheScratchOfAKilledSaveAndWaitsForALockOnce) {
         const int fd = ::open((a.Work().string() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
         ::flock(fd, LOCK_EX);
         char ready = 'x';
-        (void)::write(fds[1], &ready, 1);
+        if (::write(fds[1], &ready, 1) != 1) ::_exit(1);
         ::pause();
         ::_exit(0);
     }

@@ -243,7 +243,7 @@ TEST(SharedFolder, AStoppedClockHoldingALockStallsOthersForAFewSecondsOnly) {
         int fd = ::open((a.Work().string() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
         ::flock(fd, LOCK_EX);
         char ready = 'x';
-        (void)::write(fds[1], &ready, 1);
+        if (::write(fds[1], &ready, 1) != 1) ::_exit(1);
         ::raise(SIGSTOP);
         ::_exit(0);
     }
