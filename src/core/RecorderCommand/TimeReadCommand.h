@@ -18,8 +18,6 @@ class TimeReadCommand : public RecorderCommand {
 public:
     explicit TimeReadCommand(IRecorderContext* controller) : m_controller(controller) {}
     void Execute() override;
-    // Whether a tap is being recorded (its file work not finished yet).
-    bool IsRecording() const { return m_recording; }
 
     struct CTap;
 

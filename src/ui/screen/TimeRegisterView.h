@@ -82,7 +82,6 @@ public:
     static constexpr int kSlowShareMs = 10000;
     bool IsSlowShareShown() const { return m_slowShown; }
     bool IsSlowShareTimerActive() const { return m_slowTimer.isActive(); }
-    bool IsClockTicking() const { return m_clockTimer.isActive() || IsTimerActive(kPollTimer); }
     // The slow-share timer's timeout: still processing, the shared folder keeps the tap waiting.
     void ShowSlowShare();
 
