@@ -51,6 +51,7 @@ CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWid
 
     m_waitMs = CModeFiles::ReadTimerMilliseconds(dataDir);
     m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] { Answer(m_byItself); });
     m_timer.start(m_waitMs);
     m_countdown.setInterval(250);
@@ -60,7 +61,9 @@ CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWid
 }
 
 void CMsgBox::ShowSecondsLeft() {
-    const int left = (std::max(m_timer.remainingTime(), 0) + 999) / 1000;
+    // Whole seconds, never more than the wait itself (a coarse timer may report a little more).
+    const int left =
+        std::min((std::max(m_timer.remainingTime(), 0) + 999) / 1000, (m_waitMs + 999) / 1000);
     m_yes->setText(QString::fromUtf8("はい"));
     m_no->setText(QString::fromUtf8("いいえ"));
     QPushButton* answering = m_byItself == kNo ? m_no : m_yes;
