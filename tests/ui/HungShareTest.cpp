@@ -69,7 +69,8 @@ TEST(HungShare, TheWindowAnswersWhileTheShareHangsAndTheTapIsRecordedOnce) {
     screen->OnTimer(V::kPollTimer);
     // The window runs its timers and its clock while the share hangs.
     t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 6));
-    EXPECT_GT(TicksWhileRunning(V::kSlowShareMs + 1000), 100);
+    // A frozen window ticks once at most; a loaded machine still ticks many times.
+    EXPECT_GT(TicksWhileRunning(V::kSlowShareMs + 1000), 10);
     EXPECT_TRUE(screen->ControlText(V::kClock).endsWith(QStringLiteral("09:06:00")))
         << screen->ControlText(V::kClock).toStdString();
     EXPECT_TRUE(screen->IsSlowShareShown());
