@@ -54,6 +54,25 @@ void CTodayCache::Add(int date, const std::string& added) const {
     if (blocks.size() > known) Replace(date, blocks);
 }
 
+void CTodayCache::Put(int date, const std::string& block) const {
+    if (block.size() != kLength || DateOf(block) != date) return;
+    char plain[kLength];
+    const WorkLine put = WorkLine::Parse(CWorkFileReader::Decipher(block.data(), plain));
+    std::vector<std::string> blocks = Read(date);
+    bool replaced = false;
+    for (auto& known : blocks) {
+        char text[kLength];
+        const WorkLine line = WorkLine::Parse(CWorkFileReader::Decipher(known.data(), text));
+        if (line.name == put.name && line.date == put.date && line.Side() == put.Side()) {
+            known = block;
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced) blocks.push_back(block);
+    Replace(date, blocks);
+}
+
 void CTodayCache::ForEach(int date, const std::function<bool(std::string_view)>& visit) const {
     char plain[kLength];
     for (const auto& block : Read(date)) {

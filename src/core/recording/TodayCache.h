@@ -23,6 +23,9 @@ public:
     void Replace(int date, const std::vector<std::string>& blocks) const;
     // More records reached the work file (those of other days are left out).
     void Add(int date, const std::string& blocks) const;
+    // A record was overwritten in place: it replaces the known record of the same person, day
+    // and side (or is added), without reading the work file again.
+    void Put(int date, const std::string& block) const;
     // Calls visit(text) for each known record of working day `date`.
     void ForEach(int date, const std::function<bool(std::string_view)>& visit) const;
 

@@ -270,7 +270,9 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
             return false;
         }
         if (!fd.Close()) return false;
-        if (!m_usingTemporary) RefreshDayCache();
+        // The day's cache follows the overwrite (a tap after it, while the folder is away,
+        // decides from it) without reading the work file again.
+        if (!m_usingTemporary) CTodayCache(TemporaryFilePath()).Put(TodayNumber(), block);
         return true;
     }
     bool cut = false;
