@@ -60,7 +60,10 @@ CShareMount::CShareMount(const fs::path& source, const fs::path& mountPoint)
 CShareMount::~CShareMount() {
     Hang(false);
     if (!m_mounted) return;
-    std::system(("fusermount3 -u -z " + Quoted(m_mountPoint) + " 2>/dev/null").c_str());
+    // A lazy unmount cannot be refused while the mount exists; a failure here only
+    // leaves a stale mount point in a temporary folder.
+    const int status = std::system(("fusermount3 -u -z " + Quoted(m_mountPoint) + " 2>/dev/null").c_str());
+    static_cast<void>(status);
 }
 
 std::uint64_t CShareMount::BytesRead() const {
