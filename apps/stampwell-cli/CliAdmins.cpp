@@ -4,6 +4,7 @@
 #include "CliContext.h"
 #include "people/AdminFile.h"
 #include "people/UserRules.h"
+#include "text/JapaneseOrder.h"
 
 namespace stampwell::cli {
 
@@ -29,8 +30,15 @@ bool ReadPassword(AdminArgs& args) {
 int ListAdmins(const CliOptions& options) {
     if (auto refused = RequireDataDir(options)) return *refused;
     auto admins = CreateAdminFile(MakeRuntime(options));
-    for (const auto& admin : admins->GetAdminList()) {
-        std::cout << admin.id << (admin.hasCard ? " (card)" : " (no card)") << '\n';
+    auto list = admins->GetAdminList();
+    // In the order of the screen's list.
+    const CJapaneseOrder order;
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    for (std::size_t i = 0; i < list.size(); ++i) keys.emplace_back(order.SortKey(list[i].id), i);
+    std::sort(keys.begin(), keys.end());
+    for (const auto& key : keys) {
+        const auto& admin = list[key.second];
+        std::cout << admin.id << (admin.hasCard ? " (カード登録あり)" : " (カード未登録)") << '\n';
     }
     return kOk;
 }
@@ -100,42 +108,41 @@ int DeleteAdmin(const CliOptions& options, const AdminArgs& args) {
 
 void AddAdminCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<AdminArgs>();
-    auto* admins = app.add_subcommand("admins", "administrators (Admin.dat)");
+    auto* admins = app.add_subcommand("admins", "管理者（Admin.dat）");
     admins->require_subcommand(1);
 
-    admins->add_subcommand("list", "administrator IDs, and whether each has a card")->callback([&] {
+    admins->add_subcommand("list", "管理者IDとカード登録の有無を日本語順に表示する")->callback([&] {
         action = [&options] { return ListAdmins(options); };
     });
 
-    auto* add = admins->add_subcommand("add", "register an administrator (at most three)");
-    add->add_option("--id", args->id, "administrator ID, up to 32 bytes")->required();
+    auto* add = admins->add_subcommand("add", "管理者を登録する（3人まで）");
+    add->add_option("--id", args->id, "管理者ID（32バイトまで）")->required();
     auto* addPassword =
-        add->add_option("--password", args->password, "password, up to 16 bytes, no blanks")
+        add->add_option("--password", args->password, "パスワード（16バイトまで、空白なし）")
             ->each([args](const std::string&) { args->hasPassword = true; });
-    add->add_flag("--password-stdin", args->passwordStdin,
-                  "read the password from the first line of standard input")
+    add->add_flag("--password-stdin", args->passwordStdin, "パスワードを標準入力の1行目から読む")
         ->excludes(addPassword);
-    add->add_option("--card", args->card, "login card, 16 hex digits");
+    add->add_option("--card", args->card, "ログイン用カードのID（16桁の16進数）");
     add->callback([&, args] { action = [&options, args] { return AddAdmin(options, *args); }; });
 
-    auto* change = admins->add_subcommand("change", "change an administrator");
-    change->add_option("--id", args->id, "the administrator's current ID")->required();
-    change->add_option("--new-id", args->newId, "new ID");
-    auto* changePassword = change->add_option("--password", args->password, "new password")
+    auto* change = admins->add_subcommand("change", "管理者を変更する");
+    change->add_option("--id", args->id, "変更する管理者の今のID")->required();
+    change->add_option("--new-id", args->newId, "新しいID");
+    auto* changePassword = change->add_option("--password", args->password, "新しいパスワード")
                                ->each([args](const std::string&) { args->hasPassword = true; });
     change
         ->add_flag("--password-stdin", args->passwordStdin,
-                   "read the new password from the first line of standard input")
+                   "新しいパスワードを標準入力の1行目から読む")
         ->excludes(changePassword);
-    auto* card = change->add_option("--card", args->card, "new login card")
+    auto* card = change->add_option("--card", args->card, "新しいログイン用カードのID")
                      ->each([args](const std::string&) { args->hasCard = true; });
-    change->add_flag("--no-card", args->noCard, "remove the login card")->excludes(card);
+    change->add_flag("--no-card", args->noCard, "ログイン用カードの登録を外す")->excludes(card);
     change->callback(
         [&, args] { action = [&options, args] { return ChangeAdmin(options, *args); }; });
 
-    auto* remove = admins->add_subcommand("delete", "delete an administrator");
-    remove->add_option("--id", args->id, "administrator ID")->required();
-    remove->add_flag("--force", args->force, "delete even the last administrator");
+    auto* remove = admins->add_subcommand("delete", "管理者を削除する");
+    remove->add_option("--id", args->id, "管理者ID")->required();
+    remove->add_flag("--force", args->force, "最後の管理者でも削除する");
     remove->callback(
         [&, args] { action = [&options, args] { return DeleteAdmin(options, *args); }; });
 }

@@ -26,11 +26,11 @@ int SendTestMail(const CliOptions& options, const std::string& to) {
 }  // namespace
 
 void AddMailCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
-    auto* mail = app.add_subcommand("mail", "mail notification");
+    auto* mail = app.add_subcommand("mail", "メール通知");
     mail->require_subcommand(1);
     auto to = std::make_shared<std::string>();
-    auto* test = mail->add_subcommand("test", "send one test mail with the saved server settings");
-    test->add_option("--to", *to, "recipient's address")->required();
+    auto* test = mail->add_subcommand("test", "保存されたサーバー設定でテストメールを1通送る");
+    test->add_option("--to", *to, "送信先のメールアドレス")->required();
     test->callback([&, to] { action = [&options, to] { return SendTestMail(options, *to); }; });
 }
 

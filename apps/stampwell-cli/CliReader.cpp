@@ -50,8 +50,8 @@ int WaitForCard(const CliOptions& options, double timeoutSeconds) {
 
 void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto timeout = std::make_shared<double>(30.0);
-    auto* reader = app.add_subcommand("reader", "wait for a card and print its identifier");
-    reader->add_option("--timeout", *timeout, "seconds to wait (default 30)")
+    auto* reader = app.add_subcommand("reader", "カードがかざされるのを待ち、カードのIDを表示する");
+    reader->add_option("--timeout", *timeout, "待つ秒数（既定は30秒）")
         ->check(CCliUsage::SecondsIn(0.1, 86400));
     reader->callback(
         [&, timeout] { action = [&options, timeout] { return WaitForCard(options, *timeout); }; });

@@ -152,32 +152,31 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
 
 void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<ExportArgs>();
-    auto* records = app.add_subcommand("records", "the work records, deciphered, in file order");
-    records->add_flag("--today", args->today, "only today's records (the working day)");
+    auto* records = app.add_subcommand("records", "勤務記録を復号してファイルの順に表示する");
+    records->add_flag("--today", args->today, "今日（日付更新時刻で区切った勤務日）の記録だけ");
     records->callback(
         [&, args] { action = [&options, args] { return ListRecords(options, args->today); }; });
 
-    auto* exp = app.add_subcommand("export", "export a pay period to CSV (CP932, CR LF)");
-    exp->add_option("--year", args->year, "year of the period's last day")
+    auto* exp = app.add_subcommand("export", "締め期間の記録をCSV（Shift-JIS、CR LF）に書き出す");
+    exp->add_option("--year", args->year, "締め期間の最終日の年")
         ->required()
         ->check(CCliUsage::DecimalIn(1900, 9999));
-    exp->add_option("--month", args->month, "month of the period's last day")
+    exp->add_option("--month", args->month, "締め期間の最終日の月")
         ->required()
         ->check(CCliUsage::DecimalIn(1, 12));
-    exp->add_option("--closing", args->closing, "closing day: 5, 10, 15, 20, 25 or end")
+    exp->add_option("--closing", args->closing, "締め日: 5, 10, 15, 20, 25 または end（末日）")
         ->required()
         ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
-    exp->add_option("--out", args->out, "output file (replaced)")->required();
+    exp->add_option("--out", args->out, "書き出すファイル（あれば置き換える）")->required();
     exp->callback(
         [&, args] { action = [&options, args] { return ExportPeriod(options, *args); }; });
 
     auto trail = std::make_shared<TrailArgs>();
-    auto* edits =
-        app.add_subcommand("edits", "the trail of corrections (EditLog.txt), oldest first");
-    edits->add_option("--name", trail->name, "only this employee");
-    auto* year = edits->add_option("--year", trail->year, "only working days of this year...")
+    auto* edits = app.add_subcommand("edits", "記録の修正履歴（EditLog.txt）を古い順に表示する");
+    edits->add_option("--name", trail->name, "この社員の分だけ");
+    auto* year = edits->add_option("--year", trail->year, "この年の勤務日だけ（--month と共に）")
                      ->check(CCliUsage::DecimalIn(1900, 9999));
-    auto* month = edits->add_option("--month", trail->month, "...and month")
+    auto* month = edits->add_option("--month", trail->month, "この月の勤務日だけ（--year と共に）")
                       ->check(CCliUsage::DecimalIn(1, 12));
     year->needs(month);
     month->needs(year);
@@ -185,19 +184,19 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
         [&, trail] { action = [&options, trail] { return ListEdits(options, *trail); }; });
 
     auto sums = std::make_shared<ReportArgs>();
-    auto* report = app.add_subcommand(
-        "report", "days and hours per employee for a pay period, with the days missing a time");
-    report->add_option("--year", sums->year, "year of the period's last day")
+    auto* report =
+        app.add_subcommand("report", "締め期間の社員ごとの日数・時間・打刻漏れの日を集計する");
+    report->add_option("--year", sums->year, "締め期間の最終日の年")
         ->required()
         ->check(CCliUsage::DecimalIn(1900, 9999));
-    report->add_option("--month", sums->month, "month of the period's last day")
+    report->add_option("--month", sums->month, "締め期間の最終日の月")
         ->required()
         ->check(CCliUsage::DecimalIn(1, 12));
-    report->add_option("--closing", sums->closing, "closing day: 5, 10, 15, 20, 25 or end")
+    report->add_option("--closing", sums->closing, "締め日: 5, 10, 15, 20, 25 または end（末日）")
         ->required()
         ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
-    report->add_option("--name", sums->name, "only this employee");
-    report->add_option("--csv", sums->csv, "write CP932 CSV with CR LF to this file");
+    report->add_option("--name", sums->name, "この社員の分だけ");
+    report->add_option("--csv", sums->csv, "集計をCSV（Shift-JIS、CR LF）でこのファイルに書き出す");
     report->callback(
         [&, sums] { action = [&options, sums] { return ReportPeriod(options, *sums); }; });
 }

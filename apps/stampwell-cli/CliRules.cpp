@@ -77,23 +77,23 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
 }  // namespace
 
 void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
-    auto* rules = app.add_subcommand(
-        "rules", "show or change the work rules of the payroll figures (WorkRules.txt)");
+    auto* rules = app.add_subcommand("rules", "集計に使う勤務ルールの表示と変更（WorkRules.txt）");
     rules->require_subcommand(1);
-    auto* show = rules->add_subcommand("show", "print the rules in force");
+    auto* show = rules->add_subcommand("show", "使われている勤務ルールを表示する");
     show->callback([&options, &action] { action = [&options] { return ShowRules(options); }; });
 
     auto args = std::make_shared<RulesArgs>();
-    auto* set = rules->add_subcommand("set", "change WorkRules.txt as the rules screen does");
+    auto* set =
+        rules->add_subcommand("set", "勤務ルール設定の画面と同じ決まりで WorkRules.txt を変える");
     set->add_option("--breaks", args->breaks,
-                    "breaks: 法定 (legal) by the length of the day, or 固定 (fixed) windows");
-    set->add_option("--windows", args->windows,
-                    "fixed break windows, e.g. \"12:00-13:00 15:00-15:15\" (sets 固定 "
-                    "unless --breaks is given)");
+                    "休憩: 法定（勤務の長さで差し引く）または 固定（時間帯）");
+    set->add_option(
+        "--windows", args->windows,
+        "固定の休憩時間帯。例 \"12:00-13:00 15:00-15:15\"（--breaks がなければ固定にする）");
     set->add_option("--week-start", args->weekStart,
-                    "first day of the week: 日 月 ... 土 (sun..sat)");
+                    "週の起算日: 日 月 火 水 木 金 土（sun..sat も可）");
     set->add_option("--rest-day", args->restDay,
-                    "weekly statutory rest day: 日 月 ... 土 (sun..sat), or なし (none)");
+                    "法定休日: 日 月 火 水 木 金 土（sun..sat も可）、または なし");
     set->callback([&, args] { action = [&options, args] { return SetRules(options, *args); }; });
 }
 

@@ -26,18 +26,19 @@ int ShowSettings(const CliOptions& options) {
     auto settings = CreateConfig(runtime);
     auto chime = CreateChimeSettings(runtime);
     int mode = CModeFiles::ReadMode(runtime.DataDir());
-    std::cout << "data folder: " << runtime.DataDir().string() << '\n'
-              << "day-change hour (日付更新時刻): " << settings->GetDayChangeHour() << '\n'
-              << "switch hour (出退社切換え時刻): " << settings->GetSwitchHour() << '\n'
-              << "register file (ＩＤファイルパス): " << settings->GetIdFilePath() << '\n'
-              << "work file (勤務ファイルパス): " << settings->GetWorkFilePath() << '\n'
-              << "backup file (バックアップパス): " << settings->GetBackupPath() << '\n'
-              << "backup: " << (settings->IsBackupChecked() ? "on" : "off") << '\n'
-              << "mode: " << mode
-              << (mode == kRoomMode ? " (room: 入室/退室)" : " (attendance: 出社/退社)") << '\n'
-              << "question timeout: " << CModeFiles::ReadTimerMilliseconds(runtime.DataDir()) / 1000
-              << " s\n"
-              << "chime: " << (chime->IsChimeEnabled() ? "on" : "off");
+    // The labels of the settings screen, so that what is printed can be found there.
+    std::cout << "データフォルダ: " << runtime.DataDir().string() << '\n'
+              << "日付更新時刻: " << settings->GetDayChangeHour() << '\n'
+              << "出退社切換え時刻: " << settings->GetSwitchHour() << '\n'
+              << "カード登録者ファイルのパス: " << settings->GetIdFilePath() << '\n'
+              << "勤務登録ファイルのパス: " << settings->GetWorkFilePath() << '\n'
+              << "バックアップのパス: " << settings->GetBackupPath() << '\n'
+              << "バックアップ: " << (settings->IsBackupChecked() ? "する" : "しない") << '\n'
+              << "モード: " << mode
+              << (mode == kRoomMode ? "（入退室: 入室/退室）" : "（出退勤: 出社/退社）") << '\n'
+              << "上書き確認の待ち時間: "
+              << CModeFiles::ReadTimerMilliseconds(runtime.DataDir()) / 1000 << "秒\n"
+              << "チャイム: " << (chime->IsChimeEnabled() ? "有効" : "無効");
     auto times = chime->GetChimeTimes();
     for (std::size_t i = 0; i < times.size(); ++i) {
         std::cout << (i == 0 ? " " : ", ") << FormatChime(times[i]);
@@ -84,20 +85,21 @@ int SetSettings(const CliOptions& options, const SetArgs& args) {
 }  // namespace
 
 void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
-    auto* settings = app.add_subcommand("settings", "show or change the settings (Setting.txt)");
+    auto* settings = app.add_subcommand("settings", "環境設定の表示と変更（Setting.txt）");
     settings->require_subcommand(1);
-    auto* show = settings->add_subcommand("show", "print the effective settings");
+    auto* show = settings->add_subcommand("show", "使われている設定を表示する");
     show->callback([&options, &action] { action = [&options] { return ShowSettings(options); }; });
 
     auto args = std::make_shared<SetArgs>();
-    auto* set = settings->add_subcommand("set", "change Setting.txt as the settings screen does");
-    set->add_option("--day-change", args->dayChange, "day-change hour, 0 to 12");
-    set->add_option("--switch", args->switchHour, "clock-in/clock-out switch hour, 0 to 23");
-    set->add_option("--register", args->registerPath, "path of Register.txt");
-    set->add_option("--work", args->workPath, "path of the work file");
-    set->add_option("--backup", args->backupPath, "path of the work file's backup");
-    auto* on = set->add_flag("--backup-on", args->backupOn, "switch the backup on");
-    set->add_flag("--backup-off", args->backupOff, "switch the backup off")->excludes(on);
+    auto* set =
+        settings->add_subcommand("set", "環境設定の画面と同じ決まりで Setting.txt を変える");
+    set->add_option("--day-change", args->dayChange, "日付更新時刻（0～12時）");
+    set->add_option("--switch", args->switchHour, "出退社切換え時刻（0～23時）");
+    set->add_option("--register", args->registerPath, "カード登録者ファイルのパス（Register.txt）");
+    set->add_option("--work", args->workPath, "勤務登録ファイルのパス（KINTAI.dat）");
+    set->add_option("--backup", args->backupPath, "バックアップのパス");
+    auto* on = set->add_flag("--backup-on", args->backupOn, "バックアップをする");
+    set->add_flag("--backup-off", args->backupOff, "バックアップをしない")->excludes(on);
     set->callback([&, args] { action = [&options, args] { return SetSettings(options, *args); }; });
 }
 

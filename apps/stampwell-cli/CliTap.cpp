@@ -116,14 +116,14 @@ int Tap(const CliOptions& options, const TapArgs& args) {
 
 void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<TapArgs>();
-    auto* tap =
-        app.add_subcommand("tap", "record one card tap, as if the card were held to the reader");
-    tap->add_option("card", args->card, "the card's 16 hex digits")->required();
-    auto* start =
-        tap->add_flag("--start", args->start, "clock in / enter (default: by the switch hour)");
-    tap->add_flag("--end", args->end, "clock out / leave")->excludes(start);
-    auto* yes = tap->add_flag("--yes", args->yes, "overwrite today's record when asked");
-    tap->add_flag("--no", args->no, "keep today's record when asked (the default)")->excludes(yes);
+    auto* tap = app.add_subcommand("tap", "カードをかざしたのと同じように打刻する");
+    tap->add_option("card", args->card, "カードのID（16桁の16進数）")->required();
+    auto* start = tap->add_flag("--start", args->start,
+                                "出社（入室）として打刻する（既定は出退社切換え時刻で決める）");
+    tap->add_flag("--end", args->end, "退社（退室）として打刻する")->excludes(start);
+    auto* yes = tap->add_flag("--yes", args->yes, "今日の記録の上書きを聞かれたら「はい」と答える");
+    tap->add_flag("--no", args->no, "今日の記録の上書きを聞かれたら「いいえ」と答える（既定）")
+        ->excludes(yes);
     tap->callback([&, args] { action = [&options, args] { return Tap(options, *args); }; });
 }
 

@@ -27,9 +27,16 @@ int ListUsers(const CliOptions& options) {
     auto reg = OpenRegister(MakeRuntime(options));
     auto records = reg->ReadAll();
     // In Japanese order, as the screens list them (records of one name keep their file order).
-    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-        return CJapaneseOrder::Less(a.personalName, b.personalName);
-    });
+    const CJapaneseOrder order;
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        keys.emplace_back(order.SortKey(records[i].personalName), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<decltype(records)::value_type> sorted;
+    for (const auto& key : keys) sorted.push_back(records[key.second]);
+    records = std::move(sorted);
     for (const auto& record : records) {
         std::cout << record.cardId << ',' << record.personalName << ',' << record.mailName << ','
                   << record.mailAddress << '\n';
@@ -100,36 +107,39 @@ int DeleteUser(const CliOptions& options, const UserArgs& args) {
 
 void AddUserCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<UserArgs>();
-    auto* users = app.add_subcommand("users", "employees and their cards (Register.txt)");
+    auto* users = app.add_subcommand("users", "社員とカード（Register.txt）");
     users->require_subcommand(1);
 
-    users->add_subcommand("list", "card,name,mail name,mail address per line, in file order")
+    users
+        ->add_subcommand(
+            "list",
+            "カードID,登録名,メール宛名,メールアドレス を1行ずつ、登録名の日本語順に表示する")
         ->callback([&] { action = [&options] { return ListUsers(options); }; });
 
-    auto* add = users->add_subcommand("add", "register an employee");
-    add->add_option("--card", args->card, "16 hex digits")->required();
-    add->add_option("--name", args->name, "name, 1 to 32 Shift-JIS bytes")->required();
-    add->add_option("--mail-name", args->mailName, "recipient's name");
-    add->add_option("--mail-address", args->mailAddress, "recipient's address");
+    auto* add = users->add_subcommand("add", "社員を登録する");
+    add->add_option("--card", args->card, "カードのID（16桁の16進数）")->required();
+    add->add_option("--name", args->name, "登録名（Shift-JISで1～32バイト）")->required();
+    add->add_option("--mail-name", args->mailName, "メールの宛名");
+    add->add_option("--mail-address", args->mailAddress, "メールアドレス");
     add->callback([&, args] { action = [&options, args] { return AddUser(options, *args); }; });
 
-    auto* change = users->add_subcommand("change", "change an employee");
-    change->add_option("--name", args->name, "the employee's current name")->required();
-    change->add_option("--new-name", args->newName, "new name")->each([args](const std::string&) {
-        args->hasNewName = true;
-    });
-    change->add_option("--card", args->card, "new card")->each([args](const std::string&) {
+    auto* change = users->add_subcommand("change", "社員を変更する");
+    change->add_option("--name", args->name, "変更する社員の今の登録名")->required();
+    change->add_option("--new-name", args->newName, "新しい登録名")
+        ->each([args](const std::string&) { args->hasNewName = true; });
+    change->add_option("--card", args->card, "新しいカードのID")->each([args](const std::string&) {
         args->hasCard = true;
     });
-    change->add_option("--mail-name", args->mailName, "recipient's name (empty: none)")
+    change->add_option("--mail-name", args->mailName, "メールの宛名（空にすると宛名なし）")
         ->each([args](const std::string&) { args->hasMailName = true; });
-    change->add_option("--mail-address", args->mailAddress, "recipient's address (empty: none)")
+    change
+        ->add_option("--mail-address", args->mailAddress, "メールアドレス（空にするとメールなし）")
         ->each([args](const std::string&) { args->hasMailAddress = true; });
     change->callback(
         [&, args] { action = [&options, args] { return ChangeUser(options, *args); }; });
 
-    auto* remove = users->add_subcommand("delete", "delete every record of a name");
-    remove->add_option("--name", args->name, "name")->required();
+    auto* remove = users->add_subcommand("delete", "その登録名の行をすべて削除する");
+    remove->add_option("--name", args->name, "登録名")->required();
     remove->callback(
         [&, args] { action = [&options, args] { return DeleteUser(options, *args); }; });
 }

@@ -35,14 +35,21 @@ int main(int argc, char** argv) {
     using namespace stampwell::cli;
     stampwell::CFileSystem::IgnoreFileSizeSignal();
     // Named here, so usage lines show the program's name rather than its full path.
-    CLI::App app{"stampwell-cli: manage a Stampwell data folder", "stampwell-cli"};
-    app.require_subcommand(1);
+    CLI::App app{"stampwell-cli: Stampwell のデータフォルダを管理する", "stampwell-cli"};
+    // Help in Japanese; set before the commands are added, which copy it.
+    CCliUsage::SpeakJapanese(app);
     // The global options may also follow the command: "users list --data-dir D".
     app.fallthrough();
     CliOptions options;
-    app.add_option("--data-dir", options.dataDir,
-                   "data folder (default: the folder of this executable)");
-    app.add_option("--reader", options.reader, "card reader: pcsc (default) or simulated:FILE");
+    app.add_option(
+           "--data-dir", options.dataDir,
+           "データフォルダ（既定: " +
+               stampwell::CRuntime::DefaultDataDir(stampwell::CRuntime::ExecutableDir()).string() +
+               "）")
+        ->type_name("DIR");
+    app.add_option("--reader", options.reader,
+                   "カードリーダー: pcsc（既定）または simulated:FILE（試験用の模擬リーダー）")
+        ->type_name("READER");
     CommandResult action;
     AddSettingsCommands(app, options, action);
     AddUserCommands(app, options, action);
@@ -52,6 +59,7 @@ int main(int argc, char** argv) {
     AddTapCommand(app, options, action);
     AddMailCommands(app, options, action);
     AddRulesCommands(app, options, action);
+    CCliUsage::NameCommandGroups(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -59,6 +67,14 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
+        // A missing command is checked before unknown arguments; the unknown one is the
+        // likelier slip ("--bogus", a misspelt command), so it is named first.
+        const auto unknown = app.remaining(true);
+        if (!unknown.empty()) {
+            std::cerr << "stampwell-cli: " << CCliUsage::DescribeUnknown(unknown)
+                      << "（使い方: stampwell-cli --help）\n";
+            return kUsage;
+        }
         std::cerr << "stampwell-cli: " << CCliUsage::Describe(e)
                   << "（使い方: stampwell-cli --help）\n";
         return kUsage;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "CliUsage.h"
 #include "admin_ui/QtPrompt.h"
 #include "app/JapaneseFonts.h"
 #include "app/JapaneseTranslations.h"
@@ -25,19 +26,28 @@ struct Options {
 };
 
 void Describe(CLI::App& app, Options& options) {
-    app.add_option("--data-dir", options.dataDir,
-                   "data folder (default: the folder of this executable)");
-    app.add_option("--reader", options.reader, "card reader: pcsc (default) or simulated:FILE");
+    stampwell::cli::CCliUsage::SpeakJapanese(app);
+    app.add_option(
+           "--data-dir", options.dataDir,
+           "データフォルダ（既定: " +
+               stampwell::CRuntime::DefaultDataDir(stampwell::CRuntime::ExecutableDir()).string() +
+               "）")
+        ->type_name("DIR");
+    app.add_option("--reader", options.reader,
+                   "カードリーダー: pcsc（既定）または simulated:FILE（試験用の模擬リーダー）")
+        ->type_name("READER");
     app.add_option("--screens", options.screens,
-                   "save a picture of the window into DIR each time the screen changes "
-                   "between waiting and a result (for demos and documentation)");
+                   "待ち受けと結果の画面が切り替わるたびに、ウィンドウの画像を DIR に保存する"
+                   "（説明書やデモ用）")
+        ->type_name("DIR");
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App options{"stampwell: the Stampwell time clock"};
+    CLI::App options{"stampwell: Stampwell のタイムレコーダー", "stampwell"};
     Options given;
     Describe(options, given);
+    stampwell::cli::CCliUsage::NameCommandGroups(options);
     // Qt takes its own options (-platform ...): --help is answered before Qt needs a display.
     options.allow_extras();
     try {
@@ -49,7 +59,7 @@ int main(int argc, char** argv) {
     auto& reader = given.reader;
     auto& screens = given.screens;
     if (!stampwell::IsReaderSpec(reader)) {
-        std::cerr << "stampwell: unknown reader '" << reader << "' (use pcsc or simulated:FILE)\n";
+        std::cerr << "stampwell: " << stampwell::ReaderSpecRefusal(reader) << '\n';
         return 2;
     }
 
@@ -59,13 +69,14 @@ int main(int argc, char** argv) {
     // What Qt did not take must be ours: a typo such as --datadir in an autostart line would
     // otherwise start a clock on another data folder without a word.
     {
-        CLI::App strict{"stampwell"};
+        CLI::App strict{"stampwell", "stampwell"};
         Options again;
         Describe(strict, again);
+        stampwell::cli::CCliUsage::NameCommandGroups(strict);
         try {
             strict.parse(argc, argv);
         } catch (const CLI::ParseError& e) {
-            const std::string what = e.what();
+            const std::string what = stampwell::cli::CCliUsage::Describe(e);
             std::cerr << "stampwell: " << what << '\n';
             QMessageBox::critical(
                 nullptr, QStringLiteral("Stampwell"),

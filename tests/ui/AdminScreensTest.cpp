@@ -250,7 +250,7 @@ TEST(AdminScreens, FirstRunRegistersTheFirstAdministratorWithACardAndNoLogin) {
     EXPECT_TRUE(busyDuringList);
     EXPECT_FALSE(c.app->Controller()->IsBusy());
     EXPECT_FALSE(list->isVisible());
-    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out, "管理者 (card)\n");
+    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out, "管理者 (カード登録あり)\n");
     EXPECT_EQ(c.app->Controller()->GetAdminStore()->GetLoginId(), "管理者");
 
     // The same administrator by the command-line tool gives the same bytes.
@@ -350,7 +350,7 @@ TEST(AdminScreens, TheListKeepsItsRules) {
     list->OnChange();
     EXPECT_FALSE(changeOpened);
     list->OnClose();
-    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out, "admin (card)\nclerk (no card)\n");
+    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out, "admin (カード登録あり)\nclerk (カード未登録)\n");
 }
 
 TEST(AdminScreens, ChimeAndVersionNeedNoLogin) {

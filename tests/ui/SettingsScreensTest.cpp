@@ -141,8 +141,8 @@ TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     EXPECT_FALSE(config->isVisible());
     EXPECT_EQ(c.app->Controller()->GetSettings()->GetDayChangeHour(), 0);
     auto shown = test::RunCli(c.t.dir.Path(), "settings show").out;
-    EXPECT_NE(shown.find("switch hour (出退社切換え時刻): 12"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("backup: on"), std::string::npos);
+    EXPECT_NE(shown.find("出退社切換え時刻: 12"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("バックアップ: する"), std::string::npos);
 
     // A day-change hour of 10: the next tap at 09:05 belongs to the previous working day.
     config->Open();

@@ -45,10 +45,15 @@ bool IsReaderSpec(const std::string& spec) {
     return spec == "pcsc" || (spec.starts_with(kSimulated) && spec.size() > kSimulated.size());
 }
 
+std::string ReaderSpecRefusal(const std::string& spec) {
+    return "カードリーダーの指定が正しくありません: " + spec +
+           "（pcsc または simulated:ファイル を指定してください）";
+}
+
 std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,
                                                   IMessageSink& messages, std::string* error) {
     if (!IsReaderSpec(spec)) {
-        if (error != nullptr) *error = "unknown reader '" + spec + "' (use pcsc or simulated:FILE)";
+        if (error != nullptr) *error = ReaderSpecRefusal(spec);
         return nullptr;
     }
     std::unique_ptr<ICardReaderBackend> backend;

@@ -31,6 +31,8 @@ private:
 
 // Whether spec names a reader: "pcsc" or "simulated:FILE".
 bool IsReaderSpec(const std::string& spec);
+// Why a --reader value is refused, for the user.
+std::string ReaderSpecRefusal(const std::string& spec);
 
 // `spec` is "pcsc" or "simulated:FILE". nullptr (with a reason) for anything else.
 std::shared_ptr<CFelicaReader> CreateFelicaReader(const std::string& spec, bool on,

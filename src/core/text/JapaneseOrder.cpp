@@ -1,86 +1,71 @@
 #include "text/JapaneseOrder.h"
 
+#include <unicode/ucol.h>
+#include <unicode/ustring.h>
+
 #include <algorithm>
-#include <string>
 #include <utility>
 
 #include "text/TextCodec.h"
 
 namespace stampwell {
 
-namespace {
-// Half-width katakana (U+FF61..U+FF9F) as their full-width letters, so that ｱﾍﾞ sorts with アベ.
-std::string WidenKatakana(const std::string& name) {
-    static const char32_t kWide[] =
-        U"。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフ"
-        U"ヘホマミムメモヤユヨラリルレロワン゛゜";
-    std::u32string out;
-    for (std::size_t i = 0; i < name.size();) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        // U+FF61..U+FF9F is EF BD A1..BF, EF BE 80..9F in UTF-8.
-        if (c == 0xEF && i + 2 < name.size()) {
-            const auto b1 = static_cast<unsigned char>(name[i + 1]);
-            const auto b2 = static_cast<unsigned char>(name[i + 2]);
-            char32_t code = ((c & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
-            if (code >= 0xFF61 && code <= 0xFF9F) {
-                char32_t wide = kWide[code - 0xFF61];
-                // A sound mark joins the letter before it (カ + ゛ = ガ, ハ + ゜ = パ).
-                if ((wide == U'゛' || wide == U'゜') && !out.empty()) {
-                    char32_t& last = out.back();
-                    const bool voiced = wide == U'゛';
-                    static const std::u32string kVoiceable =
-                        U"カキクケコサシスセソタチツテトハヒフヘホ";
-                    static const std::u32string kHalfVoiceable = U"ハヒフヘホ";
-                    const std::u32string& takes = voiced ? kVoiceable : kHalfVoiceable;
-                    if (takes.find(last) != std::u32string::npos) {
-                        last += voiced ? 1 : 2;
-                        i += 3;
-                        continue;
-                    }
-                    if (voiced && last == U'ウ') {
-                        last = U'ヴ';
-                        i += 3;
-                        continue;
-                    }
-                }
-                out.push_back(wide);
-                i += 3;
-                continue;
-            }
-        }
-        // Everything else is kept as its UTF-8 bytes, one code unit per byte.
-        out.push_back(static_cast<char32_t>(0x110000 + c));
-        ++i;
-    }
-    std::string result;
-    for (char32_t code : out) {
-        if (code >= 0x110000) {
-            result += static_cast<char>(code - 0x110000);
-        } else {  // a three-byte UTF-8 letter
-            result += static_cast<char>(0xE0 | (code >> 12));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return result;
+void CJapaneseOrder::CloseCollator::operator()(UCollator* collator) const {
+    ucol_close(collator);
 }
 
-// (has no CP932 form, bytes): names without one after every other.
-std::pair<bool, std::string> Key(const std::string& name) {
-    auto cp932 = CTextCodec::ToCp932(WidenKatakana(name));
-    if (!cp932) return {true, name};
-    return {false, std::move(*cp932)};
+CJapaneseOrder::CJapaneseOrder() {
+    UErrorCode status = U_ZERO_ERROR;
+    m_collator.reset(ucol_open("ja", &status));
+    if (U_FAILURE(status)) {
+        m_collator.reset();
+        return;
+    }
+    // The fourth level puts hiragana before katakana of one reading (あべ, アベ, ｱﾍﾞ).
+    ucol_setStrength(m_collator.get(), UCOL_QUATERNARY);
 }
-}  // namespace
+
+CJapaneseOrder::~CJapaneseOrder() = default;
+
+std::string CJapaneseOrder::SortKey(const std::string& name) const {
+    auto cp932 = CTextCodec::ToCp932(name);
+    // First byte: stored names (with a CP932 form) before any other text.
+    std::string key(1, cp932 ? '\x01' : '\x02');
+    std::string collated;
+    if (m_collator && cp932) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::u16string wide(name.size() + 1, u'\0');
+        int32_t length = 0;
+        u_strFromUTF8(reinterpret_cast<UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
+                      &length, name.data(), static_cast<int32_t>(name.size()), &status);
+        if (U_SUCCESS(status)) {
+            const auto* text = reinterpret_cast<const UChar*>(wide.data());
+            int32_t size = ucol_getSortKey(m_collator.get(), text, length, nullptr, 0);
+            collated.resize(static_cast<std::size_t>(size));
+            ucol_getSortKey(m_collator.get(), text, length,
+                            reinterpret_cast<uint8_t*>(collated.data()), size);
+            // The key ends with a zero byte; dropped so that the tie-break below follows it.
+            if (!collated.empty() && collated.back() == '\0') collated.pop_back();
+        }
+    }
+    // Without ICU's data the CP932 codes give JIS order, which is close; the bytes of the
+    // name itself break ties so that the order never depends on the input order.
+    key += collated.empty() && cp932 ? *cp932 : collated;
+    key += '\0';
+    key += name;
+    return key;
+}
 
 bool CJapaneseOrder::Less(const std::string& a, const std::string& b) {
-    return Key(a) < Key(b);
+    CJapaneseOrder order;
+    return order.SortKey(a) < order.SortKey(b);
 }
 
 void CJapaneseOrder::Sort(std::vector<std::string>& names) {
-    std::vector<std::pair<std::pair<bool, std::string>, std::string>> keyed;
+    CJapaneseOrder order;
+    std::vector<std::pair<std::string, std::string>> keyed;
     keyed.reserve(names.size());
-    for (auto& name : names) keyed.emplace_back(Key(name), std::move(name));
+    for (auto& name : names) keyed.emplace_back(order.SortKey(name), std::move(name));
     std::sort(keyed.begin(), keyed.end());
     names.clear();
     for (auto& [key, name] : keyed) names.push_back(std::move(name));

@@ -81,7 +81,7 @@ TEST(PeopleCli, AdministratorsFollowTheDialogRules) {
     EXPECT_EQ(RunCli(data, "admins change --id two --new-id deux --no-card").exitCode, 0);
     EXPECT_EQ(RunCli(data, "admins delete --id three").exitCode, 0);
     auto list = RunCli(data, "admins list");
-    EXPECT_EQ(list.out, "boss (no card)\ndeux (no card)\n");
+    EXPECT_EQ(list.out, "boss (カード未登録)\ndeux (カード未登録)\n");
     EXPECT_EQ(list.out.find("secret"), std::string::npos);
 }
 
@@ -163,7 +163,7 @@ TEST(PeopleCli, ChangesSayWhatWasDoneAndCardsAreStoredInUpperCase) {
                         "printf 'secret\\n' |");
     EXPECT_EQ(admin.exitCode, 0) << admin.err;
     EXPECT_EQ(admin.out, "登録しました: boss\n");
-    EXPECT_EQ(RunCli(data, "admins list").out, "boss (card)\n");
+    EXPECT_EQ(RunCli(data, "admins list").out, "boss (カード登録あり)\n");
     EXPECT_EQ(
         RunCli(data, "admins change --id boss --password-stdin", "printf 'newpw\\n' |").exitCode,
         0);
@@ -189,7 +189,7 @@ TEST(PeopleCli, ChangesSayWhatWasDoneAndCardsAreStoredInUpperCase) {
     auto usage = RunCli(data, "users lst");
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_EQ(usage.err.find(STAMPWELL_CLI_PATH), std::string::npos) << usage.err;
-    EXPECT_NE(RunCli(data, "--help").out.find("Usage: stampwell-cli "), std::string::npos);
+    EXPECT_NE(RunCli(data, "--help").out.find("使い方: stampwell-cli "), std::string::npos);
 }
 
 }  // namespace stampwell

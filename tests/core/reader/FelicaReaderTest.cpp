@@ -55,7 +55,7 @@ TEST(FelicaReader, AReaderThatCannotOpenSaysSoOnceWithTheStopIcon) {
     EXPECT_EQ(sink.icons[0], EMessageIcon::Stop);
     std::string error;
     EXPECT_FALSE(CreateFelicaReader("usb", true, sink, &error));
-    EXPECT_NE(error.find("unknown reader"), std::string::npos);
+    EXPECT_NE(error.find("カードリーダーの指定が正しくありません"), std::string::npos);
     // Switched off, the adapter neither opens nor reads.
     WriteBytes(dir / "card", "012E00FF12345678");
     auto off = CreateFelicaReader("simulated:" + (dir / "card").string(), false, sink);

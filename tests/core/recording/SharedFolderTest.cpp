@@ -282,7 +282,7 @@ TEST(SharedFolder, AdministratorsAddedAtOnceNeverPassThreeNorShareAnId) {
     EXPECT_EQ(added, 2);
     const std::string listed = test::RunCli(dir.Path(), "admins list").out;
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3) << listed;
-    EXPECT_EQ(listed.find("c (no card)\nc (no card)"), std::string::npos);
+    EXPECT_EQ(listed.find("c (カード未登録)\nc (カード未登録)"), std::string::npos);
     // Password material: the owner's alone.
     EXPECT_EQ(fs::status(dir / "Admin.dat").permissions() & fs::perms::all, fs::perms::owner_read);
 }
@@ -306,7 +306,7 @@ TEST(SharedFolder, AHalfWrittenLineOrBlockIsNeverGluedToTheNext) {
     EXPECT_EQ(CTextCodec::FromCp932(test::ReadBytes(dir / "Register.txt")),
               "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,"
               "ReceiveMailAddress\r\nAB00000000000001,山田,,\r\nAB00000000000002,鈴木,,\r\n");
-    EXPECT_EQ(test::RunCli(dir.Path(), "admins list").out, "first (no card)\nsecond (no card)\n");
+    EXPECT_EQ(test::RunCli(dir.Path(), "admins list").out, "first (カード未登録)\nsecond (カード未登録)\n");
     EXPECT_EQ(fs::file_size(dir / "Admin.dat"), 128u);
 }
 

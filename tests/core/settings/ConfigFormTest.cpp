@@ -123,8 +123,8 @@ TEST(ConfigForm, TwoWritersAtOnceBothKeepTheirChange) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     const std::string shown = test::RunCli(dir.Path(), "settings show").out;
-    EXPECT_NE(shown.find("day-change hour (日付更新時刻): 9"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("switch hour (出退社切換え時刻): 19"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("日付更新時刻: 9"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("出退社切換え時刻: 19"), std::string::npos) << shown;
 }
 
 TEST(ConfigForm, TheCliChangesSettingsThroughTheSameRules) {
@@ -134,9 +134,9 @@ TEST(ConfigForm, TheCliChangesSettingsThroughTheSameRules) {
                                       (dir / "share" / "KINTAI.dat").string() + "' --backup-on");
     EXPECT_EQ(set.exitCode, 0) << set.err;
     auto shown = test::RunCli(data, "settings show").out;
-    EXPECT_NE(shown.find("day-change hour (日付更新時刻): 5"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("switch hour (出退社切換え時刻): 13"), std::string::npos);
-    EXPECT_NE(shown.find("backup: on"), std::string::npos);
+    EXPECT_NE(shown.find("日付更新時刻: 5"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("出退社切換え時刻: 13"), std::string::npos);
+    EXPECT_NE(shown.find("バックアップ: する"), std::string::npos);
     const std::string before = test::ReadBytes(data / "Setting.txt");
     for (const std::string& refused :
          {std::string("settings set --day-change 13"), std::string("settings set --switch 24"),

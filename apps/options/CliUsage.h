@@ -16,8 +16,14 @@ public:
     static CLI::Validator SecondsIn(double low, double high);
     // One of the given words.
     static CLI::Validator OneOf(std::vector<std::string> words);
+    // Japanese labels and help flag for the help texts; before any command is added.
+    static void SpeakJapanese(CLI::App& app);
+    // Lists every command under 「コマンド」; after all are added.
+    static void NameCommandGroups(CLI::App& app);
     // The Japanese text of a usage error.
     static std::string Describe(const CLI::ParseError& error);
+    // The message for arguments that are neither an option nor a command.
+    static std::string DescribeUnknown(const std::vector<std::string>& arguments);
 };
 
 }  // namespace stampwell::cli

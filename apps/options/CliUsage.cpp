@@ -44,6 +44,37 @@ CLI::Validator CCliUsage::OneOf(std::vector<std::string> words) {
         "WORD");
 }
 
+void CCliUsage::SpeakJapanese(CLI::App& app) {
+    app.set_help_flag("-h,--help", "使い方を表示する");
+    app.option_defaults()->group("オプション");
+    auto formatter = app.get_formatter();
+    formatter->label("Usage", "使い方");
+    formatter->label("OPTIONS", "オプション");
+    formatter->label("SUBCOMMAND", "コマンド");
+    formatter->label("SUBCOMMANDS", "コマンド");
+    formatter->label("Positionals", "引数");
+    formatter->label("REQUIRED", "（必須）");
+    formatter->label("Needs", "次と共に指定:");
+    formatter->label("Excludes", "次と同時に指定できない:");
+    formatter->label("TEXT", "文字列");
+    formatter->label("INT", "整数");
+    formatter->column_width(34);
+}
+
+void CCliUsage::NameCommandGroups(CLI::App& app) {
+    if (CLI::Option* help = app.get_help_ptr()) help->group("オプション");
+    for (CLI::App* command : app.get_subcommands({})) {
+        command->group("コマンド");
+        NameCommandGroups(*command);
+    }
+}
+
+std::string CCliUsage::DescribeUnknown(const std::vector<std::string>& arguments) {
+    std::string list;
+    for (const auto& argument : arguments) list += (list.empty() ? "" : " ") + argument;
+    return "不明な引数があります: " + list;
+}
+
 std::string CCliUsage::Describe(const CLI::ParseError& error) {
     const std::string text = error.what();
     std::smatch m;
@@ -61,7 +92,7 @@ std::string CCliUsage::Describe(const CLI::ParseError& error) {
         {std::regex("^.*options? (?:be )?(?:used|given) .*from \\[(.*)\\].*$"),
          [](const std::smatch& m) { return m[1].str() + " の指定の数が正しくありません。"; }},
         {std::regex("^The following arguments? (?:was|were) not expected: (.*)$"),
-         [](const std::smatch& m) { return "不明な引数があります: " + m[1].str(); }},
+         [](const std::smatch& m) { return DescribeUnknown({m[1].str()}); }},
         {std::regex("^(.+) requires (.+)$"),
          [](const std::smatch& m) { return m[1].str() + " には " + m[2].str() + " も必要です。"; }},
         {std::regex("^(.+) excludes (.+)$"),

@@ -1,0 +1,104 @@
+// The command-line tool as a Japanese office meets it: help, refusals and listings.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+
+namespace {
+bool HasJapanese(const std::string& text) {
+    for (unsigned char c : text) {
+        if (c >= 0x80) return true;
+    }
+    return false;
+}
+
+// Every described line of a help text ("  --name VALUE   description") says it in Japanese.
+void ExpectJapaneseHelp(const std::string& help, const std::string& command) {
+    std::istringstream lines(help);
+    std::string line;
+    int described = 0;
+    while (std::getline(lines, line)) {
+        if (!line.starts_with("  ")) continue;
+        const auto gap = line.find("  ", 2);
+        if (gap == std::string::npos) continue;
+        ++described;
+        EXPECT_TRUE(HasJapanese(line.substr(gap))) << command << ": " << line;
+    }
+    EXPECT_GT(described, 0) << command << "\n" << help;
+}
+}  // namespace
+
+TEST(CliLanguage, EveryHelpTextIsJapaneseAndNamesTheRealDefaultFolder) {
+    test::CTempDir dir;
+    const auto data = dir / "data";
+    for (const char* command :
+         {"",       "settings",   "settings set",  "users",         "users add", "users change",
+          "admins", "admins add", "admins change", "admins delete", "records",   "export",
+          "edits",  "report",     "reader",        "tap",           "mail",      "mail test",
+          "rules",  "rules set"}) {
+        const auto help = test::RunCli(data, std::string(command) + " --help");
+        EXPECT_EQ(help.exitCode, 0) << command;
+        ExpectJapaneseHelp(help.out, command);
+        EXPECT_NE(help.out.find("使い方: stampwell-cli"), std::string::npos) << help.out;
+    }
+    const auto top = test::RunCli(data, "--help").out;
+    EXPECT_EQ(top.find("folder of this executable"), std::string::npos);
+    EXPECT_EQ(top.find("in file order"), std::string::npos);
+    // The default shown is the folder the program would really use.
+    EXPECT_NE(top.find("データフォルダ（既定: /"), std::string::npos) << top;
+}
+
+TEST(CliLanguage, UnknownArgumentsAreNamedAndRefusalsAreJapanese) {
+    test::CTempDir dir;
+    const auto data = dir / "data";
+    for (const char* wrong : {"--bogus", "users --bogus", "users list --bogus", "userz"}) {
+        const auto result = test::RunCli(data, wrong);
+        EXPECT_EQ(result.exitCode, 2) << wrong;
+        const std::string named = std::string(wrong).substr(std::string(wrong).rfind(' ') + 1);
+        EXPECT_NE(result.err.find("不明な引数があります: " + named), std::string::npos)
+            << wrong << ": " << result.err;
+    }
+    EXPECT_NE(test::RunCli(data, "").err.find("コマンドを指定してください"), std::string::npos);
+    const auto reader = test::RunCli(data, "reader --reader=bogus --timeout 1");
+    EXPECT_NE(reader.exitCode, 0);
+    EXPECT_NE(reader.err.find("カードリーダーの指定が正しくありません: bogus"), std::string::npos)
+        << reader.err;
+}
+
+TEST(CliLanguage, ListsAndSettingsUseTheScreensOrderAndWords) {
+    test::CTempDir dir;
+    const auto data = dir / "data";
+    for (const char* id : {"zed", "Abe", "ｂｅｎ"}) {
+        ASSERT_EQ(
+            test::RunCli(data, std::string("admins add --id ") + id + " --password pw").exitCode,
+            0);
+    }
+    EXPECT_EQ(test::RunCli(data, "admins list").out,
+              "Abe (カード未登録)\nｂｅｎ (カード未登録)\nzed (カード未登録)\n");
+    int n = 0;
+    for (const char* name : {"Zoe", "あべ", "abe", "阿部"}) {
+        char card[17];
+        std::snprintf(card, sizeof card, "01010000000000%02d", ++n);
+        ASSERT_EQ(test::RunCli(data, std::string("users add --card ") + card + " --name " + name)
+                      .exitCode,
+                  0);
+    }
+    const auto users = test::RunCli(data, "users list").out;
+    EXPECT_LT(users.find(",abe,"), users.find(",Zoe,"));
+    EXPECT_LT(users.find(",Zoe,"), users.find(",あべ,"));
+    EXPECT_LT(users.find(",あべ,"), users.find(",阿部,"));
+
+    const auto shown = test::RunCli(data, "settings show").out;
+    for (const char* label : {"カード登録者ファイルのパス: ", "勤務登録ファイルのパス: ",
+                              "バックアップ: しない", "モード: 1（出退勤: 出社/退社）"}) {
+        EXPECT_NE(shown.find(label), std::string::npos) << label << "\n" << shown;
+    }
+    EXPECT_EQ(shown.find("register file"), std::string::npos) << shown;
+}
+
+}  // namespace stampwell
