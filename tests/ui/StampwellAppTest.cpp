@@ -307,3 +307,72 @@ TEST(StampwellApp, AnOptionThatIsNeitherOursNorQtsIsRefused) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+namespace {
+// Reads a process's output until it holds `wanted` or the time is up.
+bool WaitForOutput(QProcess& process, QByteArray& seen, const QByteArray& wanted, int ms) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!seen.contains(wanted) && waited.elapsed() < ms) {
+        process.waitForReadyRead(100);
+        seen += process.readAllStandardOutput();
+        if (process.state() == QProcess::NotRunning) {
+            seen += process.readAllStandardOutput();
+            break;
+        }
+    }
+    return seen.contains(wanted);
+}
+
+void Stop(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+}  // namespace
+
+// With autostart the clock often starts before the desktop's panel: its tray icon must still
+// appear once the panel (here: the least of an X11 tray) is there.
+TEST(MainFrame, TheTrayIconAppearsWhenThePanelStartsAfterTheClock) {
+    test::CTempDir dir;
+    QProcess display;
+    display.start(QStringLiteral("Xvfb"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                   QStringLiteral("0"), QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")});
+    QByteArray number;
+    ASSERT_TRUE(WaitForOutput(display, number, "\n", 30000)) << "Xvfb did not start";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"),
+               QStringLiteral(":") + QString::fromLatin1(number.trimmed()));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    QProcess clock;
+    clock.setProcessEnvironment(env);
+    clock.start(QStringLiteral(STAMPWELL_APP_PATH),
+                {QStringLiteral("--data-dir"), QString::fromStdString((dir / "data").string()),
+                 QStringLiteral("--reader"),
+                 QString::fromStdString("simulated:" + (dir / "card").string())});
+    ASSERT_TRUE(clock.waitForStarted());
+
+    // The tray comes up once the clock's window is on the screen, as a late panel would.
+    QProcess tray;
+    tray.setProcessEnvironment(env);
+    tray.start(QStringLiteral(STAMPWELL_FAKETRAY_PATH),
+               {QStringLiteral("--after-window"), QStringLiteral("Stampwell")});
+    QByteArray said;
+    EXPECT_TRUE(WaitForOutput(tray, said, "ready", 60000)) << said.toStdString();
+    EXPECT_TRUE(WaitForOutput(tray, said, "dock ", 30000))
+        << "the clock never put its icon into the tray: " << said.toStdString();
+    EXPECT_EQ(clock.state(), QProcess::Running);
+
+    Stop(tray);
+    Stop(clock);
+    Stop(display);
+}
+
+}  // namespace stampwell

@@ -38,14 +38,30 @@ CMainFrame::CMainFrame(int mode) {
     QAction* quit = m_trayMenu->addAction(QString::fromUtf8("終了"));
     m_commands[kTrayQuit] = quit;
     connect(quit, &QAction::triggered, this, &QWidget::close);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_tray = std::make_unique<QSystemTrayIcon>(StampwellIcon());
-        m_tray->setToolTip(QStringLiteral("Stampwell"));
-        m_tray->setContextMenu(m_trayMenu.get());
-        connect(m_tray.get(), &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) { OnTrayActivated(reason); });
-        m_tray->show();
+    // With autostart the panel (and its tray) often starts after the clock, and a panel may
+    // restart: the tray is looked for again every two seconds.
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(2000);
+    connect(m_trayWatch, &QTimer::timeout, this, [this] { WatchTray(); });
+    m_trayWatch->start();
+    WatchTray();
+}
+
+void CMainFrame::WatchTray() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available == static_cast<bool>(m_tray)) return;
+    if (!available) {
+        // The tray went away: a window hidden in it comes back to the task bar.
+        m_tray.reset();
+        if (isHidden()) showMinimized();
+        return;
     }
+    m_tray = std::make_unique<QSystemTrayIcon>(StampwellIcon());
+    m_tray->setToolTip(QStringLiteral("Stampwell"));
+    m_tray->setContextMenu(m_trayMenu.get());
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { OnTrayActivated(reason); });
+    m_tray->show();
 }
 
 CMainFrame::~CMainFrame() {

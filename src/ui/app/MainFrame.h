@@ -8,6 +8,7 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace stampwell {
 
@@ -48,10 +49,13 @@ protected:
 
 private:
     void BuildMenu(int mode);
+    // Shows the tray icon once a tray is there, and forgets it when the tray goes.
+    void WatchTray();
 
     std::map<int, QAction*> m_commands;
     std::unique_ptr<QMenu> m_trayMenu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
+    QTimer* m_trayWatch = nullptr;
 };
 
 // Our own icon: a clock face.
