@@ -8,6 +8,7 @@
 #include "settings/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "settings/NewPlaceCopy.h"
 
 namespace stampwell::cli {
 
@@ -49,7 +50,7 @@ int ShowSettings(const CliOptions& options) {
 
 struct SetArgs {
     std::optional<std::string> dayChange, switchHour, registerPath, workPath, backupPath;
-    bool backupOn = false, backupOff = false;
+    bool backupOn = false, backupOff = false, copy = false;
 };
 
 int SetSettings(const CliOptions& options, const SetArgs& args) {
@@ -77,8 +78,20 @@ int SetSettings(const CliOptions& options, const SetArgs& args) {
     if (args.backupOn) values.backupChecked = true;
     if (args.backupOff) values.backupChecked = false;
     // The same object and checks as the settings screen: nothing changes unless it is saved.
-    if (!CConfigForm::Apply(*settings, shown, values, runtime.Messages())) return kRefused;
+    const auto toCarry = CConfigForm::FilesToCarry(shown, values);
+    if (!CConfigForm::Apply(*settings, shown, values, runtime.Messages(), args.copy)) {
+        return kRefused;
+    }
     std::cout << "設定を保存しました: " << settings->FilePath().string() << '\n';
+    if (!toCarry.empty() && args.copy) {
+        for (const auto& item : toCarry) {
+            std::cout << item.label << "をコピーしました: " << item.to.string() << '\n';
+        }
+    } else if (!toCarry.empty()) {
+        std::cout << CNewPlaceCopy::EmptyNotice(toCarry)
+                  << "\n今までの登録と記録を使うには、元の場所のファイルを新しい場所にコピーして"
+                     "ください（--copy を付けると、設定と同時にコピーします）。\n";
+    }
     return kOk;
 }
 
@@ -100,6 +113,9 @@ void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult
     set->add_option("--backup", args->backupPath, "バックアップのパス");
     auto* on = set->add_flag("--backup-on", args->backupOn, "バックアップをする");
     set->add_flag("--backup-off", args->backupOff, "バックアップをしない")->excludes(on);
+    set->add_flag("--copy", args->copy,
+                  "新しいパスにまだファイルがなければ、今のカード登録者ファイル・勤務登録ファイル"
+                  "（と EditLog.txt）をそこにコピーする");
     set->callback([&, args] { action = [&options, args] { return SetSettings(options, *args); }; });
 }
 

@@ -4,6 +4,7 @@
 
 #include "diagnostics/SharedLock.h"
 #include "platform/IMessageSink.h"
+#include "platform/IPrompt.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/StoredFiles.h"
 
@@ -55,8 +56,28 @@ CConfigForm::Values CConfigForm::Read(const CEnvironmentSettings& settings) {
                   settings.GetBackupPath(),    settings.IsBackupChecked()};
 }
 
+bool CConfigForm::ApplyAsking(CEnvironmentSettings& settings, const Values& shown,
+                              const Values& values, IPrompt& prompt) {
+    const auto toCarry = FilesToCarry(shown, values);
+    bool carry = false;
+    if (!toCarry.empty()) {
+        carry = prompt.AskQuestion(CNewPlaceCopy::Question(toCarry), IPrompt::kNo) == IPrompt::kYes;
+    }
+    if (!Apply(settings, shown, values, prompt, carry)) return false;
+    if (!toCarry.empty() && !carry) {
+        prompt.ShowMessage(CNewPlaceCopy::EmptyNotice(toCarry), EMessageIcon::None);
+    }
+    return true;
+}
+
+std::vector<CNewPlaceCopy::Item> CConfigForm::FilesToCarry(const Values& shown,
+                                                           const Values& values) {
+    return CNewPlaceCopy::Find(shown.idFilePath, values.idFilePath, shown.workFilePath,
+                               values.workFilePath);
+}
+
 bool CConfigForm::Apply(CEnvironmentSettings& settings, const Values& shown, const Values& values,
-                        IMessageSink& messages) {
+                        IMessageSink& messages, bool carry) {
     CFileLock lock = settings.Lock();
     if (!lock.AllowsChange()) {
         messages.ShowMessage(
@@ -91,6 +112,10 @@ bool CConfigForm::Apply(CEnvironmentSettings& settings, const Values& shown, con
             .CheckSettingsPaths(changed);
     if (!refused.empty()) {
         messages.ShowMessage(refused, EMessageIcon::None);
+        return false;
+    }
+    // Before the new places are saved: no clock may start a new file there first.
+    if (carry && !CNewPlaceCopy::Copy(settings.Runtime(), FilesToCarry(shown, values), messages)) {
         return false;
     }
     if (!candidate.SaveSettings()) {

@@ -2,11 +2,15 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "settings/NewPlaceCopy.h"
 
 namespace stampwell {
 
 class CEnvironmentSettings;
 class IMessageSink;
+class IPrompt;
 
 // What the environment settings screen and `settings set` decide: the hour rules (a value out of
 // range is refused with a message naming the range, never turned into 0), the paths that may be
@@ -42,8 +46,16 @@ public:
     // Stampwell's files; the three different); then the file is saved and only then are the
     // values given to settings. A refusal or a file that cannot be written: a message, settings
     // unchanged, false.
+    // With carry, the register and the work file in use are first copied to a new place that
+    // holds no such file yet (see CNewPlaceCopy); a copy that fails saves nothing.
     static bool Apply(CEnvironmentSettings& settings, const Values& shown, const Values& values,
-                      IMessageSink& messages);
+                      IMessageSink& messages, bool carry = false);
+    // The settings screen's OK: when a new place holds no file yet, asks whether the files in
+    // use go with it (unanswered: no); when they do not, says that the new place starts empty.
+    static bool ApplyAsking(CEnvironmentSettings& settings, const Values& shown,
+                            const Values& values, IPrompt& prompt);
+    // The copies Apply would offer for these values.
+    static std::vector<CNewPlaceCopy::Item> FilesToCarry(const Values& shown, const Values& values);
 };
 
 }  // namespace stampwell

@@ -174,7 +174,8 @@ void CConfigDialog::OnOk() {
     values.backupPath = m_paths[kBackupPath]->text().toStdString();
     values.backupChecked = m_backup->isChecked();
     // Kept open with the typed values when Setting.txt cannot be written or a path is refused.
-    if (!CConfigForm::Apply(*m_controller.GetSettings(), m_shown, values, m_controller.Prompt())) {
+    if (!CConfigForm::ApplyAsking(*m_controller.GetSettings(), m_shown, values,
+                                  m_controller.Prompt())) {
         return;
     }
     hide();

@@ -5,7 +5,9 @@
 #include "settings/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
+#include "support/Fakes.h"
 #include "support/TestSupport.h"
+#include "text/TextCodec.h"
 
 namespace stampwell {
 
@@ -151,6 +153,88 @@ TEST(ConfigForm, TheCliChangesSettingsThroughTheSameRules) {
     }
     EXPECT_EQ(test::ReadBytes(data / "Setting.txt"), before);
     EXPECT_EQ(test::RunCli(data, "settings set --backup-on --backup-off").exitCode, 2);
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+namespace {
+// A data folder whose clock has one employee, one tap and one correction, and an empty share.
+struct COfficeMoving {
+    COfficeMoving() {
+        EXPECT_EQ(test::RunCli(data, "users add --card 0101000000000001 --name 山田").exitCode, 0);
+        EXPECT_EQ(test::RunCli(data, "tap 0101000000000001 --start").exitCode, 0);
+        test::WriteBytes(data / "EditLog.txt", "trail\r\n");
+        std::filesystem::create_directories(share);
+    }
+    test::CTempDir dir;
+    std::filesystem::path data = dir / "data", share = dir / "share";
+};
+}  // namespace
+
+TEST(ConfigForm, MovingToAnEmptySharedFolderOffersToTakeTheFilesAlong) {
+    COfficeMoving office;
+    CRuntime runtime(office.data, std::make_shared<CManualClock>(),
+                     std::make_shared<test::CRecordingMessageSink>());
+    auto settings = CreateConfig(runtime);
+    const auto shown = CConfigForm::Read(*settings);
+    auto values = shown;
+    values.idFilePath = (office.share / "Register.txt").string();
+    values.workFilePath = (office.share / "KINTAI.dat").string();
+
+    // Nobody answers: nothing is copied, the settings are saved and the empty start is said.
+    {
+        test::CFakePrompt prompt;
+        prompt.nobodyAnswers = true;
+        auto unchanged = CreateConfig(runtime);
+        ASSERT_TRUE(CConfigForm::ApplyAsking(*unchanged, shown, values, prompt));
+        ASSERT_EQ(prompt.questions.size(), 1u);
+        EXPECT_NE(prompt.questions[0].find("カード登録者ファイル: " + values.idFilePath),
+                  std::string::npos);
+        EXPECT_NE(prompt.questions[0].find("勤務登録ファイル: " + values.workFilePath),
+                  std::string::npos);
+        ASSERT_EQ(prompt.messages.size(), 1u);
+        EXPECT_NE(prompt.messages[0].find("最初から始めます"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(office.share / "Register.txt"));
+        // Back to the old place for the next try (the old files are still there).
+        ASSERT_TRUE(CConfigForm::Apply(*unchanged, values, shown, prompt));
+    }
+
+    // はい: the register, the records and the trail are in the share before it is used.
+    test::CFakePrompt prompt;
+    prompt.answer = IPrompt::kYes;
+    ASSERT_TRUE(CConfigForm::ApplyAsking(*settings, shown, values, prompt));
+    EXPECT_TRUE(prompt.messages.empty());
+    for (const char* name : {"Register.txt", "KINTAI.dat", "EditLog.txt"}) {
+        EXPECT_EQ(test::ReadBytes(office.share / name), test::ReadBytes(office.data / name))
+            << name;
+    }
+    EXPECT_NE(test::RunCli(office.data, "users list").out.find("山田"), std::string::npos);
+    EXPECT_NE(test::RunCli(office.data, "records").out.find("山田"), std::string::npos);
+    EXPECT_NE(CTextCodec::FromCp932(test::ReadBytes(office.data / "ErrorLog.txt"))
+                  .find("ファイルをコピー"),
+              std::string::npos);
+
+    // A place that already holds files is never offered a copy (nor overwritten).
+    EXPECT_TRUE(CConfigForm::FilesToCarry(values, shown).empty());
+}
+
+TEST(ConfigForm, TheCliSaysTheNewPlaceIsEmptyOrCopiesWithCopy) {
+    COfficeMoving office;
+    const std::string to = " --register '" + (office.share / "Register.txt").string() +
+                           "' --work '" + (office.share / "KINTAI.dat").string() + "'";
+    auto plain = test::RunCli(office.data, "settings set" + to);
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_NE(plain.out.find("最初から始めます"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("--copy"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(office.share / "KINTAI.dat"));
+
+    COfficeMoving second;
+    auto copied = test::RunCli(second.data, "settings set --copy" + to);
+    EXPECT_EQ(copied.exitCode, 0) << copied.err;
+    EXPECT_NE(copied.out.find("勤務登録ファイルをコピーしました"), std::string::npos);
+    EXPECT_NE(test::RunCli(second.data, "users list").out.find("山田"), std::string::npos);
 }
 
 }  // namespace stampwell
