@@ -37,6 +37,7 @@ void AddReaderCommands(CLI::App& app, const CliOptions& options, CommandResult& 
 void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddMailCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddGuideCommand(CLI::App& app, CommandResult& action);
 
 // The work rules of the data folder, with a warning on stderr for each value that did not read;
 // nothing (after the message) when the file cannot be read.

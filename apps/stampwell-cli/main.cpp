@@ -59,12 +59,18 @@ int main(int argc, char** argv) {
     AddTapCommand(app, options, action);
     AddMailCommands(app, options, action);
     AddRulesCommands(app, options, action);
+    AddGuideCommand(app, action);
+    app.set_version_flag("--version",
+                         "Stampwell " STAMPWELL_VERSION " (" STAMPWELL_RELEASE_DATE ")",
+                         "バージョンを表示する");
     CCliUsage::NameCommandGroups(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         // A missing command is checked before unknown arguments; the unknown one is the

@@ -350,7 +350,8 @@ TEST(AdminScreens, TheListKeepsItsRules) {
     list->OnChange();
     EXPECT_FALSE(changeOpened);
     list->OnClose();
-    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out, "admin (カード登録あり)\nclerk (カード未登録)\n");
+    EXPECT_EQ(test::RunCli(c.t.dir.Path(), "admins list").out,
+              "admin (カード登録あり)\nclerk (カード未登録)\n");
 }
 
 TEST(AdminScreens, ChimeAndVersionNeedNoLogin) {
@@ -365,6 +366,43 @@ TEST(AdminScreens, ChimeAndVersionNeedNoLogin) {
     });
     c.Menu(CMainFrame::kVersion);
     EXPECT_FALSE(c.app->Login()->isVisible());
+}
+
+TEST(AdminScreens, HelpOpensTheGuideAndTheVersionBoxShowsThisProgram) {
+    Clock c;
+    ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
+    EXPECT_EQ(c.app->Frame()->Command(CMainFrame::kGuide)->text(), QString::fromUtf8("使い方(&H)"));
+    std::vector<std::filesystem::path> opened;
+    c.app->SetGuideOpener([&](const std::filesystem::path& page) {
+        opened.push_back(page);
+        return true;
+    });
+    c.Menu(CMainFrame::kGuide);
+    ASSERT_EQ(opened.size(), 1u);
+    // The page made from the guide at build time, with its pictures beside it.
+    const std::string page = test::ReadBytes(opened[0]);
+    EXPECT_NE(page.find("<title>Stampwell 利用者向け説明書</title>"), std::string::npos);
+    EXPECT_NE(page.find("id=\"管理者の方へ\""), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(opened[0].parent_path() / "config.png"));
+    EXPECT_TRUE(c.prompt->messages.empty());
+    // No browser: where the guide is, said in words.
+    c.app->SetGuideOpener([](const std::filesystem::path&) { return false; });
+    c.Menu(CMainFrame::kGuide);
+    ASSERT_EQ(c.prompt->messages.size(), 1u);
+    EXPECT_NE(c.prompt->messages[0].find(opened[0].string()), std::string::npos);
+
+    QString shown;
+    Clock::Then([&shown] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr) return;
+        for (auto* label : box->findChildren<QLabel*>()) shown += label->text() + "\n";
+        box->close();
+    });
+    c.Menu(CMainFrame::kVersion);
+    EXPECT_TRUE(shown.contains(QStringLiteral("Stampwell Ver" STAMPWELL_TEST_VERSION " 20")))
+        << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("2011")));
 }
 
 }  // namespace stampwell

@@ -36,6 +36,20 @@ fs::path CRuntime::FindAsset(const fs::path& dataDir, const fs::path& exeDir,
     return own;
 }
 
+std::optional<fs::path> CRuntime::FindGuide(const fs::path& exeDir) {
+    std::error_code error;
+    const fs::path places[] = {
+        exeDir.parent_path() / "share" / "doc" / "stampwell" / "manual-ja.html",
+        // Run where it was built: <build>/apps/<program>/ (or <build>/tests/) and <build>/guide/.
+        exeDir.parent_path().parent_path() / "guide" / "manual-ja.html",
+        exeDir.parent_path() / "guide" / "manual-ja.html",
+    };
+    for (const auto& place : places) {
+        if (fs::is_regular_file(place, error)) return place;
+    }
+    return std::nullopt;
+}
+
 std::optional<fs::path> CRuntime::InstalledShareDir(const fs::path& exeDir) {
     if (exeDir.filename() != "bin") return std::nullopt;
     std::error_code error;

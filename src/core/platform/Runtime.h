@@ -30,6 +30,9 @@ public:
     // <prefix>/share/stampwell when the executable is <prefix>/bin/...: an installed program.
     static std::optional<std::filesystem::path> InstalledShareDir(
         const std::filesystem::path& exeDir);
+    // The Japanese guide (manual-ja.html): <prefix>/share/doc/stampwell for an installed program,
+    // the build folder's docs for one run where it was built; nothing when neither holds it.
+    static std::optional<std::filesystem::path> FindGuide(const std::filesystem::path& exeDir);
     const IClock& Clock() const { return *m_clock; }
     IMessageSink& Messages() const { return *m_messages; }
     std::shared_ptr<IClock> ClockPtr() const { return m_clock; }

@@ -12,7 +12,9 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent, DialogFlags()) {
     setWindowTitle(QString::fromUtf8("バージョン情報"));
     setFont(QFont(QStringLiteral("MS UI Gothic"), 10));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
-    layout->addWidget(new QLabel(QStringLiteral("Stampwell Ver1.1 2011/03/01"), this));
+    // This program's own version and release date (from the package's changelog).
+    layout->addWidget(new QLabel(
+        QStringLiteral("Stampwell Ver" STAMPWELL_VERSION " " STAMPWELL_RELEASE_DATE), this));
     layout->addWidget(new QLabel(
         QString::fromUtf8("© 2026 Stampwell の開発者一同。このソフトウェアは自由に使えます。"),
         this));

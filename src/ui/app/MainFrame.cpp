@@ -89,7 +89,8 @@ void CMainFrame::BuildMenu(int mode) {
         {"ツール",
          {{kChime, "チャイム機能(&C)", true},
           {kEditRecords, mode == kRoomMode ? "入退室編集(&E)" : "出退勤編集(&E)", false}}},
-        {"ヘルプ", {{kVersion, "バージョン情報 Stampwell(&A)", true}}},
+        {"ヘルプ",
+         {{kGuide, "使い方(&H)", true}, {kVersion, "バージョン情報 Stampwell(&A)", true}}},
     };
     for (const auto& [title, items] : menus) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title));

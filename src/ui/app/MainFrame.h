@@ -28,6 +28,7 @@ public:
         kChime = 40023,
         kEditRecords = 40036,
         kVersion = 40006,
+        kGuide = 40060,
         kTrayQuit = 40017
     };
 

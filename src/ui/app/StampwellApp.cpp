@@ -1,8 +1,10 @@
 #include "app/StampwellApp.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include "admin_ui/ExportDialog.h"
@@ -79,18 +81,17 @@ bool CStampwellApp::InitInstance() {
 
     m_frame->ShowScreen(m_screen.get());
     // The file work runs on a worker; its results come back through the frame's event queue.
-    m_worker = std::make_shared<CSerialWorker>(
-        [frame = QPointer<QObject>(m_frame.get()), messages = m_messages](
-            std::function<void()> done) {
-            if (frame.isNull()) return;
-            QMetaObject::invokeMethod(
-                frame.data(),
-                [messages, done = std::move(done)] {
-                    messages->Flush();
-                    if (done) done();
-                },
-                Qt::QueuedConnection);
-        });
+    m_worker = std::make_shared<CSerialWorker>([frame = QPointer<QObject>(m_frame.get()),
+                                                messages = m_messages](std::function<void()> done) {
+        if (frame.isNull()) return;
+        QMetaObject::invokeMethod(
+            frame.data(),
+            [messages, done = std::move(done)] {
+                messages->Flush();
+                if (done) done();
+            },
+            Qt::QueuedConnection);
+    });
     m_controller->SetBackgroundRunner(m_worker);
     m_screen->SetHistorySource([this](CTimeRegisterView::HistoryShown shown) {
         m_controller->ListTodayInBackground(std::move(shown));
@@ -130,6 +131,7 @@ bool CStampwellApp::InitInstance() {
 
     m_frame->SetCommandHandler(CMainFrame::kChime, [this] { OnChime(); });
     m_frame->SetCommandHandler(CMainFrame::kVersion, [this] { OnVersion(); });
+    m_frame->SetCommandHandler(CMainFrame::kGuide, [this] { OnGuide(); });
     m_frame->setWindowTitle(QStringLiteral("Stampwell"));
     m_frame->show();
     m_frame->raise();
@@ -201,6 +203,26 @@ void CStampwellApp::OnChime() {
     m_chime->show();
     m_chime->raise();
     m_chime->activateWindow();
+}
+
+void CStampwellApp::OnGuide() {
+    auto guide = CRuntime::FindGuide(CRuntime::ExecutableDir());
+    if (!guide) {
+        m_prompt->ShowMessage(
+            "説明書（manual-ja.html）が見つかりません。\nインストールし直してください。",
+            EMessageIcon::None);
+        return;
+    }
+    auto open = m_guideOpener ? m_guideOpener : [](const std::filesystem::path& page) {
+        return QDesktopServices::openUrl(
+            QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    };
+    if (!open(*guide)) {
+        m_prompt->ShowMessage(
+            "説明書を開けませんでした。\nブラウザーで次のファイルを開いてください:\n" +
+                guide->string(),
+            EMessageIcon::None);
+    }
 }
 
 void CStampwellApp::OnVersion() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,6 +52,12 @@ public:
 
     void OnChime();
     void OnVersion();
+    // ヘルプ > 使い方: the installed guide in the desktop's browser.
+    void OnGuide();
+    // How the guide is opened (tests note the file instead); false when it could not be.
+    void SetGuideOpener(std::function<bool(const std::filesystem::path&)> opener) {
+        m_guideOpener = std::move(opener);
+    }
     void OnAdmins();
     void OnUsers();
     void OnMail();
@@ -106,6 +113,7 @@ private:
     std::unique_ptr<CWorkRulesDialog> m_workRules;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;
+    std::function<bool(const std::filesystem::path&)> m_guideOpener;
     CInstanceLock m_lock;
     std::unique_ptr<CInstanceChannel> m_channel;
     bool m_secondCopyAnswered = false;
