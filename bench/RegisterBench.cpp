@@ -6,6 +6,7 @@
 #include "people/AdminFile.h"
 #include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
+#include "text/JapaneseOrder.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {
@@ -59,5 +60,25 @@ static void BM_Admins_ListDamaged1MB(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(admins.GetAdminList());
 }
 BENCHMARK(BM_Admins_ListDamaged1MB)->Unit(benchmark::kMillisecond);
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// The employee list's order: 1,000 names of kanji, kana and Latin letters, keyed and sorted.
+static void BM_JapaneseOrder_Sort1000(benchmark::State& state) {
+    static const char* const kFamily[] = {"佐藤", "鈴木", "たかはし", "タナカ", "ｲﾄｳ", "Watanabe",
+                                          "山本", "中村", "小林", "ＫＡＴＯ"};
+    std::vector<std::string> names;
+    for (int i = 0; i < 1000; ++i) {
+        names.push_back(std::string(kFamily[i % 10]) + " " + std::to_string(i * 7919 % 1000));
+    }
+    for (auto _ : state) {
+        auto copy = names;
+        CJapaneseOrder::Sort(copy);
+        benchmark::DoNotOptimize(copy);
+    }
+}
+BENCHMARK(BM_JapaneseOrder_Sort1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace stampwell
