@@ -39,18 +39,21 @@ int ShowRules(const CliOptions& options) {
               << "固定休憩: " << (texts.windows.empty() ? "なし" : texts.windows) << '\n'
               << "週の起算日: " << texts.weekStart << '\n'
               << "法定休日: " << texts.restDay << '\n'
+              << "週の法定労働時間: " << texts.weekHours << "時間" << '\n'
+              << "協定の起算月: " << texts.agreementStart << "月" << '\n'
               << "ファイル: " << path.string()
               << (CFileSystem::Exists(path) ? "" : "（なし: 既定値）") << '\n';
     return kOk;
 }
 
 struct RulesArgs {
-    std::optional<std::string> breaks, windows, weekStart, restDay;
+    std::optional<std::string> breaks, windows, weekStart, restDay, weekHours, agreementStart;
 };
 
 int SetRules(const CliOptions& options, const RulesArgs& args) {
     // A given value that is empty is no value: it never falls back silently.
-    for (const auto* given : {&args.breaks, &args.weekStart, &args.restDay}) {
+    for (const auto* given :
+         {&args.breaks, &args.weekStart, &args.restDay, &args.weekHours, &args.agreementStart}) {
         if (*given && (*given)->empty()) return Refuse("空の値は指定できません。");
     }
     const CRuntime runtime = MakeRuntime(options);
@@ -65,10 +68,24 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
     }
     if (args.weekStart) texts.weekStart = *args.weekStart;
     if (args.restDay) texts.restDay = *args.restDay;
+    if (args.weekHours) texts.weekHours = *args.weekHours;
+    if (args.agreementStart) texts.agreementStart = *args.agreementStart;
+    // What was given is set, even to the value in force: a line that did not read is replaced.
+    std::vector<std::string> named;
+    if (args.breaks || (args.windows && !args.windows->empty())) {
+        named.push_back(CWorkRules::kBreaksKey);
+    }
+    if (args.windows) named.push_back(CWorkRules::kWindowsKey);
+    if (args.weekStart) named.push_back(CWorkRules::kWeekStartKey);
+    if (args.restDay) named.push_back(CWorkRules::kRestDayKey);
+    if (args.weekHours) named.push_back(CWorkRules::kWeekHoursKey);
+    if (args.agreementStart) named.push_back(CWorkRules::kAgreementStartKey);
     // The same reading and checks as the rules screen: nothing changes unless it is saved.
     auto typed = CWorkRulesForm::Read(texts, *shown, runtime.Messages());
     if (!typed) return kRefused;
-    if (!CWorkRulesForm::Apply(runtime, *shown, *typed, runtime.Messages())) return kRefused;
+    if (!CWorkRulesForm::Apply(runtime, *shown, *typed, runtime.Messages(), nullptr, named)) {
+        return kRefused;
+    }
     std::cout << "勤務ルールを保存しました: " << CWorkRules::FilePath(runtime.DataDir()).string()
               << '\n';
     return kOk;
@@ -94,6 +111,11 @@ void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& a
                     "週の起算日: 日 月 火 水 木 金 土（sun..sat も可）");
     set->add_option("--rest-day", args->restDay,
                     "法定休日: 日 月 火 水 木 金 土（sun..sat も可）、または なし");
+    set->add_option(
+        "--week-hours", args->weekHours,
+        "週の法定労働時間: 40、または 44（10人未満の商業・接客娯楽業などの特例措置対象事業場）");
+    set->add_option("--agreement-start", args->agreementStart,
+                    "36協定の1年の起算月: 1～12（既定は4）");
     set->callback([&, args] { action = [&options, args] { return SetRules(options, *args); }; });
 }
 

@@ -379,7 +379,7 @@ TEST(RecordEditScreen, TheTotalsReadWholeAfterSwitchingToAMonthPastTheLimits) {
         dialog.Month().setCurrentIndex(6);
         QApplication::processEvents();
         const QString text = dialog.Totals().text();
-        EXPECT_TRUE(text.contains(QString::fromUtf8("残業上限: 100時間以上")))
+        EXPECT_TRUE(text.contains(QString::fromUtf8("残業上限: 45時間超・60時間超・100時間以上")))
             << text.toStdString();
         // Every line is as wide as its text and all of them are as high as their lines.
         const QFontMetrics metrics(dialog.Totals().font());
@@ -391,6 +391,34 @@ TEST(RecordEditScreen, TheTotalsReadWholeAfterSwitchingToAMonthPastTheLimits) {
         EXPECT_GE(room.height(), static_cast<int>(lines.size()) * metrics.lineSpacing());
         EXPECT_LE(dialog.Totals().geometry().bottom(), dialog.rect().bottom());
         test::SaveScreenshot(dialog.grab().toImage(), "record-edit-limit");
+        dialog.reject();
+    });
+}
+
+TEST(RecordEditScreen, ADayWhoseFixedBreakFallsShortIsMarked) {
+    Clock c;
+    ASSERT_EQ(test::RunCli(c.t.dir.Path(), "rules set --windows 12:00-13:00").exitCode, 0);
+    {
+        CWorkReport report(c.t.runtime);
+        test::CFixedSide side;
+        report.SetStampSide(&side);
+        // 13:30-23:30 on the 3rd: ten hours worked and no break inside 12:00-13:00.
+        for (bool end : {false, true}) {
+            side.end = end;
+            c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 3, end ? 23 : 13, 30));
+            report.SetStamp("山田");
+            ASSERT_TRUE(report.RegisterStamp());
+        }
+        c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
+    }
+    ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
+    c.WithEditor([&](CReportEditDialog& dialog) {
+        auto* model = dialog.Grid().model();
+        EXPECT_EQ(model->index(2, 3).data().toString(), QString::fromUtf8("10:00 休憩不足"));
+        EXPECT_EQ(model->index(2, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(200, 0, 0));
+        EXPECT_TRUE(dialog.Totals().text().contains(QString::fromUtf8("休憩不足: 1日")))
+            << dialog.Totals().text().toStdString();
         dialog.reject();
     });
 }

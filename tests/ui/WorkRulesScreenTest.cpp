@@ -58,6 +58,10 @@ TEST(WorkRulesScreen, WritesTheSameFileAsTheCommandLine) {
         dialog.Windows().setText(QStringLiteral("12:00-13:00 15:00-15:15"));
         dialog.WeekStart().setCurrentIndex(1);
         dialog.RestDay().setCurrentIndex(dialog.RestDay().findText(QString::fromUtf8("なし")));
+        EXPECT_EQ(dialog.WeekHours().currentText(), QString::fromUtf8("40時間"));
+        EXPECT_EQ(dialog.AgreementStart().currentText(), QString::fromUtf8("4月"));
+        dialog.WeekHours().setCurrentIndex(1);
+        dialog.AgreementStart().setCurrentIndex(9);
         test::SaveScreenshot(dialog.grab().toImage(), "work-rules");
         saved = dialog.OnOk();
         if (!saved) dialog.reject();
@@ -66,7 +70,8 @@ TEST(WorkRulesScreen, WritesTheSameFileAsTheCommandLine) {
     test::CTempDir other;
     ASSERT_EQ(test::RunCli(other.Path(),
                            "rules set --breaks 固定 --windows '12:00-13:00 "
-                           "15:00-15:15' --week-start 月 --rest-day なし")
+                           "15:00-15:15' --week-start 月 --rest-day なし --week-hours 44 "
+                           "--agreement-start 10")
                   .exitCode,
               0);
     EXPECT_EQ(test::ReadBytes(c.t.dir / "WorkRules.txt"), test::ReadBytes(other / "WorkRules.txt"));
@@ -78,6 +83,8 @@ TEST(WorkRulesScreen, WritesTheSameFileAsTheCommandLine) {
         EXPECT_EQ(dialog.Windows().text(), QStringLiteral("12:00-13:00 15:00-15:15"));
         EXPECT_EQ(dialog.WeekStart().currentText(), QString::fromUtf8("月曜日"));
         EXPECT_EQ(dialog.RestDay().currentText(), QString::fromUtf8("なし"));
+        EXPECT_EQ(dialog.WeekHours().currentIndex(), 1);
+        EXPECT_EQ(dialog.AgreementStart().currentText(), QString::fromUtf8("10月"));
         dialog.reject();
     });
 }

@@ -25,14 +25,16 @@ void ForEachWindow(const CWorkRules& rules, Visit visit) {
 }
 }  // namespace
 
+int CPayroll::RequiredBreak(int worked) {
+    if (worked > 8 * 60) return 60;
+    if (worked > 6 * 60) return 45;
+    return 0;
+}
+
 int CPayroll::BreakMinutes(int start, int end, const CWorkRules& rules) {
     if (end <= start) return 0;
-    if (rules.breaks == CWorkRules::EBreaks::kLegal) {
-        const int span = end - start;
-        if (span > 8 * 60) return 60;
-        if (span > 6 * 60) return 45;
-        return 0;
-    }
+    // By length the break is deemed from the span, as the office's rules say.
+    if (rules.breaks == CWorkRules::EBreaks::kLegal) return RequiredBreak(end - start);
     int minutes = 0;
     ForEachWindow(rules, [&](int from, int to) { minutes += Overlap(start, end, from, to); });
     return minutes;
@@ -59,11 +61,40 @@ bool CPayroll::IsRestDay(const std::string& date, const CWorkRules& rules) {
     return number > 0 && CWorkDate::Weekday(number) == rules.restDay;
 }
 
+int CPayroll::RestDayMinutes(const std::string& date, int start, int end, int breakMinutes,
+                             const CWorkRules& rules) {
+    const int number = CWorkDate::Number(date);
+    if (number <= 0 || rules.restDay == CWorkRules::kNoRestDay || end <= start) return 0;
+    int inside = 0;
+    // The working day's own calendar day, then the next one (its hours from 24:00 on).
+    for (int k = 0; k < 2; ++k) {
+        const int calendar = CWorkDate::FromDayIndex(CWorkDate::DayIndex(number) + k);
+        if (CWorkDate::Weekday(calendar) != rules.restDay) continue;
+        const int from = std::max(start, k * 24 * 60);
+        const int to = std::min(end, (k + 1) * 24 * 60);
+        if (to <= from) continue;
+        int minutes = to - from;
+        ForEachWindow(rules, [&](int breakFrom, int breakTo) {
+            minutes -= Overlap(from, to, breakFrom, breakTo);
+        });
+        inside += std::max(0, minutes);
+    }
+    if (rules.breaks == CWorkRules::EBreaks::kLegal) {
+        const int outside = (end - start) - inside;
+        inside -= std::max(0, breakMinutes - outside);
+    }
+    return std::max(0, inside);
+}
+
 std::string CPayroll::LimitPassed(int overtime, int restDay) {
-    if (overtime + restDay >= 100 * 60) return "100時間以上";
-    if (overtime > 60 * 60) return "60時間超";
-    if (overtime > 45 * 60) return "45時間超";
-    return {};
+    std::string passed;
+    auto add = [&](bool over, const char* name) {
+        if (over) passed += (passed.empty() ? "" : "・") + std::string(name);
+    };
+    add(overtime > 45 * 60, "45時間超");
+    add(overtime > 60 * 60, "60時間超");
+    add(overtime + restDay >= 100 * 60, "100時間以上");
+    return passed;
 }
 
 std::vector<CPayroll::Day> CPayroll::ForDays(const std::vector<WorkDayRecord>& days,
@@ -84,16 +115,19 @@ std::vector<CPayroll::Day> CPayroll::ForDays(const std::vector<WorkDayRecord>& d
         // A break by length has no place in the day; it never leaves more late-night time than
         // time worked.
         f.lateNight = std::min(f.worked, LateNightMinutes(start, end, rules));
-        if (IsRestDay(day.date, rules)) {
-            f.restDay = f.worked;  // apart, never overtime
-            continue;
-        }
-        f.dailyOvertime = std::max(0, f.worked - kLegalDay);
-        const int regular = f.worked - f.dailyOvertime;
+        f.shortBreak =
+            rules.breaks == CWorkRules::EBreaks::kFixed && f.breakMinutes < RequiredBreak(f.worked);
+        // The hours inside the rest day stand apart, never overtime; the rest of a shift that
+        // crosses midnight is ordinary time of its working day and week.
+        f.restDay = std::min(f.worked, RestDayMinutes(day.date, start, end, f.breakMinutes, rules));
+        const int ordinary = f.worked - f.restDay;
+        if (ordinary == 0) continue;
+        f.dailyOvertime = std::max(0, ordinary - kLegalDay);
+        const int regular = ordinary - f.dailyOvertime;
         const int date = CWorkDate::Number(day.date);
         const long week = (CWorkDate::DayIndex(date) + 4 - rules.weekStart + 7 * 1000000L) / 7;
         int& sofar = weekRegular[week];
-        f.weeklyOvertime = std::clamp(sofar + regular - kLegalWeek, 0, regular);
+        f.weeklyOvertime = std::clamp(sofar + regular - rules.weekHours * 60, 0, regular);
         sofar += regular;
     }
     return figures;
@@ -111,7 +145,9 @@ CPayroll::Totals CPayroll::Add(const std::vector<WorkDayRecord>& days, int first
         totals.overtime += f.dailyOvertime + f.weeklyOvertime;
         totals.lateNight += f.lateNight;
         totals.restDay += f.restDay;
+        if (f.shortBreak) totals.shortBreakDates.push_back(days[i].date);
     }
+    totals.overSixty = std::max(0, totals.overtime - 60 * 60);
     totals.limit = LimitPassed(totals.overtime, totals.restDay);
     return totals;
 }

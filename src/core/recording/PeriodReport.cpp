@@ -47,14 +47,17 @@ bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closin
 std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
     std::string csv = room ? "氏名,在室日数,合計在室時間,打刻漏れの日,時刻不整合の日"
                            : "氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日";
-    csv += ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過\r\n";
+    // New columns go last, so that sheets reading the earlier ones by position still work.
+    csv +=
+        ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n";
     for (const auto& row : rows) {
         const auto& s = row.summary;
         const auto& p = row.payroll;
         csv += row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
                Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
                Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
-               Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "\r\n";
+               Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," +
+               Hours(p.overSixty) + "," + Joined(p.shortBreakDates) + "\r\n";
     }
     return csv;
 }
@@ -68,6 +71,8 @@ std::string CPeriodReport::ConsoleLine(const Row& row) {
                        Hours(p.restDay);
     if (!s.missingDates.empty()) line += "\t打刻漏れ: " + Joined(s.missingDates);
     if (!s.inconsistentDates.empty()) line += "\t時刻不整合: " + Joined(s.inconsistentDates);
+    if (p.overSixty > 0) line += "\t60時間超残業 " + Hours(p.overSixty);
+    if (!p.shortBreakDates.empty()) line += "\t休憩不足: " + Joined(p.shortBreakDates);
     if (!p.limit.empty()) line += "\t" + p.limit;
     return line;
 }

@@ -25,7 +25,8 @@ public:
                         const std::string& onlyName, const CWorkRules& rules,
                         std::vector<Row>& rows);
     // The CSV (UTF-8, CR LF; the caller writes it in CP932): the columns of the days and span
-    // first, then 休憩, 実労働時間, 法定外残業, 深夜労働, 法定休日労働 and the limit passed.
+    // first, then 休憩, 実労働時間, 法定外残業, 深夜労働, 法定休日労働, the limits passed, the
+    // overtime beyond 60 hours and the days whose fixed breaks fell short.
     static std::string Csv(const std::vector<Row>& rows, bool room);
     // One line of the console report (tab-separated, no line end).
     static std::string ConsoleLine(const Row& row);

@@ -11,10 +11,6 @@ namespace stampwell {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr const char* kBreaksKey = "休憩";
-constexpr const char* kWindowsKey = "固定休憩";
-constexpr const char* kWeekStartKey = "週の起算日";
-constexpr const char* kRestDayKey = "法定休日";
 constexpr const char* kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
 constexpr const char* kWeekdaysLatin[] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 
@@ -108,6 +104,29 @@ const char* CWorkRules::WeekdayText(int weekday) {
     return weekday >= 0 && weekday < 7 ? kWeekdays[weekday] : "なし";
 }
 
+std::optional<int> CWorkRules::ParseWeekHours(const std::string& text) {
+    if (text == "40") return 40;
+    if (text == "44") return 44;
+    return std::nullopt;
+}
+
+std::optional<int> CWorkRules::ParseMonth(const std::string& text) {
+    std::string digits = text;
+    if (digits.size() > 3 && digits.ends_with("月")) digits.resize(digits.size() - 3);
+    if (digits.empty() || digits.size() > 2) return std::nullopt;
+    int month = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        month = month * 10 + (c - '0');
+    }
+    if (month < 1 || month > 12) return std::nullopt;
+    return month;
+}
+
+void CWorkRules::Forget(const std::string& key) {
+    std::erase_if(kept, [&](const KeptLine& line) { return !line.whole && line.key == key; });
+}
+
 std::string CWorkRules::Check() const {
     if (weekStart < 0 || weekStart > 6) return "週の起算日は日～土のどれかを指定してください。";
     if (restDay < kNoRestDay || restDay > 6) {
@@ -117,6 +136,10 @@ std::string CWorkRules::Check() const {
         return "固定休憩には休憩時間帯を1つ以上指定してください（例: 12:00-13:00）。";
     }
     if (Overlapping(windows)) return "休憩時間帯が重なっています。";
+    if (weekHours != 40 && weekHours != 44) return "週の法定労働時間は40か44を指定してください。";
+    if (agreementStart < 1 || agreementStart > 12) {
+        return "協定の起算月は1～12の月を指定してください。";
+    }
     return {};
 }
 
@@ -135,11 +158,15 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
         std::string line = text.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
         const auto comma = line.find(',');
-        if (comma == std::string::npos) continue;
+        if (comma == std::string::npos) {
+            kept.push_back({line, {}, true});
+            continue;
+        }
         const std::string key = line.substr(0, comma);
         const std::string value = line.substr(comma + 1);
-        bool read = true;
+        bool read = true, known = true;
         if (key == kBreaksKey) {
             auto parsed = ParseBreaks(value);
             if (parsed) breaks = *parsed;
@@ -156,21 +183,60 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
             auto parsed = ParseWeekday(value, true);
             if (parsed) restDay = *parsed;
             read = parsed.has_value();
+        } else if (key == kWeekHoursKey) {
+            auto parsed = ParseWeekHours(value);
+            if (parsed) weekHours = *parsed;
+            read = parsed.has_value();
+        } else if (key == kAgreementStartKey) {
+            auto parsed = ParseMonth(value);
+            if (parsed) agreementStart = *parsed;
+            read = parsed.has_value();
+        } else {
+            known = false;
         }
+        if (!read) kept.push_back({key, value});
+        if (!known) kept.push_back({line, {}, true});
         if (!read && unread != nullptr) unread->push_back(key);
     }
-    // Fixed breaks with no window would deduct nothing: the legal minimum holds instead.
+    // Fixed breaks with no window would deduct nothing: the legal minimum holds meanwhile, and
+    // the file's own 休憩 line stays as it is.
     if (breaks == EBreaks::kFixed && windows.empty()) {
         breaks = EBreaks::kLegal;
-        if (unread != nullptr) unread->push_back(kWindowsKey);
+        Forget(kBreaksKey);
+        kept.push_back({kBreaksKey, BreaksText(EBreaks::kFixed)});
+        if (unread != nullptr &&
+            std::find(unread->begin(), unread->end(), kWindowsKey) == unread->end()) {
+            unread->push_back(kWindowsKey);
+        }
     }
     return true;
 }
 
 std::string CWorkRules::FileText() const {
-    return std::string(kBreaksKey) + "," + BreaksText(breaks) + "\r\n" + kWindowsKey + "," +
-           WindowsText(windows) + "\r\n" + kWeekStartKey + "," + WeekdayText(weekStart) + "\r\n" +
-           kRestDayKey + "," + WeekdayText(restDay) + "\r\n";
+    const std::pair<const char*, std::string> rules[] = {
+        {kBreaksKey, BreaksText(breaks)},
+        {kWindowsKey, WindowsText(windows)},
+        {kWeekStartKey, WeekdayText(weekStart)},
+        {kRestDayKey, WeekdayText(restDay)},
+        {kWeekHoursKey, std::to_string(weekHours)},
+        {kAgreementStartKey, std::to_string(agreementStart)},
+    };
+    std::string text;
+    auto keptValue = [&](const std::string& key) -> const KeptLine* {
+        for (const auto& line : kept) {
+            if (line.key == key) return &line;
+        }
+        return nullptr;
+    };
+    for (const auto& [key, value] : rules) {
+        const KeptLine* line = keptValue(key);
+        text += std::string(key) + "," + (line != nullptr ? line->value : value) + "\r\n";
+    }
+    // Lines this program does not know, as they were.
+    for (const auto& line : kept) {
+        if (line.whole) text += line.key + "\r\n";
+    }
+    return text;
 }
 
 bool CWorkRules::Write(const fs::path& dataDir) const {

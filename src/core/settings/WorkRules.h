@@ -9,8 +9,11 @@ namespace stampwell {
 
 // The office's working-time rules for the payroll figures, in WorkRules.txt of the data folder
 // (CP932, CR LF, "key,value" lines): how breaks are taken (the legal minimum by the length of
-// the day, or fixed windows), the day a week starts and the weekly statutory rest day. No file
-// means the legal minimum, weeks from Sunday and Sunday as the rest day.
+// the day, or fixed windows), the day a week starts, the weekly statutory rest day, the legal
+// week (40 hours, or 44 for the small workplaces the law allows it) and the month the overtime
+// agreement's year starts. No file means the legal minimum, weeks from Sunday, Sunday as the
+// rest day, 40 hours and April. Lines whose value does not read (and lines of unknown keys)
+// are kept as they are when the file is written again.
 class CWorkRules {
 public:
     enum class EBreaks { kLegal, kFixed };
@@ -22,11 +25,22 @@ public:
         bool operator==(const Window&) const = default;
     };
     static constexpr int kNoRestDay = -1;
+    struct KeptLine {
+        std::string key, value;
+        bool whole = false;  // a line of no rule at all: key holds it entire
+        bool operator==(const KeptLine&) const = default;
+    };
 
     EBreaks breaks = EBreaks::kLegal;
     std::vector<Window> windows;
-    int weekStart = 0;  // 0 Sunday ... 6 Saturday
-    int restDay = 0;    // 0 Sunday ... 6 Saturday, or kNoRestDay
+    int weekStart = 0;       // 0 Sunday ... 6 Saturday
+    int restDay = 0;         // 0 Sunday ... 6 Saturday, or kNoRestDay
+    int weekHours = 40;      // 40, or 44 (特例措置対象事業場)
+    int agreementStart = 4;  // the month (1..12) the overtime agreement's year starts
+    // What the file held that these rules do not carry: a value that did not read (that rule
+    // keeps its default meanwhile) or an unknown key. Written back unchanged unless the rule
+    // is set anew (Keep... below).
+    std::vector<KeptLine> kept;
 
     static std::filesystem::path FilePath(const std::filesystem::path& dataDir);
     // The rules of the data folder; the defaults for values the file does not hold. False when
@@ -35,6 +49,8 @@ public:
     bool Load(const std::filesystem::path& dataDir, std::vector<std::string>* unread = nullptr);
     // The file's text (UTF-8; CR LF).
     std::string FileText() const;
+    // A rule set anew: its unread line is no longer kept.
+    void Forget(const std::string& key);
     // Replaces the file in one step; the caller holds "WorkRules.txt.lock". False when it
     // cannot be written.
     bool Write(const std::filesystem::path& dataDir) const;
@@ -51,6 +67,18 @@ public:
     // 日 月 火 水 木 金 土 or sun mon ... sat; なし or none for the rest day when allowed.
     static std::optional<int> ParseWeekday(const std::string& text, bool noneAllowed);
     static const char* WeekdayText(int weekday);
+    // "40" or "44".
+    static std::optional<int> ParseWeekHours(const std::string& text);
+    // "1".."12" (or "4月").
+    static std::optional<int> ParseMonth(const std::string& text);
+
+    // The keys of the file.
+    static constexpr const char* kBreaksKey = "休憩";
+    static constexpr const char* kWindowsKey = "固定休憩";
+    static constexpr const char* kWeekStartKey = "週の起算日";
+    static constexpr const char* kRestDayKey = "法定休日";
+    static constexpr const char* kWeekHoursKey = "週の法定労働時間";
+    static constexpr const char* kAgreementStartKey = "協定の起算月";
 
     bool operator==(const CWorkRules&) const = default;
 };

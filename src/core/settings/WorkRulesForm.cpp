@@ -1,5 +1,7 @@
 #include "settings/WorkRulesForm.h"
 
+#include <algorithm>
+
 #include "diagnostics/SharedLock.h"
 #include "platform/FileLock.h"
 #include "platform/IMessageSink.h"
@@ -14,8 +16,9 @@ void Say(IMessageSink& messages, const std::string& text) {
 }  // namespace
 
 CWorkRulesForm::Texts CWorkRulesForm::TextsOf(const CWorkRules& rules) {
-    return Texts{CWorkRules::BreaksText(rules.breaks), CWorkRules::WindowsText(rules.windows),
-                 CWorkRules::WeekdayText(rules.weekStart), CWorkRules::WeekdayText(rules.restDay)};
+    return Texts{CWorkRules::BreaksText(rules.breaks),     CWorkRules::WindowsText(rules.windows),
+                 CWorkRules::WeekdayText(rules.weekStart), CWorkRules::WeekdayText(rules.restDay),
+                 std::to_string(rules.weekHours),          std::to_string(rules.agreementStart)};
 }
 
 std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRules& base,
@@ -53,6 +56,23 @@ std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRu
         }
         rules.restDay = *day;
     }
+    if (!texts.weekHours.empty()) {
+        auto hours = CWorkRules::ParseWeekHours(texts.weekHours);
+        if (!hours) {
+            Say(messages,
+                "週の法定労働時間は40か44を指定してください（44は特例措置対象事業場だけです）。");
+            return std::nullopt;
+        }
+        rules.weekHours = *hours;
+    }
+    if (!texts.agreementStart.empty()) {
+        auto month = CWorkRules::ParseMonth(texts.agreementStart);
+        if (!month) {
+            Say(messages, "協定の起算月は1～12の月を指定してください。");
+            return std::nullopt;
+        }
+        rules.agreementStart = *month;
+    }
     if (const std::string refused = rules.Check(); !refused.empty()) {
         Say(messages, refused);
         return std::nullopt;
@@ -61,7 +81,8 @@ std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRu
 }
 
 bool CWorkRulesForm::Apply(const CRuntime& runtime, const CWorkRules& shown,
-                           const CWorkRules& typed, IMessageSink& messages, CWorkRules* saved) {
+                           const CWorkRules& typed, IMessageSink& messages, CWorkRules* saved,
+                           const std::vector<std::string>& named) {
     const auto path = CWorkRules::FilePath(runtime.DataDir());
     CFileLock lock = CSharedLock::Take(runtime, std::filesystem::path(path.string() + ".lock"));
     if (!lock.AllowsChange()) {
@@ -77,10 +98,22 @@ bool CWorkRulesForm::Apply(const CRuntime& runtime, const CWorkRules& shown,
         Say(messages, "勤務ルールのファイルを読めませんでした: " + path.string());
         return false;
     }
-    if (typed.breaks != shown.breaks) rules.breaks = typed.breaks;
-    if (typed.windows != shown.windows) rules.windows = typed.windows;
-    if (typed.weekStart != shown.weekStart) rules.weekStart = typed.weekStart;
-    if (typed.restDay != shown.restDay) rules.restDay = typed.restDay;
+    auto set = [&](const char* key, bool differs, auto apply) {
+        if (!differs && std::find(named.begin(), named.end(), key) == named.end()) return;
+        apply();
+        rules.Forget(key);
+    };
+    set(CWorkRules::kBreaksKey, typed.breaks != shown.breaks, [&] { rules.breaks = typed.breaks; });
+    set(CWorkRules::kWindowsKey, typed.windows != shown.windows,
+        [&] { rules.windows = typed.windows; });
+    set(CWorkRules::kWeekStartKey, typed.weekStart != shown.weekStart,
+        [&] { rules.weekStart = typed.weekStart; });
+    set(CWorkRules::kRestDayKey, typed.restDay != shown.restDay,
+        [&] { rules.restDay = typed.restDay; });
+    set(CWorkRules::kWeekHoursKey, typed.weekHours != shown.weekHours,
+        [&] { rules.weekHours = typed.weekHours; });
+    set(CWorkRules::kAgreementStartKey, typed.agreementStart != shown.agreementStart,
+        [&] { rules.agreementStart = typed.agreementStart; });
     if (const std::string refused = rules.Check(); !refused.empty()) {
         Say(messages, refused);
         return false;

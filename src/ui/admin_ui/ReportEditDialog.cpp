@@ -162,8 +162,16 @@ void CReportEditDialog::Refresh() {
     text +=
         QString::fromUtf8("\n実労働: %1　残業: %2　深夜: %3　休日: %4")
             .arg(hours(pay.worked), hours(pay.overtime), hours(pay.lateNight), hours(pay.restDay));
+    if (!pay.shortBreakDates.empty()) {
+        text += QString::fromUtf8("\n休憩不足: %1日").arg(pay.shortBreakDates.size());
+    }
+    m_model->SetShortBreakDates(pay.shortBreakDates);
     if (!pay.limit.empty())
         text += QString::fromUtf8("\n残業上限: ") + QString::fromStdString(pay.limit);
+    // The overtime with the 50% premium, on a line of its own.
+    if (pay.overSixty > 0) {
+        text += QString::fromUtf8("\n60時間超残業: %1").arg(hours(pay.overSixty));
+    }
     m_totals->setText(text);
     // The window grows with the lines rather than squeezing the grid.
     if (layout() != nullptr) layout()->activate();

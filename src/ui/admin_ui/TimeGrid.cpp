@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 #include "admin_ui/TimeCellEdit.h"
 #include "recording/MonthSheet.h"
@@ -73,20 +74,37 @@ QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
             const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
             const auto state = CWorkSummary::StateOf(day, m_today);
             if (state == CWorkSummary::EDay::kWorked) {
-                return QString::fromStdString(
+                QString text = QString::fromStdString(
                     CWorkSummary::FormatMinutes(CWorkSummary::WorkedMinutes(day)));
+                if (IsMarked(index.row())) text += QString::fromUtf8(" 休憩不足");
+                return text;
             }
             return QString::fromUtf8(CWorkSummary::Label(state));
         }
         return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
     }
     if (role == Qt::ForegroundRole && index.column() == kWorkedColumn &&
-        *CWorkSummary::Label(CWorkSummary::StateOf(
-            m_sheet.Edited().at(static_cast<std::size_t>(index.row())), m_today)) != '\0') {
+        (*CWorkSummary::Label(CWorkSummary::StateOf(
+             m_sheet.Edited().at(static_cast<std::size_t>(index.row())), m_today)) != '\0' ||
+         IsMarked(index.row()))) {
         return QColor(200, 0, 0);
     }
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
+}
+
+void CMonthSheetModel::SetShortBreakDates(std::vector<std::string> dates) {
+    if (dates == m_shortBreakDates) return;
+    m_shortBreakDates = std::move(dates);
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, kWorkedColumn), index(rowCount() - 1, kWorkedColumn));
+    }
+}
+
+bool CMonthSheetModel::IsMarked(int row) const {
+    const auto& date = m_sheet.Edited().at(static_cast<std::size_t>(row)).date;
+    return std::find(m_shortBreakDates.begin(), m_shortBreakDates.end(), date) !=
+           m_shortBreakDates.end();
 }
 
 QVariant CMonthSheetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -28,11 +28,16 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // The sheet changed underneath: show it again. today is the working day still going on.
     void Reload(const std::string& today);
+    // The days whose fixed breaks fall short of the legal minimum: marked 休憩不足.
+    void SetShortBreakDates(std::vector<std::string> dates);
 
 private:
+    bool IsMarked(int row) const;
+
     const CMonthSheet& m_sheet;
     int m_mode;
     std::string m_today;
+    std::vector<std::string> m_shortBreakDates;
 };
 
 // The editable grid of times: the focused row drawn in (217, 245, 245), the current time cell

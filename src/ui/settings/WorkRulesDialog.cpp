@@ -60,6 +60,19 @@ CWorkRulesDialog::CWorkRulesDialog(CRecorderController& controller, QWidget* par
     weekGrid->addWidget(m_weekStart, 0, 1);
     weekGrid->addWidget(new QLabel(QString::fromUtf8("法定休日:"), week), 1, 0);
     weekGrid->addWidget(m_restDay, 1, 1);
+    m_weekHours = new QComboBox(week);
+    m_weekHours->addItem(QString::fromUtf8("40時間"));
+    m_weekHours->addItem(QString::fromUtf8("44時間（特例措置対象事業場）"));
+    m_weekHours->setToolTip(QString::fromUtf8(
+        "44時間は、常時10人未満の商業・映画演劇業・保健衛生業・接客娯楽業の事業場だけです。"));
+    weekGrid->addWidget(new QLabel(QString::fromUtf8("週の法定労働時間:"), week), 2, 0);
+    weekGrid->addWidget(m_weekHours, 2, 1);
+    m_agreementStart = new QComboBox(week);
+    for (int month = 1; month <= 12; ++month) {
+        m_agreementStart->addItem(QString::fromUtf8("%1月").arg(month));
+    }
+    weekGrid->addWidget(new QLabel(QString::fromUtf8("36協定の起算月:"), week), 3, 0);
+    weekGrid->addWidget(m_agreementStart, 3, 1);
     weekGrid->setColumnStretch(2, 1);
     layout->addWidget(week);
 
@@ -86,6 +99,8 @@ void CWorkRulesDialog::Prepare() {
     m_windows->setText(QString::fromStdString(CWorkRules::WindowsText(m_shown.windows)));
     m_weekStart->setCurrentIndex(m_shown.weekStart);
     m_restDay->setCurrentIndex(m_shown.restDay == CWorkRules::kNoRestDay ? 7 : m_shown.restDay);
+    m_weekHours->setCurrentIndex(m_shown.weekHours == 44 ? 1 : 0);
+    m_agreementStart->setCurrentIndex(m_shown.agreementStart - 1);
     ShowBreakKind();
 }
 
@@ -107,6 +122,8 @@ bool CWorkRulesDialog::OnOk() {
     texts.weekStart = CWorkRules::WeekdayText(m_weekStart->currentIndex());
     const int rest = m_restDay->currentIndex();
     texts.restDay = CWorkRules::WeekdayText(rest == 7 ? CWorkRules::kNoRestDay : rest);
+    texts.weekHours = m_weekHours->currentIndex() == 1 ? "44" : "40";
+    texts.agreementStart = std::to_string(m_agreementStart->currentIndex() + 1);
     IPrompt& prompt = m_controller.Prompt();
     auto typed = CWorkRulesForm::Read(texts, m_shown, prompt);
     if (!typed) return false;

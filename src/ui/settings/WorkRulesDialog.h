@@ -31,6 +31,8 @@ public:
     QLineEdit& Windows() const { return *m_windows; }
     QComboBox& WeekStart() const { return *m_weekStart; }
     QComboBox& RestDay() const { return *m_restDay; }
+    QComboBox& WeekHours() const { return *m_weekHours; }
+    QComboBox& AgreementStart() const { return *m_agreementStart; }
 
 private:
     void ShowBreakKind();
@@ -42,6 +44,8 @@ private:
     QLineEdit* m_windows = nullptr;
     QComboBox* m_weekStart = nullptr;
     QComboBox* m_restDay = nullptr;
+    QComboBox* m_weekHours = nullptr;
+    QComboBox* m_agreementStart = nullptr;
     QLabel* m_note = nullptr;
 };
 

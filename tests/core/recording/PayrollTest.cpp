@@ -4,6 +4,7 @@
 #include "platform/LocalTime.h"
 #include "recording/Payroll.h"
 #include "recording/PeriodReport.h"
+#include "recording/WorkDate.h"
 #include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
@@ -153,9 +154,10 @@ TEST(Payroll, TheLimitsOfTheLabourAgreement) {
     EXPECT_EQ(CPayroll::LimitPassed(45 * 60, 0), "");
     EXPECT_EQ(CPayroll::LimitPassed(45 * 60 + 1, 0), "45時間超");
     EXPECT_EQ(CPayroll::LimitPassed(60 * 60, 0), "45時間超");
-    EXPECT_EQ(CPayroll::LimitPassed(60 * 60 + 1, 0), "60時間超");
-    EXPECT_EQ(CPayroll::LimitPassed(80 * 60, 19 * 60 + 59), "60時間超");
-    EXPECT_EQ(CPayroll::LimitPassed(80 * 60, 20 * 60), "100時間以上");
+    // Every limit passed is named: the 50% premium from 60 hours on is never hidden by 100.
+    EXPECT_EQ(CPayroll::LimitPassed(60 * 60 + 1, 0), "45時間超・60時間超");
+    EXPECT_EQ(CPayroll::LimitPassed(80 * 60, 19 * 60 + 59), "45時間超・60時間超");
+    EXPECT_EQ(CPayroll::LimitPassed(80 * 60, 20 * 60), "45時間超・60時間超・100時間以上");
     EXPECT_EQ(CPayroll::LimitPassed(30 * 60, 70 * 60), "100時間以上");
 
     // A month of 19 weekdays of 09:00-20:30: 2:30 a day beyond the legal day, 47:30 in all.
@@ -216,8 +218,8 @@ TEST(PeriodReport, AttendanceAndRoomModeGiveTheSameFigures) {
         EXPECT_EQ(csv,
                   std::string(room ? "氏名,在室日数,合計在室時間" : "氏名,出勤日数,合計勤務時間") +
                       ",打刻漏れの日,時刻不整合の日,休憩,実労働時間,法定外残業,深夜労働,"
-                      "法定休日労働,上限超過\r\n"
-                      "山田,3,21:00,2011/08/29,,1:00,20:00,2:30,3:30,5:00,\r\n");
+                      "法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n"
+                      "山田,3,21:00,2011/08/29,,1:00,20:00,2:30,3:30,5:00,,0:00,\r\n");
         EXPECT_EQ(CPeriodReport::ConsoleLine(rows[0]),
                   "山田\t3日\t21:00\t休憩 1:00\t実労働 20:00\t残業 2:30\t深夜 3:30\t休日 5:00"
                   "\t打刻漏れ: 2011/08/29");
@@ -235,11 +237,101 @@ TEST(PeriodReport, AMonthOfTapsOnASetClockGivesTheWorkedExample) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(test::ReadBytes(csv),
               test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
-                         "法定外残業,深夜労働,法定休日労働,上限超過\r\n"
-                         "山田,8,60:00,2026/06/09,,6:30,53:30,4:30,3:30,4:00,\r\n"));
+                         "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n"
+                         "山田,8,60:00,2026/06/09,,6:30,53:30,4:30,3:30,4:00,,0:00,\r\n"));
     // The export of the same month stays as it always was: one line per day and time.
     result = test::RunCli(dir.Path(), "records");
     EXPECT_NE(result.out.find("2026/06/03,,25:30"), std::string::npos) << result.out;
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// Worked out by hand. 2026/12/05 is a Saturday, 12/06 the Sunday (the rest day), 12/07 Monday.
+TEST(Payroll, HandWorkedCasesOfTheRestDayTheWeekAndTheBreaks) {
+    const CWorkRules legal;
+    CWorkRules noonBreak = FixedBreaks("12:00-13:00");
+    struct Case {
+        const char* what;
+        const CWorkRules& rules;
+        const char* date;
+        const char* start;
+        const char* end;
+        const char* worked;
+        const char* restDay;
+        const char* overtime;
+        const char* lateNight;
+        bool shortBreak;
+    };
+    const Case cases[] = {
+        // Only the hours inside the calendar Sunday are rest-day work.
+        {"Sat 22:00-Sun 03:00", legal, "2026/12/05", "22:00", "27:00", "5:00", "3:00", "0:00",
+         "5:00", false},
+        {"Sun 20:00-Mon 02:00", legal, "2026/12/06", "20:00", "26:00", "6:00", "4:00", "0:00",
+         "4:00", false},
+        {"Sun 00:30-04:30, stored on Saturday", legal, "2026/12/05", "24:30", "28:30", "4:00",
+         "4:00", "0:00", "4:00", false},
+        // A break by length comes off the hours outside the rest day first.
+        {"Sun 18:00-Mon 03:00", legal, "2026/12/06", "18:00", "27:00", "8:00", "6:00", "0:00",
+         "5:00", false},
+        // The Monday part of a long Sunday shift is ordinary time and counts toward 8 hours.
+        {"Sun 14:00-Mon 10:00", noonBreak, "2026/12/06", "14:00", "34:00", "20:00", "10:00", "2:00",
+         "7:00", true},
+        // Late night ends at 05:00: a shift to 06:00 has seven late-night hours, not more.
+        {"22:00-30:00", noonBreak, "2026/12/08", "22:00", "30:00", "8:00", "0:00", "0:00", "7:00",
+         true},
+        // 休憩不足: ten hours worked with no fixed break inside.
+        {"13:30-23:30", noonBreak, "2026/12/08", "13:30", "23:30", "10:00", "0:00", "2:00", "1:30",
+         true},
+        {"09:00-18:00", noonBreak, "2026/12/08", "09:00", "18:00", "8:00", "0:00", "0:00", "0:00",
+         false},
+        {"6 hours exactly, no break needed", noonBreak, "2026/12/08", "13:00", "19:00", "6:00",
+         "0:00", "0:00", "0:00", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto figures = CPayroll::ForDays({Day(c.date, c.start, c.end)}, c.rules, kToday);
+        ASSERT_EQ(figures.size(), 1u);
+        const auto& f = figures[0];
+        EXPECT_EQ(H(f.worked), c.worked);
+        EXPECT_EQ(H(f.restDay), c.restDay);
+        EXPECT_EQ(H(f.dailyOvertime + f.weeklyOvertime), c.overtime);
+        EXPECT_EQ(H(f.lateNight), c.lateNight);
+        EXPECT_EQ(f.shortBreak, c.shortBreak);
+    }
+}
+
+TEST(Payroll, TheWeekOf44HoursAndTheOvertimeBeyond60Hours) {
+    // Monday to Saturday, eight hours worked each (09:00-18:00 with a deemed hour of break).
+    std::vector<WorkDayRecord> week;
+    for (int day = 7; day <= 12; ++day) {
+        week.push_back(Day("2026/12/" + std::to_string(day), "09:00", "18:00"));
+    }
+    CWorkRules rules;
+    EXPECT_EQ(H(CPayroll::Add(week, 0, rules, kToday).overtime), "8:00");
+    rules.weekHours = 44;
+    EXPECT_EQ(H(CPayroll::Add(week, 0, rules, kToday).overtime), "4:00");
+
+    // Every weekday of December 2026 (23 of them) from 09:00 to 22:00: 4 hours a day over 8.
+    std::vector<WorkDayRecord> month;
+    for (int day = 1; day <= 31; ++day) {
+        const int date = CWorkDate::NormalisedNumber(2026, 12, day);
+        const int weekday = CWorkDate::Weekday(date);
+        if (weekday == 0 || weekday == 6) continue;
+        month.push_back(Day(CWorkDate::TextOfNumber(date), "09:00", "22:00"));
+    }
+    const auto totals = CPayroll::Add(month, 0, CWorkRules{}, kToday);
+    EXPECT_EQ(H(totals.overtime), "92:00");
+    EXPECT_EQ(H(totals.overSixty), "32:00");
+    EXPECT_EQ(totals.limit, "45時間超・60時間超");
+    EXPECT_TRUE(totals.shortBreakDates.empty());  // breaks by length never fall short
+
+    // Under a fixed window the short days are listed by date.
+    month.resize(2);
+    month[1] = Day("2026/12/02", "13:30", "23:30");
+    const auto fixed = CPayroll::Add(month, 0, FixedBreaks("12:00-13:00"), kToday);
+    EXPECT_EQ(fixed.shortBreakDates, (std::vector<std::string>{"2026/12/02"}));
 }
 
 }  // namespace stampwell

@@ -33,7 +33,7 @@ TEST(WorkRules, TheFileIsCp932WithCrLfAndReadsBackInAnyOrder) {
     ASSERT_TRUE(rules.Write(dir.Path()));
     EXPECT_EQ(test::ReadBytes(dir / "WorkRules.txt"),
               test::Sjis("休憩,固定\r\n固定休憩,12:00-13:00 15:00-15:15\r\n週の起算日,月\r\n"
-                         "法定休日,なし\r\n"));
+                         "法定休日,なし\r\n週の法定労働時間,40\r\n協定の起算月,4\r\n"));
     CWorkRules read;
     ASSERT_TRUE(read.Load(dir.Path()));
     EXPECT_EQ(read, rules);
@@ -59,7 +59,8 @@ TEST(WorkRules, AValueThatDoesNotReadKeepsItsDefaultAndIsNamed) {
     // Fixed breaks without a window that reads would deduct nothing: the legal minimum holds.
     EXPECT_EQ(rules.breaks, CWorkRules::EBreaks::kLegal);
     EXPECT_EQ(rules.weekStart, 0);
-    EXPECT_EQ(unread, (std::vector<std::string>{"固定休憩", "週の起算日", "固定休憩"}));
+    // Each named once (the report and rules show print one warning per rule).
+    EXPECT_EQ(unread, (std::vector<std::string>{"固定休憩", "週の起算日"}));
     // Windows that overlap would deduct the same minutes twice.
     test::WriteBytes(dir / "WorkRules.txt",
                      test::Sjis("休憩,固定\r\n固定休憩,12:00-13:00 12:30-13:30\r\n"));
@@ -156,7 +157,8 @@ TEST(WorkRulesCli, ShowAndSetWithTheScreensChecks) {
     ASSERT_EQ(set.exitCode, 0) << set.err;
     const std::string written = test::ReadBytes(dir / "WorkRules.txt");
     EXPECT_EQ(written, test::Sjis("休憩,固定\r\n固定休憩,12:00-13:00 15:00-15:15\r\n"
-                                  "週の起算日,月\r\n法定休日,なし\r\n"));
+                                  "週の起算日,月\r\n法定休日,なし\r\n週の法定労働時間,40\r\n"
+                                  "協定の起算月,4\r\n"));
 
     // A refused value: a message, exit 1, the file unchanged.
     for (const char* refused : {"--windows 12-13", "--rest-day 毎日", "--week-start なし",
@@ -197,6 +199,40 @@ TEST(WorkRulesCli, TwoProgramsAtOnceKeepBothChangesAndAPlantedLinkIsRefused) {
     auto result = test::RunCli(dir.Path(), "rules set --rest-day なし");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(test::ReadBytes(outside / "target.txt"), "keep");
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+TEST(WorkRulesCli, ASetKeepsEveryLineItDidNotTouchAndWarnsOnce) {
+    test::CTempDir dir;
+    const std::string file = "休憩,固定\r\n固定休憩,25:00-26:00\r\n週の起算日,X\r\n# 総務メモ\r\n";
+    test::WriteBytes(dir / "WorkRules.txt", test::Sjis(file));
+    auto shown = test::RunCli(dir.Path(), "rules show");
+    EXPECT_EQ(shown.exitCode, 0);
+    // One warning per rule that did not read.
+    EXPECT_EQ(shown.err,
+              "WorkRules.txt の「固定休憩」の値が読めないため、既定値を使います。\n"
+              "WorkRules.txt の「週の起算日」の値が読めないため、既定値を使います。\n");
+
+    ASSERT_EQ(test::RunCli(dir.Path(), "rules set --rest-day 土 --week-hours 44").exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "WorkRules.txt"),
+              test::Sjis("休憩,固定\r\n固定休憩,25:00-26:00\r\n週の起算日,X\r\n法定休日,土\r\n"
+                         "週の法定労働時間,44\r\n協定の起算月,4\r\n# 総務メモ\r\n"));
+    // A rule given by name is set, even to the value in force meanwhile.
+    ASSERT_EQ(test::RunCli(dir.Path(), "rules set --breaks 法定 --week-start 月").exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "WorkRules.txt"),
+              test::Sjis("休憩,法定\r\n固定休憩,25:00-26:00\r\n週の起算日,月\r\n法定休日,土\r\n"
+                         "週の法定労働時間,44\r\n協定の起算月,4\r\n# 総務メモ\r\n"));
+    for (const char* refused :
+         {"--week-hours 42", "--agreement-start 13", "--agreement-start ''"}) {
+        EXPECT_NE(test::RunCli(dir.Path(), std::string("rules set ") + refused).exitCode, 0)
+            << refused;
+    }
+    ASSERT_EQ(test::RunCli(dir.Path(), "rules set --agreement-start 10").exitCode, 0);
+    EXPECT_NE(test::RunCli(dir.Path(), "rules show").out.find("協定の起算月: 10月"),
+              std::string::npos);
 }
 
 }  // namespace stampwell
