@@ -10,6 +10,10 @@
 #include "platform/Runtime.h"
 #include "settings/WorkRules.h"
 
+namespace stampwell {
+class CWorkReport;
+}
+
 namespace stampwell::cli {
 
 // Exit codes of every command.
@@ -38,6 +42,15 @@ void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& acti
 void AddMailCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddGuideCommand(CLI::App& app, CommandResult& action);
+void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
+
+// The work report of the data folder, with its settings.
+std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime);
+// A report's CSV written in CP932 to path (never over one of Stampwell's own files); kOk, or
+// kRefused after the message.
+int WriteCsv(CWorkReport& report, const std::string& path, const std::string& csv);
+// The export's closing index (0..5) of "5", "10", "15", "20", "25" or "end".
+int ClosingIndex(const std::string& closing);
 
 // The work rules of the data folder, with a warning on stderr for each value that did not read;
 // nothing (after the message) when the file cannot be read.

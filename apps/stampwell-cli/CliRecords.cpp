@@ -16,6 +16,33 @@
 
 namespace stampwell::cli {
 
+std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime) {
+    auto report = CreateWorkReport(runtime);
+    report->SetSettings(CreateConfig(runtime));
+    return report;
+}
+
+int WriteCsv(CWorkReport& report, const std::string& path, const std::string& csv) {
+    if (report.IsStoredFile(path)) {
+        return Refuse("出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
+    }
+    auto bytes = CTextCodec::ToCp932(csv);
+    if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
+    std::filesystem::path out(path);
+    if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", *bytes)) {
+        return Refuse(CFileSystem::IsNoSpace(errno)
+                          ? "ディスクの空き容量が足りないため、書き込めませんでした: " + path
+                          : "出力先のファイルに書き込めませんでした: " + path);
+    }
+    return kOk;
+}
+
+int ClosingIndex(const std::string& closing) {
+    static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
+                                                        {"20", 3}, {"25", 4}, {"end", 5}};
+    return kClosing.at(closing);
+}
+
 namespace {
 
 struct ExportArgs {
@@ -23,12 +50,6 @@ struct ExportArgs {
     std::string closing, out;
     bool today = false;
 };
-
-std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime) {
-    auto report = CreateWorkReport(runtime);
-    report->SetSettings(CreateConfig(runtime));
-    return report;
-}
 
 int ListRecords(const CliOptions& options, bool today) {
     if (auto refused = RequireDataDir(options)) return *refused;
@@ -49,14 +70,12 @@ int ListRecords(const CliOptions& options, bool today) {
 
 int ExportPeriod(const CliOptions& options, const ExportArgs& args) {
     if (auto refused = RequireDataDir(options)) return *refused;
-    static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
-                                                        {"20", 3}, {"25", 4}, {"end", 5}};
     if (!CTextCodec::ToCp932(args.out))
         return Refuse("出力先のパスにShift-JISで表せない文字があります。");
     auto report = OpenWorkReport(MakeRuntime(options));
     report->SetExportYear(args.year);
     report->SetExportMonth(args.month);
-    report->SetExportClosing(kClosing.at(args.closing));
+    report->SetExportClosing(ClosingIndex(args.closing));
     report->SetExportPath(args.out);
     // The no-data message has already gone to stderr through the message sink.
     if (!report->Export()) {
@@ -116,33 +135,18 @@ struct ReportArgs {
 };
 
 int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
-    static const std::map<std::string, int> kClosing = {{"5", 0},  {"10", 1}, {"15", 2},
-                                                        {"20", 3}, {"25", 4}, {"end", 5}};
     if (auto refused = RequireDataDir(options)) return *refused;
     const CRuntime runtime = MakeRuntime(options);
     auto rules = LoadWorkRules(runtime);
     if (!rules) return kRefused;
     auto report = OpenWorkReport(runtime);
     std::vector<CPeriodReport::Row> rows;
-    if (!CPeriodReport::Collect(*report, args.year, args.month, kClosing.at(args.closing),
+    if (!CPeriodReport::Collect(*report, args.year, args.month, ClosingIndex(args.closing),
                                 args.name, *rules, rows)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (!args.csv.empty()) {
-        if (report->IsStoredFile(args.csv)) {
-            return Refuse(
-                "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
-        }
-        auto bytes = CTextCodec::ToCp932(CPeriodReport::Csv(rows, report->GetMode() == kRoomMode));
-        if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
-        std::filesystem::path out(args.csv);
-        if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", *bytes)) {
-            return Refuse(CFileSystem::IsNoSpace(errno)
-                              ? "ディスクの空き容量が足りないため、書き込めませんでした: " +
-                                    args.csv
-                              : "出力先のファイルに書き込めませんでした: " + args.csv);
-        }
-        return kOk;
+        return WriteCsv(*report, args.csv, CPeriodReport::Csv(rows, report->GetMode() == kRoomMode));
     }
     for (const auto& row : rows) std::cout << CPeriodReport::ConsoleLine(row) << '\n';
     return kOk;

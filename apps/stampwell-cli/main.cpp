@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     AddTapCommand(app, options, action);
     AddMailCommands(app, options, action);
     AddRulesCommands(app, options, action);
+    AddLimitsCommand(app, options, action);
     AddGuideCommand(app, action);
     app.set_version_flag("--version",
                          "Stampwell " STAMPWELL_VERSION " (" STAMPWELL_RELEASE_DATE ")",

@@ -38,6 +38,8 @@ std::string MakeWorkedExample(const std::filesystem::path& dataDir) {
         {"2026-06-07 10:00:00", "--start"}, {"2026-06-07 15:00:00", "--end"},
         {"2026-06-08 12:30:00", "--start"}, {"2026-06-08 18:00:00", "--end"},
         {"2026-06-09 09:00:00", "--start"},
+        {"2026-06-10 13:30:00", "--start"}, {"2026-06-10 23:30:00", "--end"},
+        {"2026-06-13 22:00:00", "--start"}, {"2026-06-14 03:00:00", "--end"},
     };
     for (const auto& tap : taps) {
         auto result = RunCli(dataDir, "tap " + card + " " + tap.side, AtTime(tap.at));

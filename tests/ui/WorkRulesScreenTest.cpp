@@ -103,8 +103,9 @@ TEST(WorkRulesScreen, TheRecordEditScreenShowsTheWorkedExample) {
         EXPECT_EQ(dialog.Month().currentText(), QStringLiteral("6"));
         // The same figures as the command-line report of the month.
         EXPECT_EQ(dialog.Totals().text(),
-                  QString::fromUtf8("出勤日数: 8日　合計: 60:00　打刻漏れ: 1日\n"
-                                    "実労働: 53:30　残業: 4:30　深夜: 3:30　休日: 4:00"));
+                  QString::fromUtf8("出勤日数: 10日　合計: 75:00　打刻漏れ: 1日\n"
+                                    "実労働: 68:30　残業: 6:30　深夜: 10:00　休日: 7:00\n"
+                                    "休憩不足: 1日"));
         test::SaveScreenshot(dialog.grab().toImage(), "record-edit-payroll");
         shown = true;
         dialog.reject();

@@ -238,7 +238,21 @@ TEST(PeriodReport, AMonthOfTapsOnASetClockGivesTheWorkedExample) {
     EXPECT_EQ(test::ReadBytes(csv),
               test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
                          "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n"
-                         "山田,8,60:00,2026/06/09,,6:30,53:30,4:30,3:30,4:00,,0:00,\r\n"));
+                         "山田,10,75:00,2026/06/09,,6:30,68:30,6:30,10:00,7:00,,0:00,2026/06/10\r\n"));
+    // The agreement year from April: June's figures, and the largest 2-month average.
+    const auto year = dir / "year.csv";
+    result = test::RunCli(dir.Path(), "limits --year 2026 --closing end --csv '" + year.string() + "'",
+                          test::AtTime("2026-07-01 10:00:00"));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::string header = "氏名";
+    std::string row = "山田";
+    for (int month : {4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3}) {
+        header += "," + std::to_string(month) + "月時間外," + std::to_string(month) + "月休日";
+        row += month == 6 ? ",6:30,7:00" : ",0:00,0:00";
+    }
+    header += ",45時間超の月数,年間時間外,2～6か月平均の最大,100時間以上の月,上限超過\r\n";
+    row += ",0,6:30,6:45（5月～6月）,,\r\n";
+    EXPECT_EQ(test::ReadBytes(year), test::Sjis(header + row));
     // The export of the same month stays as it always was: one line per day and time.
     result = test::RunCli(dir.Path(), "records");
     EXPECT_NE(result.out.find("2026/06/03,,25:30"), std::string::npos) << result.out;

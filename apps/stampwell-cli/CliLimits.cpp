@@ -1,0 +1,59 @@
+#include <iostream>
+#include <memory>
+
+#include "CliContext.h"
+#include "CliUsage.h"
+#include "recording/WorkReport.h"
+#include "reporting/OvertimeYear.h"
+
+namespace stampwell::cli {
+
+namespace {
+
+struct LimitsArgs {
+    int year = 0;
+    std::string closing, csv;
+};
+
+int ShowLimits(const CliOptions& options, const LimitsArgs& args) {
+    if (auto refused = RequireDataDir(options)) return *refused;
+    const CRuntime runtime = MakeRuntime(options);
+    auto rules = LoadWorkRules(runtime);
+    if (!rules) return kRefused;
+    auto report = OpenWorkReport(runtime);
+    std::vector<COvertimeYear::Row> rows;
+    if (!COvertimeYear::Collect(*report, args.year, ClosingIndex(args.closing), *rules, rows)) {
+        return Refuse("勤務ファイルを最後まで読めませんでした。");
+    }
+    if (!args.csv.empty()) {
+        return WriteCsv(*report, args.csv, COvertimeYear::Csv(rows, rules->agreementStart));
+    }
+    auto print = [](const std::vector<std::string>& cells) {
+        std::string line;
+        for (const auto& cell : cells) line += (line.empty() ? "" : "\t") + cell;
+        std::cout << line << '\n';
+    };
+    print(COvertimeYear::Header(rules->agreementStart));
+    for (const auto& row : rows) print(COvertimeYear::Cells(row, rules->agreementStart));
+    return kOk;
+}
+
+}  // namespace
+
+void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& action) {
+    auto args = std::make_shared<LimitsArgs>();
+    auto* limits = app.add_subcommand(
+        "limits", "36協定の1年の時間外・休日労働と上限（月45時間超の回数、年360・720時間、"
+                  "2～6か月平均80時間、月100時間）を社員ごとに表示する");
+    limits->add_option("--year", args->year, "協定の1年が始まる年（起算月は勤務ルールの設定）")
+        ->required()
+        ->check(CCliUsage::DecimalIn(1900, 9999));
+    limits->add_option("--closing", args->closing, "締め日: 5, 10, 15, 20, 25 または end（末日）")
+        ->required()
+        ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
+    limits->add_option("--csv", args->csv, "CSV（Shift-JIS、CR LF）でこのファイルに書き出す");
+    limits->callback(
+        [&, args] { action = [&options, args] { return ShowLimits(options, *args); }; });
+}
+
+}  // namespace stampwell::cli
