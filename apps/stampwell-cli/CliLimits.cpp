@@ -42,9 +42,10 @@ int ShowLimits(const CliOptions& options, const LimitsArgs& args) {
 
 void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<LimitsArgs>();
-    auto* limits = app.add_subcommand(
-        "limits", "36協定の1年の時間外・休日労働と上限（月45時間超の回数、年360・720時間、"
-                  "2～6か月平均80時間、月100時間）を社員ごとに表示する");
+    auto* limits =
+        app.add_subcommand("limits",
+                           "36協定の1年の時間外・休日労働と上限（月45時間超の回数、年360・720時間、"
+                           "2～6か月平均80時間、月100時間）を社員ごとに表示する");
     limits->add_option("--year", args->year, "協定の1年が始まる年（起算月は勤務ルールの設定）")
         ->required()
         ->check(CCliUsage::DecimalIn(1900, 9999));

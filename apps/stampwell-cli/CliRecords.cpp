@@ -24,7 +24,8 @@ std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime) {
 
 int WriteCsv(CWorkReport& report, const std::string& path, const std::string& csv) {
     if (report.IsStoredFile(path)) {
-        return Refuse("出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
+        return Refuse(
+            "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
     }
     auto bytes = CTextCodec::ToCp932(csv);
     if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
@@ -146,7 +147,8 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (!args.csv.empty()) {
-        return WriteCsv(*report, args.csv, CPeriodReport::Csv(rows, report->GetMode() == kRoomMode));
+        return WriteCsv(*report, args.csv,
+                        CPeriodReport::Csv(rows, report->GetMode() == kRoomMode));
     }
     for (const auto& row : rows) std::cout << CPeriodReport::ConsoleLine(row) << '\n';
     return kOk;

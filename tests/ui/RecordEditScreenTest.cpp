@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
 #include "UiSupport.h"
+#include "admin_ui/LimitsDialog.h"
 #include "admin_ui/ReportEditDialog.h"
 #include "admin_ui/TimeCellEdit.h"
 #include "admin_ui/TimeGrid.h"
@@ -415,12 +417,78 @@ TEST(RecordEditScreen, ADayWhoseFixedBreakFallsShortIsMarked) {
     test::Settle(*c.app);
     c.WithEditor([&](CReportEditDialog& dialog) {
         auto* model = dialog.Grid().model();
-        EXPECT_EQ(model->index(2, 3).data().toString(), QString::fromUtf8("10:00 休憩不足"));
+        EXPECT_EQ(model->index(2, 3).data().toString(), QString::fromUtf8("休憩不足"));
+        EXPECT_TRUE(model->index(2, 3)
+                        .data(Qt::ToolTipRole)
+                        .toString()
+                        .startsWith(QString::fromUtf8("勤務時間 10:00")));
         EXPECT_EQ(model->index(2, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(200, 0, 0));
         EXPECT_TRUE(dialog.Totals().text().contains(QString::fromUtf8("休憩不足: 1日")))
             << dialog.Totals().text().toStdString();
         dialog.reject();
     });
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// ツール > 時間外労働の上限: the agreement year as the command line prints it, limits in red.
+TEST(LimitsScreen, TheYearOfTheAgreementAsTheCommandLinePrintsIt) {
+    Clock c;
+    {
+        // July 2011: 25 days of 08:00 to 23:30, far past the month's limits.
+        CWorkReport report(c.t.runtime);
+        test::CFixedSide side;
+        report.SetStampSide(&side);
+        for (int day = 1; day <= 25; ++day) {
+            for (bool end : {false, true}) {
+                side.end = end;
+                c.t.clock->Set(CLocalTime::FromLocal(2011, 7, day, end ? 23 : 8, end ? 30 : 0));
+                report.SetStamp("鈴木");
+                ASSERT_TRUE(report.RegisterStamp());
+            }
+        }
+        c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
+    }
+    ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
+    EXPECT_EQ(c.app->Frame()->Command(CMainFrame::kLimits)->text(),
+              QString::fromUtf8("時間外労働の上限(&L)"));
+    const std::string printed =
+        test::RunCli(c.t.dir.Path(), "limits --year 2011 --closing end").out;
+    bool shown = false;
+    test::RunAfterLogin(*c.app, CMainFrame::kLimits, [&] {
+        CLimitsDialog& dialog = *c.app->Limits();
+        EXPECT_EQ(dialog.Year().value(), 2011);  // August 2011 lies in the year from April 2011
+        QTableWidget& table = dialog.Table();
+        // The same lines as `stampwell-cli limits`, cell for cell.
+        std::string lines;
+        for (int c0 = 0; c0 < table.columnCount(); ++c0) {
+            lines += (c0 ? "\t" : "") + table.horizontalHeaderItem(c0)->text().toStdString();
+        }
+        lines += "\n";
+        for (int r = 0; r < table.rowCount(); ++r) {
+            for (int c0 = 0; c0 < table.columnCount(); ++c0) {
+                lines += (c0 ? "\t" : "") + table.item(r, c0)->text().toStdString();
+            }
+            lines += "\n";
+        }
+        EXPECT_EQ(lines, printed);
+        ASSERT_EQ(table.rowCount(), 2);
+        EXPECT_EQ(table.item(1, 0)->text(), QString::fromUtf8("鈴木"));
+        // July is the fourth month: its overtime past 45 hours, and the month past 100, in red.
+        EXPECT_EQ(table.item(1, 7)->foreground().color(), QColor(200, 0, 0));
+        EXPECT_NE(table.item(0, 7)->foreground().color(), QColor(200, 0, 0));
+        EXPECT_TRUE(table.item(1, 29)->text().contains(QString::fromUtf8("月100時間以上")));
+        // Named below the table, where no scrolling is needed.
+        EXPECT_TRUE(dialog.Summary().text().startsWith(QString::fromUtf8("上限を超えた人: 鈴木（")))
+            << dialog.Summary().text().toStdString();
+        test::SaveScreenshot(dialog.grab().toImage(), "limits");
+        shown = true;
+        dialog.accept();
+    });
+    EXPECT_TRUE(shown);
 }
 
 }  // namespace stampwell

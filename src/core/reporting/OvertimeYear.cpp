@@ -32,6 +32,10 @@ int COvertimeYear::MonthOf(int startMonth, int index) {
     return ((startMonth - 1 + index) % 12 + 12) % 12 + 1;
 }
 
+int COvertimeYear::AgreementYearOf(int year, int month, int startMonth) {
+    return month >= startMonth ? year : year - 1;
+}
+
 void COvertimeYear::Judge(Row& row) {
     row.monthsOver45 = 0;
     row.yearOvertime = 0;
@@ -123,8 +127,8 @@ std::vector<std::string> COvertimeYear::Header(int startMonth) {
         header.push_back(MonthName(startMonth, i) + "時間外");
         header.push_back(MonthName(startMonth, i) + "休日");
     }
-    for (const char* title : {"45時間超の月数", "年間時間外", "2～6か月平均の最大",
-                              "100時間以上の月", "上限超過"}) {
+    for (const char* title :
+         {"45時間超の月数", "年間時間外", "2～6か月平均の最大", "100時間以上の月", "上限超過"}) {
         header.push_back(title);
     }
     return header;
@@ -145,7 +149,8 @@ std::vector<std::string> COvertimeYear::Cells(const Row& row, int startMonth) {
     }
     cells.push_back(average);
     std::string at100;
-    for (int index : row.monthsAt100) at100 += (at100.empty() ? "" : " ") + MonthName(startMonth, index);
+    for (int index : row.monthsAt100)
+        at100 += (at100.empty() ? "" : " ") + MonthName(startMonth, index);
     cells.push_back(at100);
     cells.push_back(row.limits);
     return cells;

@@ -41,6 +41,8 @@ public:
 
     // The calendar month (1..12) of the year's month index (0..11; negative: before the year).
     static int MonthOf(int startMonth, int index);
+    // The year in which the agreement year holding (year, month) began.
+    static int AgreementYearOf(int year, int month, int startMonth);
     // The figures of a row whose months are filled in.
     static void Judge(Row& row);
     // Every employee with work in the year (or in the months its averages reach back to), in

@@ -74,14 +74,23 @@ QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
             const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
             const auto state = CWorkSummary::StateOf(day, m_today);
             if (state == CWorkSummary::EDay::kWorked) {
-                QString text = QString::fromStdString(
+                // The column is narrow: a short break is named as 打刻漏れ is, the time in
+                // its tip.
+                if (IsMarked(index.row())) return QString::fromUtf8("休憩不足");
+                return QString::fromStdString(
                     CWorkSummary::FormatMinutes(CWorkSummary::WorkedMinutes(day)));
-                if (IsMarked(index.row())) text += QString::fromUtf8(" 休憩不足");
-                return text;
             }
             return QString::fromUtf8(CWorkSummary::Label(state));
         }
         return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
+    }
+    if (role == Qt::ToolTipRole && index.column() == kWorkedColumn && IsMarked(index.row())) {
+        const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
+        return QString::fromUtf8(
+                   "勤務時間 %1。固定の休憩が法定の休憩（6時間超は45分、8時間超は"
+                   "60分）に足りません。")
+            .arg(QString::fromStdString(
+                CWorkSummary::FormatMinutes(CWorkSummary::WorkedMinutes(day))));
     }
     if (role == Qt::ForegroundRole && index.column() == kWorkedColumn &&
         (*CWorkSummary::Label(CWorkSummary::StateOf(

@@ -88,7 +88,8 @@ void CMainFrame::BuildMenu(int mode) {
           {kMail, "送信メール情報", false}}},
         {"ツール",
          {{kChime, "チャイム機能(&C)", true},
-          {kEditRecords, mode == kRoomMode ? "入退室編集(&E)" : "出退勤編集(&E)", false}}},
+          {kEditRecords, mode == kRoomMode ? "入退室編集(&E)" : "出退勤編集(&E)", false},
+          {kLimits, "時間外労働の上限(&L)", false}}},
         {"ヘルプ",
          {{kGuide, "使い方(&H)", true}, {kVersion, "バージョン情報 Stampwell(&A)", true}}},
     };

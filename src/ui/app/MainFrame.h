@@ -29,6 +29,7 @@ public:
         kEditRecords = 40036,
         kVersion = 40006,
         kGuide = 40060,
+        kLimits = 40061,
         kTrayQuit = 40017
     };
 

@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "admin_ui/ExportDialog.h"
+#include "admin_ui/LimitsDialog.h"
 #include "admin_ui/ReportEditDialog.h"
 #include "admin_ui/VersionDlg.h"
 #include "app/InstanceChannel.h"
@@ -123,6 +124,11 @@ bool CStampwellApp::InitInstance() {
         m_reportEdit->Run();
         // The history shows the corrected records.
         m_screen->ResetScreen(0);
+    });
+    m_limits = std::make_unique<CLimitsDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kLimits, [this] {
+        CBusyScope busy(*m_controller);
+        m_limits->Run();
     });
     RouteWithLogin(CMainFrame::kExport, [this] {
         CBusyScope busy(*m_controller);

@@ -20,6 +20,7 @@ class CUserInfoDialog;
 class CConfigDialog;
 class CExportDialog;
 class CReportEditDialog;
+class CLimitsDialog;
 class CSendMailDialog;
 class CWorkRulesDialog;
 class CChimeDialog;
@@ -86,6 +87,7 @@ public:
     CConfigDialog* Config() const { return m_config.get(); }
     CExportDialog* Export() const { return m_export.get(); }
     CReportEditDialog* ReportEdit() const { return m_reportEdit.get(); }
+    CLimitsDialog* Limits() const { return m_limits.get(); }
     CWorkRulesDialog* WorkRules() const { return m_workRules.get(); }
 
 private:
@@ -110,6 +112,7 @@ private:
     std::unique_ptr<CConfigDialog> m_config;
     std::unique_ptr<CExportDialog> m_export;
     std::unique_ptr<CReportEditDialog> m_reportEdit;
+    std::unique_ptr<CLimitsDialog> m_limits;
     std::unique_ptr<CWorkRulesDialog> m_workRules;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;

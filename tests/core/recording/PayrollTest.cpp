@@ -235,14 +235,16 @@ TEST(PeriodReport, AMonthOfTapsOnASetClockGivesTheWorkedExample) {
         dir.Path(), "report --year 2026 --month 6 --closing end --csv '" + csv.string() + "'",
         test::AtTime("2026-07-01 10:00:00"));
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(test::ReadBytes(csv),
-              test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
-                         "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n"
-                         "山田,10,75:00,2026/06/09,,6:30,68:30,6:30,10:00,7:00,,0:00,2026/06/10\r\n"));
+    EXPECT_EQ(
+        test::ReadBytes(csv),
+        test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
+                   "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n"
+                   "山田,10,75:00,2026/06/09,,6:30,68:30,6:30,10:00,7:00,,0:00,2026/06/10\r\n"));
     // The agreement year from April: June's figures, and the largest 2-month average.
     const auto year = dir / "year.csv";
-    result = test::RunCli(dir.Path(), "limits --year 2026 --closing end --csv '" + year.string() + "'",
-                          test::AtTime("2026-07-01 10:00:00"));
+    result =
+        test::RunCli(dir.Path(), "limits --year 2026 --closing end --csv '" + year.string() + "'",
+                     test::AtTime("2026-07-01 10:00:00"));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::string header = "氏名";
     std::string row = "山田";

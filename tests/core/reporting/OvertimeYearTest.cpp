@@ -36,13 +36,25 @@ TEST(OvertimeYear, EachLimitOfTheYearOnHandWorkedMonths) {
     EXPECT_EQ(Year(seven).limits, "");  // six are allowed (and 6 x 45:01 is under 360)
 
     // The year's overtime: 360 hours is within, one minute more is not; likewise 720.
-    EXPECT_EQ(Year({{40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0},
-                    {40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0},
+    EXPECT_EQ(Year({{40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
                     {40 * kHour, 0}})
                   .limits,
               "");
-    EXPECT_EQ(Year({{40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0},
-                    {40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0}, {40 * kHour, 0},
+    EXPECT_EQ(Year({{40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
+                    {40 * kHour, 0},
                     {40 * kHour + 1, 0}})
                   .limits,
               "年360時間超");
@@ -81,11 +93,14 @@ TEST(OvertimeYear, TheTableNamesTheMonthsFromTheStartMonthAndMarksWhatPassed) {
     EXPECT_EQ(header[6], "12月休日");
     EXPECT_EQ(header[7], "1月時間外");  // the year turns
     EXPECT_EQ(header[24], "9月休日");
+    EXPECT_EQ(COvertimeYear::AgreementYearOf(2027, 3, 4), 2026);
+    EXPECT_EQ(COvertimeYear::AgreementYearOf(2026, 4, 4), 2026);
+    EXPECT_EQ(COvertimeYear::AgreementYearOf(2026, 12, 1), 2026);
     COvertimeYear::Row row;
     row.months[COvertimeYear::kBefore + 1] = {46 * kHour, 0};
     COvertimeYear::Judge(row);
     EXPECT_FALSE(COvertimeYear::IsOverLimit(row, 1));
-    EXPECT_TRUE(COvertimeYear::IsOverLimit(row, 3));   // the second month's overtime
+    EXPECT_TRUE(COvertimeYear::IsOverLimit(row, 3));    // the second month's overtime
     EXPECT_FALSE(COvertimeYear::IsOverLimit(row, 29));  // nothing passed for the year
 }
 
