@@ -25,6 +25,7 @@
 #include "recording/PeriodReport.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkReport.h"
+#include "reporting/OvertimeYear.h"
 #include "recording/WorkSummary.h"
 #include "text/TextCodec.h"
 
@@ -286,6 +287,22 @@ static void BM_Whole_PayrollReport(benchmark::State& state) {
     CountBytes(state, before);
 }
 BENCHMARK(BM_Whole_PayrollReport)->Apply(WholeFileRuns);
+
+// `stampwell-cli limits`: the 100 employees' agreement year (with the five months before it
+// that its averages reach back to), from one read of the file.
+static void BM_Whole_OvertimeYear(benchmark::State& state) {
+    const int years = static_cast<int>(state.range(0));
+    CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    const CWorkRules rules = BenchRules();
+    std::vector<COvertimeYear::Row> rows;
+    const auto before = CWorkFiles::BytesRead();
+    for (auto _ : state) {
+        COvertimeYear::Collect(report, 2019, 3, rules, rows);
+        benchmark::DoNotOptimize(rows.size());
+    }
+    CountBytes(state, before);
+}
+BENCHMARK(BM_Whole_OvertimeYear)->Apply(WholeFileRuns);
 
 // The calculation alone, beyond the scan: the 100 employees' days of the period (with the week
 // before it) already read.
