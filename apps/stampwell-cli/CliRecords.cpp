@@ -5,6 +5,7 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "leave/LeaveBook.h"
 #include "platform/FileSystem.h"
 #include "recording/EditLog.h"
 #include "recording/PeriodReport.h"
@@ -141,9 +142,14 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
     auto rules = LoadWorkRules(runtime);
     if (!rules) return kRefused;
     auto report = OpenWorkReport(runtime);
+    CLeaveBook leave;
+    std::string refusal;
+    if (!leave.Load(CLeaveBook::PathBeside(CreateConfig(runtime)->GetIdFilePath()), &refusal)) {
+        return Refuse(refusal);
+    }
     std::vector<CPeriodReport::Row> rows;
     if (!CPeriodReport::Collect(*report, args.year, args.month, ClosingIndex(args.closing),
-                                args.name, *rules, rows)) {
+                                args.name, *rules, rows, &leave)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (!args.csv.empty()) {

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     AddMailCommands(app, options, action);
     AddRulesCommands(app, options, action);
     AddLimitsCommand(app, options, action);
+    AddLeaveCommands(app, options, action);
     AddGuideCommand(app, action);
     app.set_version_flag("--version",
                          "Stampwell " STAMPWELL_VERSION " (" STAMPWELL_RELEASE_DATE ")",

@@ -2,6 +2,10 @@
 
 #include <map>
 
+#include "leave/LeaveBook.h"
+#include "leave/LeaveLedger.h"
+#include "recording/PayPeriod.h"
+#include "recording/WorkDate.h"
 #include "recording/WorkReport.h"
 #include "text/JapaneseOrder.h"
 
@@ -21,7 +25,7 @@ std::string Hours(int minutes) {
 
 bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closing,
                             const std::string& onlyName, const CWorkRules& rules,
-                            std::vector<Row>& rows) {
+                            std::vector<Row>& rows, const CLeaveBook* leave) {
     rows.clear();
     std::map<std::string, std::vector<WorkDayRecord>> byName;
     int first = 0;
@@ -31,15 +35,48 @@ bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closin
     const std::string today = report.TodayText();
     std::map<std::string, std::vector<WorkDayRecord>> inPeriod;
     std::vector<std::string> names;
+    const CPayPeriod period(year, month, closing);
+    auto leaveIn = [&](const std::string& name) {
+        int halves = 0;
+        if (leave == nullptr) return halves;
+        for (const auto& t : leave->taken) {
+            if (t.name == name && period.Contains(t.date)) halves += CLeaveBook::Halves(t.part);
+        }
+        return halves;
+    };
     for (const auto& [name, days] : byName) {
         inPeriod[name] = CWorkSummary::From(days, first);
         // Someone who only worked in the week before the period is not in it.
         if (!inPeriod[name].empty()) names.push_back(name);
     }
+    if (leave != nullptr) {
+        for (const auto& e : leave->employees) {
+            const auto found = inPeriod.find(e.name);
+            if ((found == inPeriod.end() || found->second.empty()) &&
+                (onlyName.empty() || onlyName == e.name) && leaveIn(e.name) > 0) {
+                names.push_back(e.name);
+            }
+        }
+    }
     CJapaneseOrder::Sort(names);
     for (const auto& name : names) {
-        rows.push_back({name, CWorkSummary::Add(inPeriod.at(name), today),
-                        CPayroll::Add(byName.at(name), first, rules, today)});
+        Row row{name, CWorkSummary::Add(inPeriod[name], today),
+                CPayroll::Add(byName[name], first, rules, today)};
+        if (leave != nullptr) {
+            row.leaveHalves = leaveIn(name);
+            // A whole day of leave is no missing time.
+            std::erase_if(row.summary.missingDates, [&](const std::string& date) {
+                auto part = leave->TakenOn(name, CWorkDate::Number(date));
+                return part && *part == CLeaveBook::EPart::kWhole;
+            });
+            if (const auto* who = leave->Find(name)) {
+                CLeaveLedger::Result result;
+                if (!CLeaveLedger::Build(*leave, *who, period.Last(), result)) {
+                    row.leaveBalance = result.balanceHalves;
+                }
+            }
+        }
+        rows.push_back(std::move(row));
     }
     return true;
 }
@@ -49,15 +86,18 @@ std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
                            : "氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日";
     // New columns go last, so that sheets reading the earlier ones by position still work.
     csv +=
-        ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日\r\n";
+        ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
+        "有休取得日数,有休残日数\r\n";
     for (const auto& row : rows) {
         const auto& s = row.summary;
         const auto& p = row.payroll;
-        csv += row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
-               Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
-               Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
-               Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," +
-               Hours(p.overSixty) + "," + Joined(p.shortBreakDates) + "\r\n";
+        csv +=
+            row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
+            Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
+            Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
+            Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," + Hours(p.overSixty) +
+            "," + Joined(p.shortBreakDates) + "," + CLeaveLedger::Days(row.leaveHalves) + "," +
+            (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "\r\n";
     }
     return csv;
 }
@@ -73,6 +113,8 @@ std::string CPeriodReport::ConsoleLine(const Row& row) {
     if (!s.inconsistentDates.empty()) line += "\t時刻不整合: " + Joined(s.inconsistentDates);
     if (p.overSixty > 0) line += "\t60時間超残業 " + Hours(p.overSixty);
     if (!p.shortBreakDates.empty()) line += "\t休憩不足: " + Joined(p.shortBreakDates);
+    if (row.leaveHalves > 0) line += "\t有休 " + CLeaveLedger::Days(row.leaveHalves) + "日";
+    if (row.leaveBalance >= 0) line += "\t有休残 " + CLeaveLedger::Days(row.leaveBalance) + "日";
     if (!p.limit.empty()) line += "\t" + p.limit;
     return line;
 }

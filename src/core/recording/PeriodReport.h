@@ -8,6 +8,7 @@
 
 namespace stampwell {
 
+class CLeaveBook;
 class CWorkReport;
 
 // `stampwell-cli report`: for a pay period, per employee in Japanese order, the days and the
@@ -18,12 +19,16 @@ public:
         std::string name;
         CWorkSummary::Totals summary;
         CPayroll::Totals payroll;
+        int leaveHalves = 0;    // paid leave taken in the period, in half days
+        int leaveBalance = -1;  // paid leave left on the period's last day; -1: no hire date
     };
 
     // False when the work file cannot be read to its end.
+    // With leave, the paid leave of the period (a whole day of leave is no 打刻漏れ, and whoever
+    // took leave in the period has a row).
     static bool Collect(CWorkReport& report, int year, int month, int closing,
                         const std::string& onlyName, const CWorkRules& rules,
-                        std::vector<Row>& rows);
+                        std::vector<Row>& rows, const CLeaveBook* leave = nullptr);
     // The CSV (UTF-8, CR LF; the caller writes it in CP932): the columns of the days and span
     // first, then 休憩, 実労働時間, 法定外残業, 深夜労働, 法定休日労働, the limits passed, the
     // overtime beyond 60 hours and the days whose fixed breaks fell short.

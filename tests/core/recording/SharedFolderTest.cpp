@@ -306,7 +306,8 @@ TEST(SharedFolder, AHalfWrittenLineOrBlockIsNeverGluedToTheNext) {
     EXPECT_EQ(CTextCodec::FromCp932(test::ReadBytes(dir / "Register.txt")),
               "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,"
               "ReceiveMailAddress\r\nAB00000000000001,山田,,\r\nAB00000000000002,鈴木,,\r\n");
-    EXPECT_EQ(test::RunCli(dir.Path(), "admins list").out, "first (カード未登録)\nsecond (カード未登録)\n");
+    EXPECT_EQ(test::RunCli(dir.Path(), "admins list").out,
+              "first (カード未登録)\nsecond (カード未登録)\n");
     EXPECT_EQ(fs::file_size(dir / "Admin.dat"), 128u);
 }
 

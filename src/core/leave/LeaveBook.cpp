@@ -1,0 +1,144 @@
+#include "leave/LeaveBook.h"
+
+#include <algorithm>
+
+#include "platform/FileSystem.h"
+#include "recording/WorkDate.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kHeader = "#PaidLeave_V1,種別,氏名,日付,値";
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = line.find(',', start);
+        fields.push_back(line.substr(start, comma - start));
+        if (comma == std::string::npos) return fields;
+        start = comma + 1;
+    }
+}
+
+// "YYYY/MM/DD" of a day that exists.
+std::optional<int> DateOf(const std::string& text) {
+    const int number = CWorkDate::Number(text);
+    if (number <= 0 || text.size() != 10) return std::nullopt;
+    const int year = number / 10000, month = number / 100 % 100, day = number % 100;
+    if (month < 1 || month > 12 || day < 1 || day > CWorkDate::DaysInMonth(year, month)) {
+        return std::nullopt;
+    }
+    return number;
+}
+}  // namespace
+
+fs::path CLeaveBook::PathBeside(const fs::path& registerPath) {
+    return registerPath.parent_path() / kFileName;
+}
+
+const char* CLeaveBook::PartText(EPart part) {
+    switch (part) {
+        case EPart::kMorning:
+            return "午前";
+        case EPart::kAfternoon:
+            return "午後";
+        default:
+            return "全日";
+    }
+}
+
+std::optional<CLeaveBook::EPart> CLeaveBook::ParsePart(const std::string& text) {
+    if (text == "全日" || text == "whole" || text.empty()) return EPart::kWhole;
+    if (text == "午前" || text == "am") return EPart::kMorning;
+    if (text == "午後" || text == "pm") return EPart::kAfternoon;
+    return std::nullopt;
+}
+
+bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
+    *this = CLeaveBook{};
+    if (CFileSystem::IsForeign(path)) {
+        if (refusal)
+            *refusal = "有給休暇のファイルの場所に、通常のファイルではないものがあります: " +
+                       path.string();
+        return false;
+    }
+    if (!CFileSystem::Exists(path)) return true;
+    auto bytes = CFileSystem::ReadWholeFile(path);
+    if (!bytes) {
+        if (refusal) *refusal = "有給休暇のファイルを読めませんでした: " + path.string();
+        return false;
+    }
+    const std::string text = CTextCodec::FromCp932(*bytes);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.rfind("#PaidLeave_V1", 0) == 0) continue;
+        const auto f = Fields(line);
+        bool read = false;
+        if (f.size() == 4 && f[0] == "社員") {
+            auto hired = DateOf(f[2]);
+            if (hired && f[3].size() == 1 && f[3][0] >= '1' && f[3][0] <= '5') {
+                employees.push_back({f[1], *hired, f[3][0] - '0'});
+                read = true;
+            }
+        } else if (f.size() == 4 && f[0] == "取得") {
+            auto date = DateOf(f[2]);
+            auto part = ParsePart(f[3]);
+            if (date && part && !f[3].empty()) {
+                taken.push_back({f[1], *date, *part});
+                read = true;
+            }
+        } else if (f.size() == 3 && f[0] == "見送り") {
+            if (auto grant = DateOf(f[2])) {
+                withheld.push_back({f[1], *grant});
+                read = true;
+            }
+        }
+        if (!read) kept.push_back(line);
+    }
+    return true;
+}
+
+std::string CLeaveBook::FileText() const {
+    std::string text = std::string(kHeader) + "\r\n";
+    for (const auto& e : employees) {
+        text += "社員," + e.name + "," + CWorkDate::TextOfNumber(e.hired) + "," +
+                std::to_string(e.daysPerWeek) + "\r\n";
+    }
+    std::vector<Taken> days = taken;
+    std::stable_sort(days.begin(), days.end(),
+                     [](const Taken& a, const Taken& b) { return a.date < b.date; });
+    for (const auto& t : days) {
+        text += "取得," + t.name + "," + CWorkDate::TextOfNumber(t.date) + "," + PartText(t.part) +
+                "\r\n";
+    }
+    for (const auto& w : withheld) {
+        text += "見送り," + w.name + "," + CWorkDate::TextOfNumber(w.grant) + "\r\n";
+    }
+    for (const auto& line : kept) text += line + "\r\n";
+    return text;
+}
+
+const CLeaveBook::Employee* CLeaveBook::Find(const std::string& name) const {
+    for (const auto& e : employees) {
+        if (e.name == name) return &e;
+    }
+    return nullptr;
+}
+
+std::optional<CLeaveBook::EPart> CLeaveBook::TakenOn(const std::string& name, int date) const {
+    for (const auto& t : taken) {
+        if (t.name == name && t.date == date) return t.part;
+    }
+    return std::nullopt;
+}
+
+}  // namespace stampwell

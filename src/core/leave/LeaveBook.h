@@ -1,0 +1,58 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace stampwell {
+
+// Paid leave of the employees, in PaidLeave.txt beside Register.txt (shared with it, like it):
+// CP932 with CR LF, a header line, then one line per fact, people keyed by name as the work file
+// keys them:
+//   社員,山田,2024/04/01,5      hired on, days worked a week (1..5; 5 is full time)
+//   取得,山田,2024/11/05,全日   a day of leave: 全日, 午前 or 午後
+//   見送り,山田,2025/10/01      the grant of that day withheld (attendance under 80%)
+// Lines it does not understand are written back as they were.
+class CLeaveBook {
+public:
+    enum class EPart { kWhole, kMorning, kAfternoon };
+    struct Employee {
+        std::string name;
+        int hired = 0;  // date number
+        int daysPerWeek = 5;
+    };
+    struct Taken {
+        std::string name;
+        int date = 0;
+        EPart part = EPart::kWhole;
+    };
+    struct Withheld {
+        std::string name;
+        int grant = 0;
+    };
+
+    std::vector<Employee> employees;
+    std::vector<Taken> taken;
+    std::vector<Withheld> withheld;
+    std::vector<std::string> kept;
+
+    static constexpr const char* kFileName = "PaidLeave.txt";
+    // The book beside the register at registerPath.
+    static std::filesystem::path PathBeside(const std::filesystem::path& registerPath);
+    // An absent file is an empty book. False (with why) when the file cannot be read, is not a
+    // regular file, or is not Shift-JIS text.
+    bool Load(const std::filesystem::path& path, std::string* refusal);
+    std::string FileText() const;
+
+    const Employee* Find(const std::string& name) const;
+    // The leave of one person on a date, if any.
+    std::optional<EPart> TakenOn(const std::string& name, int date) const;
+    static const char* PartText(EPart part);
+    // 全日/午前/午後, or whole/am/pm.
+    static std::optional<EPart> ParsePart(const std::string& text);
+    // Half days of a part: 2 for a whole day, 1 for a half.
+    static int Halves(EPart part) { return part == EPart::kWhole ? 2 : 1; }
+};
+
+}  // namespace stampwell

@@ -1,0 +1,122 @@
+#include "leave/LeaveChange.h"
+
+#include <algorithm>
+
+#include "diagnostics/SharedLock.h"
+#include "leave/LeaveDate.h"
+#include "leave/LeaveLedger.h"
+#include "platform/FileSystem.h"
+#include "platform/IMessageSink.h"
+#include "platform/Runtime.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+void Say(IMessageSink& messages, const std::string& text) {
+    messages.ShowMessage(text, EMessageIcon::None);
+}
+
+std::optional<std::string> Unknown(const CLeaveBook& book, const std::string& name) {
+    if (book.Find(name) != nullptr) return std::nullopt;
+    return name + "さんの入社日が登録されていません（stampwell-cli leave set で登録します）。";
+}
+}  // namespace
+
+bool CLeaveChange::Apply(const CRuntime& runtime, const std::filesystem::path& file,
+                         const std::function<std::optional<std::string>(CLeaveBook&)>& change,
+                         IMessageSink& messages) {
+    CFileLock lock = CSharedLock::Take(runtime, std::filesystem::path(file.string() + ".lock"));
+    if (!lock.AllowsChange()) {
+        const std::string said = CSharedLock::Message(lock.State(), lock.Path());
+        Say(messages, said.empty() ? "有給休暇のファイルのフォルダに接続できません: " +
+                                         file.parent_path().string()
+                                   : said);
+        return false;
+    }
+    CLeaveBook book;
+    std::string refusal;
+    if (!book.Load(file, &refusal)) {
+        Say(messages, refusal);
+        return false;
+    }
+    if (auto refused = change(book)) {
+        Say(messages, *refused);
+        return false;
+    }
+    // Every ledger must still add up, today and on every day taken.
+    for (const auto& who : book.employees) {
+        CLeaveLedger::Result result;
+        if (auto refused = CLeaveLedger::Build(book, who, who.hired, result)) {
+            Say(messages, *refused);
+            return false;
+        }
+    }
+    auto bytes = CTextCodec::ToCp932(book.FileText());
+    if (!bytes) {
+        Say(messages, "Shift-JISで表せない文字があります。");
+        return false;
+    }
+    if (!CFileSystem::WriteWholeFile(file, "PaidLeave.txt.tmp", *bytes)) {
+        Say(messages, "有給休暇のファイルを保存できませんでした: " + file.string());
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> CLeaveChange::SetEmployee(CLeaveBook& book, const std::string& name,
+                                                     int hired, int daysPerWeek) {
+    if (name.empty()) return "登録名を指定してください。";
+    if (daysPerWeek < 1 || daysPerWeek > 5) return "週の所定労働日数は1～5で指定してください。";
+    for (auto& e : book.employees) {
+        if (e.name == name) {
+            e.hired = hired;
+            e.daysPerWeek = daysPerWeek;
+            return std::nullopt;
+        }
+    }
+    book.employees.push_back({name, hired, daysPerWeek});
+    return std::nullopt;
+}
+
+std::optional<std::string> CLeaveChange::Take(CLeaveBook& book, const std::string& name, int date,
+                                              CLeaveBook::EPart part) {
+    if (auto unknown = Unknown(book, name)) return unknown;
+    if (auto already = book.TakenOn(name, date)) {
+        return name + "さんは " + CLeaveDate::Text(date) + " にすでに有給休暇（" +
+               CLeaveBook::PartText(*already) + "）を取っています。";
+    }
+    book.taken.push_back({name, date, part});
+    return std::nullopt;
+}
+
+std::optional<std::string> CLeaveChange::Cancel(CLeaveBook& book, const std::string& name,
+                                                int date) {
+    if (auto unknown = Unknown(book, name)) return unknown;
+    const auto before = book.taken.size();
+    std::erase_if(book.taken, [&](const auto& t) { return t.name == name && t.date == date; });
+    if (book.taken.size() == before) {
+        return name + "さんの " + CLeaveDate::Text(date) + " の有給休暇はありません。";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CLeaveChange::Withhold(CLeaveBook& book, const std::string& name,
+                                                  int grant) {
+    const auto* who = book.Find(name);
+    if (who == nullptr) return Unknown(book, name);
+    CLeaveLedger::Result result;
+    CLeaveLedger::Build(book, *who, grant, result);
+    const bool isGrant = std::any_of(result.grants.begin(), result.grants.end(),
+                                     [&](const auto& g) { return g.date == grant; });
+    if (!isGrant) {
+        return CLeaveDate::Text(grant) + " は" + name + "さんの付与日（基準日）ではありません。";
+    }
+    for (const auto& w : book.withheld) {
+        if (w.name == name && w.grant == grant) return std::nullopt;
+    }
+    book.withheld.push_back({name, grant});
+    return std::nullopt;
+}
+
+}  // namespace stampwell

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "leave/LeaveBook.h"
+
+namespace stampwell {
+
+class CRuntime;
+class IMessageSink;
+
+// Every change of PaidLeave.txt: under PaidLeave.txt.lock the book is read again, the change is
+// made over it, every employee's ledger must still add up (no day without a balance), and the
+// file is rewritten whole in one step. A refusal leaves the file as it was.
+class CLeaveChange {
+public:
+    // change returns why it refuses, or nothing. False after the message.
+    static bool Apply(const CRuntime& runtime, const std::filesystem::path& file,
+                      const std::function<std::optional<std::string>(CLeaveBook&)>& change,
+                      IMessageSink& messages);
+
+    // The changes the command line and the window make.
+    static std::optional<std::string> SetEmployee(CLeaveBook& book, const std::string& name,
+                                                  int hired, int daysPerWeek);
+    static std::optional<std::string> Take(CLeaveBook& book, const std::string& name, int date,
+                                           CLeaveBook::EPart part);
+    static std::optional<std::string> Cancel(CLeaveBook& book, const std::string& name, int date);
+    static std::optional<std::string> Withhold(CLeaveBook& book, const std::string& name,
+                                               int grant);
+};
+
+}  // namespace stampwell

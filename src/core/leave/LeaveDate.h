@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace stampwell {
+
+// The dates of paid leave: date numbers (y * 10000 + m * 100 + d) read from "YYYY-MM-DD" or
+// "YYYY/MM/DD" only when the day exists, months added the way a calendar counts them.
+class CLeaveDate {
+public:
+    // Nothing for a text that is not a date or a day that does not exist (2025-02-30).
+    static std::optional<int> Parse(const std::string& text);
+    // The same day months later; the month's last day when it has no such day (08/31 + 6
+    // months is 02/28 or 02/29).
+    static int AddMonths(int date, int months);
+    // "YYYY-MM-DD".
+    static std::string Text(int date);
+    // Whole months from one date to a later one, a part of a month counted as one.
+    static int MonthsUntil(int from, int to);
+};
+
+}  // namespace stampwell

@@ -1,0 +1,72 @@
+#include "leave/LeaveTables.h"
+
+#include <algorithm>
+
+#include "leave/LeaveLedger.h"
+#include "recording/WorkDate.h"
+#include "text/JapaneseOrder.h"
+
+namespace stampwell {
+
+namespace {
+std::string Date(int date) {
+    return date > 0 ? CWorkDate::TextOfNumber(date) : std::string{};
+}
+}  // namespace
+
+CLeaveTables::Table CLeaveTables::Grants(const CLeaveBook& book, const CLeaveBook::Employee& who,
+                                         int asOf) {
+    Table table{{"基準日", "付与日数", "取得日数", "残日数", "失効日", "取得義務"}};
+    CLeaveLedger::Result result;
+    CLeaveLedger::Build(book, who, asOf, result);
+    for (const auto& grant : result.grants) {
+        table.push_back({Date(grant.date),
+                         grant.withheld ? "0（見送り）" : CLeaveLedger::Days(grant.halves),
+                         CLeaveLedger::Days(grant.takenHalves),
+                         CLeaveLedger::Days(grant.halves - grant.takenHalves), Date(grant.expires),
+                         CLeaveLedger::Duty(grant, asOf)});
+    }
+    return table;
+}
+
+CLeaveTables::Table CLeaveTables::Days(const CLeaveBook& book, const std::string& name) {
+    Table table{{"取得日", "区分"}};
+    std::vector<CLeaveBook::Taken> days;
+    for (const auto& t : book.taken) {
+        if (t.name == name) days.push_back(t);
+    }
+    std::stable_sort(days.begin(), days.end(),
+                     [](const auto& a, const auto& b) { return a.date < b.date; });
+    for (const auto& t : days) table.push_back({Date(t.date), CLeaveBook::PartText(t.part)});
+    return table;
+}
+
+CLeaveTables::Table CLeaveTables::List(const CLeaveBook& book, int asOf) {
+    Table table{{"氏名", "入社日", "残日数", "次の付与日", "次の付与日数", "取得義務"}};
+    std::vector<std::string> names;
+    for (const auto& e : book.employees) names.push_back(e.name);
+    CJapaneseOrder::Sort(names);
+    for (const auto& name : names) {
+        const auto& who = *book.Find(name);
+        CLeaveLedger::Result result;
+        CLeaveLedger::Build(book, who, asOf, result);
+        const auto* current = CLeaveLedger::Current(result, asOf);
+        table.push_back({name, Date(who.hired), CLeaveLedger::Days(result.balanceHalves),
+                         Date(result.nextGrant), CLeaveLedger::Days(result.nextHalves),
+                         current != nullptr ? CLeaveLedger::Duty(*current, asOf) : ""});
+    }
+    return table;
+}
+
+std::string CLeaveTables::Text(const Table& table, char sep, const char* lineEnd) {
+    std::string text;
+    for (const auto& row : table) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            line += (i ? std::string(1, sep) : "") + row[i];
+        text += line + lineEnd;
+    }
+    return text;
+}
+
+}  // namespace stampwell

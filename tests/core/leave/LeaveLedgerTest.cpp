@@ -1,0 +1,216 @@
+// Annual paid leave on cases worked out by hand, and the command line over PaidLeave.txt.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "leave/LeaveChange.h"
+#include "leave/LeaveDate.h"
+#include "leave/LeaveLedger.h"
+#include "leave/LeaveTables.h"
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+#include "support/WorkedExample.h"
+#include "text/TextCodec.h"
+
+namespace stampwell {
+
+namespace {
+int D(const char* text) {
+    return *CLeaveDate::Parse(text);
+}
+
+CLeaveBook Book(int daysPerWeek, const std::vector<std::pair<const char*, CLeaveBook::EPart>>& days,
+                const std::vector<const char*>& withheld = {}) {
+    CLeaveBook book;
+    book.employees.push_back({"山田", D("2024-04-01"), daysPerWeek});
+    for (const auto& [date, part] : days) book.taken.push_back({"山田", D(date), part});
+    for (const char* grant : withheld) book.withheld.push_back({"山田", D(grant)});
+    return book;
+}
+
+std::string Row(const CLeaveTables::Table& table, std::size_t row) {
+    std::string text;
+    for (const auto& cell : table.at(row)) text += (text.empty() ? "" : ",") + cell;
+    return text;
+}
+
+constexpr auto kWhole = CLeaveBook::EPart::kWhole;
+constexpr auto kAm = CLeaveBook::EPart::kMorning;
+constexpr auto kPm = CLeaveBook::EPart::kAfternoon;
+}  // namespace
+
+TEST(LeaveLedger, HandWorkedGrantsExpiryAndTheFiveDayDuty) {
+    // A full-timer hired 2024-04-01: 10 days on 2024-10-01, 11 on 2025-10-01, 12 on 2026-10-01.
+    const auto yamada =
+        Book(5, {{"2024-11-05", kWhole}, {"2025-03-03", kAm}, {"2025-09-01", kWhole}});
+    const auto grants = CLeaveTables::Grants(yamada, yamada.employees[0], D("2026-12-08"));
+    ASSERT_EQ(grants.size(), 4u);
+    EXPECT_EQ(Row(grants, 0), "基準日,付与日数,取得日数,残日数,失効日,取得義務");
+    EXPECT_EQ(Row(grants, 1), "2024/10/01,10,2.5,7.5,2026/10/01,未達");
+    EXPECT_EQ(Row(grants, 2), "2025/10/01,11,0,11,2027/10/01,未達");
+    EXPECT_EQ(Row(grants, 3), "2026/10/01,12,0,12,2028/10/01,あと5日（10か月）");
+    // The first grant counts until the day before its expiry.
+    CLeaveLedger::Result result;
+    ASSERT_FALSE(CLeaveLedger::Build(yamada, yamada.employees[0], D("2025-10-01"), result));
+    EXPECT_EQ(CLeaveLedger::Days(result.balanceHalves), "18.5");
+    ASSERT_FALSE(CLeaveLedger::Build(yamada, yamada.employees[0], D("2026-09-30"), result));
+    EXPECT_EQ(CLeaveLedger::Days(result.balanceHalves), "18.5");
+    ASSERT_FALSE(CLeaveLedger::Build(yamada, yamada.employees[0], D("2026-10-01"), result));
+    EXPECT_EQ(CLeaveLedger::Days(result.balanceHalves), "23");  // 11 + 12: the 7.5 expired
+    EXPECT_EQ(result.nextGrant, D("2027-10-01"));
+    EXPECT_EQ(CLeaveLedger::Days(result.nextHalves), "14");
+
+    // A part-timer of 3 days a week: 5, 6, 6 days, and no 5-day duty under 10 days.
+    const auto part = Book(3, {});
+    const auto partGrants = CLeaveTables::Grants(part, part.employees[0], D("2026-12-08"));
+    EXPECT_EQ(Row(partGrants, 1), "2024/10/01,5,0,5,2026/10/01,");
+    EXPECT_EQ(Row(partGrants, 3), "2026/10/01,6,0,6,2028/10/01,");
+
+    // A grant withheld (attendance under 80%) gives nothing and owes nothing.
+    const auto withheld = Book(5, {}, {"2025-10-01"});
+    EXPECT_EQ(Row(CLeaveTables::Grants(withheld, withheld.employees[0], D("2026-12-08")), 2),
+              "2025/10/01,0（見送り）,0,0,2027/10/01,");
+
+    // Half days count 0.5; five days within the year meet the duty, whichever grant they use.
+    const auto met = Book(5, {{"2024-10-07", kAm},
+                              {"2024-10-08", kPm},
+                              {"2024-12-02", kWhole},
+                              {"2025-01-06", kWhole},
+                              {"2025-02-03", kWhole},
+                              {"2025-09-30", kWhole}});
+    EXPECT_EQ(Row(CLeaveTables::Grants(met, met.employees[0], D("2025-09-30")), 1),
+              "2024/10/01,10,5,5,2026/10/01,達成");
+    // Before the year ends the days owed and the months left are said.
+    EXPECT_EQ(Row(CLeaveTables::Grants(met, met.employees[0], D("2025-02-10")), 1),
+              "2024/10/01,10,5,5,2026/10/01,あと1日（8か月）");
+}
+
+TEST(LeaveLedger, DaysUseTheOldestGrantFirstAndNeverGoBelowNothing) {
+    std::vector<std::pair<const char*, CLeaveBook::EPart>> days;
+    const char* first[] = {"2024-10-01", "2024-11-01", "2024-12-02", "2025-01-06", "2025-02-03",
+                           "2025-03-03", "2025-04-01", "2025-05-01", "2025-06-02"};
+    for (const char* day : first) days.push_back({day, kWhole});  // 9 of the first 10
+    days.push_back({"2025-10-02", kWhole});
+    days.push_back({"2025-10-03", kWhole});
+    const auto book = Book(5, days);
+    const auto grants = CLeaveTables::Grants(book, book.employees[0], D("2025-12-01"));
+    EXPECT_EQ(Row(grants, 1), "2024/10/01,10,10,0,2026/10/01,達成");
+    EXPECT_EQ(Row(grants, 2), "2025/10/01,11,1,10,2027/10/01,あと3日（10か月）");
+
+    // A day before the first grant, or beyond the balance, is refused with the reason.
+    CLeaveBook early = Book(5, {{"2024-09-30", kWhole}});
+    CLeaveLedger::Result result;
+    auto refused = CLeaveLedger::Build(early, early.employees[0], D("2024-12-01"), result);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_NE(refused->find("残日数が足りません"), std::string::npos);
+}
+
+TEST(LeaveCli, TheLedgerAndTheListOfTheHandWorkedEmployee) {
+    if (!test::HasFaketime()) GTEST_SKIP() << "faketime is not installed";
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card 0101010101010101 --name 山田").exitCode,
+              0);
+    for (const char* step :
+         {"leave set --name 山田 --hired 2024-04-01", "leave take --name 山田 --date 2024-11-05",
+          "leave take --name 山田 --date 2025-03-03 --half am",
+          "leave take --name 山田 --date 2025-09-01"}) {
+        auto result = test::RunCli(dir.Path(), step);
+        ASSERT_EQ(result.exitCode, 0) << step << ": " << result.err;
+    }
+    const auto csv = dir / "ledger.csv";
+    ASSERT_EQ(test::RunCli(dir.Path(), "leave ledger --name 山田 --csv '" + csv.string() + "'",
+                           test::AtTime("2026-12-08 10:00:00"))
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::ReadBytes(csv),
+              test::Sjis("基準日,付与日数,取得日数,残日数,失効日,取得義務\r\n"
+                         "2024/10/01,10,2.5,7.5,2026/10/01,未達\r\n"
+                         "2025/10/01,11,0,11,2027/10/01,未達\r\n"
+                         "2026/10/01,12,0,12,2028/10/01,あと5日（10か月）\r\n"
+                         "\r\n取得日,区分\r\n2024/11/05,全日\r\n2025/03/03,午前\r\n"
+                         "2025/09/01,全日\r\n"));
+    EXPECT_EQ(test::RunCli(dir.Path(), "leave list --as-of 2025-10-01").out,
+              "氏名\t入社日\t残日数\t次の付与日\t次の付与日数\t取得義務\n"
+              "山田\t2024/04/01\t18.5\t2026/10/01\t12\tあと5日（12か月）\n");
+
+    // Refused: a day that does not exist, a day taken twice, a balance below 0, an unknown
+    // name; each with a message, exit 1, the file as it was.
+    const std::string before = test::ReadBytes(dir / "PaidLeave.txt");
+    for (const char* refused :
+         {"leave take --name 山田 --date 2025-02-30", "leave take --name 山田 --date 2024-11-05",
+          "leave take --name 山田 --date 2024-05-01", "leave take --name 鈴木 --date 2025-05-01",
+          "leave set --name 鈴木 --hired 2024-04-01", "leave cancel --name 山田 --date 2024-11-06",
+          "leave withhold --name 山田 --grant 2025-10-02"}) {
+        auto result = test::RunCli(dir.Path(), refused);
+        EXPECT_EQ(result.exitCode, 1) << refused;
+        EXPECT_FALSE(result.err.empty()) << refused;
+        EXPECT_EQ(test::ReadBytes(dir / "PaidLeave.txt"), before) << refused;
+    }
+    // A link planted at the file's name is refused like at every other shared file.
+    std::filesystem::rename(dir / "PaidLeave.txt", dir / "real.txt");
+    std::filesystem::create_symlink(dir / "real.txt", dir / "PaidLeave.txt");
+    EXPECT_EQ(test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-05-01").exitCode, 1);
+    EXPECT_EQ(test::RunCli(dir.Path(), "leave list").exitCode, 1);
+}
+
+TEST(LeaveCli, TwoProcessesTakingLeaveAtOnceKeepBothDays) {
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card 0101010101010101 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir.Path(), "leave set --name 山田 --hired 2020-04-01").exitCode, 0);
+    std::vector<pid_t> children;
+    for (int k = 0; k < 2; ++k) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            bool ok = true;
+            for (int day = 1; day <= 8; ++day) {
+                char date[16];
+                std::snprintf(date, sizeof date, "2025-%02d-%02d", 5 + k, day);
+                ok = test::RunCli(dir.Path(), std::string("leave take --name 山田 --date ") + date)
+                             .exitCode == 0 &&
+                     ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    CLeaveBook book;
+    std::string refusal;
+    ASSERT_TRUE(book.Load(dir / "PaidLeave.txt", &refusal)) << refusal;
+    EXPECT_EQ(book.taken.size(), 16u);
+}
+
+TEST(LeaveReport, TheReportAddsLeaveAndAWholeDayOfLeaveIsNoMissingTime) {
+    if (!test::HasFaketime()) GTEST_SKIP() << "faketime is not installed";
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card 0101010101010101 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir.Path(), "leave set --name 山田 --hired 2024-04-01").exitCode, 0);
+    // A clock-in only on the 2nd (then the day was taken as leave), and a half day on the 3rd.
+    ASSERT_EQ(test::RunCli(dir.Path(), "tap 0101010101010101 --start",
+                           test::AtTime("2025-06-02 09:00:00"))
+                  .exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-02").exitCode, 0);
+    ASSERT_EQ(
+        test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-03 --half pm").exitCode, 0);
+    const auto csv = dir / "june.csv";
+    ASSERT_EQ(
+        test::RunCli(dir.Path(),
+                     "report --year 2025 --month 6 --closing end --csv '" + csv.string() + "'",
+                     test::AtTime("2025-07-01 10:00:00"))
+            .exitCode,
+        0);
+    const std::string text = CTextCodec::FromCp932(test::ReadBytes(csv));
+    EXPECT_NE(text.find(",有休取得日数,有休残日数\r\n"), std::string::npos) << text;
+    // No 打刻漏れ on the 2nd; 1.5 days taken, 10 - 1.5 left on the period's last day.
+    EXPECT_NE(text.find("山田,0,0:00,,,"), std::string::npos) << text;
+    EXPECT_NE(text.find(",1.5,8.5\r\n"), std::string::npos) << text;
+}
+
+}  // namespace stampwell
