@@ -15,11 +15,14 @@
 #include "admin_ui/TimeCellEdit.h"
 #include "admin_ui/TimeGrid.h"
 #include "controller/RecorderController.h"
+#include "leave/LeaveBook.h"
+#include "leave/LeaveLedger.h"
 #include "people/AdminFile.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "recording/ReportEditSession.h"
+#include "recording/WorkDate.h"
 #include "recording/WorkReport.h"
 #include "recording/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
@@ -144,7 +147,25 @@ void CReportEditDialog::OnSelectionChanged() {
 void CReportEditDialog::Refresh() {
     const std::string today = m_session->TodayText();
     m_model->Reload(today);
-    const auto totals = CWorkSummary::Add(m_session->Sheet().Edited(), today);
+    auto totals = CWorkSummary::Add(m_session->Sheet().Edited(), today);
+    // The person's paid leave of the month: shown on its days, and no 打刻漏れ on a whole day.
+    CLeaveBook leave;
+    std::string unread;
+    std::map<std::string, std::string> leaveDays;
+    int leaveHalves = 0;
+    if (leave.Load(CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()), &unread)) {
+        for (const auto& day : m_session->Sheet().Edited()) {
+            auto part =
+                leave.TakenOn(m_users->currentText().toStdString(), CWorkDate::Number(day.date));
+            if (!part) continue;
+            leaveHalves += CLeaveBook::Halves(*part);
+            leaveDays[day.date] = *part == CLeaveBook::EPart::kWhole
+                                      ? "有休"
+                                      : std::string(CLeaveBook::PartText(*part)) + "有休";
+            if (*part == CLeaveBook::EPart::kWhole) std::erase(totals.missingDates, day.date);
+        }
+    }
+    m_model->SetLeaveDays(std::move(leaveDays));
     const bool room = m_mode == kRoomMode;
     QString text = QString::fromUtf8(room ? "在室日数: %1日　合計: %2　打刻漏れ: %3日"
                                           : "出勤日数: %1日　合計: %2　打刻漏れ: %3日")
@@ -153,6 +174,10 @@ void CReportEditDialog::Refresh() {
                        .arg(totals.missingDates.size());
     if (!totals.inconsistentDates.empty()) {
         text += QString::fromUtf8("　時刻不整合: %1日").arg(totals.inconsistentDates.size());
+    }
+    if (leaveHalves > 0) {
+        text += QString::fromUtf8("　有休: %1日")
+                    .arg(QString::fromStdString(CLeaveLedger::Days(leaveHalves)));
     }
     // The month in payroll terms, under the office's work rules.
     const auto pay = m_session->PayrollTotals();

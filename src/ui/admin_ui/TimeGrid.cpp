@@ -73,6 +73,9 @@ QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
         if (index.column() == kWorkedColumn) {
             const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
             const auto state = CWorkSummary::StateOf(day, m_today);
+            if (const std::string* leave = LeaveOn(index.row())) {
+                return QString::fromStdString(*leave);
+            }
             if (state == CWorkSummary::EDay::kWorked) {
                 // The column is narrow: a short break is named as 打刻漏れ is, the time in
                 // its tip.
@@ -83,6 +86,17 @@ QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
             return QString::fromUtf8(CWorkSummary::Label(state));
         }
         return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
+    }
+    if (role == Qt::ToolTipRole && index.column() == kWorkedColumn && LeaveOn(index.row())) {
+        const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
+        const int worked = CWorkSummary::WorkedMinutes(day);
+        return QString::fromStdString(*LeaveOn(index.row())) +
+               (worked >= 0 ? QString::fromUtf8("。勤務時間 %1")
+                                  .arg(QString::fromStdString(CWorkSummary::FormatMinutes(worked)))
+                            : QString());
+    }
+    if (role == Qt::ForegroundRole && index.column() == kWorkedColumn && LeaveOn(index.row())) {
+        return QColor(0, 0, 160);
     }
     if (role == Qt::ToolTipRole && index.column() == kWorkedColumn && IsMarked(index.row())) {
         const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
@@ -108,6 +122,20 @@ void CMonthSheetModel::SetShortBreakDates(std::vector<std::string> dates) {
     if (rowCount() > 0) {
         emit dataChanged(index(0, kWorkedColumn), index(rowCount() - 1, kWorkedColumn));
     }
+}
+
+void CMonthSheetModel::SetLeaveDays(std::map<std::string, std::string> days) {
+    if (days == m_leaveDays) return;
+    m_leaveDays = std::move(days);
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, kWorkedColumn), index(rowCount() - 1, kWorkedColumn));
+    }
+}
+
+const std::string* CMonthSheetModel::LeaveOn(int row) const {
+    const auto& date = m_sheet.Edited().at(static_cast<std::size_t>(row)).date;
+    const auto found = m_leaveDays.find(date);
+    return found == m_leaveDays.end() ? nullptr : &found->second;
 }
 
 bool CMonthSheetModel::IsMarked(int row) const {

@@ -4,6 +4,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ public:
     void Reload(const std::string& today);
     // The days whose fixed breaks fall short of the legal minimum: marked 休憩不足.
     void SetShortBreakDates(std::vector<std::string> dates);
+    // The days of paid leave ("YYYY/MM/DD" and 有休, 午前有休 or 午後有休), shown in the
+    // worked column in place of the time (which goes to the tip) or of 打刻漏れ.
+    void SetLeaveDays(std::map<std::string, std::string> days);
 
 private:
     bool IsMarked(int row) const;
@@ -38,6 +42,8 @@ private:
     int m_mode;
     std::string m_today;
     std::vector<std::string> m_shortBreakDates;
+    std::map<std::string, std::string> m_leaveDays;
+    const std::string* LeaveOn(int row) const;
 };
 
 // The editable grid of times: the focused row drawn in (217, 245, 245), the current time cell

@@ -30,6 +30,7 @@ public:
         kVersion = 40006,
         kGuide = 40060,
         kLimits = 40061,
+        kLeave = 40062,
         kTrayQuit = 40017
     };
 

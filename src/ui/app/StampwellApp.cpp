@@ -18,6 +18,7 @@
 #include "people/AdminFile.h"
 #include "people/AdminLoginDialog.h"
 #include "people/AdminModifyDialog.h"
+#include "people/LeaveDialog.h"
 #include "people/RegisterFile.h"
 #include "people/UserInfoDialog.h"
 #include "platform/DeferredMessages.h"
@@ -129,6 +130,11 @@ bool CStampwellApp::InitInstance() {
     RouteWithLogin(CMainFrame::kLimits, [this] {
         CBusyScope busy(*m_controller);
         m_limits->Run();
+    });
+    m_leave = std::make_unique<CLeaveDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kLeave, [this] {
+        CBusyScope busy(*m_controller);
+        m_leave->Run();
     });
     RouteWithLogin(CMainFrame::kExport, [this] {
         CBusyScope busy(*m_controller);

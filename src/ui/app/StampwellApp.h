@@ -21,6 +21,7 @@ class CConfigDialog;
 class CExportDialog;
 class CReportEditDialog;
 class CLimitsDialog;
+class CLeaveDialog;
 class CSendMailDialog;
 class CWorkRulesDialog;
 class CChimeDialog;
@@ -88,6 +89,7 @@ public:
     CExportDialog* Export() const { return m_export.get(); }
     CReportEditDialog* ReportEdit() const { return m_reportEdit.get(); }
     CLimitsDialog* Limits() const { return m_limits.get(); }
+    CLeaveDialog* Leave() const { return m_leave.get(); }
     CWorkRulesDialog* WorkRules() const { return m_workRules.get(); }
 
 private:
@@ -113,6 +115,7 @@ private:
     std::unique_ptr<CExportDialog> m_export;
     std::unique_ptr<CReportEditDialog> m_reportEdit;
     std::unique_ptr<CLimitsDialog> m_limits;
+    std::unique_ptr<CLeaveDialog> m_leave;
     std::unique_ptr<CWorkRulesDialog> m_workRules;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;

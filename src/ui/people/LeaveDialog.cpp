@@ -1,0 +1,245 @@
+#include "people/LeaveDialog.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "admin_ui/DialogParts.h"
+#include "controller/RecorderController.h"
+#include "leave/LeaveChange.h"
+#include "leave/LeaveDate.h"
+#include "leave/LeaveLedger.h"
+#include "leave/LeaveTables.h"
+#include "people/RegisterFile.h"
+#include "platform/IPrompt.h"
+#include "platform/LocalTime.h"
+#include "settings/EnvironmentSettings.h"
+#include "text/JapaneseOrder.h"
+
+namespace stampwell {
+
+namespace {
+int NumberOf(const QDate& date) {
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+QDate DateOf(int number) {
+    return QDate(number / 10000, number / 100 % 100, number % 100);
+}
+
+void Fill(QTableWidget& table, const CLeaveTables::Table& rows) {
+    table.clear();
+    table.setRowCount(rows.empty() ? 0 : static_cast<int>(rows.size()) - 1);
+    table.setColumnCount(rows.empty() ? 0 : static_cast<int>(rows.front().size()));
+    QStringList titles;
+    if (!rows.empty()) {
+        for (const auto& title : rows.front()) titles << QString::fromStdString(title);
+    }
+    table.setHorizontalHeaderLabels(titles);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(rows[r][c]));
+            item->setTextAlignment(Qt::AlignCenter);
+            table.setItem(static_cast<int>(r) - 1, static_cast<int>(c), item);
+        }
+    }
+    table.resizeColumnsToContents();
+}
+}  // namespace
+
+CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
+    : QDialog(parent, DialogFlags()), m_controller(controller) {
+    setWindowTitle(QString::fromUtf8("有給休暇"));
+    auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
+
+    auto* who = new QGridLayout();
+    m_users = new QComboBox(this);
+    m_hired = new QDateEdit(this);
+    m_hired->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    m_hired->setCalendarPopup(true);
+    m_daysPerWeek = new QComboBox(this);
+    for (int days = 5; days >= 1; --days) {
+        m_daysPerWeek->addItem(days == 5 ? QString::fromUtf8("5日以上（フルタイム）")
+                                         : QString::fromUtf8("%1日").arg(days));
+    }
+    auto* setEmployee = new QPushButton(QString::fromUtf8("登録"), this);
+    setEmployee->setAutoDefault(false);
+    who->addWidget(new QLabel(QString::fromUtf8("登録ユーザー:"), this), 0, 0);
+    who->addWidget(m_users, 0, 1, 1, 3);
+    who->addWidget(new QLabel(QString::fromUtf8("入社日:"), this), 1, 0);
+    who->addWidget(m_hired, 1, 1);
+    who->addWidget(new QLabel(QString::fromUtf8("週の所定労働日数:"), this), 1, 2);
+    who->addWidget(m_daysPerWeek, 1, 3);
+    who->addWidget(setEmployee, 1, 4);
+    layout->addLayout(who);
+
+    auto* ledger = new QGroupBox(QString::fromUtf8("年次有給休暇管理簿"), this);
+    auto* ledgerLayout = new QVBoxLayout(ledger);
+    m_grants = new QTableWidget(ledger);
+    m_grants->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grants->verticalHeader()->hide();
+    m_balance = new QLabel(ledger);
+    ledgerLayout->addWidget(m_grants);
+    ledgerLayout->addWidget(m_balance);
+    layout->addWidget(ledger, 1);
+
+    auto* taken = new QGroupBox(QString::fromUtf8("取得日"), this);
+    auto* takenLayout = new QGridLayout(taken);
+    m_days = new QTableWidget(taken);
+    m_days->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_days->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_days->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_days->verticalHeader()->hide();
+    m_date = new QDateEdit(taken);
+    m_date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    m_date->setCalendarPopup(true);
+    m_part = new QComboBox(taken);
+    for (const char* part : {"全日", "午前", "午後"}) m_part->addItem(QString::fromUtf8(part));
+    auto* take = new QPushButton(QString::fromUtf8("取得"), taken);
+    auto* cancel = new QPushButton(QString::fromUtf8("取消"), taken);
+    take->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    takenLayout->addWidget(m_days, 0, 0, 1, 4);
+    takenLayout->addWidget(m_date, 1, 0);
+    takenLayout->addWidget(m_part, 1, 1);
+    takenLayout->addWidget(take, 1, 2);
+    takenLayout->addWidget(cancel, 1, 3);
+    layout->addWidget(taken, 1);
+
+    auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(close, 0, Qt::AlignRight);
+
+    connect(m_users, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(setEmployee, &QPushButton::clicked, this, [this] { OnSetEmployee(); });
+    connect(take, &QPushButton::clicked, this, [this] { OnTake(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    // 取消 acts only on a visible choice.
+    cancel->setEnabled(false);
+    connect(m_days, &QTableWidget::itemSelectionChanged, this,
+            [this, cancel] { cancel->setEnabled(!m_days->selectedItems().isEmpty()); });
+    resize(620, 560);
+}
+
+int CLeaveDialog::Run() {
+    Prepare();
+    return exec();
+}
+
+std::string CLeaveDialog::Name() const {
+    return m_users->currentText().toStdString();
+}
+
+int CLeaveDialog::Today() const {
+    const auto now = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
+    return now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
+}
+
+void CLeaveDialog::Prepare() {
+    const QSignalBlocker block(m_users);
+    m_users->clear();
+    std::vector<std::string> names;
+    if (m_controller.GetRegister() != nullptr) names = m_controller.GetRegister()->GetAllNames();
+    CJapaneseOrder::Sort(names);
+    for (const auto& name : names) m_users->addItem(QString::fromStdString(name));
+    m_date->setDate(DateOf(Today()));
+    Refresh();
+}
+
+void CLeaveDialog::Refresh() {
+    CLeaveBook book;
+    std::string refusal;
+    const auto path = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+    if (!book.Load(path, &refusal)) {
+        m_controller.Prompt().ShowMessage(refusal, EMessageIcon::None);
+    }
+    const int today = Today();
+    const auto* who = book.Find(Name());
+    {
+        const QSignalBlocker block(m_daysPerWeek);
+        m_hired->setDate(who != nullptr ? DateOf(who->hired) : DateOf(today));
+        m_daysPerWeek->setCurrentIndex(who != nullptr ? 5 - who->daysPerWeek : 0);
+    }
+    if (who == nullptr) {
+        Fill(*m_grants, {});
+        Fill(*m_days, {});
+        m_balance->setText(QString::fromUtf8("入社日を登録すると、付与と残日数が表示されます。"));
+        m_balance->setStyleSheet(QString());
+        return;
+    }
+    Fill(*m_grants, CLeaveTables::Grants(book, *who, today));
+    Fill(*m_days, CLeaveTables::Days(book, Name()));
+    CLeaveLedger::Result result;
+    CLeaveLedger::Build(book, *who, today, result);
+    bool atRisk = false;
+    for (std::size_t g = 0; g < result.grants.size(); ++g) {
+        if (!CLeaveLedger::DutyAtRisk(result.grants[g], today)) continue;
+        // Only a grant whose duty year is still open, or ended unmet, is worth the red.
+        if (QTableWidgetItem* cell = m_grants->item(static_cast<int>(g), 5)) {
+            cell->setForeground(QColor(200, 0, 0));
+        }
+        atRisk = atRisk || today < result.grants[g].dutyEnds;
+    }
+    QString text = QString::fromUtf8("残日数: %1日（%2 現在）　次の付与: %3 に %4日")
+                       .arg(QString::fromStdString(CLeaveLedger::Days(result.balanceHalves)))
+                       .arg(DateOf(today).toString(QStringLiteral("yyyy/MM/dd")))
+                       .arg(DateOf(result.nextGrant).toString(QStringLiteral("yyyy/MM/dd")))
+                       .arg(QString::fromStdString(CLeaveLedger::Days(result.nextHalves)));
+    if (atRisk) text += QString::fromUtf8("\n年5日の取得義務が果たせないおそれがあります。");
+    m_balance->setText(text);
+    m_balance->setStyleSheet(atRisk ? QStringLiteral("color: rgb(200, 0, 0);") : QString());
+}
+
+void CLeaveDialog::OnSetEmployee() {
+    if (Name().empty()) return;
+    const int hired = NumberOf(m_hired->date());
+    const int days = 5 - m_daysPerWeek->currentIndex();
+    const std::string name = Name();
+    CLeaveChange::Apply(
+        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+        [&](CLeaveBook& book) { return CLeaveChange::SetEmployee(book, name, hired, days); },
+        m_controller.Prompt());
+    Refresh();
+}
+
+void CLeaveDialog::OnTake() {
+    if (Name().empty()) return;
+    const int date = NumberOf(m_date->date());
+    const auto part = *CLeaveBook::ParsePart(m_part->currentText().toStdString());
+    const std::string name = Name();
+    CLeaveChange::Apply(
+        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+        [&](CLeaveBook& book) { return CLeaveChange::Take(book, name, date, part); },
+        m_controller.Prompt());
+    Refresh();
+}
+
+void CLeaveDialog::OnCancel() {
+    const auto selected = m_days->selectedItems();
+    if (selected.isEmpty() || Name().empty()) return;
+    const int row = selected.front()->row();
+    const QString text = m_days->item(row, 0)->text();
+    auto date = CLeaveDate::Parse(text.toStdString());
+    if (!date) return;
+    const std::string name = Name();
+    if (m_controller.Prompt().AskQuestion(
+            name + "さんの " + text.toStdString() + " の有給休暇を取り消しますか？",
+            IPrompt::kNo) != IPrompt::kYes) {
+        return;
+    }
+    CLeaveChange::Apply(
+        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+        [&](CLeaveBook& book) { return CLeaveChange::Cancel(book, name, *date); },
+        m_controller.Prompt());
+    Refresh();
+}
+
+}  // namespace stampwell

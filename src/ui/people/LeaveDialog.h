@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace stampwell {
+
+class CRecorderController;
+
+// "有給休暇": one employee's hire date and days a week, the ledger of grants (年次有給休暇管理簿)
+// with the 5-day duty in red where it is at risk, and the days taken with 取得 and 取消. Every
+// change goes through the core's checks under the file's lock; a refusal is said.
+class CLeaveDialog : public QDialog {
+public:
+    CLeaveDialog(CRecorderController& controller, QWidget* parent);
+
+    int Run();
+    void Prepare();
+    // Shows the chosen employee as the file holds it now.
+    void Refresh();
+    void OnSetEmployee();
+    void OnTake();
+    void OnCancel();
+
+    QComboBox& Users() const { return *m_users; }
+    QDateEdit& Hired() const { return *m_hired; }
+    QComboBox& DaysPerWeek() const { return *m_daysPerWeek; }
+    QTableWidget& Grants() const { return *m_grants; }
+    QTableWidget& Days() const { return *m_days; }
+    QDateEdit& Date() const { return *m_date; }
+    QComboBox& Part() const { return *m_part; }
+    QLabel& Balance() const { return *m_balance; }
+
+private:
+    std::string Name() const;
+    int Today() const;
+
+    CRecorderController& m_controller;
+    QComboBox* m_users = nullptr;
+    QDateEdit* m_hired = nullptr;
+    QComboBox* m_daysPerWeek = nullptr;
+    QTableWidget* m_grants = nullptr;
+    QTableWidget* m_days = nullptr;
+    QDateEdit* m_date = nullptr;
+    QComboBox* m_part = nullptr;
+    QLabel* m_balance = nullptr;
+};
+
+}  // namespace stampwell

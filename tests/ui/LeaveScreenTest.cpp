@@ -1,0 +1,117 @@
+// 設定 > 有給休暇 and the leave days in the record edit screen, as an administrator uses them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "UiSupport.h"
+#include "admin_ui/ReportEditDialog.h"
+#include "admin_ui/TimeGrid.h"
+#include "app/MainFrame.h"
+#include "app/StampwellApp.h"
+#include "people/LeaveDialog.h"
+#include "platform/LocalTime.h"
+#include "support/CliRunner.h"
+#include "support/Fakes.h"
+#include "support/TestSupport.h"
+
+namespace stampwell {
+
+namespace {
+struct Office {
+    Office() {
+        test::RunCli(t.dir.Path(), "admins add --id admin --password pw");
+        test::RunCli(t.dir.Path(), "users add --card 1111111111111111 --name 山田");
+        t.clock->Set(CLocalTime::FromLocal(2026, 12, 8, 12, 0));
+        app = std::make_unique<CStampwellApp>(t.runtime, prompt,
+                                              std::make_shared<test::CFakeSoundPlayer>(),
+                                              "simulated:" + (t.dir / "card").string());
+    }
+    test::CTestRuntime t;
+    std::shared_ptr<test::CFakePrompt> prompt = std::make_shared<test::CFakePrompt>();
+    std::unique_ptr<CStampwellApp> app;
+};
+
+std::string Rows(const QTableWidget& table) {
+    std::string text;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int c = 0; c < table.columnCount(); ++c) {
+            text += (c ? "," : "") + table.item(r, c)->text().toStdString();
+        }
+        text += "\n";
+    }
+    return text;
+}
+}  // namespace
+
+TEST(LeaveScreen, TheLedgerOfTheHandWorkedEmployeeAsTheCommandLineKeepsIt) {
+    Office o;
+    ASSERT_TRUE(o.app->InitInstance());
+    test::Settle(*o.app);
+    EXPECT_EQ(o.app->Frame()->Command(CMainFrame::kLeave)->text(),
+              QString::fromUtf8("有給休暇(&V)"));
+    bool shown = false;
+    test::RunAfterLogin(*o.app, CMainFrame::kLeave, [&] {
+        CLeaveDialog& dialog = *o.app->Leave();
+        ASSERT_EQ(dialog.Users().currentText(), QString::fromUtf8("山田"));
+        EXPECT_EQ(dialog.Grants().rowCount(), 0);  // no hire date yet
+        dialog.Hired().setDate(QDate(2024, 4, 1));
+        dialog.OnSetEmployee();
+        for (const auto& [date, part] :
+             {std::pair{QDate(2024, 11, 5), 0}, std::pair{QDate(2025, 3, 3), 1},
+              std::pair{QDate(2025, 9, 1), 0}}) {
+            dialog.Date().setDate(date);
+            dialog.Part().setCurrentIndex(part);
+            dialog.OnTake();
+        }
+        // A day taken twice is refused with the reason and changes nothing.
+        dialog.OnTake();
+        ASSERT_FALSE(o.prompt->messages.empty());
+        EXPECT_NE(o.prompt->messages.back().find("すでに有給休暇"), std::string::npos);
+        EXPECT_EQ(Rows(dialog.Grants()),
+                  "2024/10/01,10,2.5,7.5,2026/10/01,未達\n"
+                  "2025/10/01,11,0,11,2027/10/01,未達\n"
+                  "2026/10/01,12,0,12,2028/10/01,あと5日（10か月）\n");
+        EXPECT_EQ(dialog.Grants().item(0, 5)->foreground().color(), QColor(200, 0, 0));
+        EXPECT_EQ(Rows(dialog.Days()), "2024/11/05,全日\n2025/03/03,午前\n2025/09/01,全日\n");
+        EXPECT_TRUE(dialog.Balance().text().startsWith(QString::fromUtf8("残日数: 23日")))
+            << dialog.Balance().text().toStdString();
+        test::SaveScreenshot(dialog.grab().toImage(), "leave");
+        shown = true;
+        dialog.accept();
+    });
+    ASSERT_TRUE(shown);
+    // The command line reads the same file.
+    EXPECT_NE(test::RunCli(o.t.dir.Path(), "leave list --as-of 2025-10-01").out.find("\t18.5\t"),
+              std::string::npos);
+}
+
+TEST(LeaveScreen, TheRecordEditScreenShowsTheLeaveDaysAndNoMissingTimeOnThem) {
+    Office o;
+    ASSERT_EQ(test::RunCli(o.t.dir.Path(), "leave set --name 山田 --hired 2024-04-01").exitCode, 0);
+    ASSERT_EQ(test::RunCli(o.t.dir.Path(), "leave take --name 山田 --date 2026-12-01").exitCode, 0);
+    ASSERT_EQ(
+        test::RunCli(o.t.dir.Path(), "leave take --name 山田 --date 2026-12-02 --half am").exitCode,
+        0);
+    ASSERT_TRUE(o.app->InitInstance());
+    test::Settle(*o.app);
+    bool shown = false;
+    test::RunAfterLogin(*o.app, CMainFrame::kEditRecords, [&] {
+        CReportEditDialog& dialog = *o.app->ReportEdit();
+        auto* model = dialog.Grid().model();
+        EXPECT_EQ(model->index(0, 3).data().toString(), QString::fromUtf8("有休"));
+        EXPECT_EQ(model->index(1, 3).data().toString(), QString::fromUtf8("午前有休"));
+        EXPECT_TRUE(dialog.Totals().text().contains(QString::fromUtf8("有休: 1.5日")))
+            << dialog.Totals().text().toStdString();
+        EXPECT_TRUE(dialog.Totals().text().contains(QString::fromUtf8("打刻漏れ: 0日")));
+        shown = true;
+        dialog.reject();
+    });
+    EXPECT_TRUE(shown);
+}
+
+}  // namespace stampwell
