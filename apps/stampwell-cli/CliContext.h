@@ -44,6 +44,7 @@ void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& a
 void AddGuideCommand(CLI::App& app, CommandResult& action);
 void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
+void AddTimesheetCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // The work report of the data folder, with its settings.
 std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime);

@@ -61,6 +61,9 @@ int main(int argc, char** argv) {
     AddRulesCommands(app, options, action);
     AddLimitsCommand(app, options, action);
     AddLeaveCommands(app, options, action);
+#ifdef STAMPWELL_WITH_TIMESHEET
+    AddTimesheetCommand(app, options, action);
+#endif
     AddGuideCommand(app, action);
     app.set_version_flag("--version",
                          "Stampwell " STAMPWELL_VERSION " (" STAMPWELL_RELEASE_DATE ")",

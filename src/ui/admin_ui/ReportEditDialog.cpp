@@ -2,14 +2,18 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <ctime>
 
 #include "admin_ui/DialogParts.h"
 #include "admin_ui/TimeCellEdit.h"
@@ -21,10 +25,12 @@
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
+#include "recording/EditLog.h"
 #include "recording/ReportEditSession.h"
 #include "recording/WorkDate.h"
 #include "recording/WorkReport.h"
 #include "recording/WorkSummary.h"
+#include "reporting/TimesheetPainter.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 
@@ -76,8 +82,16 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
     QPushButton* save = buttons->addButton(QString::fromUtf8("保存"), QDialogButtonBox::ActionRole);
     QPushButton* close =
         buttons->addButton(QString::fromUtf8("閉じる"), QDialogButtonBox::RejectRole);
+    QPushButton* print =
+        buttons->addButton(QString::fromUtf8("印刷…"), QDialogButtonBox::ActionRole);
+    QPushButton* pdf =
+        buttons->addButton(QString::fromUtf8("PDF保存…"), QDialogButtonBox::ActionRole);
     save->setAutoDefault(false);
     close->setAutoDefault(false);
+    print->setAutoDefault(false);
+    pdf->setAutoDefault(false);
+    connect(print, &QPushButton::clicked, this, [this] { OnPrint(); });
+    connect(pdf, &QPushButton::clicked, this, [this] { OnSavePdf(); });
     layout->addWidget(buttons);
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
     connect(close, &QPushButton::clicked, this, [this] { reject(); });
@@ -201,6 +215,97 @@ void CReportEditDialog::Refresh() {
     // The window grows with the lines rather than squeezing the grid.
     if (layout() != nullptr) layout()->activate();
     if (height() < sizeHint().height()) resize(width(), sizeHint().height());
+}
+
+bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
+    IPrompt& prompt = m_controller.Prompt();
+    if (m_session->IsModified()) {
+        prompt.ShowMessage("変更が保存されていません。\n保存してから印刷してください。",
+                           EMessageIcon::None);
+        return false;
+    }
+    const std::string shown = m_users->currentText().toStdString();
+    const bool everyone =
+        prompt.AskQuestion(
+            "この月の全員の出勤簿にしますか？\n「いいえ」のときは " + shown + " さんの分だけです。",
+            IPrompt::kNo) == IPrompt::kYes;
+    CWorkRules rules;
+    rules.Load(m_controller.Runtime().DataDir());
+    CLeaveBook leave;
+    std::string refusal;
+    if (!leave.Load(CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+                    &refusal)) {
+        prompt.ShowMessage(refusal, EMessageIcon::None);
+        return false;
+    }
+    const CEditLog trail(m_work->ResolveWorkFilePath(), m_controller.Runtime().DataDir());
+    // The calendar month the screen shows: the pay period closing at the month's end.
+    if (!CTimesheet::Collect(*m_work, m_year->value(), m_month->currentIndex() + 1, 5,
+                             everyone ? std::string{} : shown, rules, &leave, &trail, pages) ||
+        pages.empty()) {
+        prompt.ShowMessage("この月の記録がありません。", EMessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+std::string CReportEditDialog::MadeAt() const {
+    char made[32] = {};
+    if (auto now = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now())) {
+        std::strftime(made, sizeof made, "%Y/%m/%d %H:%M", &*now);
+    }
+    return made;
+}
+
+void CReportEditDialog::OnPrint() {
+    std::vector<CTimesheet::Page> pages;
+    if (!CollectTimesheet(pages)) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromUtf8("出勤簿"));
+    const bool go = m_printRunner ? m_printRunner(printer) : [&] {
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QString::fromUtf8("印刷"));
+        return dialog.exec() == QDialog::Accepted;
+    }();
+    if (!go) return;
+    if (!CTimesheetPainter::Paint(pages, printer, MadeAt())) {
+        m_controller.Prompt().ShowMessage("印刷できませんでした。プリンターを確認してください。",
+                                          EMessageIcon::None);
+    }
+}
+
+void CReportEditDialog::OnSavePdf() {
+    std::vector<CTimesheet::Page> pages;
+    if (!CollectTimesheet(pages)) return;
+    const QString suggested = QString::fromUtf8("%1年%2月 出勤簿.pdf")
+                                  .arg(m_year->value())
+                                  .arg(m_month->currentIndex() + 1);
+    const QString chosen = m_pdfChooser ? m_pdfChooser(suggested) : [&] {
+        QFileDialog dialog(this, QString::fromUtf8("PDF保存"),
+                           QString::fromStdString(m_controller.Runtime().DataDir().string()) +
+                               QLatin1Char('/') + suggested,
+                           QString::fromUtf8("PDF (*.pdf)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8("保存"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().front()
+                   : QString();
+    }();
+    if (chosen.isEmpty()) return;
+    if (m_work->IsStoredFile(chosen.toStdString())) {
+        m_controller.Prompt().ShowMessage(
+            "保存先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。",
+            EMessageIcon::None);
+        return;
+    }
+    if (!CTimesheetPainter::WritePdf(pages, chosen.toStdString(), MadeAt())) {
+        m_controller.Prompt().ShowMessage("PDFを保存できませんでした。保存先を確認してください。",
+                                          EMessageIcon::None);
+        return;
+    }
+    m_controller.Prompt().ShowMessage("出勤簿を保存しました。", EMessageIcon::None);
 }
 
 void CReportEditDialog::OnSave() {

@@ -1,9 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "reporting/Timesheet.h"
 
 class QComboBox;
+class QPrinter;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +33,16 @@ public:
     int Run();
     void Prepare();
     void OnSave();
+    // 印刷… and PDF保存…: the 出勤簿 of the shown employee, or of everyone, for the month.
+    void OnPrint();
+    void OnSavePdf();
+    // How the print dialog and the file chooser are run (tests answer them).
+    void SetPrintRunner(std::function<bool(QPrinter&)> runner) {
+        m_printRunner = std::move(runner);
+    }
+    void SetPdfChooser(std::function<QString(const QString&)> chooser) {
+        m_pdfChooser = std::move(chooser);
+    }
     // 閉じる, Esc and the close box: unsaved changes are asked about first.
     void reject() override;
 
@@ -42,6 +58,8 @@ private:
     void OnSelectionChanged();
     void ShowSelection();
     void Refresh();
+    bool CollectTimesheet(std::vector<CTimesheet::Page>& pages);
+    std::string MadeAt() const;
 
     CRecorderController& m_controller;
     int m_mode;
@@ -54,6 +72,8 @@ private:
     CTimeGrid* m_grid = nullptr;
     QLineEdit* m_reason = nullptr;
     QLabel* m_totals = nullptr;
+    std::function<bool(QPrinter&)> m_printRunner;
+    std::function<QString(const QString&)> m_pdfChooser;
 };
 
 }  // namespace stampwell

@@ -1,0 +1,171 @@
+#include "reporting/Timesheet.h"
+
+#include <cstdio>
+#include <map>
+
+#include "leave/LeaveBook.h"
+#include "leave/LeaveLedger.h"
+#include "recording/EditLog.h"
+#include "recording/PayPeriod.h"
+#include "recording/Payroll.h"
+#include "recording/PeriodReport.h"
+#include "recording/WorkDate.h"
+#include "recording/WorkReport.h"
+#include "recording/WorkSummary.h"
+#include "settings/ModeFiles.h"
+
+namespace stampwell {
+
+namespace {
+constexpr const char* kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+
+std::string Hours(int minutes) {
+    return CWorkSummary::FormatMinutes(minutes);
+}
+
+void Add(std::string& note, const std::string& item) {
+    if (item.empty()) return;
+    note += (note.empty() ? "" : "・") + item;
+}
+
+std::vector<std::string> Totals(const CPeriodReport::Row& row, bool room) {
+    const auto& s = row.summary;
+    const auto& p = row.payroll;
+    std::string first = std::string(room ? "在室日数: " : "出勤日数: ") +
+                        std::to_string(s.daysWorked) + "日　合計: " + Hours(s.minutes) +
+                        "　打刻漏れ: " + std::to_string(s.missingDates.size()) + "日";
+    if (!s.inconsistentDates.empty()) {
+        first += "　時刻不整合: " + std::to_string(s.inconsistentDates.size()) + "日";
+    }
+    std::vector<std::string> lines{
+        first, "休憩: " + Hours(p.breakMinutes) + "　実労働: " + Hours(p.worked) +
+                   "　残業: " + Hours(p.overtime) + "　深夜: " + Hours(p.lateNight) +
+                   "　休日: " + Hours(p.restDay)};
+    // Items of one line apart by a wide space, as on the screen ("・" joins the limits).
+    std::string more;
+    auto item = [&](const std::string& text) { more += (more.empty() ? "" : "　") + text; };
+    if (!p.shortBreakDates.empty()) {
+        item("休憩不足: " + std::to_string(p.shortBreakDates.size()) + "日");
+    }
+    if (p.overSixty > 0) item("60時間超残業: " + Hours(p.overSixty));
+    if (!p.limit.empty()) item("残業上限: " + p.limit);
+    if (row.leaveHalves > 0 || row.leaveBalance >= 0) {
+        std::string leave = "有休: " + CLeaveLedger::Days(row.leaveHalves) + "日";
+        if (row.leaveBalance >= 0) leave += "（残 " + CLeaveLedger::Days(row.leaveBalance) + "日）";
+        item(leave);
+    }
+    if (!more.empty()) lines.push_back(more);
+    return lines;
+}
+}  // namespace
+
+std::vector<std::string> CTimesheet::Header(bool room) {
+    return {"日付",
+            room ? "入室" : "出社",
+            room ? "退室" : "退社",
+            "休憩",
+            "実労働",
+            "残業",
+            "深夜",
+            "休日",
+            "備考"};
+}
+
+std::vector<std::string> CTimesheet::Cells(const Line& line) {
+    return {line.date,     line.start,     line.end,     line.breakTime, line.worked,
+            line.overtime, line.lateNight, line.restDay, line.note};
+}
+
+bool CTimesheet::Collect(CWorkReport& report, int year, int month, int closing,
+                         const std::string& onlyName, const CWorkRules& rules,
+                         const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages) {
+    pages.clear();
+    // The totals: exactly the report's rows.
+    std::vector<CPeriodReport::Row> rows;
+    if (!CPeriodReport::Collect(report, year, month, closing, onlyName, rules, rows, leave)) {
+        return false;
+    }
+    std::map<std::string, std::vector<WorkDayRecord>> byName;
+    int first = 0;
+    if (!CWorkSummary::DaysOfPeriod(report, year, month, closing, onlyName, byName, first)) {
+        return false;
+    }
+    // The corrections saved, by person and day: the reason goes into the remarks.
+    std::map<std::pair<std::string, std::string>, std::string> corrected;
+    if (trail != nullptr) {
+        trail->ForEach([&](const CEditLog::Entry& entry) {
+            if (entry.state != CEditLog::EState::kDone || entry.day.empty() ||
+                entry.side == CEditLog::kSaveFailed || entry.side == CEditLog::kSaveStarted ||
+                entry.side == CEditLog::kSaveDone) {
+                return;
+            }
+            corrected[{entry.name, entry.day}] = entry.reason;
+        });
+    }
+    const CPayPeriod period(year, month, closing);
+    const std::string today = report.TodayText();
+    const bool room = report.GetMode() == kRoomMode;
+    for (const auto& row : rows) {
+        Page page;
+        page.name = row.name;
+        page.room = room;
+        page.period =
+            CWorkDate::TextOfNumber(period.First()) + "～" + CWorkDate::TextOfNumber(period.Last());
+        page.title = std::to_string(year) + "年" + std::to_string(month) + "月度 出勤簿";
+        const auto& days = byName[row.name];
+        const auto figures = CPayroll::ForDays(days, rules, today);
+        std::map<int, std::size_t> dayIndex;
+        for (std::size_t i = 0; i < days.size(); ++i) {
+            dayIndex[CWorkDate::Number(days[i].date)] = i;
+        }
+        for (long index = CWorkDate::DayIndex(period.First());
+             index <= CWorkDate::DayIndex(period.Last()); ++index) {
+            const int date = CWorkDate::FromDayIndex(index);
+            const int weekday = CWorkDate::Weekday(date);
+            Line line;
+            char label[32];
+            std::snprintf(label, sizeof label, "%02d/%02d（%s）", date / 100 % 100, date % 100,
+                          kWeekdays[weekday]);
+            line.date = label;
+            line.restDay_ = weekday == rules.restDay;
+            const std::string dateText = CWorkDate::TextOfNumber(date);
+            if (auto found = dayIndex.find(date); found != dayIndex.end()) {
+                const WorkDayRecord& day = days[found->second];
+                const CPayroll::Day& f = figures[found->second];
+                line.start = day.start;
+                line.end = day.end;
+                const auto state = CWorkSummary::StateOf(day, today);
+                bool leaveWhole = false;
+                if (leave != nullptr) {
+                    auto part = leave->TakenOn(row.name, date);
+                    leaveWhole = part && *part == CLeaveBook::EPart::kWhole;
+                }
+                if (!leaveWhole) Add(line.note, CWorkSummary::Label(state));
+                if (f.counted) {
+                    line.breakTime = Hours(f.breakMinutes);
+                    line.worked = Hours(f.worked);
+                    line.overtime = Hours(f.dailyOvertime + f.weeklyOvertime);
+                    line.lateNight = Hours(f.lateNight);
+                    line.restDay = Hours(f.restDay);
+                    if (f.shortBreak) Add(line.note, "休憩不足");
+                }
+            }
+            if (leave != nullptr) {
+                if (auto part = leave->TakenOn(row.name, date)) {
+                    Add(line.note, *part == CLeaveBook::EPart::kWhole
+                                       ? std::string("有休")
+                                       : std::string(CLeaveBook::PartText(*part)) + "有休");
+                }
+            }
+            if (auto found = corrected.find({row.name, dateText}); found != corrected.end()) {
+                Add(line.note, found->second.empty() ? "修正" : "修正（" + found->second + "）");
+            }
+            page.lines.push_back(std::move(line));
+        }
+        page.totals = Totals(row, room);
+        pages.push_back(std::move(page));
+    }
+    return true;
+}
+
+}  // namespace stampwell
