@@ -61,6 +61,15 @@ void CCliUsage::SpeakJapanese(CLI::App& app) {
     formatter->column_width(34);
 }
 
+void CCliUsage::AddCommonOptions(CLI::App& app, std::optional<std::filesystem::path>& dataDir,
+                                 std::string& reader, const std::string& defaultDataDir) {
+    app.add_option("--data-dir", dataDir, "データフォルダ（既定: " + defaultDataDir + "）")
+        ->type_name("DIR");
+    app.add_option("--reader", reader,
+                   "カードリーダー: pcsc（既定）または simulated:FILE（試験用の模擬リーダー）")
+        ->type_name("READER");
+}
+
 void CCliUsage::NameCommandGroups(CLI::App& app) {
     if (CLI::Option* help = app.get_help_ptr()) help->group("オプション");
     for (CLI::App* command : app.get_subcommands({})) {

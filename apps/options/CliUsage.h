@@ -1,6 +1,8 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,10 @@ public:
     static CLI::Validator OneOf(std::vector<std::string> words);
     // Japanese labels and help flag for the help texts; before any command is added.
     static void SpeakJapanese(CLI::App& app);
+    // --data-dir and --reader, as both programs take them; defaultDataDir is the folder used
+    // without --data-dir.
+    static void AddCommonOptions(CLI::App& app, std::optional<std::filesystem::path>& dataDir,
+                                 std::string& reader, const std::string& defaultDataDir);
     // Lists every command under 「コマンド」; after all are added.
     static void NameCommandGroups(CLI::App& app);
     // The Japanese text of a usage error.

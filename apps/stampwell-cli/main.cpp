@@ -41,15 +41,9 @@ int main(int argc, char** argv) {
     // The global options may also follow the command: "users list --data-dir D".
     app.fallthrough();
     CliOptions options;
-    app.add_option(
-           "--data-dir", options.dataDir,
-           "データフォルダ（既定: " +
-               stampwell::CRuntime::DefaultDataDir(stampwell::CRuntime::ExecutableDir()).string() +
-               "）")
-        ->type_name("DIR");
-    app.add_option("--reader", options.reader,
-                   "カードリーダー: pcsc（既定）または simulated:FILE（試験用の模擬リーダー）")
-        ->type_name("READER");
+    CCliUsage::AddCommonOptions(
+        app, options.dataDir, options.reader,
+        stampwell::CRuntime::DefaultDataDir(stampwell::CRuntime::ExecutableDir()).string());
     CommandResult action;
     AddSettingsCommands(app, options, action);
     AddUserCommands(app, options, action);

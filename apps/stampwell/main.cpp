@@ -27,15 +27,9 @@ struct Options {
 
 void Describe(CLI::App& app, Options& options) {
     stampwell::cli::CCliUsage::SpeakJapanese(app);
-    app.add_option(
-           "--data-dir", options.dataDir,
-           "データフォルダ（既定: " +
-               stampwell::CRuntime::DefaultDataDir(stampwell::CRuntime::ExecutableDir()).string() +
-               "）")
-        ->type_name("DIR");
-    app.add_option("--reader", options.reader,
-                   "カードリーダー: pcsc（既定）または simulated:FILE（試験用の模擬リーダー）")
-        ->type_name("READER");
+    stampwell::cli::CCliUsage::AddCommonOptions(
+        app, options.dataDir, options.reader,
+        stampwell::CRuntime::DefaultDataDir(stampwell::CRuntime::ExecutableDir()).string());
     app.add_option("--screens", options.screens,
                    "待ち受けと結果の画面が切り替わるたびに、ウィンドウの画像を DIR に保存する"
                    "（説明書やデモ用）")

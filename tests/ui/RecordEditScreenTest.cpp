@@ -357,23 +357,28 @@ TEST(RecordEditScreen, TheEditorsKeysNeverStoreATimeNobodyTyped) {
 
 namespace stampwell {
 
+namespace {
+// July 2011: 25 days of 08:00 to 23:30, far past every overtime limit; the clock then stands
+// on 2011/08/25.
+void WorkLongJuly(Clock& c, const char* name) {
+    CWorkReport report(c.t.runtime);
+    test::CFixedSide side;
+    report.SetStampSide(&side);
+    for (int day = 1; day <= 25; ++day) {
+        for (bool end : {false, true}) {
+            side.end = end;
+            c.t.clock->Set(CLocalTime::FromLocal(2011, 7, day, end ? 23 : 8, end ? 30 : 0));
+            report.SetStamp(name);
+            ASSERT_TRUE(report.RegisterStamp());
+        }
+    }
+    c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
+}
+}  // namespace
+
 TEST(RecordEditScreen, TheTotalsReadWholeAfterSwitchingToAMonthPastTheLimits) {
     Clock c;
-    {
-        // July: 25 days of 08:00 to 23:30, far past every overtime limit.
-        CWorkReport report(c.t.runtime);
-        test::CFixedSide side;
-        report.SetStampSide(&side);
-        for (int day = 1; day <= 25; ++day) {
-            for (bool end : {false, true}) {
-                side.end = end;
-                c.t.clock->Set(CLocalTime::FromLocal(2011, 7, day, end ? 23 : 8, end ? 30 : 0));
-                report.SetStamp("山田");
-                ASSERT_TRUE(report.RegisterStamp());
-            }
-        }
-        c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
-    }
+    WorkLongJuly(c, "山田");
     ASSERT_TRUE(c.app->InitInstance());
     test::Settle(*c.app);
     c.WithEditor([&](CReportEditDialog& dialog) {
@@ -436,21 +441,7 @@ namespace stampwell {
 // ツール > 時間外労働の上限: the agreement year as the command line prints it, limits in red.
 TEST(LimitsScreen, TheYearOfTheAgreementAsTheCommandLinePrintsIt) {
     Clock c;
-    {
-        // July 2011: 25 days of 08:00 to 23:30, far past the month's limits.
-        CWorkReport report(c.t.runtime);
-        test::CFixedSide side;
-        report.SetStampSide(&side);
-        for (int day = 1; day <= 25; ++day) {
-            for (bool end : {false, true}) {
-                side.end = end;
-                c.t.clock->Set(CLocalTime::FromLocal(2011, 7, day, end ? 23 : 8, end ? 30 : 0));
-                report.SetStamp("鈴木");
-                ASSERT_TRUE(report.RegisterStamp());
-            }
-        }
-        c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0));
-    }
+    WorkLongJuly(c, "鈴木");
     ASSERT_TRUE(c.app->InitInstance());
     test::Settle(*c.app);
     EXPECT_EQ(c.app->Frame()->Command(CMainFrame::kLimits)->text(),
