@@ -82,7 +82,7 @@ TEST(CliLanguage, ListsAndSettingsUseTheScreensOrderAndWords) {
               "Abe (カード未登録)\nｂｅｎ (カード未登録)\nzed (カード未登録)\n");
     int n = 0;
     for (const char* name : {"Zoe", "あべ", "abe", "阿部"}) {
-        char card[17];
+        char card[32];
         std::snprintf(card, sizeof card, "01010000000000%02d", ++n);
         ASSERT_EQ(test::RunCli(data, std::string("users add --card ") + card + " --name " + name)
                       .exitCode,

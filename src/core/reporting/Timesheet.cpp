@@ -123,7 +123,7 @@ bool CTimesheet::Collect(CWorkReport& report, int year, int month, int closing,
             const int date = CWorkDate::FromDayIndex(index);
             const int weekday = CWorkDate::Weekday(date);
             Line line;
-            char label[32];
+            char label[64];
             std::snprintf(label, sizeof label, "%02d/%02d（%s）", date / 100 % 100, date % 100,
                           kWeekdays[weekday]);
             line.date = label;

@@ -164,7 +164,7 @@ TEST(LeaveCli, TwoProcessesTakingLeaveAtOnceKeepBothDays) {
         if (child == 0) {
             bool ok = true;
             for (int day = 1; day <= 8; ++day) {
-                char date[16];
+                char date[48];
                 std::snprintf(date, sizeof date, "2025-%02d-%02d", 5 + k, day);
                 ok = test::RunCli(dir.Path(), std::string("leave take --name 山田 --date ") + date)
                              .exitCode == 0 &&
