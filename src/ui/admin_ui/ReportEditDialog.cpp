@@ -117,6 +117,7 @@ int CReportEditDialog::Run() {
 }
 
 void CReportEditDialog::Prepare() {
+    m_leaveKey.clear();  // each opening reads the leave again
     auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
     {
         const QSignalBlocker blockUsers(m_users);
@@ -163,14 +164,24 @@ void CReportEditDialog::Refresh() {
     m_model->Reload(today);
     auto totals = CWorkSummary::Add(m_session->Sheet().Edited(), today);
     // The person's paid leave of the month: shown on its days, and no 打刻漏れ on a whole day.
-    CLeaveBook leave;
-    std::string unread;
+    // Read once per person and month shown, not at every edit of a cell.
+    const std::string leaveKey = m_users->currentText().toStdString() + "/" +
+                                 std::to_string(m_year->value()) + "/" +
+                                 std::to_string(m_month->currentIndex());
+    if (leaveKey != m_leaveKey) {
+        std::string unread;
+        if (!m_leave.Load(CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+                          &unread)) {
+            m_leave = CLeaveBook{};
+        }
+        m_leaveKey = leaveKey;
+    }
     std::map<std::string, std::string> leaveDays;
     int leaveHalves = 0;
-    if (leave.Load(CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()), &unread)) {
+    {
         for (const auto& day : m_session->Sheet().Edited()) {
             auto part =
-                leave.TakenOn(m_users->currentText().toStdString(), CWorkDate::Number(day.date));
+                m_leave.TakenOn(m_users->currentText().toStdString(), CWorkDate::Number(day.date));
             if (!part) continue;
             leaveHalves += CLeaveBook::Halves(*part);
             leaveDays[day.date] = *part == CLeaveBook::EPart::kWhole

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "leave/LeaveBook.h"
 #include "reporting/Timesheet.h"
 
 class QComboBox;
@@ -73,6 +74,8 @@ private:
     QLineEdit* m_reason = nullptr;
     QLabel* m_totals = nullptr;
     std::function<bool(QPrinter&)> m_printRunner;
+    CLeaveBook m_leave;      // the shown person's paid leave
+    std::string m_leaveKey;  // whose and which month it was read for
     std::function<QString(const QString&)> m_pdfChooser;
 };
 
