@@ -194,9 +194,28 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
         } else {
             known = false;
         }
-        if (!read) kept.push_back({key, value});
-        if (!known) kept.push_back({line, {}, true});
-        if (!read && unread != nullptr) unread->push_back(key);
+        if (!known) {
+            kept.push_back({line, {}, true});
+            continue;
+        }
+        // The last line of a key has the last word: a value that reads replaces one kept
+        // before; one that does not puts that rule back to its default and is kept as it is.
+        Forget(key);
+        if (read) {
+            if (unread != nullptr) std::erase(*unread, key);
+            continue;
+        }
+        const CWorkRules defaults;
+        if (key == kBreaksKey) breaks = defaults.breaks;
+        if (key == kWindowsKey) windows = defaults.windows;
+        if (key == kWeekStartKey) weekStart = defaults.weekStart;
+        if (key == kRestDayKey) restDay = defaults.restDay;
+        if (key == kWeekHoursKey) weekHours = defaults.weekHours;
+        if (key == kAgreementStartKey) agreementStart = defaults.agreementStart;
+        kept.push_back({key, value});
+        if (unread != nullptr && std::find(unread->begin(), unread->end(), key) == unread->end()) {
+            unread->push_back(key);
+        }
     }
     // Fixed breaks with no window would deduct nothing: the legal minimum holds meanwhile, and
     // the file's own 休憩 line stays as it is.
@@ -209,6 +228,20 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
             unread->push_back(kWindowsKey);
         }
     }
+    // Kept lines in the order the file is written in (the rules' lines, then the others as
+    // they came), so that writing and reading again gives the same rules.
+    std::stable_sort(kept.begin(), kept.end(), [](const KeptLine& a, const KeptLine& b) {
+        auto rank = [](const KeptLine& line) {
+            if (line.whole) return 99;
+            const char* keys[] = {kBreaksKey,  kWindowsKey,   kWeekStartKey,
+                                  kRestDayKey, kWeekHoursKey, kAgreementStartKey};
+            for (int i = 0; i < 6; ++i) {
+                if (line.key == keys[i]) return i;
+            }
+            return 98;
+        };
+        return rank(a) < rank(b);
+    });
     return true;
 }
 
@@ -224,7 +257,7 @@ std::string CWorkRules::FileText() const {
     std::string text;
     auto keptValue = [&](const std::string& key) -> const KeptLine* {
         for (const auto& line : kept) {
-            if (line.key == key) return &line;
+            if (!line.whole && line.key == key) return &line;
         }
         return nullptr;
     };

@@ -236,3 +236,30 @@ TEST(WorkRulesCli, ASetKeepsEveryLineItDidNotTouchAndWarnsOnce) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+TEST(WorkRules, LinesOfNoRuleAndRepeatedKeysReadBackAsTheyWereWritten) {
+    test::CTempDir dir;
+    // A bare key with no value, a key given twice (the last line counts), and a value that
+    // does not read after one that does (the rule goes back to its default).
+    test::WriteBytes(dir / "WorkRules.txt",
+                     test::Sjis("休憩\r\n週の起算日,X\r\n週の起算日,月\r\n法定休日,土\r\n"
+                                "法定休日,毎日\r\n"));
+    CWorkRules rules;
+    std::vector<std::string> unread;
+    ASSERT_TRUE(rules.Load(dir.Path(), &unread));
+    EXPECT_EQ(rules.breaks, CWorkRules::EBreaks::kLegal);
+    EXPECT_EQ(rules.weekStart, 1);
+    EXPECT_EQ(rules.restDay, 0);
+    EXPECT_EQ(unread, (std::vector<std::string>{"法定休日"}));
+    ASSERT_TRUE(rules.Write(dir.Path()));
+    EXPECT_EQ(test::ReadBytes(dir / "WorkRules.txt"),
+              test::Sjis("休憩,法定\r\n固定休憩,\r\n週の起算日,月\r\n法定休日,毎日\r\n"
+                         "週の法定労働時間,40\r\n協定の起算月,4\r\n休憩\r\n"));
+    CWorkRules again;
+    ASSERT_TRUE(again.Load(dir.Path()));
+    EXPECT_EQ(again, rules);
+}
+
+}  // namespace stampwell
