@@ -44,8 +44,7 @@ int Change(const CliOptions& options,
 }
 
 int Today(const CRuntime& runtime) {
-    const auto now = CLocalTime::ToLocal(runtime.Clock().Now());
-    return now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
+    return CLeaveDate::Today(runtime.Clock());
 }
 
 int Print(const CRuntime& runtime, const CLeaveTables::Table& table, const std::string& csv) {

@@ -72,15 +72,8 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
         if (refusal) *refusal = "有給休暇のファイルを読めませんでした: " + path.string();
         return false;
     }
-    const std::string text = CTextCodec::FromCp932(*bytes);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line.rfind("#PaidLeave_V1", 0) == 0) continue;
+    for (const std::string& line : CTextCodec::NonEmptyLines(CTextCodec::FromCp932(*bytes))) {
+        if (line.rfind("#PaidLeave_V1", 0) == 0) continue;
         const auto f = Fields(line);
         bool read = false;
         if (f.size() == 4 && f[0] == "社員") {

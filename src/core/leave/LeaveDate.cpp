@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/IClock.h"
+#include "platform/LocalTime.h"
 #include "recording/WorkDate.h"
 
 namespace stampwell {
@@ -42,6 +44,11 @@ std::string CLeaveDate::Text(int date) {
     char text[48];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
     return text;
+}
+
+int CLeaveDate::Today(const IClock& clock) {
+    const auto now = CLocalTime::ToLocal(clock.Now());
+    return now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
 }
 
 int CLeaveDate::MonthsUntil(int from, int to) {

@@ -5,6 +5,8 @@
 
 namespace stampwell {
 
+class IClock;
+
 // The dates of paid leave: date numbers (y * 10000 + m * 100 + d) read from "YYYY-MM-DD" or
 // "YYYY/MM/DD" only when the day exists, months added the way a calendar counts them.
 class CLeaveDate {
@@ -16,6 +18,8 @@ public:
     static int AddMonths(int date, int months);
     // "YYYY-MM-DD".
     static std::string Text(int date);
+    // The clock's local date; 0 when it cannot be converted.
+    static int Today(const IClock& clock);
     // Whole months from one date to a later one, a part of a month counted as one.
     static int MonthsUntil(int from, int to);
 };

@@ -149,16 +149,8 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
     if (!CFileSystem::Exists(FilePath(dataDir))) return true;
     auto content = CFileSystem::ReadWholeFile(FilePath(dataDir));
     if (!content) return false;
-    const std::string text = CTextCodec::FromCp932(*content);
-    std::size_t start = 0;
     // Keys in any order; a value that does not read leaves that rule at its default.
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
+    for (const std::string& line : CTextCodec::NonEmptyLines(CTextCodec::FromCp932(*content))) {
         const auto comma = line.find(',');
         if (comma == std::string::npos) {
             kept.push_back({line, {}, true});

@@ -107,4 +107,18 @@ std::string CTextCodec::PadCp932(std::string_view cp932, std::size_t width) {
     return padded;
 }
 
+std::vector<std::string> CTextCodec::NonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 }  // namespace stampwell

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stampwell {
 
@@ -14,6 +15,8 @@ public:
     static std::optional<std::string> ToCp932(std::string_view utf8);
     // Bytes that are not valid CP932 come back as U+FFFD, never dropped silently.
     static std::string FromCp932(std::string_view cp932);
+    // The non-empty lines of a text file's text, each without its CR LF (or LF alone).
+    static std::vector<std::string> NonEmptyLines(const std::string& text);
     // nullopt as for ToCp932.
     static std::optional<std::size_t> Cp932Length(std::string_view utf8);
 

@@ -139,8 +139,7 @@ std::string CLeaveDialog::Name() const {
 }
 
 int CLeaveDialog::Today() const {
-    const auto now = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
-    return now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
+    return CLeaveDate::Today(m_controller.Runtime().Clock());
 }
 
 void CLeaveDialog::Prepare() {
