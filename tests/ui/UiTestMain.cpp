@@ -1,4 +1,4 @@
-// UI tests need a QApplication of their own (offscreen) before GoogleTest runs.
+// UI tests need a QApplication of their own before GoogleTest runs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +7,8 @@
 #include "app/JapaneseTranslations.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless the runner chose a platform (xcb under Xvfb checks a real X server).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     setenv("TZ", "Asia/Tokyo", 0);
     tzset();
     stampwell::CJapaneseTranslations::PreferJapaneseSystemLocale();
