@@ -2,6 +2,8 @@
 
 #include <regex>
 
+#include "JapaneseHelpFormatter.h"
+
 namespace stampwell::cli {
 
 CLI::Validator CCliUsage::DecimalIn(int low, int high) {
@@ -15,7 +17,7 @@ CLI::Validator CCliUsage::DecimalIn(int low, int high) {
             }
             return {};
         },
-        "NUMBER");
+        "");  // nameless: help shows the value's type alone
 }
 
 CLI::Validator CCliUsage::SecondsIn(double low, double high) {
@@ -28,7 +30,7 @@ CLI::Validator CCliUsage::SecondsIn(double low, double high) {
             }
             return {};
         },
-        "SECONDS");
+        "");  // nameless: help shows the value's type alone
 }
 
 CLI::Validator CCliUsage::OneOf(std::vector<std::string> words) {
@@ -41,21 +43,22 @@ CLI::Validator CCliUsage::OneOf(std::vector<std::string> words) {
             for (const auto& word : words) list += (list.empty() ? "" : ", ") + word;
             return "次のどれかを指定してください: " + list + "（指定された値: " + value + "）";
         },
-        "WORD");
+        "");  // nameless: help shows the value's type alone
 }
 
 void CCliUsage::SpeakJapanese(CLI::App& app) {
     app.set_help_flag("-h,--help", "使い方を表示する");
     app.option_defaults()->group("オプション");
-    auto formatter = app.get_formatter();
+    auto formatter = std::make_shared<CJapaneseHelpFormatter>();
+    app.formatter(formatter);
     formatter->label("Usage", "使い方");
     formatter->label("OPTIONS", "オプション");
     formatter->label("SUBCOMMAND", "コマンド");
     formatter->label("SUBCOMMANDS", "コマンド");
     formatter->label("Positionals", "引数");
     formatter->label("REQUIRED", "（必須）");
-    formatter->label("Needs", "次と共に指定:");
-    formatter->label("Excludes", "次と同時に指定できない:");
+    formatter->label("Needs", "次と共に指定");  // CLI11 adds the colon
+    formatter->label("Excludes", "次と同時に指定できない");
     formatter->label("TEXT", "文字列");
     formatter->label("INT", "整数");
     formatter->column_width(34);

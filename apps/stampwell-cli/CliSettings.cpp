@@ -106,11 +106,13 @@ void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult
     auto args = std::make_shared<SetArgs>();
     auto* set =
         settings->add_subcommand("set", "環境設定の画面と同じ決まりで Setting.txt を変える");
-    set->add_option("--day-change", args->dayChange, "日付更新時刻（0～12時）");
-    set->add_option("--switch", args->switchHour, "出退社切換え時刻（0～23時）");
-    set->add_option("--register", args->registerPath, "カード登録者ファイルのパス（Register.txt）");
-    set->add_option("--work", args->workPath, "勤務登録ファイルのパス（KINTAI.dat）");
-    set->add_option("--backup", args->backupPath, "バックアップのパス");
+    set->add_option("--day-change", args->dayChange, "日付更新時刻（0～12時）")->type_name("時");
+    set->add_option("--switch", args->switchHour, "出退社切換え時刻（0～23時）")->type_name("時");
+    set->add_option("--register", args->registerPath, "カード登録者ファイルのパス（Register.txt）")
+        ->type_name("パス");
+    set->add_option("--work", args->workPath, "勤務登録ファイルのパス（KINTAI.dat）")
+        ->type_name("パス");
+    set->add_option("--backup", args->backupPath, "バックアップのパス")->type_name("パス");
     auto* on = set->add_flag("--backup-on", args->backupOn, "バックアップをする");
     set->add_flag("--backup-off", args->backupOff, "バックアップをしない")->excludes(on);
     set->add_flag("--copy", args->copy,

@@ -17,17 +17,50 @@ bool HasJapanese(const std::string& text) {
     return false;
 }
 
-// Every described line of a help text ("  --name VALUE   description") says it in Japanese.
+// Terminal columns of our help texts: every character of three UTF-8 bytes (kana, kanji,
+// full-width forms) takes two, ASCII one.
+std::size_t Columns(const std::string& text) {
+    std::size_t columns = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++columns;
+        } else if (c >= 0xE0) {
+            columns += 2;
+            i += 2;
+        }
+    }
+    return columns;
+}
+
+// Every described line of a help text ("  --name VALUE   description") says it in Japanese,
+// each description starts in the same column whatever the value's name, and nothing runs past
+// a terminal's 80 columns.
 void ExpectJapaneseHelp(const std::string& help, const std::string& command) {
     std::istringstream lines(help);
     std::string line;
     int described = 0;
+    bool usage = true;  // the first lines (description and usage) are free text
     while (std::getline(lines, line)) {
+        if (line.empty()) usage = false;
+        if (usage) continue;
+        // (a path stands on a line of its own, however long)
+        if (HasJapanese(line)) {
+            EXPECT_LE(Columns(line), 80u) << command << ": " << line;
+        }
+        EXPECT_FALSE(line.ends_with(" ")) << command << ": [" << line << "]";
         if (!line.starts_with("  ")) continue;
+        // A wrapped description never starts a line with a closing mark.
+        const auto start = line.find_first_not_of(' ');
+        for (const char* mark : {"、", "。", "）", "」"}) {
+            EXPECT_NE(line.compare(start, std::string(mark).size(), mark), 0) << line;
+        }
         const auto gap = line.find("  ", 2);
         if (gap == std::string::npos) continue;
+        const auto text = line.find_first_not_of(' ', gap);
         ++described;
         EXPECT_TRUE(HasJapanese(line.substr(gap))) << command << ": " << line;
+        EXPECT_EQ(Columns(line.substr(0, text)), 34u) << command << ": " << line;
     }
     EXPECT_GT(described, 0) << command << "\n" << help;
 }
@@ -37,10 +70,10 @@ TEST(CliLanguage, EveryHelpTextIsJapaneseAndNamesTheRealDefaultFolder) {
     test::CTempDir dir;
     const auto data = dir / "data";
     for (const char* command :
-         {"",       "settings",   "settings set",  "users",         "users add", "users change",
-          "admins", "admins add", "admins change", "admins delete", "records",   "export",
-          "edits",  "report",     "reader",        "tap",           "mail",      "mail test",
-          "rules",  "rules set"}) {
+         {"",       "settings",   "settings set",  "users",         "users add",  "users change",
+          "admins", "admins add", "admins change", "admins delete", "records",    "export",
+          "edits",  "report",     "reader",        "tap",           "mail",       "mail test",
+          "rules",  "rules set",  "limits",        "leave",         "leave take", "timesheet"}) {
         const auto help = test::RunCli(data, std::string(command) + " --help");
         EXPECT_EQ(help.exitCode, 0) << command;
         ExpectJapaneseHelp(help.out, command);
@@ -50,7 +83,12 @@ TEST(CliLanguage, EveryHelpTextIsJapaneseAndNamesTheRealDefaultFolder) {
     EXPECT_EQ(top.find("folder of this executable"), std::string::npos);
     EXPECT_EQ(top.find("in file order"), std::string::npos);
     // The default shown is the folder the program would really use.
-    EXPECT_NE(top.find("データフォルダ（既定: /"), std::string::npos) << top;
+    const auto folder = top.find("データフォルダ（既定:");
+    ASSERT_NE(folder, std::string::npos) << top;
+    EXPECT_EQ(
+        top[top.find_first_not_of(" \n", folder + std::string("データフォルダ（既定:").size())],
+        '/')
+        << top;
 }
 
 TEST(CliLanguage, UnknownArgumentsAreNamedAndRefusalsAreJapanese) {
