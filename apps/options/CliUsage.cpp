@@ -81,6 +81,17 @@ void CCliUsage::NameCommandGroups(CLI::App& app) {
     }
 }
 
+std::string CCliUsage::HelpHint(CLI::App& app) {
+    std::string line = app.get_name();
+    for (CLI::App* command = &app;;) {
+        const auto given = command->get_subcommands();
+        if (given.empty()) break;
+        command = given.front();
+        line += " " + command->get_name();
+    }
+    return "（使い方: " + line + " --help）";
+}
+
 std::string CCliUsage::DescribeUnknown(const std::vector<std::string>& arguments) {
     std::string list;
     for (const auto& argument : arguments) list += (list.empty() ? "" : " ") + argument;

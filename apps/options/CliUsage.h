@@ -28,6 +28,8 @@ public:
     static void NameCommandGroups(CLI::App& app);
     // The Japanese text of a usage error.
     static std::string Describe(const CLI::ParseError& error);
+    // "（使い方: stampwell-cli users add --help）": the help of the deepest command given.
+    static std::string HelpHint(CLI::App& app);
     // The message for arguments that are neither an option nor a command.
     static std::string DescribeUnknown(const std::vector<std::string>& arguments);
 };

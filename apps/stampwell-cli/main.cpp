@@ -77,11 +77,11 @@ int main(int argc, char** argv) {
         const auto unknown = app.remaining(true);
         if (!unknown.empty()) {
             std::cerr << "stampwell-cli: " << CCliUsage::DescribeUnknown(unknown)
-                      << "（使い方: stampwell-cli --help）\n";
+                      << CCliUsage::HelpHint(app) << "\n";
             return kUsage;
         }
-        std::cerr << "stampwell-cli: " << CCliUsage::Describe(e)
-                  << "（使い方: stampwell-cli --help）\n";
+        std::cerr << "stampwell-cli: " << CCliUsage::Describe(e) << CCliUsage::HelpHint(app)
+                  << "\n";
         return kUsage;
     }
     if (!action) {

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
@@ -102,6 +104,16 @@ TEST(CliLanguage, UnknownArgumentsAreNamedAndRefusalsAreJapanese) {
             << wrong << ": " << result.err;
     }
     EXPECT_NE(test::RunCli(data, "").err.find("コマンドを指定してください"), std::string::npos);
+    // The hint points at the help of the command that was given.
+    for (const auto& [wrong, hint] : std::vector<std::pair<std::string, std::string>>{
+             {"users list --bogus", "（使い方: stampwell-cli users list --help）"},
+             {"export --year 2026 --month 13 --closing 5 --out x.csv",
+              "（使い方: stampwell-cli export --help）"},
+             {"users", "（使い方: stampwell-cli users --help）"},
+             {"userz", "（使い方: stampwell-cli --help）"}}) {
+        const auto result = test::RunCli(data, wrong);
+        EXPECT_NE(result.err.find(hint), std::string::npos) << wrong << ": " << result.err;
+    }
     const auto reader = test::RunCli(data, "reader --reader=bogus --timeout 1");
     EXPECT_NE(reader.exitCode, 0);
     EXPECT_NE(reader.err.find("カードリーダーの指定が正しくありません: bogus"), std::string::npos)
