@@ -8,6 +8,7 @@
 #include "leave/LeaveLedger.h"
 #include "leave/LeaveTables.h"
 #include "support/CliRunner.h"
+#include "support/ShareMount.h"
 #include "support/TestSupport.h"
 #include "support/WorkedExample.h"
 #include "text/TextCodec.h"
@@ -153,11 +154,10 @@ TEST(LeaveCli, TheLedgerAndTheListOfTheHandWorkedEmployee) {
     EXPECT_EQ(test::RunCli(dir.Path(), "leave list").exitCode, 1);
 }
 
-TEST(LeaveCli, TwoProcessesTakingLeaveAtOnceKeepBothDays) {
-    test::CTempDir dir;
-    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card 0101010101010101 --name 山田").exitCode,
-              0);
-    ASSERT_EQ(test::RunCli(dir.Path(), "leave set --name 山田 --hired 2020-04-01").exitCode, 0);
+namespace {
+// Two programs taking eight days each at once, each through its own data folder; each must say
+// every day was taken.
+void TakeAtOnce(const std::filesystem::path& first, const std::filesystem::path& second) {
     std::vector<pid_t> children;
     for (int k = 0; k < 2; ++k) {
         const pid_t child = ::fork();
@@ -166,7 +166,8 @@ TEST(LeaveCli, TwoProcessesTakingLeaveAtOnceKeepBothDays) {
             for (int day = 1; day <= 8; ++day) {
                 char date[48];
                 std::snprintf(date, sizeof date, "2025-%02d-%02d", 5 + k, day);
-                ok = test::RunCli(dir.Path(), std::string("leave take --name 山田 --date ") + date)
+                ok = test::RunCli(k == 0 ? first : second,
+                                  std::string("leave take --name 山田 --date ") + date)
                              .exitCode == 0 &&
                      ok;
             }
@@ -179,9 +180,44 @@ TEST(LeaveCli, TwoProcessesTakingLeaveAtOnceKeepBothDays) {
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
+}
+}  // namespace
+
+TEST(LeaveCli, TwoProcessesTakingLeaveAtOnceKeepBothDays) {
+    test::CTempDir dir;
+    ASSERT_EQ(test::RunCli(dir.Path(), "users add --card 0101010101010101 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir.Path(), "leave set --name 山田 --hired 2020-04-01").exitCode, 0);
+    TakeAtOnce(dir.Path(), dir.Path());
     CLeaveBook book;
     std::string refusal;
     ASSERT_TRUE(book.Load(dir / "PaidLeave.txt", &refusal)) << refusal;
+    EXPECT_EQ(book.taken.size(), 16u);
+}
+
+// Two office PCs, each with the register (and the leave book beside it) through its own mount
+// of the shared folder: the lock beside the book holds across the mounts.
+TEST(LeaveCli, TwoPcsTakingLeaveThroughTheirOwnMountsKeepBothDays) {
+    if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
+    test::CTempDir dir;
+    std::filesystem::create_directories(dir / "share");
+    test::CShareMount one(dir / "share", dir / "pc1");
+    test::CShareMount two(dir / "share", dir / "pc2");
+    ASSERT_TRUE(one.IsMounted() && two.IsMounted());
+    for (const auto& [data, mount] :
+         {std::pair{dir / "data1", one.Path()}, std::pair{dir / "data2", two.Path()}}) {
+        std::filesystem::create_directories(data);
+        ASSERT_EQ(test::RunCli(data, "settings set --register " + (mount / "Register.txt").string())
+                      .exitCode,
+                  0);
+    }
+    ASSERT_EQ(test::RunCli(dir / "data1", "users add --card 0101010101010101 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(dir / "data2", "leave set --name 山田 --hired 2020-04-01").exitCode, 0);
+    TakeAtOnce(dir / "data1", dir / "data2");
+    CLeaveBook book;
+    std::string refusal;
+    ASSERT_TRUE(book.Load(dir / "share" / "PaidLeave.txt", &refusal)) << refusal;
     EXPECT_EQ(book.taken.size(), 16u);
 }
 
