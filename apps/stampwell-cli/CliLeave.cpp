@@ -20,6 +20,7 @@ namespace {
 struct LeaveArgs {
     std::string name, hired, date, half, grant, asOf, csv;
     int daysPerWeek = 5;
+    bool undo = false;
 };
 
 std::filesystem::path BookPath(const CRuntime& runtime) {
@@ -171,10 +172,19 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
         leave->add_subcommand("withhold", "出勤率が8割に満たないため、その基準日の付与を見送る");
     withhold->add_option("--name", args->name, "登録名")->required();
     withhold->add_option("--grant", args->grant, "付与日（基準日） YYYY-MM-DD")->required();
+    withhold->add_flag("--undo", args->undo, "見送りを取り消し、付与する");
     withhold->callback([&, args] {
         action = [&options, args]() -> int {
             auto grant = DateArg(args->grant, "付与日");
             if (!grant) return kRefused;
+            if (args->undo) {
+                return Change(
+                    options,
+                    [&](CLeaveBook& book) {
+                        return CLeaveChange::Restore(book, args->name, *grant);
+                    },
+                    "付与の見送りを取り消しました: " + args->name + " " + args->grant);
+            }
             return Change(
                 options,
                 [&](CLeaveBook& book) { return CLeaveChange::Withhold(book, args->name, *grant); },

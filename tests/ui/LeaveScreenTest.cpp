@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include "UiSupport.h"
@@ -88,6 +89,69 @@ TEST(LeaveScreen, TheLedgerOfTheHandWorkedEmployeeAsTheCommandLineKeepsIt) {
     // The command line reads the same file.
     EXPECT_NE(test::RunCli(o.t.dir.Path(), "leave list --as-of 2025-10-01").out.find("\t18.5\t"),
               std::string::npos);
+}
+
+// A grant withheld for attendance under 80 %: only on a chosen row, asked first (left alone, the
+// question answers no), refused when days were already taken from it, and taken back again.
+TEST(LeaveScreen, AGrantIsWithheldAndGrantedAgainOnlyOnAChosenRow) {
+    Office o;
+    ASSERT_EQ(test::RunCli(o.t.dir.Path(), "leave set --name 山田 --hired 2024-04-01").exitCode, 0);
+    ASSERT_EQ(test::RunCli(o.t.dir.Path(), "leave take --name 山田 --date 2024-11-05").exitCode, 0);
+    ASSERT_TRUE(o.app->InitInstance());
+    test::Settle(*o.app);
+    const auto ledger = [&] {
+        return test::RunCli(o.t.dir.Path(), "leave ledger --name 山田").out;
+    };
+    bool shown = false;
+    test::RunAfterLogin(*o.app, CMainFrame::kLeave, [&] {
+        CLeaveDialog& dialog = *o.app->Leave();
+        EXPECT_FALSE(dialog.WithholdButton().isEnabled());  // no row chosen
+        dialog.Grants().setCurrentCell(1, 0, QItemSelectionModel::NoUpdate);
+        EXPECT_FALSE(dialog.WithholdButton().isEnabled());  // current is no choice
+        const std::string before = ledger();
+
+        dialog.Grants().selectRow(1);
+        ASSERT_TRUE(dialog.WithholdButton().isEnabled());
+        o.prompt->nobodyAnswers = true;
+        dialog.OnWithhold();
+        ASSERT_FALSE(o.prompt->questions.empty());
+        EXPECT_EQ(o.prompt->questions.back(),
+                  "山田さんの 2025/10/01 "
+                  "の付与を見送りますか？\n（基準日までの1年の出勤率が8割に満たないとき）");
+        EXPECT_EQ(ledger(), before);
+
+        o.prompt->nobodyAnswers = false;
+        dialog.Grants().selectRow(1);
+        dialog.OnWithhold();
+        EXPECT_EQ(dialog.Grants().item(1, 1)->text(), QString::fromUtf8("0（見送り）"));
+        EXPECT_NE(ledger().find("2025/10/01\t0（見送り）"), std::string::npos) << ledger();
+        dialog.Grants().selectRow(1);
+        EXPECT_EQ(dialog.WithholdButton().text(), QString::fromUtf8("見送りを取り消す…"));
+        EXPECT_GE(dialog.WithholdButton().width(), dialog.WithholdButton().sizeHint().width());
+        test::SaveScreenshot(dialog.grab().toImage(), "leave-withheld");
+
+        // The first grant already gave a day: withholding it is refused and changes nothing.
+        const std::string withheld = ledger();
+        const auto said = o.prompt->messages.size();
+        dialog.Grants().selectRow(0);
+        EXPECT_EQ(dialog.WithholdButton().text(), QString::fromUtf8("付与を見送る…"));
+        dialog.OnWithhold();
+        ASSERT_GT(o.prompt->messages.size(), said);
+        EXPECT_EQ(o.prompt->messages.back(),
+                  "山田さんの 2024/10/01 の付与からは、すでに取得した日があるため見送れません。"
+                  "先にその取得日を取り消してください。");
+        EXPECT_EQ(ledger(), withheld);
+
+        dialog.Grants().selectRow(1);
+        dialog.OnWithhold();
+        EXPECT_EQ(o.prompt->questions.back(),
+                  "山田さんの 2025/10/01 の付与の見送りを取り消し、付与しますか？");
+        EXPECT_EQ(ledger(), before);
+        EXPECT_EQ(dialog.Grants().item(1, 1)->text(), QString::fromUtf8("11"));
+        shown = true;
+        dialog.accept();
+    });
+    EXPECT_TRUE(shown);
 }
 
 TEST(LeaveScreen, TheRecordEditScreenShowsTheLeaveDaysAndNoMissingTimeOnThem) {

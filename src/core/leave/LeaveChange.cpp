@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/IMessageSink.h"
 #include "platform/Runtime.h"
+#include "recording/WorkDate.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {
@@ -116,6 +117,25 @@ std::optional<std::string> CLeaveChange::Withhold(CLeaveBook& book, const std::s
         if (w.name == name && w.grant == grant) return std::nullopt;
     }
     book.withheld.push_back({name, grant});
+    // Days already taken from it would be left without a balance: say which, not just that.
+    CLeaveLedger::Result after;
+    if (auto reason = CLeaveLedger::Build(book, *book.Find(name), grant, after); reason) {
+        book.withheld.pop_back();
+        return name + "さんの " + CWorkDate::TextOfNumber(grant) +
+               " の付与からは、すでに取得した日があるため見送れません。先にその取得日を取り消して"
+               "ください。";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CLeaveChange::Restore(CLeaveBook& book, const std::string& name,
+                                                 int grant) {
+    if (auto unknown = Unknown(book, name)) return unknown;
+    const auto before = book.withheld.size();
+    std::erase_if(book.withheld, [&](const auto& w) { return w.name == name && w.grant == grant; });
+    if (book.withheld.size() == before) {
+        return name + "さんの " + CLeaveDate::Text(grant) + " の付与は見送られていません。";
+    }
     return std::nullopt;
 }
 

@@ -30,6 +30,8 @@ public:
     static std::optional<std::string> Cancel(CLeaveBook& book, const std::string& name, int date);
     static std::optional<std::string> Withhold(CLeaveBook& book, const std::string& name,
                                                int grant);
+    // Takes a withholding back: the grant is made after all.
+    static std::optional<std::string> Restore(CLeaveBook& book, const std::string& name, int grant);
 };
 
 }  // namespace stampwell

@@ -21,6 +21,7 @@
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
+#include "recording/WorkDate.h"
 #include "settings/EnvironmentSettings.h"
 #include "text/JapaneseOrder.h"
 
@@ -86,9 +87,20 @@ CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
     m_grants = new QTableWidget(ledger);
     m_grants->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grants->verticalHeader()->hide();
+    m_grants->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grants->setSelectionMode(QAbstractItemView::SingleSelection);
     m_balance = new QLabel(ledger);
+    // Wide enough for either of its texts.
+    m_withhold = new QPushButton(QString::fromUtf8("見送りを取り消す…"), ledger);
+    m_withhold->setMinimumWidth(m_withhold->sizeHint().width());
+    m_withhold->setAutoDefault(false);
+    m_withhold->setToolTip(
+        QString::fromUtf8("基準日までの1年の出勤率が8割に満たないときは、その付与を見送ります"));
+    auto* below = new QHBoxLayout();
+    below->addWidget(m_balance, 1);
+    below->addWidget(m_withhold, 0, Qt::AlignTop);
     ledgerLayout->addWidget(m_grants);
-    ledgerLayout->addWidget(m_balance);
+    ledgerLayout->addLayout(below);
     layout->addWidget(ledger, 1);
 
     auto* taken = new QGroupBox(QString::fromUtf8("取得日"), this);
@@ -122,6 +134,10 @@ CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
     connect(setEmployee, &QPushButton::clicked, this, [this] { OnSetEmployee(); });
     connect(take, &QPushButton::clicked, this, [this] { OnTake(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    connect(m_withhold, &QPushButton::clicked, this, [this] { OnWithhold(); });
+    // 見送り acts only on a visible choice of a grant, and says what it will do.
+    connect(m_grants, &QTableWidget::itemSelectionChanged, this, [this] { FollowGrantChoice(); });
+    FollowGrantChoice();
     // 取消 acts only on a visible choice.
     cancel->setEnabled(false);
     connect(m_days, &QTableWidget::itemSelectionChanged, this,
@@ -167,8 +183,10 @@ void CLeaveDialog::Refresh() {
         m_hired->setDate(who != nullptr ? DateOf(who->hired) : DateOf(today));
         m_daysPerWeek->setCurrentIndex(who != nullptr ? 5 - who->daysPerWeek : 0);
     }
+    m_shownGrants.clear();
     if (who == nullptr) {
         Fill(*m_grants, {});
+        FollowGrantChoice();
         Fill(*m_days, {});
         m_balance->setText(QString::fromUtf8("入社日を登録すると、付与と残日数が表示されます。"));
         m_balance->setStyleSheet(QString());
@@ -178,6 +196,8 @@ void CLeaveDialog::Refresh() {
     Fill(*m_days, CLeaveTables::Days(book, Name()));
     CLeaveLedger::Result result;
     CLeaveLedger::Build(book, *who, today, result);
+    m_shownGrants = result.grants;
+    FollowGrantChoice();
     bool atRisk = false;
     for (std::size_t g = 0; g < result.grants.size(); ++g) {
         if (!CLeaveLedger::DutyAtRisk(result.grants[g], today)) continue;
@@ -237,6 +257,42 @@ void CLeaveDialog::OnCancel() {
     CLeaveChange::Apply(
         m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
         [&](CLeaveBook& book) { return CLeaveChange::Cancel(book, name, *date); },
+        m_controller.Prompt());
+    Refresh();
+}
+
+const CLeaveLedger::Grant* CLeaveDialog::ChosenGrant() const {
+    const auto selected = m_grants->selectedItems();
+    if (selected.isEmpty()) return nullptr;
+    const auto row = static_cast<std::size_t>(selected.front()->row());
+    return row < m_shownGrants.size() ? &m_shownGrants[row] : nullptr;
+}
+
+void CLeaveDialog::FollowGrantChoice() {
+    const auto* grant = ChosenGrant();
+    m_withhold->setEnabled(grant != nullptr);
+    m_withhold->setText(QString::fromUtf8(grant != nullptr && grant->withheld ? "見送りを取り消す…"
+                                                                              : "付与を見送る…"));
+}
+
+void CLeaveDialog::OnWithhold() {
+    const auto* chosen = ChosenGrant();
+    if (chosen == nullptr || Name().empty()) return;
+    const CLeaveLedger::Grant grant = *chosen;
+    const std::string name = Name();
+    const std::string day = CWorkDate::TextOfNumber(grant.date);  // as the ledger shows it
+    const std::string question =
+        grant.withheld
+            ? name + "さんの " + day + " の付与の見送りを取り消し、付与しますか？"
+            : name + "さんの " + day +
+                  " の付与を見送りますか？\n（基準日までの1年の出勤率が8割に満たないとき）";
+    if (m_controller.Prompt().AskQuestion(question, IPrompt::kNo) != IPrompt::kYes) return;
+    CLeaveChange::Apply(
+        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+        [&](CLeaveBook& book) {
+            return grant.withheld ? CLeaveChange::Restore(book, name, grant.date)
+                                  : CLeaveChange::Withhold(book, name, grant.date);
+        },
         m_controller.Prompt());
     Refresh();
 }

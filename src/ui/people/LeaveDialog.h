@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
+
+#include "leave/LeaveLedger.h"
 
 class QComboBox;
 class QDateEdit;
@@ -14,8 +17,9 @@ namespace stampwell {
 class CRecorderController;
 
 // "有給休暇": one employee's hire date and days a week, the ledger of grants (年次有給休暇管理簿)
-// with the 5-day duty in red where it is at risk, and the days taken with 取得 and 取消. Every
-// change goes through the core's checks under the file's lock; a refusal is said.
+// with the 5-day duty in red where it is at risk, a grant withheld for attendance under 80 % (or
+// granted after all), and the days taken with 取得 and 取消. Every change goes through the core's
+// checks under the file's lock; a refusal is said.
 class CLeaveDialog : public QDialog {
 public:
     CLeaveDialog(CRecorderController& controller, QWidget* parent);
@@ -27,6 +31,8 @@ public:
     void OnSetEmployee();
     void OnTake();
     void OnCancel();
+    // The chosen grant is withheld, or when it is, granted after all (asked first).
+    void OnWithhold();
 
     QComboBox& Users() const { return *m_users; }
     QDateEdit& Hired() const { return *m_hired; }
@@ -36,10 +42,14 @@ public:
     QDateEdit& Date() const { return *m_date; }
     QComboBox& Part() const { return *m_part; }
     QLabel& Balance() const { return *m_balance; }
+    QPushButton& WithholdButton() const { return *m_withhold; }
 
 private:
     std::string Name() const;
     int Today() const;
+    // The grant of the chosen row of the ledger, if a row is chosen.
+    const CLeaveLedger::Grant* ChosenGrant() const;
+    void FollowGrantChoice();
 
     CRecorderController& m_controller;
     QComboBox* m_users = nullptr;
@@ -50,6 +60,8 @@ private:
     QDateEdit* m_date = nullptr;
     QComboBox* m_part = nullptr;
     QLabel* m_balance = nullptr;
+    QPushButton* m_withhold = nullptr;
+    std::vector<CLeaveLedger::Grant> m_shownGrants;  // the rows of m_grants
 };
 
 }  // namespace stampwell
