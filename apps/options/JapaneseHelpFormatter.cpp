@@ -43,8 +43,14 @@ std::vector<std::string> CJapaneseHelpFormatter::Wrap(const std::string& text, s
         if (used > 0 && used + cost > width && piece != " ") {
             bool closing = false;
             for (const auto& mark : kNoLineStart) closing = closing || piece == mark;
+            if (closing && lastStart == 0) {
+                // The line is one piece (a long path): the mark hangs past the edge.
+                lines.back() += piece;
+                used += cost;
+                continue;
+            }
             std::string carried;
-            if (closing && lastStart > 0) {
+            if (closing) {
                 carried = lines.back().substr(lastStart);
                 lines.back().erase(lastStart);
             }

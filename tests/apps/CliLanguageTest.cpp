@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "JapaneseHelpFormatter.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -47,7 +48,7 @@ void ExpectJapaneseHelp(const std::string& help, const std::string& command) {
         if (line.empty()) usage = false;
         if (usage) continue;
         // (a path stands on a line of its own, however long)
-        if (HasJapanese(line)) {
+        if (HasJapanese(line) && line.find('/') == std::string::npos) {
             EXPECT_LE(Columns(line), 80u) << command << ": " << line;
         }
         EXPECT_FALSE(line.ends_with(" ")) << command << ": [" << line << "]";
@@ -58,7 +59,7 @@ void ExpectJapaneseHelp(const std::string& help, const std::string& command) {
             EXPECT_NE(line.compare(start, std::string(mark).size(), mark), 0) << line;
         }
         const auto gap = line.find("  ", 2);
-        if (gap == std::string::npos) continue;
+        if (gap == std::string::npos || line[2] == ' ') continue;  // a wrapped line goes on
         const auto text = line.find_first_not_of(' ', gap);
         ++described;
         EXPECT_TRUE(HasJapanese(line.substr(gap))) << command << ": " << line;
@@ -91,6 +92,24 @@ TEST(CliLanguage, EveryHelpTextIsJapaneseAndNamesTheRealDefaultFolder) {
         top[top.find_first_not_of(" \n", folder + std::string("データフォルダ（既定:").size())],
         '/')
         << top;
+}
+
+// Wrapping a description: Japanese breaks between any two characters, but a closing mark never
+// starts a line (it takes the character before it along, or hangs after a line of one piece),
+// an ASCII word is never cut, and no line ends in a blank.
+TEST(CliLanguage, HelpDescriptionsWrapLikeJapaneseText) {
+    using cli::CJapaneseHelpFormatter;
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"あいうえお", {"あいう", "えお"}},
+        {"あいう、えお", {"あい", "う、え", "お"}},
+        {"/very/long/path）", {"/very/long/path）"}},
+        {"ab cd efgh", {"ab cd", "efgh"}},
+        {"設定 Setting.txt", {"設定", "Setting.txt"}},
+    };
+    for (const auto& [text, lines] : cases) {
+        EXPECT_EQ(CJapaneseHelpFormatter::Wrap(text, 6), lines) << text;
+    }
+    EXPECT_EQ(CJapaneseHelpFormatter::DisplayWidth("ｶﾅかなAB"), 8u);
 }
 
 TEST(CliLanguage, UnknownArgumentsAreNamedAndRefusalsAreJapanese) {
