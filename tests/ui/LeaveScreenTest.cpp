@@ -138,7 +138,7 @@ TEST(LeaveScreen, AGrantIsWithheldAndGrantedAgainOnlyOnAChosenRow) {
         dialog.OnWithhold();
         ASSERT_GT(o.prompt->messages.size(), said);
         EXPECT_EQ(o.prompt->messages.back(),
-                  "山田さんの 2024/10/01 の付与からは、すでに取得した日があるため見送れません。"
+                  "山田さんの 2024-10-01 の付与からは、すでに取得した日があるため見送れません。"
                   "先にその取得日を取り消してください。");
         EXPECT_EQ(ledger(), withheld);
 

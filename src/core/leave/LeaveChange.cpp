@@ -8,7 +8,6 @@
 #include "platform/FileSystem.h"
 #include "platform/IMessageSink.h"
 #include "platform/Runtime.h"
-#include "recording/WorkDate.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {
@@ -117,11 +116,11 @@ std::optional<std::string> CLeaveChange::Withhold(CLeaveBook& book, const std::s
         if (w.name == name && w.grant == grant) return std::nullopt;
     }
     book.withheld.push_back({name, grant});
-    // Days already taken from it would be left without a balance: say which, not just that.
+    // Days already taken from it would be left without a balance: say so in the grant's terms.
     CLeaveLedger::Result after;
     if (auto reason = CLeaveLedger::Build(book, *book.Find(name), grant, after); reason) {
         book.withheld.pop_back();
-        return name + "さんの " + CWorkDate::TextOfNumber(grant) +
+        return name + "さんの " + CLeaveDate::Text(grant) +
                " の付与からは、すでに取得した日があるため見送れません。先にその取得日を取り消して"
                "ください。";
     }
