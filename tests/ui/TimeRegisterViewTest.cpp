@@ -136,8 +136,11 @@ TEST(TimeRegisterView, RoomModeNeverShowsStepOneOrTheButtons) {
 TEST(TimeRegisterView, ClockShowsTheWorkingDayWithHoursPast24) {
     Screen s;
     s.At(7, 8, 2, 30, 15);
-    s.Fire(V::kPollTimer);
+    s.view->ResetScreen(0);  // shown at once, before the first tick
     EXPECT_EQ(s.view->ControlText(V::kClock), QStringLiteral("07/07 26:30:15"));
+    s.At(7, 8, 2, 30, 16);
+    s.Fire(V::kPollTimer);
+    EXPECT_EQ(s.view->ControlText(V::kClock), QStringLiteral("07/07 26:30:16"));
     s.At(7, 8, 4, 59, 0);
     s.Fire(V::kPollTimer);
     EXPECT_EQ(s.view->ControlText(V::kClock), QStringLiteral("07/07 28:59:00"));

@@ -231,6 +231,8 @@ void CTimeRegisterView::ResetScreen(int skipRefresh) {
     if (skipRefresh == 0) RefreshHistory();
     m_clockTimer.stop();
     m_timers[kPollTimer].start();
+    // The time at once, not the layout's sample text until the first tick.
+    UpdateClock();
 }
 
 void CTimeRegisterView::SelectStart() {
