@@ -13,21 +13,26 @@ CFileLock CSharedLock::Take(const CRuntime& runtime, const std::filesystem::path
 
 void CSharedLock::Log(const std::filesystem::path& dataDir, CFileLock::EState state,
                       const std::filesystem::path& lockPath) {
+    const char* said = nullptr;
     const char* what = nullptr;
     switch (state) {
         case CFileLock::EState::kTimedOut:
-            what = "lock wait timed out: ";
+            said = "他の端末の処理が終わらず、ロックを取れませんでした: ";
+            what = "lock wait timed out";
             break;
         case CFileLock::EState::kForeign:
-            what = "not a lock file of ours: ";
+            said = "ロックファイルの場所にStampwellのものではないファイルがあります: ";
+            what = "not a lock file of ours";
             break;
         case CFileLock::EState::kFailed:
-            what = "lock refused by the file system: ";
+            said = "ファイルシステムがロックを拒否しました: ";
+            what = "lock refused by the file system";
             break;
         default:
             return;
     }
-    ErrorLog(dataDir, __LINE__, std::string("CFileLock: ") + what + lockPath.string(), __FILE__);
+    ErrorLog(dataDir, __LINE__,
+             std::string(said) + lockPath.string() + " (CFileLock: " + what + ")", __FILE__);
 }
 
 std::string CSharedLock::Message(CFileLock::EState state, const std::filesystem::path& lockPath) {

@@ -167,7 +167,10 @@ int CAdminFile::CreateEmptyFile() {
 bool CAdminFile::WriteAll(const std::string& bytes) {
     auto path = FilePath();
     if (CFileSystem::IsForeign(path)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CAdminFile: not a file of ours", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "管理者ファイルの場所にStampwellのものではないファイルがあります "
+                 "(CAdminFile: not a file of ours)",
+                 __FILE__, &m_runtime.Clock());
         return false;
     }
     // Password material: readable by the owner alone, from the scratch file's first byte on.

@@ -306,7 +306,10 @@ int CRegisterFile::AddRecord() {
 bool CRegisterFile::WriteAll(const std::string& content) {
     auto path = ResolvePath();
     if (CFileSystem::IsForeign(path)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CRegisterFile: not a file of ours", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "カード登録者ファイルの場所にStampwellのものではないファイルがあります "
+                 "(CRegisterFile: not a file of ours)",
+                 __FILE__, &m_runtime.Clock());
         return false;
     }
     CFileSystem::SetReadOnly(path, false);

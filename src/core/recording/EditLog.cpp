@@ -60,7 +60,10 @@ bool CEditLog::AppendLines(const std::vector<Entry>& entries) const {
     const bool ok =
         CFileSystem::AppendWhole(m_path, lines, 0, *CTextCodec::ToCp932(kHeader) + "\r\n", &cut);
     // A line cut short by a crash is dropped before the next lines, so none is glued onto it.
-    if (cut) ErrorLog(m_dataDir, __LINE__, "CEditLog::Append", __FILE__);
+    if (cut) {
+        ErrorLog(m_dataDir, __LINE__,
+                 "修正履歴の末尾の書きかけの行を切り取りました (CEditLog::Append)", __FILE__);
+    }
     return ok;
 }
 

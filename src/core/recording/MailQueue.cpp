@@ -92,7 +92,8 @@ void CMailQueue::Handle(const CMailJob& job) {
         return;
     }
     ++m_failed;
-    std::string what = "TimeReadCommand::SendMail to " + job.recipient + ": " + result.error;
+    std::string what = "メールを送信できませんでした: " + job.recipient + ": " + result.error +
+                       " (TimeReadCommand::SendMail)";
     ErrorLog(m_dataDir, __LINE__, what, __FILE__);
     std::cerr << "stampwell: mail not sent: " << what << '\n';
 }

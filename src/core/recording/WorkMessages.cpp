@@ -36,13 +36,19 @@ void CWorkMessages::ShowLockRefusal(CFileLock::EState refusal) const {
 
 void CWorkMessages::ShowWriteFailure(const std::filesystem::path& path, int error) const {
     if (CFileSystem::IsForeign(path)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: foreign work file", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "勤務ファイルの場所にStampwellのものではないファイルがあります "
+                 "(CWorkReport: foreign work file)",
+                 __FILE__, &m_runtime.Clock());
         m_runtime.Messages().ShowMessage(
             "勤務ファイルの場所に、Stampwellのものではないファイル（リンクなど）が置かれています。"
             "\n保存はされません。管理者に連絡してください。",
             EMessageIcon::None);
     } else if (CFileSystem::IsNoSpace(error)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport: disk full", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "ディスクの空き容量が足りず、勤務ファイルに保存できませんでした "
+                 "(CWorkReport: disk full)",
+                 __FILE__, &m_runtime.Clock());
         m_runtime.Messages().ShowMessage("ディスクの空き容量が足りないため、保存できませんでした。",
                                          EMessageIcon::None);
     } else {

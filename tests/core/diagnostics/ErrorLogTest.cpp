@@ -3,21 +3,33 @@
 #include <regex>
 
 #include "diagnostics/ErrorLog.h"
+#include "platform/LocalTime.h"
+#include "platform/ManualClock.h"
 #include "support/TestSupport.h"
+#include "text/TextCodec.h"
 
 namespace stampwell {
 
-TEST(ErrorLog, AppendsOneCrLfLinePerCallInOrder) {
+TEST(ErrorLog, AppendsOneCrLfLinePerCallInOrderWithTheEventsLocalTimeInJapanese) {
     test::CTempDir dir;
-    ErrorLog(dir.Path(), 120, "CWorkReport::RegistTemp", "/src/core/recording/WorkReport.cpp");
-    ErrorLog(dir.Path(), 7, "CWorkReport::Export", "WorkReport.cpp");
-    std::string log = test::ReadBytes(dir / "ErrorLog.txt");
-    std::regex line(
-        "Line = 120, Data = [A-Z][a-z]{2} [ 0-9]\\d \\d{4}, Func = CWorkReport::RegistTemp, "
-        "FileName = WorkReport.cpp\r\n"
-        "Line = 7, Data = [A-Z][a-z]{2} [ 0-9]\\d \\d{4}, Func = CWorkReport::Export, "
-        "FileName = WorkReport.cpp\r\n");
-    EXPECT_TRUE(std::regex_match(log, line)) << log;
+    // 2026-12-09 04:59:07 in Tokyo: the office reads when it happened, not when we built it.
+    CManualClock clock(CLocalTime::FromLocal(2026, 12, 9, 4, 59, 7));
+    ErrorLog(dir.Path(), 120, "一時ファイルの記録を移せませんでした (CWorkReport::RegistTemp)",
+             "/src/core/recording/WorkReport.cpp", &clock);
+    clock.Advance(61);
+    ErrorLog(dir.Path(), 7, "CWorkReport::Export", "WorkReport.cpp", &clock);
+    EXPECT_EQ(CTextCodec::FromCp932(test::ReadBytes(dir / "ErrorLog.txt")),
+              "Line = 120, Data = 2026/12/09 04:59:07, Func = 一時ファイルの記録を移せませんでした "
+              "(CWorkReport::RegistTemp), FileName = WorkReport.cpp\r\n"
+              "Line = 7, Data = 2026/12/09 05:00:08, Func = CWorkReport::Export, "
+              "FileName = WorkReport.cpp\r\n");
+    // Without a clock of its own the line carries the system's time, in the same shape.
+    ErrorLog(dir.Path(), 1, "f", "g");
+    const std::string log = test::ReadBytes(dir / "ErrorLog.txt");
+    EXPECT_TRUE(std::regex_search(
+        log, std::regex("\r\nLine = 1, Data = \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d, Func = f, "
+                        "FileName = g\r\n$")))
+        << log;
 }
 
 TEST(ErrorLog, ALogThatCannotBeOpenedIsSkippedQuietlyAndALinkIsNeverFollowed) {
