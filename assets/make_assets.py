@@ -3,7 +3,7 @@
 
 ImageTime.bmp: a calm evening gradient with soft out-of-focus lights, quiet enough to sit behind
 translucent panels. WorkBegin.wav / WorkEnd.wav: a rising and a falling two-note chime.
-Chime.wav: four bell-like notes. Run it again to remake them; the output is deterministic.
+Chime.wav: four bell-like notes. Refusal.wav: one low note twice, short (a card not taken). Run it again to remake them; the output is deterministic.
 """
 import math
 import os
@@ -83,3 +83,4 @@ if __name__ == "__main__":
     write_wave(os.path.join(HERE, "WorkBegin.wav"), [659.25, 987.77])          # E5, B5: rising
     write_wave(os.path.join(HERE, "WorkEnd.wav"), [987.77, 659.25])            # B5, E5: falling
     write_wave(os.path.join(HERE, "Chime.wav"), [659.25, 523.25, 587.33, 392.00], gap=0.55, tail=1.6)
+    write_wave(os.path.join(HERE, "Refusal.wav"), [311.13, 311.13], gap=0.16, tail=0.35)  # Eb4 twice: low, short

@@ -37,6 +37,7 @@ public:
     }
     void StopReading() override {}
     void ShowReaderAway(bool) override {}
+    void ShowBusyRefusal() override {}
     std::string GetShownName() const override { return m_name; }
     void SetShownName(const std::string& name) override { m_name = name; }
     void SetResultText(const std::string& text) override { m_result = text; }

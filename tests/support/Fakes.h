@@ -51,6 +51,7 @@ public:
     void ShowResult() override { calls.push_back("Result " + result); }
     void StopReading() override { calls.push_back("Stop"); }
     void ShowReaderAway(bool away) override { calls.push_back(away ? "Away" : "Back"); }
+    void ShowBusyRefusal() override { calls.push_back("Busy"); }
     std::string GetShownName() const override { return name; }
     void SetShownName(const std::string& n) override { name = n; }
     void SetResultText(const std::string& text) override { result = text; }

@@ -1,7 +1,7 @@
 // The clock on a shared folder that stops answering (a stalled SMB or NFS server, here the test
 // share hung by its flag): the window keeps its clock ticking and answers, says that the share
-// does not answer, and records the tap once when the share is back; a card held meanwhile waits
-// its turn.
+// does not answer, and records the tap once when the share is back; a card held meanwhile is
+// refused on the spot (never lost without a word), and one that stays is recorded next.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -64,9 +64,25 @@ TEST(HungShare, TheWindowAnswersWhileTheShareHangsAndTheTapIsRecordedOnce) {
     test::WriteBytes(t.dir / "card", "012E00FF12345678\n");
     screen->OnTimer(V::kPollTimer);
     EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("処理中…"));
-    // Another card held meanwhile is not read: it waits its turn.
+    // The first card stays on the reader for a while: that is no new tap.
+    TicksWhileRunning(600);
+    EXPECT_TRUE(sounds->played.empty());
+    // Another card held for a moment meanwhile and taken away is refused at once, with the
+    // refusal sound and a log line, not taken silently for a tap.
+    test::WriteBytes(t.dir / "card", "0123456789ABCDEF\n");
+    TicksWhileRunning(1200);
+    test::WriteBytes(t.dir / "card", "");
+    TicksWhileRunning(600);  // taken away: the reader sees no card
+    EXPECT_EQ(screen->ControlText(V::kBanner),
+              QString::fromUtf8("前の登録を処理中です。もう一度かざしてください。"));
+    EXPECT_TRUE(screen->IsControlShown(V::kBanner));
+    EXPECT_EQ(sounds->played, std::vector<std::string>{"Refusal.wav+beep"});
+    test::SaveScreenshot(screen->Render(), "busy-refusal");
+    EXPECT_NE(test::ReadBytes(t.dir / "ErrorLog.txt").find("0123456789ABCDEF"), std::string::npos);
+    // Held again, and left there this time.
     test::WriteBytes(t.dir / "card", "0123456789ABCDEF\n");
     screen->OnTimer(V::kPollTimer);
+    EXPECT_EQ(sounds->played.size(), 2u);
     // The window runs its timers and its clock while the share hangs.
     t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 6));
     // A frozen window ticks once at most; a loaded machine still ticks many times.
@@ -86,7 +102,7 @@ TEST(HungShare, TheWindowAnswersWhileTheShareHangsAndTheTapIsRecordedOnce) {
     EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("山田"));
     screen->OnTimer(V::kResultTimer);
     test::Settle(app);
-    // Then the card that waited.
+    // Then the card that stayed on the reader.
     screen->OnTimer(V::kPollTimer);
     test::Settle(app);
     EXPECT_EQ(screen->ControlText(V::kName), QString::fromUtf8("鈴木"));

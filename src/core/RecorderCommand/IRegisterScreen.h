@@ -20,6 +20,9 @@ public:
     virtual void StopReading() = 0;
     // The reader was unplugged (true) or is back (false): the screen says so while it is away.
     virtual void ShowReaderAway(bool away) = 0;
+    // A card was held while the tap before it is still being recorded: it is not taken, and
+    // the screen says so with the refusal sound, so nobody walks away believing it was.
+    virtual void ShowBusyRefusal() = 0;
     virtual std::string GetShownName() const = 0;
     virtual void SetShownName(const std::string& name) = 0;
     virtual void SetResultText(const std::string& text) = 0;

@@ -59,20 +59,39 @@ void TimeReadCommand::Execute() {
         screen == nullptr) {
         return;
     }
-    if (m_recording) return;  // the card stays on the reader until the tap before it is done
-
+    if (m_recording) {
+        PollWhileRecording(*reader);
+        return;
+    }
     std::string card;
-    if (reader->Poll(card)) Start(card);
+    const bool held = reader->Poll(card);
+    m_heldCard = held ? card : std::string{};
+    if (held) Start(card);
     NoteReader(reader->IsReaderDisconnected());
+}
+
+void TimeReadCommand::PollWhileRecording(CFelicaReader& reader) {
+    std::string card;
+    const bool held = reader.Poll(card);
+    if (held && card != m_heldCard) {
+        ErrorLog(m_controller->Runtime().DataDir(), __LINE__,
+                 "前の登録を処理中にかざされたカードを受け付けませんでした: " + card +
+                     " (TimeReadCommand)",
+                 __FILE__, &m_controller->Runtime().Clock());
+        m_controller->GetScreen()->ShowBusyRefusal();
+    }
+    m_heldCard = held ? card : std::string{};
 }
 
 void TimeReadCommand::NoteReader(bool away) {
     if (away == m_readerAway) return;
     m_readerAway = away;
     ErrorLog(m_controller->Runtime().DataDir(), __LINE__,
-             away ? "TimeReadCommand: FeliCa port disconnected"
-                  : "TimeReadCommand: FeliCa port connected again",
-             __FILE__);
+             away ? "カードリーダーが接続されていません (TimeReadCommand: FeliCa port "
+                    "disconnected)"
+                  : "カードリーダーが接続されました (TimeReadCommand: FeliCa port connected "
+                    "again)",
+             __FILE__, &m_controller->Runtime().Clock());
     // Unattended at an entrance: no box waits for somebody to press OK; the screen says it.
     m_controller->GetScreen()->ShowReaderAway(away);
 }

@@ -10,7 +10,9 @@ CFelicaReader::CFelicaReader(std::unique_ptr<ICardReaderBackend> backend, bool o
                              IMessageSink& messages)
     : m_backend(std::move(backend)), m_enabled(on) {
     if (!m_enabled) return;
-    if (!m_backend->Open()) {
+    // No reader plugged in (or no card service yet) is no failure to box at an unattended
+    // entrance: the screen says that no reader is connected until one is.
+    if (!m_backend->Open() && !m_backend->IsDisconnected()) {
         messages.ShowMessage("カードリーダーを初期化できませんでした。", EMessageIcon::Stop);
     }
 }

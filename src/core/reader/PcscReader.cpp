@@ -25,11 +25,11 @@ bool CPcscReader::EnsureContext() {
     if (m_hasContext) return true;
     LONG result = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_context);
     if (result != SCARD_S_SUCCESS) {
-        if (m_everHadService) m_serviceLost = true;
+        // No card service (yet): no card can be read, which the screen says until it is there.
+        m_serviceLost = true;
         return false;
     }
     m_hasContext = true;
-    m_everHadService = true;
     m_serviceLost = false;
     return true;
 }
@@ -54,10 +54,15 @@ bool CPcscReader::ChooseReader() {
         }
     }
     for (const auto& reader : readers) {
-        if (reader == m_reader) return true;
+        // The same reader back under its name (unplugged and plugged in again) is back.
+        if (reader == m_reader) {
+            m_readerGone = false;
+            return true;
+        }
     }
     if (readers.empty()) {
-        if (!m_reader.empty()) m_readerGone = true;
+        // Gone, or never plugged in since the start: either way no card can be read.
+        m_readerGone = true;
         return false;
     }
     // The reader in use is gone but another is there (or one was plugged in): use it.

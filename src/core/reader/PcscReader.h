@@ -32,7 +32,6 @@ private:
     SCARDCONTEXT m_context = 0;
     bool m_hasContext = false;
     std::string m_reader;
-    bool m_everHadService = false;
     bool m_serviceLost = false;
     bool m_readerGone = false;
 };

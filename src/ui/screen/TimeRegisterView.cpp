@@ -158,7 +158,12 @@ void CTimeRegisterView::SetUp() {
     m_slowTimer.setInterval(kSlowShareMs);
     connect(&m_slowTimer, &QTimer::timeout, this, [this] { ShowSlowShare(); });
     m_clockTimer.setInterval(500);
-    connect(&m_clockTimer, &QTimer::timeout, this, [this] { UpdateClock(); });
+    // While a tap is being recorded the clock still ticks, and the reader is still polled so
+    // that a card held meanwhile is refused on the spot instead of being lost.
+    connect(&m_clockTimer, &QTimer::timeout, this, [this] {
+        UpdateClock();
+        if (m_state == kProcessing && !m_stopped && m_readCommand) m_readCommand->Execute();
+    });
     m_timers[kHourlyTimer].start();
     ResetScreen(0);
     AutoSelectSide(m_runtime.Clock().Now());
@@ -293,6 +298,13 @@ void CTimeRegisterView::ShowReaderAway(bool away) {
     m_labels[kStep2]->SetText(away ? Text("  カードリーダーが接続されていません。")
                               : room ? Text("        カードをかざすと、登録されます。")
                                      : Text("  Step2:カードをかざすと、登録されます。"));
+    update();
+}
+
+void CTimeRegisterView::ShowBusyRefusal() {
+    m_labels[kBanner]->SetText(Text("前の登録を処理中です。もう一度かざしてください。"));
+    ShowControl(kBanner, true);
+    m_sounds.PlayFile(m_runtime.AssetFile("Refusal.wav"), true);
     update();
 }
 

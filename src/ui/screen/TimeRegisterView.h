@@ -93,6 +93,7 @@ public:
     void ShowResult() override;
     void StopReading() override;
     void ShowReaderAway(bool away) override;
+    void ShowBusyRefusal() override;
     bool IsReaderAwayShown() const { return m_readerAway; }
     std::string GetShownName() const override;
     void SetShownName(const std::string& name) override;
