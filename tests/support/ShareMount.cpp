@@ -40,11 +40,13 @@ CShareMount::CShareMount(const fs::path& source, const fs::path& mountPoint)
     fs::create_directories(mountPoint);
     m_countFile = mountPoint.parent_path() / (mountPoint.filename().string() + ".read");
     m_flag = mountPoint.parent_path() / (mountPoint.filename().string() + ".hang");
+    m_dropFlag = mountPoint.parent_path() / (mountPoint.filename().string() + ".drop");
     struct stat before {};
     ::stat(mountPoint.c_str(), &before);
     const std::string command = std::string(ShareFsPath()) + " " + Quoted(source) + " " +
                                 Quoted(mountPoint) + " --count " + Quoted(m_countFile) +
-                                " --block-flag " + Quoted(m_flag) + " -o auto_unmount";
+                                " --block-flag " + Quoted(m_flag) + " --drop-flag " +
+                                Quoted(m_dropFlag) + " -o auto_unmount";
     if (std::system(command.c_str()) != 0) return;
     // The daemon answers once the mount point's device changed.
     for (int i = 0; i < 200; ++i) {
@@ -59,10 +61,12 @@ CShareMount::CShareMount(const fs::path& source, const fs::path& mountPoint)
 
 CShareMount::~CShareMount() {
     Hang(false);
+    Drop(false);
     if (!m_mounted) return;
     // A lazy unmount cannot be refused while the mount exists; a failure here only
     // leaves a stale mount point in a temporary folder.
-    const int status = std::system(("fusermount3 -u -z " + Quoted(m_mountPoint) + " 2>/dev/null").c_str());
+    const int status =
+        std::system(("fusermount3 -u -z " + Quoted(m_mountPoint) + " 2>/dev/null").c_str());
     static_cast<void>(status);
 }
 
@@ -79,6 +83,19 @@ void CShareMount::Hang(bool on) const {
     } else {
         std::error_code ignored;
         fs::remove(m_flag, ignored);
+    }
+}
+
+}  // namespace stampwell::test
+
+namespace stampwell::test {
+
+void CShareMount::Drop(bool on) const {
+    if (on) {
+        WriteBytes(m_dropFlag, "");
+    } else {
+        std::error_code ignored;
+        std::filesystem::remove(m_dropFlag, ignored);
     }
 }
 

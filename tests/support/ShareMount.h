@@ -25,11 +25,14 @@ public:
     std::uint64_t BytesRead() const;
     // Every request waits (a stalled server) until Hang(false).
     void Hang(bool on) const;
+    // Every request fails with ENOTCONN (the connection to the server dropped) until Drop(false).
+    void Drop(bool on) const;
 
 private:
     std::filesystem::path m_mountPoint;
     std::filesystem::path m_countFile;
     std::filesystem::path m_flag;
+    std::filesystem::path m_dropFlag;
     bool m_mounted = false;
 };
 

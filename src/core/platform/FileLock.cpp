@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/FileSystem.h"
+
 namespace stampwell {
 
 namespace {
@@ -25,7 +27,10 @@ CFileLock::EState StateOfOpenError(int error) {
         case ETXTBSY:
             return CFileLock::EState::kForeign;
         default:
-            return CFileLock::EState::kFailed;
+            // A share whose server went is away, as a missing folder is: the tap then goes to
+            // the temporary file instead of being refused.
+            return CFileSystem::IsShareGone(error) ? CFileLock::EState::kMissing
+                                                   : CFileLock::EState::kFailed;
     }
 }
 }  // namespace
@@ -48,10 +53,12 @@ CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::millise
         return;
     }
     struct stat status {};
-    if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    const bool statFailed = ::fstat(m_fd, &status) != 0;
+    if (statFailed || !S_ISREG(status.st_mode)) {
+        const bool gone = statFailed && CFileSystem::IsShareGone(errno);
         ::close(m_fd);
         m_fd = -1;
-        m_state = EState::kForeign;
+        m_state = gone ? EState::kMissing : EState::kForeign;
         return;
     }
     const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -61,7 +68,7 @@ CFileLock::CFileLock(const std::filesystem::path& lockPath, std::chrono::millise
             return;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            m_state = EState::kFailed;
+            m_state = CFileSystem::IsShareGone(errno) ? EState::kMissing : EState::kFailed;
             break;
         }
         if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() >= deadline) {

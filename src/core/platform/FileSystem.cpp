@@ -100,6 +100,26 @@ bool CFileSystem::IsForeign(const fs::path& path) {
     return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
 }
 
+bool CFileSystem::IsShareGone(int error) {
+    switch (error) {
+        case ENOTCONN:
+        case EIO:
+        case ESTALE:
+        case EHOSTDOWN:
+        case EHOSTUNREACH:
+        case ENETDOWN:
+        case ENETUNREACH:
+        case ECONNABORTED:
+        case ECONNRESET:
+        case ECONNREFUSED:
+        case ETIMEDOUT:
+        case ENODEV:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool CFileSystem::IsNoSpace(int error) {
     return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }

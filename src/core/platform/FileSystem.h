@@ -28,6 +28,9 @@ public:
     static bool IsForeign(const std::filesystem::path& path);
     // Whether errno says that the disk (or the file-size limit) is full.
     static bool IsNoSpace(int error);
+    // An error that means a network folder's server is gone (a dropped connection, a stale
+    // handle, an I/O error of the mount): the folder is away, as if it were missing.
+    static bool IsShareGone(int error);
 
     // Writes all bytes to a descriptor, going on after short writes and EINTR.
     static bool WriteAll(int fd, std::string_view bytes);

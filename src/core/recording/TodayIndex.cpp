@@ -69,12 +69,18 @@ fs::path CTodayIndex::FilePath() const {
     return path;
 }
 
+bool CTodayIndex::IsForeign() const {
+    struct stat status {};
+    return ::lstat(FilePath().c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
 std::optional<CTodayIndex::State> CTodayIndex::Load() const {
-    CFileDescriptor fd = CFileSystem::Open(FilePath(), O_RDONLY);
+    if (IsForeign()) return std::nullopt;
+    CFileDescriptor fd = CFileSystem::Open(FilePath(), O_RDONLY | O_NONBLOCK);
     if (!fd) return std::nullopt;
     // Anyone may write the shared folder: the size is checked before anything is read.
     struct stat status {};
-    if (::fstat(fd.Get(), &status) != 0 || status.st_size < 0 ||
+    if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0 ||
         static_cast<std::uint64_t>(status.st_size) > kMaxFileSize) {
         return std::nullopt;
     }
@@ -109,6 +115,7 @@ void CTodayIndex::Save(const State& state) const {
         text += numbers + ToHex(entry.fence) + "\n";
     }
     // Only a help: a folder that cannot take it means a full scan next time.
+    if (IsForeign()) return;
     CFileSystem::WriteWholeFile(FilePath(), FilePath().filename().string() + ".tmp", text);
 }
 
@@ -118,8 +125,7 @@ void CTodayIndex::Keep(std::vector<Entry>& entries, Entry entry) {
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return a.date < b.date; });
     if (entries.size() > kMaxDays) {
-        entries.erase(entries.begin(),
-                      entries.end() - static_cast<std::ptrdiff_t>(kMaxDays));
+        entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(kMaxDays));
     }
 }
 
@@ -173,6 +179,7 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
 }
 
 void CTodayIndex::Renew(std::string_view blocks) const {
+    if (IsForeign()) return;
     const auto loaded = Load();
     if (!loaded || loaded->entries.empty()) {
         ::unlink(FilePath().c_str());

@@ -26,6 +26,9 @@ public:
     explicit CTodayIndex(std::filesystem::path work);
 
     std::filesystem::path FilePath() const;
+    // Something other than a regular file (a folder, a link, a FIFO) stands at the index's
+    // name: it is neither read nor replaced, and every read scans the work file.
+    bool IsForeign() const;
     // Visits, in file order, every record from the first one of working day `today` or later to
     // the end of the file: every record of today is among them. fd is the open work file; the
     // caller holds its lock. False when a read fails.
@@ -47,7 +50,7 @@ private:
         std::string fence;  // the enciphered block before `from` (empty when from is 0)
     };
     struct State {
-        std::string first;  // the file's first block, enciphered (empty for an empty file)
+        std::string first;           // the file's first block, enciphered (empty for an empty file)
         std::vector<Entry> entries;  // in date order
     };
     std::optional<State> Load() const;

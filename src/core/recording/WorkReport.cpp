@@ -155,8 +155,14 @@ bool CWorkReport::CutTornTail(const fs::path& path) {
     if (size % static_cast<off_t>(kLength) == 0) return true;
     // A crash mid-append left part of a block: drop it so new records stay aligned.
     const bool cut = ::ftruncate(fd.Get(), size - size % static_cast<off_t>(kLength)) == 0;
-    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+    NoteTornTail();
     return cut;
+}
+
+void CWorkReport::NoteTornTail() const {
+    ErrorLog(m_runtime.DataDir(), __LINE__,
+             "勤務ファイルの末尾の書きかけの記録を切り取りました (CWorkReport::AppendRecord)",
+             __FILE__, &m_runtime.Clock());
 }
 
 bool CWorkReport::RegistTemp() {
@@ -166,7 +172,9 @@ bool CWorkReport::RegistTemp() {
     if (!m_locks.AllowsChange()) return false;
     CTemporaryRecordMove move(TemporaryFilePath(), work);
     if (!move.Recover(true)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "一時ファイルの記録を勤務ファイルへ移せませんでした (CWorkReport::RegistTemp)",
+                 __FILE__, &m_runtime.Clock());
         return false;
     }
     if (!CFileSystem::Exists(TemporaryFilePath())) return false;
@@ -175,11 +183,15 @@ bool CWorkReport::RegistTemp() {
     // Another clock cut off at the same time may have recorded the same taps meanwhile.
     if (!CWaitingRecords::Merge(TemporaryFilePath(), work, m_mode == kRoomMode,
                                 m_runtime.DataDir())) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp: merge", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "他の端末の待機記録との統合に失敗しました (CWorkReport::RegistTemp: merge)",
+                 __FILE__, &m_runtime.Clock());
         return false;
     }
     if (CFileSystem::Exists(TemporaryFilePath()) && !move.Append()) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::RegistTemp", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "一時ファイルの記録を勤務ファイルへ移せませんでした (CWorkReport::RegistTemp)",
+                 __FILE__, &m_runtime.Clock());
         return false;
     }
     // The moved taps are today's records of the work file now, also for another program of
@@ -210,7 +222,20 @@ bool CWorkReport::ForEachToday(const std::function<bool(std::size_t, std::string
             return m_usingTemporary;
         },
         m_locks.AllowsChange(), visit);
+    NoteForeignIndex();
     return read;
+}
+
+void CWorkReport::NoteForeignIndex() {
+    if (m_foreignIndexSaid || m_usingTemporary) return;
+    const CTodayIndex index(ResolveWorkFilePath());
+    if (!index.IsForeign()) return;
+    m_foreignIndexSaid = true;
+    ErrorLog(m_runtime.DataDir(), __LINE__,
+             "索引ファイルの場所にStampwellのものではないもの（フォルダ、リンクなど）が置かれてい"
+             "るため、使わずに勤務ファイルを読みます: " +
+                 index.FilePath().string() + " (CTodayIndex)",
+             __FILE__, &m_runtime.Clock());
 }
 
 bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
@@ -279,12 +304,23 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     std::uint64_t at = 0;
     if (!CFileSystem::AppendWhole(path, block, kLength, {}, &cut, &at)) {
         const int error = errno;
-        if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+        if (cut) NoteTornTail();
+        if (!m_usingTemporary && path == ResolveWorkFilePath() && CFileSystem::IsShareGone(error)) {
+            // The share went between the check and the write: the tap waits in the temporary
+            // file like any other tap made while the folder is away.
+            ErrorLog(m_runtime.DataDir(), __LINE__,
+                     "勤務ファイルの場所に接続できなくなったため、一時ファイルに記録しました "
+                     "(CWorkReport::AppendRecord: " +
+                         std::string(std::strerror(error)) + ")",
+                     __FILE__, &m_runtime.Clock());
+            m_usingTemporary = true;
+            return WriteLine(TemporaryFilePath(), side, std::nullopt);
+        }
         CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, error);
         return false;
     }
     // A crash mid-append had left part of a block: it was cut so new records stay aligned.
-    if (cut) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::AppendRecord", __FILE__);
+    if (cut) NoteTornTail();
     // What this clock wrote counts among the day's known records if the folder goes away.
     if (!m_usingTemporary) CTodayCache(TemporaryFilePath()).Add(TodayNumber(), block);
     return true;
@@ -443,7 +479,9 @@ std::vector<CWorkReport::NumberedLine> CWorkReport::ListRecords(bool todayOnly) 
 bool CWorkReport::LoadTable(WorkRecordTable& table) {
     CLockScope lock(m_locks, ResolveWorkFilePath());
     if (m_table.Load(ResolveWorkFilePath(), table)) return true;
-    ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadTable", __FILE__);
+    ErrorLog(m_runtime.DataDir(), __LINE__,
+             "勤務ファイルを最後まで読めませんでした (CWorkReport::LoadTable)", __FILE__,
+             &m_runtime.Clock());
     return false;
 }
 
@@ -509,7 +547,11 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     if (m_usingTemporary) return false;
     const bool read =
         CMonthStore::Load(ResolveWorkFilePath(), *cp932, name, year, month, days, leadIn);
-    if (!read) ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::LoadMonth", __FILE__);
+    if (!read) {
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "勤務ファイルを最後まで読めませんでした (CWorkReport::LoadMonth)", __FILE__,
+                 &m_runtime.Clock());
+    }
     return read;
 }
 
@@ -531,7 +573,9 @@ CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int ye
     const auto outcome = CMonthStore::Save(ResolveWorkFilePath(), *cp932, name, year, month,
                                            changes, conflicts, hooks);
     if (outcome == ESaveOutcome::kNoSpace || outcome == ESaveOutcome::kFailed) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::SaveMonth", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "月の修正を勤務ファイルに保存できませんでした (CWorkReport::SaveMonth)", __FILE__,
+                 &m_runtime.Clock());
     }
     // A save may have changed today's records, which a tap decides from while the folder is away.
     if (outcome == ESaveOutcome::kSaved) RefreshDayCache();
@@ -543,10 +587,16 @@ bool CWorkReport::Backup() {
     if (!m_settings) SetSettings(config);
     if (!config->IsBackupChecked()) return true;
     CLockScope lock(m_locks, ResolveWorkFilePath());
+    // A copy taken while another program changes the file could be half of each: never
+    // without the work file's lock (the refusal is logged where it was taken).
+    if (!m_locks.AllowsChange()) return false;
     CheckWorkFolder();
     if (m_usingTemporary) {
         // A copy of the waiting records would replace a good backup of the whole file.
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Backup: work folder away", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "勤務ファイルの場所に接続できないため、バックアップを見送りました "
+                 "(CWorkReport::Backup: work folder away)",
+                 __FILE__, &m_runtime.Clock());
         return true;
     }
     fs::path source = ResolveWorkFilePath();
@@ -555,7 +605,10 @@ bool CWorkReport::Backup() {
     fs::path target(config->GetBackupPath());
     const CStoredFiles stored(m_runtime.DataDir(), source, config->GetIdFilePath(), {});
     if (target.empty() || stored.Contains(target) || CFileSystem::IsForeign(target)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Backup: refused target", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "バックアップ先がStampwellのファイルか使えない場所のため、書き込みませんでした "
+                 "(CWorkReport::Backup: refused target)",
+                 __FILE__, &m_runtime.Clock());
         return false;
     }
     return CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", *content);
@@ -591,7 +644,9 @@ bool CWorkReport::Export() {
     }
     if (!CWorkExport::Write(work, CPayPeriod(m_exportYear, m_exportMonth, m_exportClosing),
                             m_exportPath, m_exportError)) {
-        ErrorLog(m_runtime.DataDir(), __LINE__, "CWorkReport::Export", __FILE__);
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "エクスポートファイルを書き込めませんでした (CWorkReport::Export)", __FILE__,
+                 &m_runtime.Clock());
         return false;
     }
     return true;

@@ -150,8 +150,11 @@ private:
     bool ForEachToday(const std::function<bool(std::size_t, std::string_view)>& visit);
     bool WriteLine(const std::filesystem::path& path, int side, std::optional<int> overwrite);
     bool CutTornTail(const std::filesystem::path& path);
+    void NoteTornTail() const;
     // Today's records as the work file has them now, for the decisions while it is away.
     void RefreshDayCache();
+    // Something not ours at the index's name is never used; the log says so once a run.
+    void NoteForeignIndex();
 
     CRuntime m_runtime;
     std::shared_ptr<const ISettings> m_settings;
@@ -165,6 +168,7 @@ private:
     std::string m_exportPath;
     std::string m_exportError;
     bool m_usingTemporary = false;
+    bool m_foreignIndexSaid = false;
     CRecordTableFile m_table;
     CWorkLocks m_locks;
 };

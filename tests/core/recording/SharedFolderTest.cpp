@@ -1,11 +1,13 @@
 // Several clocks and stampwell-cli on one shared folder that anyone may write: nobody's record
 // is hit by another clock's tap, nothing is doubled, and nothing outside the folder is touched.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <map>
@@ -324,6 +326,71 @@ TEST(SharedFolder, NamesWithControlCharactersAndNumbersThatAreNotDecimalAreRefus
         1);
     auto hex = test::RunCli(dir.Path(), "report --year 0x7e8 --month 1 --closing end");
     EXPECT_EQ(hex.exitCode, 2) << hex.out;
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// A folder or a link planted at the index's name would make every tap of every PC read the
+// whole file, silently: it is never used nor touched, the taps stay right, and the log names
+// it once a run.
+TEST(SharedFolder, AnythingButAFileAtTheIndexNameIsRefusedAndLoggedOncePerRun) {
+    for (const bool link : {false, true}) {
+        test::CTempDir root;
+        SharedClock a(root / "share");
+        const fs::path index = root / "share" / "KINTAI.dat.index";
+        if (link) {
+            test::WriteBytes(root / "elsewhere", "not ours\n");
+            fs::create_symlink(root / "elsewhere", index);
+        } else {
+            fs::create_directory(index);
+        }
+        EXPECT_EQ(a.Tap("Ito", 9, 0), 1);
+        EXPECT_EQ(a.Tap("Abe", 9, 1), 1);
+        EXPECT_EQ(a.Tap("Ito", 18, 0, true), 1);
+        EXPECT_EQ(a.report->SaveMonth("Abe", 2011, 8, {{25, 1, "", "18:30"}}),
+                  CWorkReport::ESaveOutcome::kSaved);
+        EXPECT_EQ(a.Tap("Ito", 9, 2), 2);  // today's clock-in found without the index
+        EXPECT_EQ(fs::is_symlink(index), link);
+        EXPECT_EQ(fs::is_directory(fs::symlink_status(index)), !link);
+        if (link) {
+            EXPECT_EQ(test::ReadBytes(root / "elsewhere"), "not ours\n");
+        }
+        const std::string log = CTextCodec::FromCp932(test::ReadBytes(a.dataDir / "ErrorLog.txt"));
+        const auto first = log.find(index.string());
+        ASSERT_NE(first, std::string::npos) << log;
+        EXPECT_EQ(log.find(index.string(), first + 1), std::string::npos) << log;
+    }
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// The backup reads the work file under its lock: while another program holds it, no copy is
+// taken (it could be half of an old and half of a new file) and the good backup stays.
+TEST(SharedFolder, TheBackupWaitsForTheWorkFilesLockAndKeepsTheOldCopyWhenRefused) {
+    test::CTempDir root;
+    SharedClock a(root / "share");
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    a.settings->SetBackupPath((a.dataDir / "KINTAI.dat.bak").string());
+    a.settings->SetBackupChecked(true);
+    ASSERT_TRUE(a.settings->SaveSettings());
+    ASSERT_TRUE(a.report->Backup());
+    const std::string good = test::ReadBytes(a.dataDir / "KINTAI.dat.bak");
+    ASSERT_EQ(a.Tap("Abe", 9, 5), 1);
+    const int held = ::open((a.Work().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    fs::remove(a.dataDir / "ErrorLog.txt");
+    EXPECT_FALSE(a.report->Backup());
+    EXPECT_EQ(test::ReadBytes(a.dataDir / "KINTAI.dat.bak"), good);
+    const std::string log = test::ReadBytes(a.dataDir / "ErrorLog.txt");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    ::close(held);
+    EXPECT_TRUE(a.report->Backup());
+    EXPECT_EQ(test::ReadBytes(a.dataDir / "KINTAI.dat.bak").size(), 2u * 51);
 }
 
 }  // namespace stampwell

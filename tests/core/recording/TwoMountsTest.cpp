@@ -69,3 +69,34 @@ TEST(TwoMounts, TapsTakingTurnsBetweenTwoPcsReadTodayNotTheWholeFile) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+// Just after a PC's connection to the share drops, its client still answers the folder's
+// attributes from its cache while every open, lock and write fails with ENOTCONN: the taps of
+// that moment wait in the temporary file, as when the folder is missing, and move once the
+// share answers again.
+TEST(TwoMounts, TapsMadeWhileTheConnectionToTheShareIsDroppedWaitInTheTemporaryFile) {
+    if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
+    test::CTempDir root;
+    const fs::path share = root / "share";
+    fs::create_directories(share);
+    test::CShareMount mount(share, root / "pc1");
+    ASSERT_TRUE(mount.IsMounted());
+    test::SharedClock pc(mount.Path());
+    ASSERT_EQ(pc.Tap("Ito", 9, 0), 1);
+    mount.Drop(true);
+    EXPECT_EQ(pc.Tap("Abe", 9, 1), 1);
+    EXPECT_EQ(pc.Tap("Ueda", 9, 2), 1);
+    EXPECT_EQ(pc.Tap("Ito", 18, 0, true), 1);
+    EXPECT_TRUE(pc.t.sink->messages.empty()) << pc.t.sink->messages.front();
+    EXPECT_EQ(fs::file_size(pc.dataDir / "TemporaryRecord.dat"), 3u * 51);
+    EXPECT_EQ(fs::file_size(share / "KINTAI.dat"), 51u);
+    mount.Drop(false);
+    EXPECT_EQ(pc.Tap("Sato", 9, 30), 1);
+    EXPECT_EQ(fs::file_size(share / "KINTAI.dat"), 5u * 51);
+    EXPECT_FALSE(fs::exists(pc.dataDir / "TemporaryRecord.dat") &&
+                 fs::file_size(pc.dataDir / "TemporaryRecord.dat") > 0);
+}
+
+}  // namespace stampwell
