@@ -79,6 +79,8 @@ int SetSettings(const CliOptions& options, const SetArgs& args) {
     if (args.backupOff) values.backupChecked = false;
     // The same object and checks as the settings screen: nothing changes unless it is saved.
     const auto toCarry = CConfigForm::FilesToCarry(shown, values);
+    const auto behind = CNewPlaceCopy::LeftBehind(shown.idFilePath, values.idFilePath,
+                                                  shown.workFilePath, values.workFilePath);
     if (!CConfigForm::Apply(*settings, shown, values, runtime.Messages(), args.copy)) {
         return kRefused;
     }
@@ -92,6 +94,7 @@ int SetSettings(const CliOptions& options, const SetArgs& args) {
                   << "\n今までの登録と記録を使うには、元の場所のファイルを新しい場所にコピーして"
                      "ください（--copy を付けると、設定と同時にコピーします）。\n";
     }
+    if (!behind.empty()) std::cout << CNewPlaceCopy::LeftBehindNotice(behind) << '\n';
     return kOk;
 }
 

@@ -206,3 +206,46 @@ TEST(QtPrompt, ABoxOpensAboveAndCentredOnTheDialogThatAsked) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+// Enter answers no to every question whose yes discards, replaces or deletes; the questions no
+// timer may answer (saving a month, carrying the files to a new place) wait for somebody.
+TEST(QtPrompt, EnterNeverAnswersYesToADestructiveQuestionAndNoTimerAnswersAWaitingOne) {
+    test::CTempDir dir;
+    test::WriteBytes(dir / "Timer.txt", "1");
+    CQtPrompt prompt(dir.Path());
+    auto pressEnter = [] {
+        QTimer::singleShot(50, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+    };
+    for (const char* question :
+         {"他の端末で変更された日があります。\n上書きしますか？",
+          "変更が保存されていません。\n変更を破棄して編集を終了しますか？",
+          "既に同名ファイルが存在します。\nこのファイルを上書きしますか？"}) {
+        pressEnter();
+        EXPECT_FALSE(prompt.AskYesNo(question)) << question;
+    }
+    pressEnter();
+    EXPECT_EQ(prompt.AskQuestion("佐藤花子さんを削除しますか？", IPrompt::kNo), IPrompt::kNo);
+
+    // A waiting question: still open well past Timer.txt's second, with no countdown; then
+    // answered by a person.
+    bool stillOpen = false;
+    QString yesText;
+    QTimer::singleShot(1600, [&] {
+        auto* box = dynamic_cast<CMsgBox*>(QApplication::activeModalWidget());
+        stillOpen = box != nullptr;
+        if (box == nullptr) return;
+        yesText = box->YesButton()->text();
+        box->YesButton()->click();
+    });
+    EXPECT_EQ(prompt.AskQuestion("このデータで保存しますか？", IPrompt::kNoAnswer), IPrompt::kYes);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(yesText, QString::fromUtf8("はい"));
+}
+
+}  // namespace stampwell

@@ -131,6 +131,15 @@ TEST(RecordEditScreen, CorrectClearAndAddAfterMidnightThenSave) {
         QApplication::clipboard()->setText(QStringLiteral("12:34"));
         QTest::keyClick(grid.Editor(), Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(grid.Editor()->text(), QStringLiteral("09:01"));
+        // End goes to the last minute digit, Home to the first hour digit.
+        QTest::keyClick(grid.Editor(), Qt::Key_End);
+        EXPECT_EQ(grid.Editor()->selectionStart(), 4);
+        QTest::keyClick(grid.Editor(), Qt::Key_5);
+        EXPECT_EQ(grid.Editor()->text(), QStringLiteral("09:05"));
+        QTest::keyClick(grid.Editor(), Qt::Key_Home);
+        EXPECT_EQ(grid.Editor()->selectionStart(), 0);
+        QTest::keyClick(grid.Editor(), Qt::Key_1);
+        EXPECT_EQ(grid.Editor()->text(), QStringLiteral("19:05"));
         QTest::keyClick(grid.Editor(), Qt::Key_7);
         QTest::keyClick(grid.Editor(), Qt::Key_Escape);
         EXPECT_EQ(model->index(24, 1).data().toString(), QStringLiteral("09:01"));

@@ -227,7 +227,10 @@ bool CReportEditSession::Save(const std::string& reason) {
         m_prompt.ShowMessage("修正理由にカンマや改行は使えません。", EMessageIcon::None);
         return false;
     }
-    if (m_prompt.AskQuestion("このデータで保存しますか？") != IPrompt::kYes) return false;
+    // Saving changes records of the pay period: only somebody's answer saves, never a timer.
+    if (m_prompt.AskQuestion("このデータで保存しますか？", IPrompt::kNoAnswer) != IPrompt::kYes) {
+        return false;
+    }
     if (m_loadFailed) {
         ShowPathMessage();
         return false;

@@ -61,11 +61,18 @@ bool CConfigForm::ApplyAsking(CEnvironmentSettings& settings, const Values& show
     const auto toCarry = FilesToCarry(shown, values);
     bool carry = false;
     if (!toCarry.empty()) {
-        carry = prompt.AskQuestion(CNewPlaceCopy::Question(toCarry), IPrompt::kNo) == IPrompt::kYes;
+        // Whether every employee and record comes along is never decided by a timer.
+        carry = prompt.AskQuestion(CNewPlaceCopy::Question(toCarry), IPrompt::kNoAnswer) ==
+                IPrompt::kYes;
     }
+    const auto behind = CNewPlaceCopy::LeftBehind(shown.idFilePath, values.idFilePath,
+                                                  shown.workFilePath, values.workFilePath);
     if (!Apply(settings, shown, values, prompt, carry)) return false;
     if (!toCarry.empty() && !carry) {
         prompt.ShowMessage(CNewPlaceCopy::EmptyNotice(toCarry), EMessageIcon::None);
+    }
+    if (!behind.empty()) {
+        prompt.ShowMessage(CNewPlaceCopy::LeftBehindNotice(behind), EMessageIcon::None);
     }
     return true;
 }

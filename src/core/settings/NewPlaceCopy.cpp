@@ -13,6 +13,10 @@ namespace stampwell {
 namespace fs = std::filesystem;
 
 namespace {
+// The files that live beside the register and the work file (their owners name them so).
+constexpr const char* kLeaveBookName = "PaidLeave.txt";
+constexpr const char* kTrailName = "EditLog.txt";
+
 bool HoldsData(const fs::path& path) {
     std::error_code error;
     return fs::is_regular_file(path, error) && fs::file_size(path, error) > 0 && !error;
@@ -63,21 +67,68 @@ std::vector<CNewPlaceCopy::Item> CNewPlaceCopy::Find(const std::string& register
                                                      const std::string& workFrom,
                                                      const std::string& workTo) {
     std::vector<Item> items;
-    auto consider = [&](const char* label, const std::string& from, const std::string& to) {
+    auto consider = [&](const char* label, const fs::path& from, const fs::path& to,
+                        const fs::path& lockOf) {
         if (from.empty() || to.empty() || from == to) return;
-        if (HoldsData(from) && IsAbsent(to)) items.push_back({label, from, to});
+        if (HoldsData(from) && IsAbsent(to)) items.push_back({label, from, to, lockOf});
     };
-    consider("カード登録者ファイル", registerFrom, registerTo);
-    consider("勤務登録ファイル", workFrom, workTo);
+    auto beside = [](const std::string& file, const char* name) {
+        return file.empty() ? fs::path{} : fs::path(file).parent_path() / name;
+    };
+    // A file beside goes with its main file only: beside another office's register or work
+    // file it would be theirs (LeftBehind says so instead).
+    const std::size_t before = items.size();
+    consider("カード登録者ファイル", registerFrom, registerTo, registerFrom);
+    if (items.size() > before) {
+        const fs::path leave = beside(registerFrom, kLeaveBookName);
+        consider("有給休暇管理簿", leave, beside(registerTo, kLeaveBookName), leave);
+    }
+    const std::size_t beforeWork = items.size();
+    consider("勤務登録ファイル", workFrom, workTo, workFrom);
+    if (items.size() > beforeWork) {
+        consider("修正履歴", beside(workFrom, kTrailName), beside(workTo, kTrailName), workFrom);
+    }
     return items;
 }
 
+std::vector<CNewPlaceCopy::Item> CNewPlaceCopy::LeftBehind(const std::string& registerFrom,
+                                                           const std::string& registerTo,
+                                                           const std::string& workFrom,
+                                                           const std::string& workTo) {
+    std::vector<Item> items;
+    auto consider = [&](const char* label, const std::string& mainFrom, const std::string& mainTo,
+                        const char* name) {
+        if (mainFrom.empty() || mainTo.empty() || mainFrom == mainTo) return;
+        const fs::path from = fs::path(mainFrom).parent_path() / name;
+        const fs::path to = fs::path(mainTo).parent_path() / name;
+        // The main file is already at the new place (another PC moved first): only then is the
+        // file beside it missing there while ours holds records.
+        if (from != to && !IsAbsent(mainTo) && HoldsData(from) && IsAbsent(to)) {
+            items.push_back({label, from, to, from});
+        }
+    };
+    consider("有給休暇管理簿", registerFrom, registerTo, kLeaveBookName);
+    consider("修正履歴", workFrom, workTo, kTrailName);
+    return items;
+}
+
+std::string CNewPlaceCopy::LeftBehindNotice(const std::vector<Item>& items) {
+    std::string text =
+        "新しい場所には次のファイルがありません。今までの記録は元の場所に残っています。"
+        "\n必要なら管理者が元の場所から新しい場所へ移してください。\n";
+    for (const auto& item : items) {
+        text += "\n" + item.label + ": " + item.from.string() +
+                "（新しい場所: " + item.to.string() + "）";
+    }
+    return text;
+}
+
 std::string CNewPlaceCopy::Question(const std::vector<Item>& items) {
-    std::string text = "新しい場所にはまだファイルがありません。\n";
+    std::string text = "新しい場所にはまだ次のファイルがありません。\n";
     for (const auto& item : items) text += "\n" + item.label + ": " + item.to.string();
     text +=
-        "\n\n今使っているファイルを新しい場所にコピーしますか？\n"
-        "「いいえ」のときは、新しい場所で最初から始めます（社員の登録も勤務記録もない状態です）。";
+        "\n\n今使っているこれらのファイルを新しい場所にコピーしますか？\n"
+        "「いいえ」のときは、新しい場所で最初から始めます（上のファイルの記録がない状態です）。";
     return text;
 }
 
@@ -95,15 +146,7 @@ std::string CNewPlaceCopy::EmptyNotice(const std::vector<Item>& items) {
 bool CNewPlaceCopy::Copy(const CRuntime& runtime, const std::vector<Item>& items,
                          IMessageSink& messages) {
     for (const auto& item : items) {
-        if (!CopyOne(runtime, item.from, item.to, item.from, messages)) return false;
-        // The trail of corrections lives beside the work file.
-        if (item.label != "勤務登録ファイル") continue;
-        const fs::path trail = item.from.parent_path() / "EditLog.txt";
-        const fs::path newTrail = item.to.parent_path() / "EditLog.txt";
-        if (trail != newTrail && HoldsData(trail) && IsAbsent(newTrail) &&
-            !CopyOne(runtime, trail, newTrail, item.from, messages)) {
-            return false;
-        }
+        if (!CopyOne(runtime, item.from, item.to, item.lockOf, messages)) return false;
     }
     return true;
 }

@@ -12,17 +12,27 @@ class IMessageSink;
 // When the register or the work file is pointed at a place that holds no such file yet, the
 // files in use can be copied there. Otherwise the office would start over with nobody
 // registered and no records, and the earlier records would lie unseen in the old place.
-// EditLog.txt, the trail of corrections that lives beside the work file, goes with it.
+// The files that live beside them go too: the paid-leave book (PaidLeave.txt) beside the
+// register, the trail of corrections (EditLog.txt) beside the work file; each is offered on its
+// own when the new place lacks it, so a legal record never disappears from view by a move.
 class CNewPlaceCopy {
 public:
     struct Item {
-        std::string label;  // as the settings screen names the file
+        std::string label;  // as the settings screen and the guide name the file
         std::filesystem::path from, to;
+        std::filesystem::path lockOf;  // the file whose lock its writers hold
     };
 
     // The changes whose new place has no file while the file in use holds data.
     static std::vector<Item> Find(const std::string& registerFrom, const std::string& registerTo,
                                   const std::string& workFrom, const std::string& workTo);
+    // The files beside the register or the work file that hold records in the old place and
+    // are missing in the new one, whose main file is there already: they are not copied (they
+    // would join another office's files), but said.
+    static std::vector<Item> LeftBehind(const std::string& registerFrom,
+                                        const std::string& registerTo, const std::string& workFrom,
+                                        const std::string& workTo);
+    static std::string LeftBehindNotice(const std::vector<Item>& items);
     static std::string Question(const std::vector<Item>& items);
     // What is said when the files stay where they are: the new place starts empty.
     static std::string EmptyNotice(const std::vector<Item>& items);

@@ -15,7 +15,10 @@ namespace stampwell {
 
 CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWidget* parent,
                  int byItself)
-    : QDialog(parent, DialogFlags()), m_byItself(byItself == kNo ? kNo : kYes) {
+    : QDialog(parent, DialogFlags()),
+      m_byItself(byItself == kNo     ? kNo
+                 : byItself == kNone ? kNone
+                                     : kYes) {
     setWindowTitle(QString::fromUtf8("お知らせ"));
     auto* layout = new QVBoxLayout(this);  // owned by the dialog, as are the widgets below
     m_text = new QPlainTextEdit(this);
@@ -41,7 +44,8 @@ CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWid
     layout->addLayout(buttons);
     m_yes = new QPushButton(QString::fromUtf8("はい"), this);
     m_no = new QPushButton(QString::fromUtf8("いいえ"), this);
-    // The default button is the answer that destroys nothing.
+    // The default button is the answer that destroys nothing (a question that waits asks
+    // whether to keep something: its yes keeps it).
     (m_byItself == kNo ? m_no : m_yes)->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(m_yes);
@@ -50,6 +54,7 @@ CMsgBox::CMsgBox(const QString& text, const std::filesystem::path& dataDir, QWid
     connect(m_no, &QPushButton::clicked, this, [this] { Answer(kNo); });
 
     m_waitMs = CModeFiles::ReadTimerMilliseconds(dataDir);
+    if (m_byItself == kNone) return;
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] { Answer(m_byItself); });

@@ -12,7 +12,8 @@ namespace stampwell {
 
 // The timed question box: "はい" answers yes, "いいえ", Esc or the close box no, and nobody
 // answering within the time of Timer.txt counts as `byItself` (yes at the clock, no before
-// anything is deleted); that button counts down the seconds left.
+// anything is deleted); that button counts down the seconds left. With `byItself` kNone the
+// box waits for an answer, with no timer.
 class CMsgBox : public QDialog {
 public:
     enum EAnswer { kNone = 0, kYes = 1, kNo = 2 };

@@ -47,14 +47,24 @@ void CQtPrompt::ShowMessage(std::string_view text, EMessageIcon icon) {
 int CQtPrompt::AskQuestion(std::string_view text, EAnswer byItself) {
     m_last = std::string(text);
     CMsgBox box(FromUtf8(text), m_dataDir, Owner(),
-                byItself == kNo ? CMsgBox::kNo : CMsgBox::kYes);
+                byItself == kNo         ? CMsgBox::kNo
+                : byItself == kNoAnswer ? CMsgBox::kNone
+                                        : CMsgBox::kYes);
     box.exec();
     return box.GetAnswer();
 }
 
 bool CQtPrompt::AskYesNo(std::string_view text) {
-    return QMessageBox::question(Owner(), QStringLiteral("Stampwell"), FromUtf8(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    // Every such question's yes discards or replaces something: Enter answers no.
+    m_last = std::string(text);
+    QMessageBox box(Owner());
+    box.setWindowTitle(QStringLiteral("Stampwell"));
+    box.setText(FromUtf8(text));
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void CQtPrompt::MovePointerToOrigin() {

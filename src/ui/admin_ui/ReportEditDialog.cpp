@@ -321,7 +321,12 @@ void CReportEditDialog::OnSavePdf() {
 
 void CReportEditDialog::OnSave() {
     m_grid->CommitEditor();
-    if (m_session->Save(m_reason->text().toStdString())) m_reason->clear();
+    if (m_session->Save(m_reason->text().toStdString())) {
+        m_reason->clear();
+        // The times were read again after the save: so is the leave (another PC may have
+        // cancelled a day off meanwhile).
+        m_leaveKey.clear();
+    }
     Refresh();
 }
 

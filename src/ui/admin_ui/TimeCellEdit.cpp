@@ -71,7 +71,11 @@ void CTimeCellEdit::keyPressEvent(QKeyEvent* event) {
             End(true);
             return;
         case Qt::Key_Home:
+            m_mask.Click(0);  // the first hour digit
+            break;
         case Qt::Key_End:
+            m_mask.Click(4);  // the last minute digit
+            break;
         case Qt::Key_Up:
         case Qt::Key_Down:
             break;

@@ -85,6 +85,8 @@ CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
     auto* ledger = new QGroupBox(QString::fromUtf8("年次有給休暇管理簿"), this);
     auto* ledgerLayout = new QVBoxLayout(ledger);
     m_grants = new QTableWidget(ledger);
+    // Tab leaves the table for the next control (取得, 閉じる); arrows move within it.
+    m_grants->setTabKeyNavigation(false);
     m_grants->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grants->verticalHeader()->hide();
     m_grants->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -106,6 +108,8 @@ CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
     auto* taken = new QGroupBox(QString::fromUtf8("取得日"), this);
     auto* takenLayout = new QGridLayout(taken);
     m_days = new QTableWidget(taken);
+    // Tab leaves the table for the next control (取得, 閉じる); arrows move within it.
+    m_days->setTabKeyNavigation(false);
     m_days->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_days->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_days->setSelectionMode(QAbstractItemView::SingleSelection);

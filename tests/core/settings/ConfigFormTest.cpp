@@ -165,6 +165,7 @@ struct COfficeMoving {
     COfficeMoving() {
         EXPECT_EQ(test::RunCli(data, "users add --card 0101000000000001 --name 山田").exitCode, 0);
         EXPECT_EQ(test::RunCli(data, "tap 0101000000000001 --start").exitCode, 0);
+        EXPECT_EQ(test::RunCli(data, "leave set --name 山田 --hired 2024-04-01").exitCode, 0);
         test::WriteBytes(data / "EditLog.txt", "trail\r\n");
         std::filesystem::create_directories(share);
     }
@@ -183,10 +184,10 @@ TEST(ConfigForm, MovingToAnEmptySharedFolderOffersToTakeTheFilesAlong) {
     values.idFilePath = (office.share / "Register.txt").string();
     values.workFilePath = (office.share / "KINTAI.dat").string();
 
-    // Nobody answers: nothing is copied, the settings are saved and the empty start is said.
+    // いいえ: nothing is copied, the settings are saved and the empty start is said.
     {
         test::CFakePrompt prompt;
-        prompt.nobodyAnswers = true;
+        prompt.answer = IPrompt::kNo;
         auto unchanged = CreateConfig(runtime);
         ASSERT_TRUE(CConfigForm::ApplyAsking(*unchanged, shown, values, prompt));
         ASSERT_EQ(prompt.questions.size(), 1u);
@@ -194,6 +195,11 @@ TEST(ConfigForm, MovingToAnEmptySharedFolderOffersToTakeTheFilesAlong) {
                   std::string::npos);
         EXPECT_NE(prompt.questions[0].find("勤務登録ファイル: " + values.workFilePath),
                   std::string::npos);
+        // Every file that moves is named, the paid-leave book and the trail among them.
+        for (const char* name : {"PaidLeave.txt", "EditLog.txt"}) {
+            EXPECT_NE(prompt.questions[0].find((office.share / name).string()), std::string::npos)
+                << name;
+        }
         ASSERT_EQ(prompt.messages.size(), 1u);
         EXPECT_NE(prompt.messages[0].find("最初から始めます"), std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(office.share / "Register.txt"));
@@ -206,10 +212,14 @@ TEST(ConfigForm, MovingToAnEmptySharedFolderOffersToTakeTheFilesAlong) {
     prompt.answer = IPrompt::kYes;
     ASSERT_TRUE(CConfigForm::ApplyAsking(*settings, shown, values, prompt));
     EXPECT_TRUE(prompt.messages.empty());
-    for (const char* name : {"Register.txt", "KINTAI.dat", "EditLog.txt"}) {
+    for (const char* name : {"Register.txt", "KINTAI.dat", "EditLog.txt", "PaidLeave.txt"}) {
         EXPECT_EQ(test::ReadBytes(office.share / name), test::ReadBytes(office.data / name))
             << name;
     }
+    // The leave records follow the register: nobody lost their hire date by the move.
+    const auto ledger = test::RunCli(office.data, "leave list --as-of 2026-12-09");
+    EXPECT_EQ(ledger.exitCode, 0) << ledger.err;
+    EXPECT_NE(ledger.out.find("山田"), std::string::npos) << ledger.out;
     EXPECT_NE(test::RunCli(office.data, "users list").out.find("山田"), std::string::npos);
     EXPECT_NE(test::RunCli(office.data, "records").out.find("山田"), std::string::npos);
     EXPECT_NE(CTextCodec::FromCp932(test::ReadBytes(office.data / "ErrorLog.txt"))
@@ -234,7 +244,19 @@ TEST(ConfigForm, TheCliSaysTheNewPlaceIsEmptyOrCopiesWithCopy) {
     auto copied = test::RunCli(second.data, "settings set --copy" + to);
     EXPECT_EQ(copied.exitCode, 0) << copied.err;
     EXPECT_NE(copied.out.find("勤務登録ファイルをコピーしました"), std::string::npos);
+    EXPECT_NE(copied.out.find("有給休暇管理簿をコピーしました"), std::string::npos);
     EXPECT_NE(test::RunCli(second.data, "users list").out.find("山田"), std::string::npos);
+
+    // A PC moving to a share where another PC's register already is: the leave book of this
+    // PC is not mixed into it, but the move says where it stayed.
+    std::filesystem::remove(office.share / "PaidLeave.txt");
+    COfficeMoving third;
+    auto late = test::RunCli(third.data, "settings set" + to);
+    EXPECT_EQ(late.exitCode, 0) << late.err;
+    EXPECT_NE(late.out.find("有給休暇管理簿: " + (third.data / "PaidLeave.txt").string()),
+              std::string::npos)
+        << late.out;
+    EXPECT_FALSE(std::filesystem::exists(office.share / "PaidLeave.txt"));
 }
 
 }  // namespace stampwell
