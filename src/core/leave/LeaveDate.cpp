@@ -53,8 +53,19 @@ int CLeaveDate::Today(const IClock& clock) {
 
 int CLeaveDate::MonthsUntil(int from, int to) {
     int months = 0;
-    while (AddMonths(from, months) < to) ++months;
+    while (AddMonths(from, months + 1) <= to) ++months;
     return months;
+}
+
+int CLeaveDate::DaysUntil(int from, int to) {
+    return static_cast<int>(CWorkDate::DayIndex(to) - CWorkDate::DayIndex(from));
+}
+
+int CLeaveDate::PeriodEnd(int date, int months) {
+    const int end = AddMonths(date, months);
+    if (end % 100 == date % 100) return end;
+    // No such day in that month: the period runs to the end of the month.
+    return AddMonths(end - end % 100 + 1, 1);
 }
 
 }  // namespace stampwell

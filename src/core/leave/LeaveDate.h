@@ -20,8 +20,14 @@ public:
     static std::string Text(int date);
     // The clock's local date; 0 when it cannot be converted.
     static int Today(const IClock& clock);
-    // Whole months from one date to a later one, a part of a month counted as one.
+    // Whole months from one date to a later one; a part of a month left over is not counted.
     static int MonthsUntil(int from, int to);
+    // Days from one date to another (negative when `to` is earlier).
+    static int DaysUntil(int from, int to);
+    // The first day after a period of `months` that starts on `date` (Civil Code art. 143): the
+    // same day of the month `months` later, or, where that month has no such day (a period
+    // from 02-29 or the 31st), the first of the month after.
+    static int PeriodEnd(int date, int months);
 };
 
 }  // namespace stampwell

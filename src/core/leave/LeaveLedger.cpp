@@ -41,8 +41,8 @@ std::optional<std::string> CLeaveLedger::Build(const CLeaveBook& book,
         }
         Grant grant;
         grant.date = date;
-        grant.expires = CLeaveDate::AddMonths(date, 24);
-        grant.dutyEnds = CLeaveDate::AddMonths(date, 12);
+        grant.expires = CLeaveDate::PeriodEnd(date, 24);
+        grant.dutyEnds = CLeaveDate::PeriodEnd(date, 12);
         grant.withheld =
             std::any_of(book.withheld.begin(), book.withheld.end(),
                         [&](const auto& w) { return w.name == who.name && w.grant == date; });
@@ -88,9 +88,13 @@ std::string CLeaveLedger::Duty(const Grant& grant, int asOf) {
     if (!grant.dutyApplies) return {};
     if (grant.dutyHalves >= 10) return "達成";
     if (asOf >= grant.dutyEnds) return "未達";
-    return "あと" + Days(10 - grant.dutyHalves) + "日（" +
-           std::to_string(CLeaveDate::MonthsUntil(std::max(asOf, grant.date), grant.dutyEnds)) +
-           "か月）";
+    // The time left in whole months, never rounded up; under a month, in days (the last day of
+    // the duty year says 期限まで1日).
+    const int from = std::max(asOf, grant.date);
+    const int months = CLeaveDate::MonthsUntil(from, grant.dutyEnds);
+    return "あと" + Days(10 - grant.dutyHalves) + "日（期限まで" +
+           (months > 0 ? std::to_string(months) + "か月）"
+                       : std::to_string(CLeaveDate::DaysUntil(from, grant.dutyEnds)) + "日）");
 }
 
 bool CLeaveLedger::DutyAtRisk(const Grant& grant, int asOf) {

@@ -31,10 +31,19 @@ int CPayroll::RequiredBreak(int worked) {
     return 0;
 }
 
+int CPayroll::LegalBreakOfSpan(int span) {
+    if (span <= 6 * 60) return 0;
+    if (span <= 6 * 60 + 45) return span - 6 * 60;  // 6:00 worked: no break needed
+    if (span <= 8 * 60 + 45) return 45;
+    if (span <= 9 * 60) return span - 8 * 60;  // 8:00 worked with 45 minutes or more
+    return 60;
+}
+
 int CPayroll::BreakMinutes(int start, int end, const CWorkRules& rules) {
     if (end <= start) return 0;
-    // By length the break is deemed from the span, as the office's rules say.
-    if (rules.breaks == CWorkRules::EBreaks::kLegal) return RequiredBreak(end - start);
+    // By length the break is deemed from the span: the least break the law asks for the time
+    // then worked (art. 34 ties it to the hours worked), so a longer day is never paid less.
+    if (rules.breaks == CWorkRules::EBreaks::kLegal) return LegalBreakOfSpan(end - start);
     int minutes = 0;
     ForEachWindow(rules, [&](int from, int to) { minutes += Overlap(start, end, from, to); });
     return minutes;

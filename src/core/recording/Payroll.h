@@ -58,6 +58,9 @@ public:
                               const CWorkRules& rules);
     // The legal minimum break for the minutes worked (more than 6 hours: 45, more than 8: 60).
     static int RequiredBreak(int worked);
+    // The break deemed for a span when breaks go by length: the least that leaves the time
+    // worked within RequiredBreak (6:30 -> 0:30, 8:50 -> 0:50).
+    static int LegalBreakOfSpan(int span);
     // Every limit a month's overtime (and rest-day work) passed, joined by "・", or nothing.
     static std::string LimitPassed(int overtime, int restDay);
 

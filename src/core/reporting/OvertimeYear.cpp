@@ -64,7 +64,9 @@ void COvertimeYear::Judge(Row& row) {
             }
         }
     }
-    row.worstAverage = static_cast<int>(bestSum / bestLength);
+    // Rounded up to the minute: an average over 80 hours never shows as 80:00 beside its flag,
+    // and any overtime at all shows (with its months).
+    row.worstAverage = static_cast<int>((bestSum + bestLength - 1) / bestLength);
     std::vector<std::string> passed;
     if (row.monthsOver45 > 6) passed.push_back("45時間超が年7回以上");
     if (row.yearOvertime > 360 * kHour) passed.push_back("年360時間超");

@@ -49,7 +49,7 @@ TEST(LeaveLedger, HandWorkedGrantsExpiryAndTheFiveDayDuty) {
     EXPECT_EQ(Row(grants, 0), "基準日,付与日数,取得日数,残日数,失効日,取得義務");
     EXPECT_EQ(Row(grants, 1), "2024/10/01,10,2.5,7.5,2026/10/01,未達");
     EXPECT_EQ(Row(grants, 2), "2025/10/01,11,0,11,2027/10/01,未達");
-    EXPECT_EQ(Row(grants, 3), "2026/10/01,12,0,12,2028/10/01,あと5日（10か月）");
+    EXPECT_EQ(Row(grants, 3), "2026/10/01,12,0,12,2028/10/01,あと5日（期限まで9か月）");
     // The first grant counts until the day before its expiry.
     CLeaveLedger::Result result;
     ASSERT_FALSE(CLeaveLedger::Build(yamada, yamada.employees[0], D("2025-10-01"), result));
@@ -83,7 +83,30 @@ TEST(LeaveLedger, HandWorkedGrantsExpiryAndTheFiveDayDuty) {
               "2024/10/01,10,5,5,2026/10/01,達成");
     // Before the year ends the days owed and the months left are said.
     EXPECT_EQ(Row(CLeaveTables::Grants(met, met.employees[0], D("2025-02-10")), 1),
-              "2024/10/01,10,5,5,2026/10/01,あと1日（8か月）");
+              "2024/10/01,10,5,5,2026/10/01,あと1日（期限まで7か月）");
+    // Whole months only, never rounded up: the day after the grant 11 (the day booked for
+    // 10-07 not yet taken), under a month in days, the duty year's last day 1.
+    const auto owing = Book(5, {{"2024-10-07", kWhole}});
+    EXPECT_EQ(Row(CLeaveTables::Grants(owing, owing.employees[0], D("2024-10-02")), 1),
+              "2024/10/01,10,1,9,2026/10/01,あと5日（期限まで11か月）");
+    EXPECT_EQ(Row(CLeaveTables::Grants(owing, owing.employees[0], D("2025-09-10")), 1),
+              "2024/10/01,10,1,9,2026/10/01,あと4日（期限まで21日）");
+    EXPECT_EQ(Row(CLeaveTables::Grants(owing, owing.employees[0], D("2025-09-30")), 1),
+              "2024/10/01,10,1,9,2026/10/01,あと4日（期限まで1日）");
+}
+
+TEST(LeaveLedger, AGrantOnTheTwentyNinthOfFebruaryLastsToTheEndOfFebruary) {
+    // Hired 2023-08-29: the first grant is on 2024-02-29. Two years from it run to the end of
+    // 2026-02-28 (there is no 02-29 in 2026): a day off that day still draws on it.
+    CLeaveBook book;
+    book.employees.push_back({"山田", D("2023-08-29"), 5});
+    book.taken.push_back({"山田", D("2026-02-28"), kWhole});
+    const auto grants = CLeaveTables::Grants(book, book.employees[0], D("2026-03-02"));
+    EXPECT_EQ(Row(grants, 1), "2024/02/29,10,1,9,2026/03/01,未達");
+    EXPECT_EQ(Row(grants, 2), "2025/02/28,11,0,11,2027/02/28,未達");
+    EXPECT_EQ(CLeaveDate::PeriodEnd(D("2024-02-29"), 24), D("2026-03-01"));
+    EXPECT_EQ(CLeaveDate::PeriodEnd(D("2024-01-31"), 1), D("2024-03-01"));
+    EXPECT_EQ(CLeaveDate::PeriodEnd(D("2024-10-01"), 24), D("2026-10-01"));
 }
 
 TEST(LeaveLedger, DaysUseTheOldestGrantFirstAndNeverGoBelowNothing) {
@@ -96,7 +119,7 @@ TEST(LeaveLedger, DaysUseTheOldestGrantFirstAndNeverGoBelowNothing) {
     const auto book = Book(5, days);
     const auto grants = CLeaveTables::Grants(book, book.employees[0], D("2025-12-01"));
     EXPECT_EQ(Row(grants, 1), "2024/10/01,10,10,0,2026/10/01,達成");
-    EXPECT_EQ(Row(grants, 2), "2025/10/01,11,1,10,2027/10/01,あと3日（10か月）");
+    EXPECT_EQ(Row(grants, 2), "2025/10/01,11,1,10,2027/10/01,あと3日（期限まで10か月）");
 
     // A day before the first grant, or beyond the balance, is refused with the reason.
     CLeaveBook early = Book(5, {{"2024-09-30", kWhole}});
@@ -127,12 +150,12 @@ TEST(LeaveCli, TheLedgerAndTheListOfTheHandWorkedEmployee) {
               test::Sjis("基準日,付与日数,取得日数,残日数,失効日,取得義務\r\n"
                          "2024/10/01,10,2.5,7.5,2026/10/01,未達\r\n"
                          "2025/10/01,11,0,11,2027/10/01,未達\r\n"
-                         "2026/10/01,12,0,12,2028/10/01,あと5日（10か月）\r\n"
+                         "2026/10/01,12,0,12,2028/10/01,あと5日（期限まで9か月）\r\n"
                          "\r\n取得日,区分\r\n2024/11/05,全日\r\n2025/03/03,午前\r\n"
                          "2025/09/01,全日\r\n"));
     EXPECT_EQ(test::RunCli(dir.Path(), "leave list --as-of 2025-10-01").out,
               "氏名\t入社日\t残日数\t次の付与日\t次の付与日数\t取得義務\n"
-              "山田\t2024/04/01\t18.5\t2026/10/01\t12\tあと5日（12か月）\n");
+              "山田\t2024/04/01\t18.5\t2026/10/01\t12\tあと5日（期限まで12か月）\n");
 
     // Refused: a day that does not exist, a day taken twice, a balance below 0, an unknown
     // name; each with a message, exit 1, the file as it was.

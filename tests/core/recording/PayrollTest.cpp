@@ -52,9 +52,16 @@ TEST(Payroll, OneDayUnderEachBreakRule) {
         {"a long day", legal, "2011/08/24", "09:00", "20:30", "1:00", "10:30", "2:30", "0:00"},
         {"a night", legal, "2011/08/24", "21:00", "25:30", "0:00", "4:30", "0:00", "3:30"},
         {"exactly 6 hours", legal, "2011/08/24", "09:00", "15:00", "0:00", "6:00", "0:00", "0:00"},
-        {"just over 6", legal, "2011/08/24", "09:00", "15:01", "0:45", "5:16", "0:00", "0:00"},
+        // Breaks by length take no more than the law needs for the time then worked.
+        {"just over 6", legal, "2011/08/24", "09:00", "15:01", "0:01", "6:00", "0:00", "0:00"},
+        {"6:30", legal, "2011/08/24", "09:00", "15:30", "0:30", "6:00", "0:00", "0:00"},
+        {"6:45", legal, "2011/08/24", "09:00", "15:45", "0:45", "6:00", "0:00", "0:00"},
+        {"6:46", legal, "2011/08/24", "09:00", "15:46", "0:45", "6:01", "0:00", "0:00"},
         {"exactly 8 hours", legal, "2011/08/24", "09:00", "17:00", "0:45", "7:15", "0:00", "0:00"},
-        {"just over 8", legal, "2011/08/24", "09:00", "17:01", "1:00", "7:01", "0:00", "0:00"},
+        {"just over 8", legal, "2011/08/24", "09:00", "17:01", "0:45", "7:16", "0:00", "0:00"},
+        {"8:45", legal, "2011/08/24", "09:00", "17:45", "0:45", "8:00", "0:00", "0:00"},
+        {"8:50", legal, "2011/08/24", "09:00", "17:50", "0:50", "8:00", "0:00", "0:00"},
+        {"9:01", legal, "2011/08/24", "09:00", "18:01", "1:00", "8:01", "0:01", "0:00"},
         // The break has no place in the day: late night never passes the time worked.
         {"all night", legal, "2011/08/24", "22:00", "29:00", "0:45", "6:15", "0:00", "6:15"},
         // A day that starts before 05:00 (typed so) has its early hours at night.
@@ -70,6 +77,14 @@ TEST(Payroll, OneDayUnderEachBreakRule) {
         {"night window", FixedBreaks("02:00-03:00"), "2011/08/24", "22:00", "28:00", "1:00", "5:00",
          "0:00", "5:00"},
     };
+    // A longer day is never paid less: minute by minute over a day and a half.
+    int before = 0;
+    for (int span = 0; span <= 36 * 60; ++span) {
+        const int worked = span - CPayroll::BreakMinutes(9 * 60, 9 * 60 + span, legal);
+        ASSERT_GE(worked, before) << span;
+        ASSERT_GE(span - worked, CPayroll::RequiredBreak(worked)) << span;
+        before = worked;
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const auto days = CPayroll::ForDays({Day(c.date, c.start, c.end)}, c.rules, kToday);

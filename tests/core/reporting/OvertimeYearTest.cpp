@@ -52,6 +52,13 @@ TEST(OvertimeYear, EachLimitOfTheYearOnHandWorkedMonths) {
     EXPECT_EQ(row.worstAverageFirst, 1);
     EXPECT_EQ(row.worstAverageLast, 2);
     EXPECT_EQ(Year({{0, 0}, {70 * kHour, 10 * kHour}, {80 * kHour, 0}}).limits, "");
+    // 160:01 over two months shows as 80:01 beside its flag, never as 80:00; a single minute of
+    // overtime shows with its months, not as a bare 0:00.
+    row = Year({{0, 0}, {80 * kHour, 0}, {80 * kHour + 1, 0}});
+    EXPECT_EQ(row.limits, "2～6か月平均80時間超");
+    EXPECT_EQ(COvertimeYear::Cells(row, 4)[1 + 2 * 12 + 2], "80:01（5月～6月）");
+    row = Year({{0, 0}, {1, 0}});
+    EXPECT_EQ(COvertimeYear::Cells(row, 4)[1 + 2 * 12 + 2], "0:01（4月～5月）");
 
     // A month of exactly 100 hours (overtime and rest-day work) is at the limit; 99:59 is not.
     row = Year({{0, 0}, {0, 0}, {60 * kHour, 40 * kHour}});
