@@ -34,19 +34,23 @@ std::optional<std::string> CLeaveLedger::Build(const CLeaveBook& book,
     const int until = std::max(asOf, out.days.empty() ? 0 : out.days.back().date);
     for (int step = 0;; ++step) {
         const int date = CLeaveDate::AddMonths(who.hired, 6 + 12 * step);
-        if (date > until) {
+        const bool withheld =
+            std::any_of(book.withheld.begin(), book.withheld.end(),
+                        [&](const auto& w) { return w.name == who.name && w.grant == date; });
+        const int halves = withheld ? 0 : 2 * GrantDays(step, who.daysPerWeek);
+        // The next grant is the one after asOf, however far the days booked reach.
+        if (date > asOf && out.nextGrant == 0) {
             out.nextGrant = date;
-            out.nextHalves = 2 * GrantDays(step, who.daysPerWeek);
-            break;
+            out.nextHalves = halves;
+            out.nextWithheld = withheld;
         }
+        if (date > until) break;
         Grant grant;
         grant.date = date;
         grant.expires = CLeaveDate::PeriodEnd(date, 24);
         grant.dutyEnds = CLeaveDate::PeriodEnd(date, 12);
-        grant.withheld =
-            std::any_of(book.withheld.begin(), book.withheld.end(),
-                        [&](const auto& w) { return w.name == who.name && w.grant == date; });
-        grant.halves = grant.withheld ? 0 : 2 * GrantDays(step, who.daysPerWeek);
+        grant.withheld = withheld;
+        grant.halves = halves;
         grant.dutyApplies = grant.halves >= 20;
         out.grants.push_back(grant);
     }

@@ -31,6 +31,7 @@ public:
         int balanceHalves = 0;                // usable on asOf, after the days taken up to it
         int nextGrant = 0;                    // the next grant's day after asOf
         int nextHalves = 0;
+        bool nextWithheld = false;  // the next grant is withheld (attendance under 80 %)
     };
 
     // The days granted at service step (0: six months, 1: a year and a half, ... 6 and on).

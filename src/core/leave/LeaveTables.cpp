@@ -51,9 +51,11 @@ CLeaveTables::Table CLeaveTables::List(const CLeaveBook& book, int asOf) {
         CLeaveLedger::Result result;
         CLeaveLedger::Build(book, who, asOf, result);
         const auto* current = CLeaveLedger::Current(result, asOf);
-        table.push_back({name, Date(who.hired), CLeaveLedger::Days(result.balanceHalves),
-                         Date(result.nextGrant), CLeaveLedger::Days(result.nextHalves),
-                         current != nullptr ? CLeaveLedger::Duty(*current, asOf) : ""});
+        table.push_back(
+            {name, Date(who.hired), CLeaveLedger::Days(result.balanceHalves),
+             Date(result.nextGrant),
+             result.nextWithheld ? "0（見送り）" : CLeaveLedger::Days(result.nextHalves),
+             current != nullptr ? CLeaveLedger::Duty(*current, asOf) : ""});
     }
     return table;
 }

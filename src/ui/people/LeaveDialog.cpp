@@ -211,11 +211,17 @@ void CLeaveDialog::Refresh() {
         }
         atRisk = atRisk || today < result.grants[g].dutyEnds;
     }
-    QString text = QString::fromUtf8("残日数: %1日（%2 現在）　次の付与: %3 に %4日")
+    const QString next =
+        result.nextWithheld
+            ? QString::fromUtf8("%1 は見送り")
+                  .arg(DateOf(result.nextGrant).toString(QStringLiteral("yyyy/MM/dd")))
+            : QString::fromUtf8("%1 に %2日")
+                  .arg(DateOf(result.nextGrant).toString(QStringLiteral("yyyy/MM/dd")))
+                  .arg(QString::fromStdString(CLeaveLedger::Days(result.nextHalves)));
+    QString text = QString::fromUtf8("残日数: %1日（%2 現在）　次の付与: %3")
                        .arg(QString::fromStdString(CLeaveLedger::Days(result.balanceHalves)))
                        .arg(DateOf(today).toString(QStringLiteral("yyyy/MM/dd")))
-                       .arg(DateOf(result.nextGrant).toString(QStringLiteral("yyyy/MM/dd")))
-                       .arg(QString::fromStdString(CLeaveLedger::Days(result.nextHalves)));
+                       .arg(next);
     if (atRisk) text += QString::fromUtf8("\n年5日の取得義務が果たせないおそれがあります。");
     m_balance->setText(text);
     m_balance->setStyleSheet(atRisk ? QStringLiteral("color: rgb(200, 0, 0);") : QString());

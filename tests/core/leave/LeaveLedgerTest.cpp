@@ -95,6 +95,22 @@ TEST(LeaveLedger, HandWorkedGrantsExpiryAndTheFiveDayDuty) {
               "2024/10/01,10,1,9,2026/10/01,あと4日（期限まで1日）");
 }
 
+TEST(LeaveLedger, TheNextGrantIsTheOneAfterTheDayAskedNotAfterTheLastDayBooked) {
+    // Hired 2024-04-01 with a day off booked for 2025-11-05: as of 2024-09-30 the next grant
+    // is the first one, 2024-10-01 with 10 days.
+    const auto book = Book(5, {{"2025-11-05", kWhole}});
+    CLeaveLedger::Result result;
+    ASSERT_FALSE(CLeaveLedger::Build(book, book.employees[0], D("2024-09-30"), result));
+    EXPECT_EQ(result.nextGrant, D("2024-10-01"));
+    EXPECT_EQ(CLeaveLedger::Days(result.nextHalves), "10");
+    const auto list = CLeaveTables::List(book, D("2024-10-01"));
+    EXPECT_EQ(Row(list, 1), "山田,2024/04/01,10,2025/10/01,11,あと5日（期限まで12か月）");
+    // A withheld grant to come gives nothing, and says so.
+    const auto withheld = Book(5, {{"2025-11-05", kWhole}}, {"2026-10-01"});
+    EXPECT_EQ(Row(CLeaveTables::List(withheld, D("2026-09-30")), 1),
+              "山田,2024/04/01,20,2026/10/01,0（見送り）,あと4日（期限まで1日）");
+}
+
 TEST(LeaveLedger, AGrantOnTheTwentyNinthOfFebruaryLastsToTheEndOfFebruary) {
     // Hired 2023-08-29: the first grant is on 2024-02-29. Two years from it run to the end of
     // 2026-02-28 (there is no 02-29 in 2026): a day off that day still draws on it.
