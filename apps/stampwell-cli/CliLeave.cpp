@@ -10,6 +10,8 @@
 #include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "recording/WorkReport.h"
+#include "recording/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
 #include "text/TextCodec.h"
 
@@ -146,6 +148,14 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
             auto date = DateArg(args->date, "取得日");
             if (!date) return kRefused;
             const auto part = *CLeaveBook::ParsePart(args->half);
+            if (part == CLeaveBook::EPart::kWhole) {
+                const CRuntime runtime = MakeRuntime(options);
+                auto work = CreateWorkReport(runtime);
+                work->SetSettings(CreateConfig(runtime));
+                if (auto refused = CWorkedDay::RefuseWholeLeave(*work, args->name, *date)) {
+                    return Refuse(*refused);
+                }
+            }
             return Change(
                 options,
                 [&](CLeaveBook& book) { return CLeaveChange::Take(book, args->name, *date, part); },

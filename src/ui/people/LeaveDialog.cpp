@@ -22,6 +22,8 @@
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "recording/WorkDate.h"
+#include "recording/WorkReport.h"
+#include "recording/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
 #include "text/JapaneseOrder.h"
 
@@ -244,6 +246,14 @@ void CLeaveDialog::OnTake() {
     const int date = NumberOf(m_date->date());
     const auto part = *CLeaveBook::ParsePart(m_part->currentText().toStdString());
     const std::string name = Name();
+    if (part == CLeaveBook::EPart::kWhole) {
+        auto work = CreateWorkReport(m_controller.Runtime());
+        work->SetSettings(m_controller.SnapshotSettings());
+        if (auto refused = CWorkedDay::RefuseWholeLeave(*work, name, date)) {
+            m_controller.Prompt().ShowMessage(*refused, EMessageIcon::None);
+            return;
+        }
+    }
     CLeaveChange::Apply(
         m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
         [&](CLeaveBook& book) { return CLeaveChange::Take(book, name, date, part); },

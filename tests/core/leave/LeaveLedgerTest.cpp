@@ -266,12 +266,25 @@ TEST(LeaveReport, TheReportAddsLeaveAndAWholeDayOfLeaveIsNoMissingTime) {
     ASSERT_EQ(test::RunCli(dir.Path(), "users add --card 0101010101010101 --name 山田").exitCode,
               0);
     ASSERT_EQ(test::RunCli(dir.Path(), "leave set --name 山田 --hired 2024-04-01").exitCode, 0);
-    // A clock-in only on the 2nd (then the day was taken as leave), and a half day on the 3rd.
+    // The 2nd taken as leave, then a clock-in that day anyway; a half day on the 3rd.
+    ASSERT_EQ(test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-02").exitCode, 0);
     ASSERT_EQ(test::RunCli(dir.Path(), "tap 0101010101010101 --start",
                            test::AtTime("2025-06-02 09:00:00"))
                   .exitCode,
               0);
-    ASSERT_EQ(test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-02").exitCode, 0);
+    // A whole day of leave on a day with work would count it twice: refused, with the reason;
+    // a half day is not.
+    ASSERT_EQ(test::RunCli(dir.Path(), "tap 0101010101010101 --start",
+                           test::AtTime("2025-06-04 09:00:00"))
+                  .exitCode,
+              0);
+    const auto twice = test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-04");
+    EXPECT_EQ(twice.exitCode, 1);
+    EXPECT_NE(twice.err.find("2025/06/04 に出勤の記録があるため、全日の有給休暇は記録できません"),
+              std::string::npos)
+        << twice.err;
+    EXPECT_EQ(
+        test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-04 --half am").exitCode, 0);
     ASSERT_EQ(
         test::RunCli(dir.Path(), "leave take --name 山田 --date 2025-06-03 --half pm").exitCode, 0);
     const auto csv = dir / "june.csv";
@@ -283,9 +296,8 @@ TEST(LeaveReport, TheReportAddsLeaveAndAWholeDayOfLeaveIsNoMissingTime) {
         0);
     const std::string text = CTextCodec::FromCp932(test::ReadBytes(csv));
     EXPECT_NE(text.find(",有休取得日数,有休残日数\r\n"), std::string::npos) << text;
-    // No 打刻漏れ on the 2nd; 1.5 days taken, 10 - 1.5 left on the period's last day.
-    EXPECT_NE(text.find("山田,0,0:00,,,"), std::string::npos) << text;
-    EXPECT_NE(text.find(",1.5,8.5\r\n"), std::string::npos) << text;
+    // No 打刻漏れ on the 2nd; 2 days taken, 10 - 2 left on the period's last day.
+    EXPECT_NE(text.find(",2,8\r\n"), std::string::npos) << text;
 }
 
 }  // namespace stampwell

@@ -1,0 +1,30 @@
+#include "recording/WorkedDay.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "recording/WorkReport.h"
+
+namespace stampwell {
+
+std::optional<std::string> CWorkedDay::RefuseWholeLeave(CWorkReport& report,
+                                                        const std::string& name, int date) {
+    const int year = date / 10000;
+    const int month = date / 100 % 100;
+    const int day = date % 100;
+    char shown[48];
+    std::snprintf(shown, sizeof shown, "%04d/%02d/%02d", year, month, day);
+    std::vector<WorkDayRecord> days;
+    if (!report.LoadMonth(name, year, month, days)) {
+        return std::string("勤務ファイルを読めないため、") + shown +
+               " に出勤の記録があるかを確かめられませんでした。全日の有給休暇は記録していません。";
+    }
+    if (day < 1 || day > static_cast<int>(days.size())) return std::nullopt;
+    const auto& worked = days[static_cast<std::size_t>(day - 1)];
+    if (worked.start.empty() && worked.end.empty()) return std::nullopt;
+    return name + "さんは " + shown +
+           " に出勤の記録があるため、全日の有給休暇は記録できません。\n半日の有給休暇にするか、"
+           "出退勤編集で記録を直してから記録してください。";
+}
+
+}  // namespace stampwell
