@@ -2,6 +2,8 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "leave/LeaveBook.h"
+#include "leave/LeaveChange.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
 #include "settings/EnvironmentSettings.h"
@@ -87,6 +89,13 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
             "登録ファイルを記録できませんでした。\nパス設定を確認してください。"));
     }
     std::cout << "変更しました: " << newName << '\n';
+    // The paid leave is kept by name: it follows the rename.
+    const CRuntime runtime = MakeRuntime(options);
+    if (!CLeaveChange::CarryRename(runtime,
+                                   CLeaveBook::PathBeside(CreateConfig(runtime)->GetIdFilePath()),
+                                   args.name, newName, runtime.Messages())) {
+        return kRefused;
+    }
     return kOk;
 }
 

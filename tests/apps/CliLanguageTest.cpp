@@ -133,6 +133,17 @@ TEST(CliLanguage, UnknownArgumentsAreNamedAndRefusalsAreJapanese) {
         const auto result = test::RunCli(data, wrong);
         EXPECT_NE(result.err.find(hint), std::string::npos) << wrong << ": " << result.err;
     }
+    // The month's edges are taken, anything else is a usage error with the range, never a crash.
+    std::filesystem::create_directories(data);
+    const auto december = test::RunCli(data, "report --year 2026 --month 12 --closing end");
+    EXPECT_EQ(december.exitCode, 0) << december.err;
+    for (const char* month : {"0", "13", "9999", "x", "1e1", "-1", "99999999999"}) {
+        const auto result =
+            test::RunCli(data, std::string("report --year 2026 --closing end --month ") + month);
+        EXPECT_EQ(result.exitCode, 2) << month;
+        EXPECT_NE(result.err.find("1～12の数（10進数）で指定してください"), std::string::npos)
+            << month << ": " << result.err;
+    }
     const auto reader = test::RunCli(data, "reader --reader=bogus --timeout 1");
     EXPECT_NE(reader.exitCode, 0);
     EXPECT_NE(reader.err.find("カードリーダーの指定が正しくありません: bogus"), std::string::npos)

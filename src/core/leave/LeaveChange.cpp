@@ -127,6 +127,41 @@ std::optional<std::string> CLeaveChange::Withhold(CLeaveBook& book, const std::s
     return std::nullopt;
 }
 
+std::optional<std::string> CLeaveChange::Rename(CLeaveBook& book, const std::string& from,
+                                                const std::string& to) {
+    if (from == to) return std::nullopt;
+    auto refers = [&](const std::string& name) {
+        return book.Find(name) != nullptr ||
+               std::any_of(book.taken.begin(), book.taken.end(),
+                           [&](const auto& t) { return t.name == name; }) ||
+               std::any_of(book.withheld.begin(), book.withheld.end(),
+                           [&](const auto& w) { return w.name == name; });
+    };
+    if (!refers(from)) return std::nullopt;
+    if (refers(to)) {
+        return to + "さんの有給休暇の記録がすでにあるため、" + from +
+               "さんの有給休暇の記録を移せませんでした。";
+    }
+    for (auto& e : book.employees) {
+        if (e.name == from) e.name = to;
+    }
+    for (auto& t : book.taken) {
+        if (t.name == from) t.name = to;
+    }
+    for (auto& w : book.withheld) {
+        if (w.name == from) w.name = to;
+    }
+    return std::nullopt;
+}
+
+bool CLeaveChange::CarryRename(const CRuntime& runtime, const std::filesystem::path& file,
+                               const std::string& from, const std::string& to,
+                               IMessageSink& messages) {
+    if (from == to || !CFileSystem::Exists(file)) return true;
+    return Apply(
+        runtime, file, [&](CLeaveBook& book) { return Rename(book, from, to); }, messages);
+}
+
 std::optional<std::string> CLeaveChange::Restore(CLeaveBook& book, const std::string& name,
                                                  int grant) {
     if (auto unknown = Unknown(book, name)) return unknown;

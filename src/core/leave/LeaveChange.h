@@ -32,6 +32,14 @@ public:
                                                int grant);
     // Takes a withholding back: the grant is made after all.
     static std::optional<std::string> Restore(CLeaveBook& book, const std::string& name, int grant);
+    // An employee renamed in the register keeps their leave: every line of the old name takes
+    // the new one (refused when the new name has leave of its own).
+    static std::optional<std::string> Rename(CLeaveBook& book, const std::string& from,
+                                             const std::string& to);
+    // Carries a rename of the register into the book beside it, when the book holds the old
+    // name; true when there was nothing to carry or it was carried, false after the message.
+    static bool CarryRename(const CRuntime& runtime, const std::filesystem::path& file,
+                            const std::string& from, const std::string& to, IMessageSink& messages);
 };
 
 }  // namespace stampwell

@@ -19,6 +19,8 @@ public:
     const std::string& InitialCard() const { return m_card; }
     const std::string& InitialMailName() const { return m_mailName; }
     const std::string& InitialMailAddress() const { return m_mailAddress; }
+    // In change mode, the name the person had when the form opened.
+    const std::string& PreviousName() const { return m_previousName; }
     // True when the person was written; otherwise a message has been shown.
     bool Submit(const std::string& name, const std::string& card, const std::string& mailName,
                 const std::string& mailAddress);

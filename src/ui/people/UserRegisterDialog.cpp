@@ -10,9 +10,13 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "leave/LeaveBook.h"
+#include "leave/LeaveChange.h"
 #include "people/RegisterFile.h"
 #include "people/UserCardCapture.h"
 #include "people/UserForm.h"
+#include "platform/IPrompt.h"
+#include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {
@@ -104,8 +108,16 @@ std::string CUserRegisterDialog::CapturedCard() const {
 
 void CUserRegisterDialog::OnOk() {
     if (!m_form) return;
-    if (m_form->Submit(m_name->text().toStdString(), CapturedCard(),
-                       m_mailName->text().toStdString(), m_mailAddress->text().toStdString())) {
+    const std::string name = m_name->text().toStdString();
+    if (m_form->Submit(name, CapturedCard(), m_mailName->text().toStdString(),
+                       m_mailAddress->text().toStdString())) {
+        // A renamed employee keeps their paid leave (the book is kept by name).
+        if (m_changeMode) {
+            CLeaveChange::CarryRename(
+                m_controller.Runtime(),
+                CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+                m_form->PreviousName(), name, m_controller.Prompt());
+        }
         accept();
     }
 }

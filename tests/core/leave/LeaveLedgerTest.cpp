@@ -301,3 +301,34 @@ TEST(LeaveReport, TheReportAddsLeaveAndAWholeDayOfLeaveIsNoMissingTime) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+// An employee renamed in the register keeps the paid-leave book's lines, which are kept by
+// name; a new name that has leave of its own is not merged into silently.
+TEST(LeaveCli, ARenamedEmployeeKeepsTheirLeave) {
+    test::CTempDir dir;
+    for (const char* step :
+         {"users add --card 0101010101010101 --name 山田",
+          "users add --card 0202020202020202 --name 佐藤",
+          "leave set --name 山田 --hired 2024-04-01", "leave take --name 山田 --date 2024-11-05",
+          "leave set --name 佐藤 --hired 2024-04-01"}) {
+        ASSERT_EQ(test::RunCli(dir.Path(), step).exitCode, 0) << step;
+    }
+    const auto renamed = test::RunCli(dir.Path(), "users change --name 山田 --new-name 木村");
+    ASSERT_EQ(renamed.exitCode, 0) << renamed.err;
+    const auto list = test::RunCli(dir.Path(), "leave list --as-of 2025-01-06").out;
+    EXPECT_NE(list.find("木村\t2024/04/01\t9\t"), std::string::npos) << list;
+    EXPECT_EQ(list.find("山田"), std::string::npos) << list;
+    // 佐藤 left the register, but their leave stays on file: 木村 taking that name is not
+    // merged into it; the book is left as it was and the refusal says why.
+    ASSERT_EQ(test::RunCli(dir.Path(), "users delete --name 佐藤").exitCode, 0);
+    const std::string before = test::ReadBytes(dir / "PaidLeave.txt");
+    const auto clash = test::RunCli(dir.Path(), "users change --name 木村 --new-name 佐藤");
+    EXPECT_EQ(clash.exitCode, 1);
+    EXPECT_NE(clash.err.find("佐藤さんの有給休暇の記録がすでにあるため"), std::string::npos)
+        << clash.err;
+    EXPECT_EQ(test::ReadBytes(dir / "PaidLeave.txt"), before);
+}
+
+}  // namespace stampwell

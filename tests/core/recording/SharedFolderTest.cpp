@@ -216,15 +216,22 @@ TEST(SharedFolder, ExportAndReportNeverReplaceTheTrailBesideASharedWorkFile) {
     EXPECT_EQ(test::ReadBytes(root / "share" / "EditLog.txt"), "trail\r\n");
 }
 
+namespace {
+// Switches the backup on and takes one: the good copy a later backup must not spoil.
+std::string BackedUp(SharedClock& a) {
+    a.settings->SetBackupPath((a.dataDir / "KINTAI.dat.bak").string());
+    a.settings->SetBackupChecked(true);
+    EXPECT_TRUE(a.settings->SaveSettings());
+    EXPECT_TRUE(a.report->Backup());
+    return test::ReadBytes(a.dataDir / "KINTAI.dat.bak");
+}
+}  // namespace
+
 TEST(SharedFolder, TheBackupIsSkippedWhileTheWorkFolderIsAway) {
     test::CTempDir root;
     SharedClock a(root / "share");
     ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
-    a.settings->SetBackupPath((a.dataDir / "KINTAI.dat.bak").string());
-    a.settings->SetBackupChecked(true);
-    ASSERT_TRUE(a.settings->SaveSettings());
-    ASSERT_TRUE(a.report->Backup());
-    const std::string good = test::ReadBytes(a.dataDir / "KINTAI.dat.bak");
+    const std::string good = BackedUp(a);
     ASSERT_EQ(good.size(), 51u);
     fs::rename(root / "share", root / "away");
     ASSERT_EQ(a.Tap("Abe", 9, 5), 1);  // waits in the temporary file
@@ -374,11 +381,7 @@ TEST(SharedFolder, TheBackupWaitsForTheWorkFilesLockAndKeepsTheOldCopyWhenRefuse
     test::CTempDir root;
     SharedClock a(root / "share");
     ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
-    a.settings->SetBackupPath((a.dataDir / "KINTAI.dat.bak").string());
-    a.settings->SetBackupChecked(true);
-    ASSERT_TRUE(a.settings->SaveSettings());
-    ASSERT_TRUE(a.report->Backup());
-    const std::string good = test::ReadBytes(a.dataDir / "KINTAI.dat.bak");
+    const std::string good = BackedUp(a);
     ASSERT_EQ(a.Tap("Abe", 9, 5), 1);
     const int held = ::open((a.Work().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(held, 0);
