@@ -20,7 +20,7 @@ namespace stampwell::cli {
 namespace {
 
 struct LeaveArgs {
-    std::string name, hired, date, half, grant, asOf, csv;
+    std::string name, hired, date, half, grant, asOf, csv, from;
     int daysPerWeek = 5;
     bool undo = false;
 };
@@ -115,24 +115,51 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
 
     auto* set = leave->add_subcommand("set", "社員の入社日と週の所定労働日数を登録する");
     set->add_option("--name", args->name, "登録名")->required();
-    set->add_option("--hired", args->hired, "入社日 YYYY-MM-DD")->required();
-    set->add_option("--days-per-week", args->daysPerWeek, "週の所定労働日数 1～5（既定は5）")
-        ->check(CLI::Range(1, 5));
-    set->callback([&, args] {
-        action = [&options, args]() -> int {
-            auto hired = DateArg(args->hired, "入社日");
-            if (!hired) return kRefused;
+    set->add_option("--hired", args->hired, "入社日 YYYY-MM-DD（初めて登録するときは必須）")
+        ->type_name("日付");
+    auto* daysOption =
+        set->add_option("--days-per-week", args->daysPerWeek, "週の所定労働日数 1～5（既定は5）")
+            ->check(CCliUsage::DecimalIn(1, 5))
+            ->type_name("整数");
+    set->add_option(
+           "--from", args->from,
+           "週の所定労働日数が変わる日 YYYY-MM-DD（既定は今日。それより前の付与は変わらない）")
+        ->type_name("日付");
+    set->callback([&, args, daysOption] {
+        const bool daysGiven = daysOption->count() > 0;
+        action = [&options, args, daysGiven]() -> int {
             // Leave belongs to a registered employee, keyed by the name the records use.
-            auto reg = CreateRegisterFile(MakeRuntime(options));
-            reg->SetPathSource(CreateConfig(MakeRuntime(options)));
+            const CRuntime runtime = MakeRuntime(options);
+            auto reg = CreateRegisterFile(runtime);
+            reg->SetPathSource(CreateConfig(runtime));
             const auto names = reg->GetAllNames();
             if (std::find(names.begin(), names.end(), args->name) == names.end()) {
                 return Refuse("登録されていない社員です: " + args->name);
             }
+            std::optional<int> hired;
+            if (!args->hired.empty()) {
+                hired = DateArg(args->hired, "入社日");
+                if (!hired) return kRefused;
+            }
+            int from = Today(runtime);
+            if (!args->from.empty()) {
+                auto given = DateArg(args->from, "変更日");
+                if (!given) return kRefused;
+                from = *given;
+            }
             return Change(
                 options,
-                [&](CLeaveBook& book) {
-                    return CLeaveChange::SetEmployee(book, args->name, *hired, args->daysPerWeek);
+                [&](CLeaveBook& book) -> std::optional<std::string> {
+                    const auto* who = book.Find(args->name);
+                    if (!hired && who == nullptr) {
+                        return "入社日を指定してください（--hired）: " + args->name;
+                    }
+                    const int hiredOn = hired ? *hired : who->hired;
+                    // Without --days-per-week the days a week stay as they are.
+                    const int days = daysGiven || who == nullptr
+                                         ? args->daysPerWeek
+                                         : book.DaysPerWeekOn(args->name, from);
+                    return CLeaveChange::SetEmployee(book, args->name, hiredOn, days, from);
                 },
                 "登録しました: " + args->name);
         };

@@ -89,6 +89,12 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
                 taken.push_back({f[1], *date, *part});
                 read = true;
             }
+        } else if (f.size() == 4 && f[0] == "週日数") {
+            auto from = DateOf(f[2]);
+            if (from && f[3].size() == 1 && f[3][0] >= '1' && f[3][0] <= '5') {
+                weekDays.push_back({f[1], *from, f[3][0] - '0'});
+                read = true;
+            }
         } else if (f.size() == 3 && f[0] == "見送り") {
             if (auto grant = DateOf(f[2])) {
                 withheld.push_back({f[1], *grant});
@@ -97,7 +103,18 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
         }
         if (!read) kept.push_back(line);
     }
+    std::stable_sort(weekDays.begin(), weekDays.end(),
+                     [](const WeekDays& a, const WeekDays& b) { return a.from < b.from; });
     return true;
+}
+
+int CLeaveBook::DaysPerWeekOn(const std::string& name, int date) const {
+    const Employee* who = Find(name);
+    int days = who != nullptr ? who->daysPerWeek : 5;
+    for (const auto& change : weekDays) {
+        if (change.name == name && change.from <= date) days = change.days;
+    }
+    return days;
 }
 
 std::string CLeaveBook::FileText() const {
@@ -105,6 +122,10 @@ std::string CLeaveBook::FileText() const {
     for (const auto& e : employees) {
         text += "社員," + e.name + "," + CWorkDate::TextOfNumber(e.hired) + "," +
                 std::to_string(e.daysPerWeek) + "\r\n";
+    }
+    for (const auto& w : weekDays) {
+        text += "週日数," + w.name + "," + CWorkDate::TextOfNumber(w.from) + "," +
+                std::to_string(w.days) + "\r\n";
     }
     std::vector<Taken> days = taken;
     std::stable_sort(days.begin(), days.end(),

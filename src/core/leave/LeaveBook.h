@@ -10,7 +10,9 @@ namespace stampwell {
 // Paid leave of the employees, in PaidLeave.txt beside Register.txt (shared with it, like it):
 // CP932 with CR LF, a header line, then one line per fact, people keyed by name as the work file
 // keys them:
-//   社員,山田,2024/04/01,5      hired on, days worked a week (1..5; 5 is full time)
+//   社員,山田,2024/04/01,5      hired on, days worked a week (1..5; 5 is full time) from then
+//   週日数,山田,2025/04/01,3    days worked a week from that day on (a later change never
+//                               alters a grant made before it)
 //   取得,山田,2024/11/05,全日   a day of leave: 全日, 午前 or 午後
 //   見送り,山田,2025/10/01      the grant of that day withheld (attendance under 80%)
 // Lines it does not understand are written back as they were.
@@ -31,10 +33,16 @@ public:
         std::string name;
         int grant = 0;
     };
+    struct WeekDays {
+        std::string name;
+        int from = 0;  // date number
+        int days = 5;
+    };
 
     std::vector<Employee> employees;
     std::vector<Taken> taken;
     std::vector<Withheld> withheld;
+    std::vector<WeekDays> weekDays;  // changes of the days a week, in date order
     std::vector<std::string> kept;
 
     static constexpr const char* kFileName = "PaidLeave.txt";
@@ -46,6 +54,8 @@ public:
     std::string FileText() const;
 
     const Employee* Find(const std::string& name) const;
+    // The days a week in force on a date: the hiring line's, then the last change up to it.
+    int DaysPerWeekOn(const std::string& name, int date) const;
     // The leave of one person on a date, if any.
     std::optional<EPart> TakenOn(const std::string& name, int date) const;
     static const char* PartText(EPart part);

@@ -65,15 +65,26 @@ bool CLeaveChange::Apply(const CRuntime& runtime, const std::filesystem::path& f
 }
 
 std::optional<std::string> CLeaveChange::SetEmployee(CLeaveBook& book, const std::string& name,
-                                                     int hired, int daysPerWeek) {
+                                                     int hired, int daysPerWeek, int from) {
     if (name.empty()) return "登録名を指定してください。";
     if (daysPerWeek < 1 || daysPerWeek > 5) return "週の所定労働日数は1～5で指定してください。";
     for (auto& e : book.employees) {
-        if (e.name == name) {
-            e.hired = hired;
+        if (e.name != name) continue;
+        e.hired = hired;
+        if (book.DaysPerWeekOn(name, from) == daysPerWeek) return std::nullopt;
+        if (from <= hired) {
+            // From the start: the hiring line holds it, and no change before it stays.
             e.daysPerWeek = daysPerWeek;
+            std::erase_if(book.weekDays,
+                          [&](const auto& w) { return w.name == name && w.from <= hired; });
             return std::nullopt;
         }
+        std::erase_if(book.weekDays,
+                      [&](const auto& w) { return w.name == name && w.from == from; });
+        book.weekDays.push_back({name, from, daysPerWeek});
+        std::stable_sort(book.weekDays.begin(), book.weekDays.end(),
+                         [](const auto& a, const auto& b) { return a.from < b.from; });
+        return std::nullopt;
     }
     book.employees.push_back({name, hired, daysPerWeek});
     return std::nullopt;

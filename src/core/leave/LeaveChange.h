@@ -23,8 +23,11 @@ public:
                       IMessageSink& messages);
 
     // The changes the command line and the window make.
+    // A new employee's hire date and days a week; for one already there, the hire date, and
+    // the days a week from `from` on (today when not given), kept as a history so that the
+    // grants made before stay as they were.
     static std::optional<std::string> SetEmployee(CLeaveBook& book, const std::string& name,
-                                                  int hired, int daysPerWeek);
+                                                  int hired, int daysPerWeek, int from);
     static std::optional<std::string> Take(CLeaveBook& book, const std::string& name, int date,
                                            CLeaveBook::EPart part);
     static std::optional<std::string> Cancel(CLeaveBook& book, const std::string& name, int date);

@@ -37,7 +37,9 @@ std::optional<std::string> CLeaveLedger::Build(const CLeaveBook& book,
         const bool withheld =
             std::any_of(book.withheld.begin(), book.withheld.end(),
                         [&](const auto& w) { return w.name == who.name && w.grant == date; });
-        const int halves = withheld ? 0 : 2 * GrantDays(step, who.daysPerWeek);
+        // Each grant by the days a week in force on its day (art. 39(3)): a later change never
+        // alters a grant already made.
+        const int halves = withheld ? 0 : 2 * GrantDays(step, book.DaysPerWeekOn(who.name, date));
         // The next grant is the one after asOf, however far the days booked reach.
         if (date > asOf && out.nextGrant == 0) {
             out.nextGrant = date;

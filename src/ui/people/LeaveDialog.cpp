@@ -187,7 +187,8 @@ void CLeaveDialog::Refresh() {
     {
         const QSignalBlocker block(m_daysPerWeek);
         m_hired->setDate(who != nullptr ? DateOf(who->hired) : DateOf(today));
-        m_daysPerWeek->setCurrentIndex(who != nullptr ? 5 - who->daysPerWeek : 0);
+        m_daysPerWeek->setCurrentIndex(who != nullptr ? 5 - book.DaysPerWeekOn(who->name, today)
+                                                      : 0);
     }
     m_shownGrants.clear();
     if (who == nullptr) {
@@ -236,7 +237,11 @@ void CLeaveDialog::OnSetEmployee() {
     const std::string name = Name();
     CLeaveChange::Apply(
         m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-        [&](CLeaveBook& book) { return CLeaveChange::SetEmployee(book, name, hired, days); },
+        [&](CLeaveBook& book) {
+            // A change of the days a week holds from today: the grants already made stay.
+            return CLeaveChange::SetEmployee(book, name, hired, days,
+                                             CLeaveDate::Today(m_controller.Runtime().Clock()));
+        },
         m_controller.Prompt());
     Refresh();
 }

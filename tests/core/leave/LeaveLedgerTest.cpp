@@ -95,6 +95,39 @@ TEST(LeaveLedger, HandWorkedGrantsExpiryAndTheFiveDayDuty) {
               "2024/10/01,10,1,9,2026/10/01,あと4日（期限まで1日）");
 }
 
+TEST(LeaveLedger, EachGrantFollowsTheDaysAWeekInForceOnItsDay) {
+    // A 2-day part-timer hired 2022-04-01 becomes full time from 2024-04-15: the 2022 and 2023
+    // grants stay 3 and 4 days, the 2024 grant is a full-timer's 12 (2.5 years of service).
+    CLeaveBook book;
+    book.employees.push_back({"山田", D("2022-04-01"), 2});
+    ASSERT_FALSE(CLeaveChange::SetEmployee(book, "山田", D("2022-04-01"), 5, D("2024-04-15")));
+    auto grants = CLeaveTables::Grants(book, book.employees[0], D("2024-05-01"));
+    EXPECT_EQ(Row(grants, 1), "2022/10/01,3,0,3,2024/10/01,");
+    EXPECT_EQ(Row(grants, 2), "2023/10/01,4,0,4,2025/10/01,");
+    CLeaveLedger::Result result;
+    ASSERT_FALSE(CLeaveLedger::Build(book, book.employees[0], D("2024-05-01"), result));
+    EXPECT_EQ(CLeaveLedger::Days(result.balanceHalves), "7");
+    EXPECT_EQ(CLeaveLedger::Days(result.nextHalves), "12");
+    // Written as a line of its own after the hiring line, which the last release keeps as it is.
+    EXPECT_NE(book.FileText().find("社員,山田,2022/04/01,2\r\n週日数,山田,2024/04/15,5\r\n"),
+              std::string::npos)
+        << book.FileText();
+
+    // A 4-day part-timer moving to 1 day a week: the days already granted stay usable, only the
+    // next grant is a 1-day part-timer's.
+    CLeaveBook fewer;
+    fewer.employees.push_back({"佐藤", D("2022-04-01"), 4});
+    fewer.taken.push_back({"佐藤", D("2023-11-01"), CLeaveBook::EPart::kWhole});
+    ASSERT_FALSE(CLeaveChange::SetEmployee(fewer, "佐藤", D("2022-04-01"), 1, D("2024-04-01")));
+    ASSERT_FALSE(CLeaveLedger::Build(fewer, fewer.employees[0], D("2024-05-01"), result));
+    EXPECT_EQ(CLeaveLedger::Days(result.balanceHalves), "14");  // 7 + 8 - 1
+    EXPECT_EQ(CLeaveLedger::Days(result.nextHalves), "2");
+    // The value from the hire date on rewrites the start, as a correction of it would.
+    ASSERT_FALSE(CLeaveChange::SetEmployee(fewer, "佐藤", D("2022-04-01"), 3, D("2022-04-01")));
+    EXPECT_EQ(fewer.DaysPerWeekOn("佐藤", D("2023-01-01")), 3);
+    EXPECT_EQ(fewer.DaysPerWeekOn("佐藤", D("2024-05-01")), 1);
+}
+
 TEST(LeaveLedger, TheNextGrantIsTheOneAfterTheDayAskedNotAfterTheLastDayBooked) {
     // Hired 2024-04-01 with a day off booked for 2025-11-05: as of 2024-09-30 the next grant
     // is the first one, 2024-10-01 with 10 days.
