@@ -74,9 +74,10 @@ TEST(LeaveScreen, TheLedgerOfTheHandWorkedEmployeeAsTheCommandLineKeepsIt) {
         ASSERT_FALSE(o.prompt->messages.empty());
         EXPECT_NE(o.prompt->messages.back().find("すでに有給休暇"), std::string::npos);
         EXPECT_EQ(Rows(dialog.Grants()),
-                  "2024/10/01,10,2.5,7.5,2026/10/01,未達\n"
-                  "2025/10/01,11,0,11,2027/10/01,未達\n"
-                  "2026/10/01,12,0,12,2028/10/01,あと5日（期限まで9か月）\n");
+                  "2024/10/01,10,2.5,7.5,2026/10/01,未達,2.5,2024/11/05 2025/03/03（午前） "
+                  "2025/09/01\n"
+                  "2025/10/01,11,0,11,2027/10/01,未達,0,\n"
+                  "2026/10/01,12,0,12,2028/10/01,あと5日（期限まで9か月）,0,\n");
         EXPECT_EQ(dialog.Grants().item(0, 5)->foreground().color(), QColor(200, 0, 0));
         EXPECT_EQ(Rows(dialog.Days()), "2024/11/05,全日\n2025/03/03,午前\n2025/09/01,全日\n");
         EXPECT_TRUE(dialog.Balance().text().startsWith(QString::fromUtf8("残日数: 23日")))

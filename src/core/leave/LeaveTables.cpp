@@ -16,15 +16,28 @@ std::string Date(int date) {
 
 CLeaveTables::Table CLeaveTables::Grants(const CLeaveBook& book, const CLeaveBook::Employee& who,
                                          int asOf) {
-    Table table{{"基準日", "付与日数", "取得日数", "残日数", "失効日", "取得義務"}};
+    // 取得日数 is what was drawn from each grant (oldest first); the last two columns are the
+    // ledger's legal 日数 and 時季: the days taken in the year from each 基準日, with their dates.
+    Table table{{"基準日", "付与日数", "取得日数", "残日数", "失効日", "取得義務",
+                 "1年間の取得日数", "時季"}};
     CLeaveLedger::Result result;
     CLeaveLedger::Build(book, who, asOf, result);
     for (const auto& grant : result.grants) {
+        int halves = 0;
+        std::string dates;
+        for (const auto& day : result.days) {
+            if (day.date < grant.date || day.date >= grant.dutyEnds || day.date > asOf) continue;
+            halves += CLeaveBook::Halves(day.part);
+            dates += (dates.empty() ? "" : " ") + Date(day.date);
+            if (day.part != CLeaveBook::EPart::kWhole) {
+                dates += std::string("（") + CLeaveBook::PartText(day.part) + "）";
+            }
+        }
         table.push_back({Date(grant.date),
                          grant.withheld ? "0（見送り）" : CLeaveLedger::Days(grant.halves),
                          CLeaveLedger::Days(grant.takenHalves),
                          CLeaveLedger::Days(grant.halves - grant.takenHalves), Date(grant.expires),
-                         CLeaveLedger::Duty(grant, asOf)});
+                         CLeaveLedger::Duty(grant, asOf), CLeaveLedger::Days(halves), dates});
     }
     return table;
 }

@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveLedger.h"
@@ -29,10 +31,19 @@ CLeaveBook Book(int daysPerWeek, const std::vector<std::pair<const char*, CLeave
     return book;
 }
 
+// The row's grant columns (基準日 to 取得義務); Year() gives the year's 日数 and 時季.
 std::string Row(const CLeaveTables::Table& table, std::size_t row) {
     std::string text;
-    for (const auto& cell : table.at(row)) text += (text.empty() ? "" : ",") + cell;
+    const auto& cells = table.at(row);
+    for (std::size_t c = 0; c < std::min<std::size_t>(6, cells.size()); ++c) {
+        text += (c == 0 ? "" : ",") + cells[c];
+    }
     return text;
+}
+
+std::string Year(const CLeaveTables::Table& table, std::size_t row) {
+    const auto& cells = table.at(row);
+    return cells.size() == 8 ? cells[6] + "," + cells[7] : std::string("(no year columns)");
 }
 
 constexpr auto kWhole = CLeaveBook::EPart::kWhole;
@@ -168,6 +179,14 @@ TEST(LeaveLedger, DaysUseTheOldestGrantFirstAndNeverGoBelowNothing) {
     const auto book = Book(5, days);
     const auto grants = CLeaveTables::Grants(book, book.employees[0], D("2025-12-01"));
     EXPECT_EQ(Row(grants, 1), "2024/10/01,10,10,0,2026/10/01,達成");
+    // The ledger's 日数 is what was taken in each 基準日's year, with the dates, beside what
+    // was drawn from each grant: 9 days in the first year, 2 so far in the second (one of which
+    // drew on the first grant).
+    EXPECT_EQ(Year(grants, 0), "1年間の取得日数,時季");
+    EXPECT_EQ(Year(grants, 1),
+              "9,2024/10/01 2024/11/01 2024/12/02 2025/01/06 2025/02/03 2025/03/03 2025/04/01 "
+              "2025/05/01 2025/06/02");
+    EXPECT_EQ(Year(grants, 2), "2,2025/10/02 2025/10/03");
     EXPECT_EQ(Row(grants, 2), "2025/10/01,11,1,10,2027/10/01,あと3日（期限まで10か月）");
 
     // A day before the first grant, or beyond the balance, is refused with the reason.
@@ -196,10 +215,11 @@ TEST(LeaveCli, TheLedgerAndTheListOfTheHandWorkedEmployee) {
                   .exitCode,
               0);
     EXPECT_EQ(test::ReadBytes(csv),
-              test::Sjis("基準日,付与日数,取得日数,残日数,失効日,取得義務\r\n"
-                         "2024/10/01,10,2.5,7.5,2026/10/01,未達\r\n"
-                         "2025/10/01,11,0,11,2027/10/01,未達\r\n"
-                         "2026/10/01,12,0,12,2028/10/01,あと5日（期限まで9か月）\r\n"
+              test::Sjis("基準日,付与日数,取得日数,残日数,失効日,取得義務,1年間の取得日数,時季\r\n"
+                         "2024/10/01,10,2.5,7.5,2026/10/01,未達,2.5,2024/11/05 2025/03/03（午前）"
+                         " 2025/09/01\r\n"
+                         "2025/10/01,11,0,11,2027/10/01,未達,0,\r\n"
+                         "2026/10/01,12,0,12,2028/10/01,あと5日（期限まで9か月）,0,\r\n"
                          "\r\n取得日,区分\r\n2024/11/05,全日\r\n2025/03/03,午前\r\n"
                          "2025/09/01,全日\r\n"));
     EXPECT_EQ(test::RunCli(dir.Path(), "leave list --as-of 2025-10-01").out,
