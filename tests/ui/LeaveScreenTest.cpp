@@ -4,12 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include "UiSupport.h"
+#include "admin_ui/DateField.h"
 #include "admin_ui/ReportEditDialog.h"
 #include "admin_ui/TimeGrid.h"
 #include "app/MainFrame.h"
@@ -48,6 +50,51 @@ std::string Rows(const QTableWidget& table) {
     return text;
 }
 }  // namespace
+
+// A date typed the way the field shows dates is the date saved (the spin box this replaced moved
+// to the month by itself after the year and saved 2025/02/08 for 2025/08/01); one that is not a
+// date is refused with a message, and a whole day of leave on the statutory rest day is refused.
+TEST(LeaveScreen, ADateTypedAsShownIsTheDateSavedOrRefused) {
+    Office o;
+    ASSERT_TRUE(o.app->InitInstance());
+    test::Settle(*o.app);
+    bool shown = false;
+    test::RunAfterLogin(*o.app, CMainFrame::kLeave, [&] {
+        CLeaveDialog& dialog = *o.app->Leave();
+        QLineEdit& hired = dialog.Hired().Edit();
+        hired.selectAll();
+        QTest::keyClicks(&hired, QStringLiteral("2025/08/01"));
+        dialog.OnSetEmployee();
+        const auto book = test::RunCli(o.t.dir.Path(), "leave list --as-of 2026-12-08");
+        EXPECT_NE(book.out.find("山田\t2025/08/01\t"), std::string::npos) << book.out;
+        // Select all, then the year: nothing is refused silently.
+        QLineEdit& day = dialog.Date().Edit();
+        day.selectAll();
+        QTest::keyClicks(&day, QStringLiteral("2026/02/04"));
+        EXPECT_EQ(dialog.Date().date(), QDate(2026, 2, 4));
+        day.selectAll();
+        QTest::keyClicks(&day, QStringLiteral("2026/02/30"));
+        o.prompt->messages.clear();
+        dialog.OnTake();
+        // No ASSERT inside the dialog's run: a failure must still reach accept() below.
+        EXPECT_EQ(o.prompt->messages.size(), 1u);
+        EXPECT_NE(o.prompt->messages.back().find("ある日付で入力してください（入力: 2026/02/30）"),
+                  std::string::npos)
+            << o.prompt->messages.back();
+        // 2026/02/01 is a Sunday, the statutory rest day of the default rules.
+        dialog.Date().setDate(QDate(2026, 2, 1));
+        dialog.OnTake();
+        EXPECT_EQ(o.prompt->messages.size(), 2u);
+        EXPECT_NE(o.prompt->messages.back().find("2026/02/01（日） は法定休日です"),
+                  std::string::npos)
+            << o.prompt->messages.back();
+        EXPECT_EQ(test::RunCli(o.t.dir.Path(), "leave ledger --name 山田").out.find("全日"),
+                  std::string::npos);  // no day of leave was recorded
+        shown = true;
+        dialog.accept();
+    });
+    ASSERT_TRUE(shown);
+}
 
 TEST(LeaveScreen, TheLedgerOfTheHandWorkedEmployeeAsTheCommandLineKeepsIt) {
     Office o;
@@ -139,7 +186,7 @@ TEST(LeaveScreen, AGrantIsWithheldAndGrantedAgainOnlyOnAChosenRow) {
         dialog.OnWithhold();
         ASSERT_GT(o.prompt->messages.size(), said);
         EXPECT_EQ(o.prompt->messages.back(),
-                  "山田さんの 2024-10-01 の付与からは、すでに取得した日があるため見送れません。"
+                  "山田さんの 2024/10/01 の付与からは、すでに取得した日があるため見送れません。"
                   "先にその取得日を取り消してください。");
         EXPECT_EQ(ledger(), withheld);
 

@@ -93,11 +93,30 @@ std::optional<std::string> CLeaveChange::SetEmployee(CLeaveBook& book, const std
 std::optional<std::string> CLeaveChange::Take(CLeaveBook& book, const std::string& name, int date,
                                               CLeaveBook::EPart part) {
     if (auto unknown = Unknown(book, name)) return unknown;
-    if (auto already = book.TakenOn(name, date)) {
+    const auto already = book.TakenOn(name, date);
+    const bool otherHalf = already && part != CLeaveBook::EPart::kWhole &&
+                           *already != CLeaveBook::EPart::kWhole && *already != part;
+    if (already && !otherHalf) {
         return name + "さんは " + CLeaveDate::Text(date) + " にすでに有給休暇（" +
                CLeaveBook::PartText(*already) + "）を取っています。";
     }
-    book.taken.push_back({name, date, part});
+    const CLeaveBook before = book;
+    if (otherHalf) {
+        // 午前 and 午後 of one day are that day off whole.
+        for (auto& t : book.taken) {
+            if (t.name == name && t.date == date) t.part = CLeaveBook::EPart::kWhole;
+        }
+    } else {
+        book.taken.push_back({name, date, part});
+    }
+    // A day booked before a later one may leave the later one without days: say which.
+    CLeaveLedger::Result result;
+    if (auto shortOf = CLeaveLedger::Build(book, *book.Find(name), date, result)) {
+        book = before;
+        if (result.shortDay == date || result.shortDay == 0) return shortOf;
+        return name + "さんの " + CLeaveDate::Text(date) + " の有給休暇を記録すると、" +
+               CLeaveDate::Text(result.shortDay) + " の有給休暇の残日数が足りなくなります。";
+    }
     return std::nullopt;
 }
 

@@ -42,7 +42,7 @@ int CLeaveDate::AddMonths(int date, int months) {
 
 std::string CLeaveDate::Text(int date) {
     char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", date / 10000, date / 100 % 100, date % 100);
     return text;
 }
 

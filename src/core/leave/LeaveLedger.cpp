@@ -70,6 +70,7 @@ std::optional<std::string> CLeaveLedger::Build(const CLeaveBook& book,
             need -= use;
         }
         if (need > 0) {
+            out.shortDay = day.date;
             return who.name + "さんの " + CLeaveDate::Text(day.date) +
                    " の有給休暇は、残日数が足りません。";
         }

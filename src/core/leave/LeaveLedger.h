@@ -31,7 +31,9 @@ public:
         int balanceHalves = 0;                // usable on asOf, after the days taken up to it
         int nextGrant = 0;                    // the next grant's day after asOf
         int nextHalves = 0;
-        bool nextWithheld = false;  // the next grant is withheld (attendance under 80 %)
+        bool nextWithheld = false;
+        int shortDay = 0;  // the day that found no balance, when Build refused  // the next grant
+                           // is withheld (attendance under 80 %)
     };
 
     // The days granted at service step (0: six months, 1: a year and a half, ... 6 and on).

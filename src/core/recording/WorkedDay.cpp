@@ -3,9 +3,24 @@
 #include <cstdio>
 #include <vector>
 
+#include "recording/WorkDate.h"
 #include "recording/WorkReport.h"
+#include "settings/WorkRules.h"
 
 namespace stampwell {
+
+std::optional<std::string> CWorkedDay::RefuseLeaveOnRestDay(const CWorkRules& rules, int date) {
+    if (rules.restDay == CWorkRules::kNoRestDay || CWorkDate::Weekday(date) != rules.restDay) {
+        return std::nullopt;
+    }
+    static const char* const kDays[] = {"日", "月", "火", "水", "木", "金", "土"};
+    char shown[64];
+    std::snprintf(shown, sizeof shown, "%04d/%02d/%02d（%s）", date / 10000, date / 100 % 100,
+                  date % 100, kDays[CWorkDate::Weekday(date)]);
+    return std::string(shown) +
+           " は法定休日です。働く義務のない日なので、有給休暇は記録できません（年5日の取得義務にも"
+           "数えません）。";
+}
 
 std::optional<std::string> CWorkedDay::RefuseWholeLeave(CWorkReport& report,
                                                         const std::string& name, int date) {

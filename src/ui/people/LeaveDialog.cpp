@@ -1,7 +1,6 @@
 #include "people/LeaveDialog.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
 #include "leave/LeaveChange.h"
@@ -25,6 +25,7 @@
 #include "recording/WorkReport.h"
 #include "recording/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
+#include "settings/WorkRules.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell {
@@ -65,9 +66,7 @@ CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
 
     auto* who = new QGridLayout();
     m_users = new QComboBox(this);
-    m_hired = new QDateEdit(this);
-    m_hired->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    m_hired->setCalendarPopup(true);
+    m_hired = new CDateField(this);
     m_daysPerWeek = new QComboBox(this);
     for (int days = 5; days >= 1; --days) {
         m_daysPerWeek->addItem(days == 5 ? QString::fromUtf8("5日以上（フルタイム）")
@@ -116,9 +115,7 @@ CLeaveDialog::CLeaveDialog(CRecorderController& controller, QWidget* parent)
     m_days->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_days->setSelectionMode(QAbstractItemView::SingleSelection);
     m_days->verticalHeader()->hide();
-    m_date = new QDateEdit(taken);
-    m_date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    m_date->setCalendarPopup(true);
+    m_date = new CDateField(taken);
     m_part = new QComboBox(taken);
     for (const char* part : {"全日", "午前", "午後"}) m_part->addItem(QString::fromUtf8(part));
     auto* take = new QPushButton(QString::fromUtf8("取得"), taken);
@@ -232,6 +229,13 @@ void CLeaveDialog::Refresh() {
 
 void CLeaveDialog::OnSetEmployee() {
     if (Name().empty()) return;
+    if (!m_hired->date().isValid()) {
+        m_controller.Prompt().ShowMessage(
+            "入社日は 2025/08/01 のように、ある日付で入力してください（入力: " +
+                m_hired->text().toStdString() + "）。",
+            EMessageIcon::None);
+        return;
+    }
     const int hired = NumberOf(m_hired->date());
     const int days = 5 - m_daysPerWeek->currentIndex();
     const std::string name = Name();
@@ -248,12 +252,25 @@ void CLeaveDialog::OnSetEmployee() {
 
 void CLeaveDialog::OnTake() {
     if (Name().empty()) return;
+    if (!m_date->date().isValid()) {
+        m_controller.Prompt().ShowMessage(
+            "取得日は 2025/08/01 のように、ある日付で入力してください（入力: " +
+                m_date->text().toStdString() + "）。",
+            EMessageIcon::None);
+        return;
+    }
     const int date = NumberOf(m_date->date());
     const auto part = *CLeaveBook::ParsePart(m_part->currentText().toStdString());
     const std::string name = Name();
     if (part == CLeaveBook::EPart::kWhole) {
         auto work = CreateWorkReport(m_controller.Runtime());
         work->SetSettings(m_controller.SnapshotSettings());
+        CWorkRules rules;
+        rules.Load(m_controller.Runtime().DataDir());
+        if (auto refused = CWorkedDay::RefuseLeaveOnRestDay(rules, date)) {
+            m_controller.Prompt().ShowMessage(*refused, EMessageIcon::None);
+            return;
+        }
         if (auto refused = CWorkedDay::RefuseWholeLeave(*work, name, date)) {
             m_controller.Prompt().ShowMessage(*refused, EMessageIcon::None);
             return;

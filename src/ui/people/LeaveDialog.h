@@ -7,12 +7,13 @@
 #include "leave/LeaveLedger.h"
 
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 
 namespace stampwell {
+
+class CDateField;
 
 class CRecorderController;
 
@@ -35,11 +36,11 @@ public:
     void OnWithhold();
 
     QComboBox& Users() const { return *m_users; }
-    QDateEdit& Hired() const { return *m_hired; }
+    CDateField& Hired() const { return *m_hired; }
     QComboBox& DaysPerWeek() const { return *m_daysPerWeek; }
     QTableWidget& Grants() const { return *m_grants; }
     QTableWidget& Days() const { return *m_days; }
-    QDateEdit& Date() const { return *m_date; }
+    CDateField& Date() const { return *m_date; }
     QComboBox& Part() const { return *m_part; }
     QLabel& Balance() const { return *m_balance; }
     QPushButton& WithholdButton() const { return *m_withhold; }
@@ -53,11 +54,11 @@ private:
 
     CRecorderController& m_controller;
     QComboBox* m_users = nullptr;
-    QDateEdit* m_hired = nullptr;
+    CDateField* m_hired = nullptr;
     QComboBox* m_daysPerWeek = nullptr;
     QTableWidget* m_grants = nullptr;
     QTableWidget* m_days = nullptr;
-    QDateEdit* m_date = nullptr;
+    CDateField* m_date = nullptr;
     QComboBox* m_part = nullptr;
     QLabel* m_balance = nullptr;
     QPushButton* m_withhold = nullptr;
