@@ -17,7 +17,7 @@ std::optional<CWorkRules> LoadWorkRules(const CRuntime& runtime) {
         return std::nullopt;
     }
     for (const auto& key : unread) {
-        std::cerr << "WorkRules.txt の「" << key << "」の値が読めないため、既定値を使います。\n";
+        std::cerr << CWorkRules::UnreadWarning(key) << '\n';
     }
     return rules;
 }

@@ -143,6 +143,14 @@ std::string CWorkRules::Check() const {
     return {};
 }
 
+std::string CWorkRules::UnreadWarning(const std::string& key) {
+    if (key == kWindowsKey) {
+        return std::string("WorkRules.txt の「") + kWindowsKey +
+               "」の休憩時間帯が読めないため、休憩は勤務の長さで（法定の最低限を）数えます。";
+    }
+    return "WorkRules.txt の「" + key + "」の値が読めないため、既定値を使います。";
+}
+
 bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread) {
     *this = CWorkRules{};
     if (unread != nullptr) unread->clear();

@@ -71,6 +71,9 @@ public:
     static std::optional<int> ParseWeekHours(const std::string& text);
     // "1".."12" (or "4月").
     static std::optional<int> ParseMonth(const std::string& text);
+    // What is said of a key whose value could not be read (Load's unread): the default is used,
+    // and unreadable break windows mean the breaks are counted by length.
+    static std::string UnreadWarning(const std::string& key);
 
     // The keys of the file.
     static constexpr const char* kBreaksKey = "休憩";

@@ -90,9 +90,9 @@ void CWorkRulesDialog::Prepare() {
     std::vector<std::string> unread;
     m_shown.Load(m_controller.Runtime().DataDir(), &unread);
     if (!unread.empty()) {
-        m_controller.Prompt().ShowMessage(
-            "勤務ルールのファイルに読めない値があります。\n既定値を表示しています。",
-            EMessageIcon::None);
+        std::string said = "勤務ルールのファイルに読めない値があります。";
+        for (const auto& key : unread) said += "\n" + CWorkRules::UnreadWarning(key);
+        m_controller.Prompt().ShowMessage(said, EMessageIcon::None);
     }
     const bool fixed = m_shown.breaks == CWorkRules::EBreaks::kFixed;
     (fixed ? m_fixed : m_legal)->setChecked(true);

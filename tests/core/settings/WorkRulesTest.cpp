@@ -211,9 +211,11 @@ TEST(WorkRulesCli, ASetKeepsEveryLineItDidNotTouchAndWarnsOnce) {
     test::WriteBytes(dir / "WorkRules.txt", test::Sjis(file));
     auto shown = test::RunCli(dir.Path(), "rules show");
     EXPECT_EQ(shown.exitCode, 0);
-    // One warning per rule that did not read.
+    // One warning per rule that did not read; fixed breaks that cannot be read say that the
+    // breaks are now counted by length.
     EXPECT_EQ(shown.err,
-              "WorkRules.txt の「固定休憩」の値が読めないため、既定値を使います。\n"
+              "WorkRules.txt の「固定休憩」の休憩時間帯が読めないため、休憩は勤務の長さで（法定の最"
+              "低限を）数えます。\n"
               "WorkRules.txt の「週の起算日」の値が読めないため、既定値を使います。\n");
 
     ASSERT_EQ(test::RunCli(dir.Path(), "rules set --rest-day 土 --week-hours 44").exitCode, 0);
