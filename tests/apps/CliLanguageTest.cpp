@@ -169,6 +169,10 @@ TEST(CliLanguage, ListsAndSettingsUseTheScreensOrderAndWords) {
                   0);
     }
     const auto users = test::RunCli(data, "users list").out;
+    // Each is there (a missing one would compare as the end of the text and pass).
+    for (const char* name : {",abe,", ",Zoe,", ",あべ,", ",阿部,"}) {
+        EXPECT_NE(users.find(name), std::string::npos) << name << "\n" << users;
+    }
     EXPECT_LT(users.find(",abe,"), users.find(",Zoe,"));
     EXPECT_LT(users.find(",Zoe,"), users.find(",あべ,"));
     EXPECT_LT(users.find(",あべ,"), users.find(",阿部,"));

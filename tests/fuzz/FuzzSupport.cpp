@@ -19,14 +19,19 @@ CFuzzFolder::CFuzzFolder() {
     std::error_code error;
     fs::path base =
         fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    // The runner gives each run a folder it removes afterwards: libFuzzer may end the process
+    // without running the exit handlers below.
+    if (const char* given = std::getenv("STAMPWELL_FUZZ_SCRATCH"); given != nullptr && *given) {
+        base = given;
+    }
     std::string pattern = (base / "stampwell-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     m_path = pattern;
-    // The folder goes with the process, however libFuzzer ends it.
-    std::atexit([] {
-        std::error_code ignored;
-        fs::remove_all(CFuzzFolder::Get().Path(), ignored);
-    });
+}
+
+CFuzzFolder::~CFuzzFolder() {
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
 }
 
 CRuntime CFuzzFolder::Runtime() const {

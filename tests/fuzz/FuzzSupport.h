@@ -28,6 +28,12 @@ public:
     // Replaces the folder's content with one file holding the input.
     std::filesystem::path Put(const std::string& name, const std::uint8_t* data, std::size_t size);
 
+    // The folder goes with the process (the static's end); a run that libFuzzer ends without
+    // it is cleaned by the runner, which gives each run a folder of its own.
+    ~CFuzzFolder();
+    CFuzzFolder(const CFuzzFolder&) = delete;
+    CFuzzFolder& operator=(const CFuzzFolder&) = delete;
+
 private:
     CFuzzFolder();
     std::filesystem::path m_path;

@@ -7,14 +7,27 @@
 
 namespace stampwell::test {
 
+namespace {
+// libfaketime itself, preloaded directly: the faketime wrapper names a semaphore after its own
+// process id and fails ("sem_open: File exists") where a killed earlier run left one behind.
+std::string FaketimeLibrary() {
+    for (const char* path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
+                             "/usr/lib/faketime/libfaketime.so.1"}) {
+        if (std::filesystem::exists(path)) return path;
+    }
+    return {};
+}
+}  // namespace
+
 bool HasFaketime() {
-    return std::system("command -v faketime >/dev/null 2>&1") == 0;
+    return !FaketimeLibrary().empty();
 }
 
 std::string AtTime(const std::string& localTime) {
-    // The sanitizer's runtime is not first in the list once faketime preloads its library.
-    return "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:verify_asan_link_order=0\" faketime '" + localTime +
-           "'";
+    // The sanitizer's runtime is not first in the list once libfaketime is preloaded.
+    return "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:verify_asan_link_order=0\" LD_PRELOAD='" +
+           FaketimeLibrary() + "' FAKETIME='@" + localTime + "'";
 }
 
 std::string MakeWorkedExample(const std::filesystem::path& dataDir) {
@@ -37,9 +50,9 @@ std::string MakeWorkedExample(const std::filesystem::path& dataDir) {
         {"2026-06-06 09:00:00", "--start"}, {"2026-06-06 15:00:00", "--end"},
         {"2026-06-07 10:00:00", "--start"}, {"2026-06-07 15:00:00", "--end"},
         {"2026-06-08 12:30:00", "--start"}, {"2026-06-08 18:00:00", "--end"},
-        {"2026-06-09 09:00:00", "--start"},
-        {"2026-06-10 13:30:00", "--start"}, {"2026-06-10 23:30:00", "--end"},
-        {"2026-06-13 22:00:00", "--start"}, {"2026-06-14 03:00:00", "--end"},
+        {"2026-06-09 09:00:00", "--start"}, {"2026-06-10 13:30:00", "--start"},
+        {"2026-06-10 23:30:00", "--end"},   {"2026-06-13 22:00:00", "--start"},
+        {"2026-06-14 03:00:00", "--end"},
     };
     for (const auto& tap : taps) {
         auto result = RunCli(dataDir, "tap " + card + " " + tap.side, AtTime(tap.at));

@@ -38,11 +38,15 @@ constexpr const char* kFreeCard = "00112233445566FF";
 struct Clock {
     explicit Clock(bool admins = true) {
         if (admins) {
-            test::RunCli(t.dir.Path(),
-                         "admins add --id admin --password pw --card " + std::string(kAdminCard));
+            EXPECT_EQ(test::RunCli(t.dir.Path(), "admins add --id admin --password pw --card " +
+                                                     std::string(kAdminCard))
+                          .exitCode,
+                      0);
         }
-        test::RunCli(t.dir.Path(),
-                     "users add --card " + std::string(kEmployeeCard) + " --name 山田");
+        EXPECT_EQ(test::RunCli(t.dir.Path(),
+                               "users add --card " + std::string(kEmployeeCard) + " --name 山田")
+                      .exitCode,
+                  0);
         t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
         app = std::make_unique<CStampwellApp>(t.runtime, prompt,
                                               std::make_shared<test::CFakeSoundPlayer>(),

@@ -27,8 +27,10 @@ namespace stampwell {
 namespace {
 struct Office {
     Office() {
-        test::RunCli(t.dir.Path(), "admins add --id admin --password pw");
-        test::RunCli(t.dir.Path(), "users add --card 1111111111111111 --name 山田");
+        EXPECT_EQ(test::RunCli(t.dir.Path(), "admins add --id admin --password pw").exitCode, 0);
+        EXPECT_EQ(
+            test::RunCli(t.dir.Path(), "users add --card 1111111111111111 --name 山田").exitCode,
+            0);
         t.clock->Set(CLocalTime::FromLocal(2026, 12, 8, 12, 0));
         app = std::make_unique<CStampwellApp>(t.runtime, prompt,
                                               std::make_shared<test::CFakeSoundPlayer>(),

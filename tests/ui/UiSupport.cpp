@@ -1,16 +1,20 @@
-#include "platform/IBackgroundRunner.h"
-#include "controller/RecorderController.h"
 #include "UiSupport.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
 #include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
 
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
+#include "controller/RecorderController.h"
 #include "people/AdminLoginDialog.h"
+#include "platform/IBackgroundRunner.h"
 
 namespace stampwell::test {
 
@@ -27,7 +31,19 @@ void RunAfterLogin(CStampwellApp& app, int command, std::function<void()> afterL
     QTimer::singleShot(20, [&app, afterLogin] {
         app.Login()->IdField().setText(QStringLiteral("admin"));
         app.Login()->PasswordField().setText(QStringLiteral("pw"));
-        if (afterLogin) QTimer::singleShot(20, afterLogin);
+        if (afterLogin) {
+            QTimer::singleShot(20, [afterLogin] {
+                QWidget* target = QApplication::activeModalWidget();
+                afterLogin();
+                // An ASSERT that failed inside returned early, leaving the target in its modal
+                // run: close it, so the test fails now instead of at the ctest time-out.
+                auto* dialog = qobject_cast<QDialog*>(target);
+                if (::testing::Test::HasFatalFailure() && dialog != nullptr &&
+                    QApplication::activeModalWidget() == target) {
+                    dialog->QDialog::done(QDialog::Rejected);
+                }
+            });
+        }
         app.Login()->OnOk();
     });
     app.Frame()->Command(command)->trigger();

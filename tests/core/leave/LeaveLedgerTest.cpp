@@ -170,6 +170,22 @@ TEST(LeaveLedger, AGrantOnTheTwentyNinthOfFebruaryLastsToTheEndOfFebruary) {
     EXPECT_EQ(CLeaveDate::PeriodEnd(D("2024-10-01"), 24), D("2026-10-01"));
 }
 
+TEST(LeaveLedger, TheExpiryDayBelongsToTheNextGrantAndTheTableReachesTwentyDays) {
+    // 2026-10-01 is the 2024 grant's 失効日: a day off that day draws on the 2025 grant, the
+    // day before on the 2024 one.
+    const auto book = Book(5, {{"2026-09-30", kWhole}, {"2026-10-01", kWhole}});
+    const auto grants = CLeaveTables::Grants(book, book.employees[0], D("2026-10-02"));
+    EXPECT_EQ(Row(grants, 1), "2024/10/01,10,1,9,2026/10/01,未達");
+    EXPECT_EQ(Row(grants, 2), "2025/10/01,11,1,10,2027/10/01,未達");
+    // Six and a half years on a full-timer gets 20 days, and 20 from then on; the part-timers'
+    // last rows likewise.
+    EXPECT_EQ(CLeaveLedger::GrantDays(5, 5), 18);
+    EXPECT_EQ(CLeaveLedger::GrantDays(6, 5), 20);
+    EXPECT_EQ(CLeaveLedger::GrantDays(9, 5), 20);
+    EXPECT_EQ(CLeaveLedger::GrantDays(6, 4), 15);
+    EXPECT_EQ(CLeaveLedger::GrantDays(6, 1), 3);
+}
+
 TEST(LeaveLedger, DaysUseTheOldestGrantFirstAndNeverGoBelowNothing) {
     std::vector<std::pair<const char*, CLeaveBook::EPart>> days;
     const char* first[] = {"2024-10-01", "2024-11-01", "2024-12-02", "2025-01-06", "2025-02-03",

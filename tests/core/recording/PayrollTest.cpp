@@ -285,6 +285,7 @@ namespace stampwell {
 TEST(Payroll, HandWorkedCasesOfTheRestDayTheWeekAndTheBreaks) {
     const CWorkRules legal;
     CWorkRules noonBreak = FixedBreaks("12:00-13:00");
+    CWorkRules halfHour = FixedBreaks("12:00-12:30");
     struct Case {
         const char* what;
         const CWorkRules& rules;
@@ -321,6 +322,12 @@ TEST(Payroll, HandWorkedCasesOfTheRestDayTheWeekAndTheBreaks) {
          false},
         {"6 hours exactly, no break needed", noonBreak, "2026/12/08", "13:00", "19:00", "6:00",
          "0:00", "0:00", "0:00", false},
+        // The minimum goes by the hours worked, not the span: 6:30 less 30 minutes is 6:00 worked,
+        // which needs no break; 6:31 is 6:01 worked, which needs 45 minutes.
+        {"6:30 with a half-hour window", halfHour, "2026/12/08", "09:00", "15:30", "6:00", "0:00",
+         "0:00", "0:00", false},
+        {"6:31 with a half-hour window", halfHour, "2026/12/08", "09:00", "15:31", "6:01", "0:00",
+         "0:00", "0:00", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -269,4 +269,19 @@ TEST(TodayIndex, TheIndexHoldsForTheSameContentOnAnyMountAndAfterSaves) {
     }
 }
 
+// A writer that removes an old record behind the index (an older release's save, a hand edit)
+// moves today's records one block earlier: the block before the index's offset no longer
+// matches, so today's first record is still found.
+TEST(TodayIndex, ARecordRemovedBehindTheIndexNeverHidesTodaysFirstRecord) {
+    test::CTempDir root;
+    const fs::path work = root / "KINTAI.dat";
+    const int today = CWorkDate::Number("2011/08/25");
+    test::WriteBytes(work, YearThenToday(3));
+    ASSERT_EQ(ReadRecent(work, today).second, 3);
+    std::string shorter = test::ReadBytes(work);
+    shorter.erase(51, 51);  // the second record: the first block stays as it was
+    test::WriteBytes(work, shorter);
+    EXPECT_EQ(ReadRecent(work, today).second, 3);
+}
+
 }  // namespace stampwell
