@@ -6,6 +6,7 @@
 #include "CliContext.h"
 #include "CliUsage.h"
 #include "leave/LeaveBook.h"
+#include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "recording/EditLog.h"
 #include "recording/WorkReport.h"
@@ -38,9 +39,13 @@ int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
         return Refuse(refusal);
     }
     const CEditLog trail(report->ResolveWorkFilePath(), runtime.DataDir());
+    // Every registered employee gets a page, with or without records in the period.
+    auto reg = CreateRegisterFile(runtime);
+    reg->SetPathSource(CreateConfig(runtime));
+    const auto registered = reg->GetAllNames();
     std::vector<CTimesheet::Page> pages;
     if (!CTimesheet::Collect(*report, args.year, args.month, ClosingIndex(args.closing), args.name,
-                             *rules, &leave, &trail, pages)) {
+                             *rules, &leave, &trail, pages, &registered)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (pages.empty()) return Refuse("この期間の記録がありません。");

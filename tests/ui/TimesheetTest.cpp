@@ -60,11 +60,15 @@ std::vector<std::string> CsvCells(const std::string& line) {
     return cells;
 }
 
-// The worked example, with 06/05's clock-out corrected to 19:00 with a reason, and a second
-// employee with one day.
+// The worked example, with 06/05's clock-out corrected to 19:00 with a long reason, a second
+// employee with one day and a third with nothing in the month.
+constexpr const char* kLongReason =
+    "本人がカードを忘れたため上長が退社を確認し入力した時刻に直す（総務部承認済み）";
+
 void MakeMonth(const std::filesystem::path& data) {
     ASSERT_EQ(test::MakeWorkedExample(data), "");
     ASSERT_EQ(test::RunCli(data, "users add --card 0000000000000002 --name 鈴木").exitCode, 0);
+    ASSERT_EQ(test::RunCli(data, "users add --card 0000000000000003 --name 田中").exitCode, 0);
     for (const char* at : {"2026-06-03 09:00:00", "2026-06-03 17:00:00"}) {
         ASSERT_EQ(test::RunCli(data, "tap 0000000000000002", test::AtTime(at)).exitCode, 0);
     }
@@ -78,7 +82,7 @@ void MakeMonth(const std::filesystem::path& data) {
     session.SetTrail("admin", clock.get());
     ASSERT_TRUE(session.Select("山田", 2026, 6));
     ASSERT_TRUE(session.Edit(4, 2, "19:00"));
-    ASSERT_TRUE(session.Save("打刻忘れ"));
+    ASSERT_TRUE(session.Save(kLongReason));
 }
 }  // namespace
 
@@ -91,8 +95,10 @@ TEST(Timesheet, ThePdfHoldsTheReportsFiguresOnePagePerEmployeeWithFontsEmbedded)
         dir.Path(), "timesheet --year 2026 --month 6 --closing end --pdf '" + pdf.string() + "'",
         test::AtTime("2026-07-01 10:00:00"));
     ASSERT_EQ(made.exitCode, 0) << made.err;
-    EXPECT_NE(Shell("pdfinfo '" + pdf.string() + "'").find("Pages:           2"),
+    // Every registered employee gets a page, 田中 with nothing in the month too.
+    EXPECT_NE(Shell("pdfinfo '" + pdf.string() + "'").find("Pages:           3"),
               std::string::npos);
+    EXPECT_NE(Shell("pdftotext '" + pdf.string() + "' -").find("氏名: 田中"), std::string::npos);
     const std::string fonts = Shell("pdffonts '" + pdf.string() + "'");
     EXPECT_NE(fonts.find("IPAGothic"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find(" yes "), std::string::npos) << fonts;  // embedded
@@ -121,8 +127,15 @@ TEST(Timesheet, ThePdfHoldsTheReportsFiguresOnePagePerEmployeeWithFontsEmbedded)
         << page;
     // The days: a night past midnight, the rest day, the missing time, the short break and the
     // corrected day with its reason.
-    for (const char* seen : {"25:30", "4:00", "打刻漏れ", "休憩不足", "修正（打刻忘れ）", "19:00",
-                             "本人確認", "管理者確認", "Stampwell 0."}) {
+    // The long reason wraps within its row: its last words are on the page too.
+    const std::string flowing = Shell("pdftotext -f 1 -l 1 '" + pdf.string() + "' -");
+    std::string joined;
+    for (char c : flowing) {
+        if (c != '\n' && c != ' ') joined += c;
+    }
+    EXPECT_NE(joined.find(std::string("修正（") + kLongReason + "）"), std::string::npos) << joined;
+    for (const char* seen : {"25:30", "4:00", "打刻漏れ", "休憩不足", "19:00", "本人確認",
+                             "管理者確認", "Stampwell 0."}) {
         EXPECT_NE(page.find(seen), std::string::npos) << seen << "\n" << page;
     }
     std::filesystem::create_directories(STAMPWELL_SCREENSHOT_DIR);
@@ -144,6 +157,21 @@ TEST(Timesheet, ThePdfHoldsTheReportsFiguresOnePagePerEmployeeWithFontsEmbedded)
                                            (dir / "KINTAI.dat").string() + "'")
                   .exitCode,
               1);
+    // 田中 alone has a page too; a name that is neither registered nor in the records has none.
+    const auto alone = dir / "tanaka.pdf";
+    EXPECT_EQ(test::RunCli(dir.Path(),
+                           "timesheet --year 2026 --month 6 --closing end --name 田中 --pdf '" +
+                               alone.string() + "'")
+                  .exitCode,
+              0);
+    EXPECT_NE(Shell("pdfinfo '" + alone.string() + "'").find("Pages:           1"),
+              std::string::npos);
+    EXPECT_EQ(test::RunCli(dir.Path(),
+                           "timesheet --year 2026 --month 6 --closing end --name 佐藤 --pdf '" +
+                               (dir / "none.pdf").string() + "'")
+                  .exitCode,
+              1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.pdf"));
 }
 
 TEST(Timesheet, TheRecordEditScreenPrintsAndSavesTheMonth) {
@@ -181,7 +209,7 @@ TEST(Timesheet, TheRecordEditScreenPrintsAndSavesTheMonth) {
         dialog.OnPrint();
         EXPECT_NE(Shell("pdfinfo '" + printed.string() + "'").find("Pages:           1"),
                   std::string::npos);
-        // PDF保存… for everyone: two pages, and the office is told.
+        // PDF保存… for everyone: a page for each registered employee, and the office is told.
         const auto saved = t.dir / "all.pdf";
         dialog.SetPdfChooser([&](const QString& suggested) {
             EXPECT_EQ(suggested, QString::fromUtf8("2026年6月 出勤簿.pdf"));
@@ -189,7 +217,7 @@ TEST(Timesheet, TheRecordEditScreenPrintsAndSavesTheMonth) {
         });
         prompt->answer = IPrompt::kYes;
         dialog.OnSavePdf();
-        EXPECT_NE(Shell("pdfinfo '" + saved.string() + "'").find("Pages:           2"),
+        EXPECT_NE(Shell("pdfinfo '" + saved.string() + "'").find("Pages:           3"),
                   std::string::npos);
         EXPECT_EQ(prompt->messages.back(), "出勤簿を保存しました。");
         done = true;

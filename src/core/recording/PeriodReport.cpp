@@ -1,5 +1,6 @@
 #include "recording/PeriodReport.h"
 
+#include <algorithm>
 #include <map>
 
 #include "leave/LeaveBook.h"
@@ -25,7 +26,8 @@ std::string Hours(int minutes) {
 
 bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closing,
                             const std::string& onlyName, const CWorkRules& rules,
-                            std::vector<Row>& rows, const CLeaveBook* leave) {
+                            std::vector<Row>& rows, const CLeaveBook* leave,
+                            const std::vector<std::string>* registered) {
     rows.clear();
     std::map<std::string, std::vector<WorkDayRecord>> byName;
     int first = 0;
@@ -55,6 +57,16 @@ bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closin
             if ((found == inPeriod.end() || found->second.empty()) &&
                 (onlyName.empty() || onlyName == e.name) && leaveIn(e.name) > 0) {
                 names.push_back(e.name);
+            }
+        }
+    }
+    // Registered employees with nothing in the period get their (empty) row too, when asked:
+    // an office files a 出勤簿 for everyone.
+    if (registered != nullptr) {
+        for (const auto& name : *registered) {
+            if ((onlyName.empty() || onlyName == name) &&
+                std::find(names.begin(), names.end(), name) == names.end()) {
+                names.push_back(name);
             }
         }
     }

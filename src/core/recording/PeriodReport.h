@@ -28,7 +28,8 @@ public:
     // took leave in the period has a row).
     static bool Collect(CWorkReport& report, int year, int month, int closing,
                         const std::string& onlyName, const CWorkRules& rules,
-                        std::vector<Row>& rows, const CLeaveBook* leave = nullptr);
+                        std::vector<Row>& rows, const CLeaveBook* leave = nullptr,
+                        const std::vector<std::string>* registered = nullptr);
     // The CSV (UTF-8, CR LF; the caller writes it in CP932): the columns of the days and span
     // first, then 休憩, 実労働時間, 法定外残業, 深夜労働, 法定休日労働, the limits passed, the
     // overtime beyond 60 hours and the days whose fixed breaks fell short.

@@ -78,11 +78,13 @@ std::vector<std::string> CTimesheet::Cells(const Line& line) {
 
 bool CTimesheet::Collect(CWorkReport& report, int year, int month, int closing,
                          const std::string& onlyName, const CWorkRules& rules,
-                         const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages) {
+                         const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages,
+                         const std::vector<std::string>* registered) {
     pages.clear();
     // The totals: exactly the report's rows.
     std::vector<CPeriodReport::Row> rows;
-    if (!CPeriodReport::Collect(report, year, month, closing, onlyName, rules, rows, leave)) {
+    if (!CPeriodReport::Collect(report, year, month, closing, onlyName, rules, rows, leave,
+                                registered)) {
         return false;
     }
     std::map<std::string, std::vector<WorkDayRecord>> byName;

@@ -36,11 +36,13 @@ public:
     static std::vector<std::string> Header(bool room);
     // The cells of a line, in the order of Header.
     static std::vector<std::string> Cells(const Line& line);
-    // One page per employee of the period (Japanese order), or the one named. leave and trail
-    // may be null. False when the work file cannot be read.
+    // One page per employee of the period (Japanese order), or the one named; every name of
+    // `registered` gets its page too, empty when it has nothing in the period. leave, trail and
+    // registered may be null. False when the work file cannot be read.
     static bool Collect(CWorkReport& report, int year, int month, int closing,
                         const std::string& onlyName, const CWorkRules& rules,
-                        const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages);
+                        const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages,
+                        const std::vector<std::string>* registered = nullptr);
 };
 
 }  // namespace stampwell

@@ -250,9 +250,14 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         return false;
     }
     const CEditLog trail(m_work->ResolveWorkFilePath(), m_controller.Runtime().DataDir());
+    // Every registered employee gets a page, with or without records in the month.
+    std::vector<std::string> registered;
+    if (m_controller.GetRegister() != nullptr)
+        registered = m_controller.GetRegister()->GetAllNames();
     // The calendar month the screen shows: the pay period closing at the month's end.
     if (!CTimesheet::Collect(*m_work, m_year->value(), m_month->currentIndex() + 1, 5,
-                             everyone ? std::string{} : shown, rules, &leave, &trail, pages) ||
+                             everyone ? std::string{} : shown, rules, &leave, &trail, pages,
+                             &registered) ||
         pages.empty()) {
         prompt.ShowMessage("この月の記録がありません。", EMessageIcon::None);
         return false;

@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/FileSystem.h"
@@ -59,16 +60,25 @@ void CTimesheetPainter::PaintPage(QPainter& painter, const CTimesheet::Page& pag
     std::vector<double> xs{left};
     for (double part : kWidths) xs.push_back(xs.back() + part * width);
     auto drawRow = [&](const std::vector<std::string>& cells, bool shade, bool bold) {
-        if (shade) painter.fillRect(QRectF(left, y, width, rowHeight), QColor(225, 225, 225));
         painter.setFont(Font(bold ? 9 : 8.5, bold));
+        // The remarks wrap within their cell (a correction's reason is never cut): the row is
+        // as tall as they need.
+        const std::size_t last = cells.size() - 1;
+        const double noteLeft = xs[last] + w * 0.004;
+        const double noteWidth = xs[last + 1] - xs[last] - w * 0.008;
+        const int noteFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere;
+        const double noteHeight =
+            painter.boundingRect(QRectF(noteLeft, y, noteWidth, h), noteFlags, Q(cells[last]))
+                .height();
+        const double height = std::max(rowHeight, noteHeight + rowHeight * 0.2);
+        if (shade) painter.fillRect(QRectF(left, y, width, height), QColor(225, 225, 225));
         for (std::size_t c = 0; c < cells.size(); ++c) {
-            const QRectF cell(xs[c] + w * 0.004, y, xs[c + 1] - xs[c] - w * 0.008, rowHeight);
-            const int align =
-                (c + 1 == cells.size() ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter;
+            const QRectF cell(xs[c] + w * 0.004, y, xs[c + 1] - xs[c] - w * 0.008, height);
+            const int align = c == last ? noteFlags : Qt::AlignHCenter | Qt::AlignVCenter;
             painter.drawText(cell, align, Q(cells[c]));
         }
-        painter.drawLine(QPointF(left, y + rowHeight), QPointF(right, y + rowHeight));
-        y += rowHeight;
+        painter.drawLine(QPointF(left, y + height), QPointF(right, y + height));
+        y += height;
     };
     const double tableTop = y;
     painter.drawLine(QPointF(left, y), QPointF(right, y));
@@ -76,17 +86,22 @@ void CTimesheetPainter::PaintPage(QPainter& painter, const CTimesheet::Page& pag
     for (const auto& line : page.lines) drawRow(CTimesheet::Cells(line), line.restDay_, false);
     for (double x : xs) painter.drawLine(QPointF(x, tableTop), QPointF(x, y));
 
-    // The month's totals.
+    // The month's totals, left of the signature boxes and wrapped there, so that no line runs
+    // into them.
+    const double boxWidth = w * 0.16, boxHeight = h * 0.07;
+    const double totalsWidth = width - 2 * boxWidth - w * 0.02;
     y += rowHeight * 0.6;
     painter.setFont(Font(9.5));
     for (const auto& total : page.totals) {
-        painter.drawText(QRectF(left, y, width, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         Q(total));
-        y += rowHeight;
+        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere;
+        const double height = std::max(
+            rowHeight,
+            painter.boundingRect(QRectF(left, y, totalsWidth, h), flags, Q(total)).height());
+        painter.drawText(QRectF(left, y, totalsWidth, height), flags, Q(total));
+        y += height;
     }
 
     // Boxes for the signatures.
-    const double boxWidth = w * 0.16, boxHeight = h * 0.07;
     const double boxTop = h * 0.90 - boxHeight;
     painter.setFont(Font(9));
     for (int k = 0; k < 2; ++k) {
