@@ -3,12 +3,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "UiSupport.h"
 #include "admin_ui/ExportDialog.h"
@@ -18,6 +21,7 @@
 #include "people/AdminLoginDialog.h"
 #include "platform/LocalTime.h"
 #include "recording/WorkReport.h"
+#include "settings/ExportSettings.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -68,7 +72,12 @@ TEST(ExportScreen, ExportsWhatTheCliExportsAndAsksBeforeOverwriting) {
         EXPECT_EQ(dialog.Month().currentText(), QStringLiteral("8"));
         EXPECT_EQ(dialog.Closing().currentText(), QString::fromUtf8("5日"));
         EXPECT_EQ(dialog.FileName().text(), QString::fromUtf8("2011年8月度"));
-        const auto expected = c.t.dir / "2011年8月度.csv";
+        // Not the hidden data folder: the documents folder (or home) until one is chosen.
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const std::filesystem::path offered =
+            QDir(documents).exists() ? documents.toStdString() : QDir::homePath().toStdString();
+        const auto expected = offered / "2011年8月度.csv";
         EXPECT_EQ(dialog.Destination().text().toStdString(), expected.string());
         EXPECT_EQ(
             dialog.Description().text(),
@@ -151,6 +160,11 @@ TEST(ExportScreen, RoomModeWordsAndNoWorkFile) {
     Clock c("2");
     ASSERT_TRUE(c.app->InitInstance());
     std::filesystem::remove(c.t.dir / "KINTAI.dat");
+    // This test's own folder, not the documents folder another test exported to.
+    std::filesystem::create_directories(c.t.dir / "out");
+    CExportSettings folder(c.t.runtime);
+    folder.SetExportFolder((c.t.dir / "out").string());
+    ASSERT_TRUE(folder.SaveSettings());
     c.WithExport([&](CExportDialog& dialog) {
         EXPECT_EQ(
             dialog.Description().text(),

@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -10,8 +11,12 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <filesystem>
 
+#include "platform/Runtime.h"
 #include "screen/CaptionLabel.h"
+#include "settings/ExportSettings.h"
 
 namespace stampwell {
 
@@ -104,6 +109,27 @@ void FillNames(const ListButtons& parts, const std::vector<std::string>& names,
 std::string SelectedText(const QListWidget& list) {
     const auto selected = list.selectedItems();
     return selected.isEmpty() ? std::string{} : selected.front()->text().toStdString();
+}
+
+std::string OutputFolder(const CRuntime& runtime) {
+    CExportSettings settings(runtime);
+    settings.LoadSettings();
+    const std::filesystem::path kept(settings.GetExportFolder());
+    std::error_code error;
+    const bool isDataFolder = std::filesystem::equivalent(kept, runtime.DataDir(), error) && !error;
+    if (!kept.empty() && !isDataFolder && std::filesystem::is_directory(kept, error)) {
+        return kept.string();
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(documents).exists()) return documents.toStdString();
+    return QDir::homePath().toStdString();
+}
+
+void RememberOutputFolder(const CRuntime& runtime, const std::string& folder) {
+    CExportSettings settings(runtime);
+    settings.LoadSettings();
+    settings.SetExportFolder(folder);
+    settings.SaveSettings();  // only a convenience: a folder not kept is asked for again
 }
 
 }  // namespace stampwell

@@ -15,6 +15,15 @@ class QWidget;
 
 namespace stampwell {
 
+class CRuntime;
+
+// Where a file the office takes away (an export, a 出勤簿 PDF) is offered to go: the last folder
+// chosen for one (ExportSetting.txt), else the user's documents folder (XDG), else home; never
+// the hidden data folder.
+std::string OutputFolder(const CRuntime& runtime);
+// Remembers the folder of a file written for the office, for the next time.
+void RememberOutputFolder(const CRuntime& runtime, const std::string& folder);
+
 // A dialog's frame: a title and a close box, never minimise or maximise buttons.
 Qt::WindowFlags DialogFlags();
 // A field that only shows a state or a path chosen elsewhere: read-only, and looking so.

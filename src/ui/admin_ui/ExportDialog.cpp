@@ -129,9 +129,7 @@ void CExportDialog::Prepare() {
     m_description->setText(QString::fromUtf8(
         room ? "指定した締め日の入退室データをローカルファイルシステムにエクスポートします。"
              : "指定した締め日の出退勤データをローカルファイルシステムにエクスポートします。"));
-    CExportSettings settings(m_controller.Runtime());
-    settings.LoadSettings();
-    m_folder = settings.GetExportFolder();
+    m_folder = OutputFolder(m_controller.Runtime());
     m_closing->setCurrentIndex(0);
     // The injected clock, not Qt's own date.
     auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());

@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <ctime>
+#include <filesystem>
 
 #include "admin_ui/DialogParts.h"
 #include "admin_ui/TimeCellEdit.h"
@@ -298,7 +299,7 @@ void CReportEditDialog::OnSavePdf() {
                                   .arg(m_month->currentIndex() + 1);
     const QString chosen = m_pdfChooser ? m_pdfChooser(suggested) : [&] {
         QFileDialog dialog(this, QString::fromUtf8("PDF保存"),
-                           QString::fromStdString(m_controller.Runtime().DataDir().string()) +
+                           QString::fromStdString(OutputFolder(m_controller.Runtime())) +
                                QLatin1Char('/') + suggested,
                            QString::fromUtf8("PDF (*.pdf)"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -321,6 +322,8 @@ void CReportEditDialog::OnSavePdf() {
                                           EMessageIcon::None);
         return;
     }
+    RememberOutputFolder(m_controller.Runtime(),
+                         std::filesystem::path(chosen.toStdString()).parent_path().string());
     m_controller.Prompt().ShowMessage("出勤簿を保存しました。", EMessageIcon::None);
 }
 

@@ -28,9 +28,9 @@ struct PathSpec {
     const char* extension;
 };
 constexpr PathSpec kPathSpecs[] = {
-    {"カード登録者ファイルのパス", "text file(.txt) (*.txt)", "txt"},
-    {"勤務登録ファイルのパス", "date file(.dat) (*.dat)", "dat"},
-    {"バックアップ", "Back file(.bak) (*.bak)", "bak"},
+    {"カード登録者ファイルのパス", "テキストファイル (*.txt)", "txt"},
+    {"勤務登録ファイルのパス", "勤務データファイル (*.dat)", "dat"},
+    {"バックアップ", "バックアップファイル (*.bak)", "bak"},
 };
 }  // namespace
 
