@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "leave/LeaveBook.h"
 #include "platform/Runtime.h"
 #include "settings/WorkRules.h"
 
@@ -57,6 +58,9 @@ int ClosingIndex(const std::string& closing);
 // The work rules of the data folder, with a warning on stderr for each value that did not read;
 // nothing (after the message) when the file cannot be read.
 std::optional<CWorkRules> LoadWorkRules(const CRuntime& runtime);
+// The paid-leave book beside the register, with each line that could not be read named on
+// stderr and in ErrorLog.txt; nothing (after the message) when the file cannot be read.
+std::optional<CLeaveBook> LoadLeaveBook(const CRuntime& runtime);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

@@ -4,6 +4,7 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "diagnostics/ErrorLog.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveTables.h"
@@ -69,13 +70,7 @@ int Print(const CRuntime& runtime, const CLeaveTables::Table& table, const std::
 }
 
 std::optional<CLeaveBook> ReadBook(const CRuntime& runtime) {
-    CLeaveBook book;
-    std::string refusal;
-    if (!book.Load(BookPath(runtime), &refusal)) {
-        Refuse(refusal);
-        return std::nullopt;
-    }
-    return book;
+    return LoadLeaveBook(runtime);
 }
 
 int Ledger(const CliOptions& options, const LeaveArgs& args) {
@@ -107,6 +102,21 @@ int List(const CliOptions& options, const LeaveArgs& args) {
 }
 
 }  // namespace
+
+std::optional<CLeaveBook> LoadLeaveBook(const CRuntime& runtime) {
+    CLeaveBook book;
+    std::string refusal;
+    if (!book.Load(BookPath(runtime), &refusal)) {
+        Refuse(refusal);
+        return std::nullopt;
+    }
+    for (const auto& warning : book.warnings) {
+        std::cerr << warning << '\n';
+        ErrorLog(runtime.DataDir(), __LINE__, warning + " (CLeaveBook::Load)", __FILE__,
+                 &runtime.Clock());
+    }
+    return book;
+}
 
 void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& action) {
     auto args = std::make_shared<LeaveArgs>();

@@ -142,11 +142,9 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
     auto rules = LoadWorkRules(runtime);
     if (!rules) return kRefused;
     auto report = OpenWorkReport(runtime);
-    CLeaveBook leave;
-    std::string refusal;
-    if (!leave.Load(CLeaveBook::PathBeside(CreateConfig(runtime)->GetIdFilePath()), &refusal)) {
-        return Refuse(refusal);
-    }
+    auto book = LoadLeaveBook(runtime);
+    if (!book) return kRefused;
+    const CLeaveBook& leave = *book;
     std::vector<CPeriodReport::Row> rows;
     if (!CPeriodReport::Collect(*report, args.year, args.month, ClosingIndex(args.closing),
                                 args.name, *rules, rows, &leave)) {

@@ -33,11 +33,9 @@ int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
         return Refuse(
             "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
     }
-    CLeaveBook leave;
-    std::string refusal;
-    if (!leave.Load(CLeaveBook::PathBeside(CreateConfig(runtime)->GetIdFilePath()), &refusal)) {
-        return Refuse(refusal);
-    }
+    auto book = LoadLeaveBook(runtime);
+    if (!book) return kRefused;
+    const CLeaveBook& leave = *book;
     const CEditLog trail(report->ResolveWorkFilePath(), runtime.DataDir());
     // Every registered employee gets a page, with or without records in the period.
     auto reg = CreateRegisterFile(runtime);

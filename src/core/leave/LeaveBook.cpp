@@ -72,8 +72,28 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
         if (refusal) *refusal = "有給休暇のファイルを読めませんでした: " + path.string();
         return false;
     }
-    for (const std::string& line : CTextCodec::NonEmptyLines(CTextCodec::FromCp932(*bytes))) {
-        if (line.rfind("#PaidLeave_V1", 0) == 0) continue;
+    const std::string text = CTextCodec::FromCp932(*bytes);
+    // Japanese in Shift-JIS is almost never valid UTF-8, and UTF-8 often reads as CP932 pairs.
+    const bool looksUtf8 = !CTextCodec::IsAscii(*bytes) && CTextCodec::ToCp932(*bytes).has_value();
+    if (looksUtf8 || text.find("\xEF\xBF\xBD") != std::string::npos) {
+        if (refusal) {
+            *refusal =
+                "有給休暇のファイルが Shift-JIS ではないため読めません（UTF-8 などで保存された"
+                "ようです）。Shift-JIS で保存し直してください: " +
+                path.string();
+        }
+        return false;
+    }
+    int number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        // Line by line, empty ones counted, so that a warning names the line as an editor does.
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.rfind("#PaidLeave_V1", 0) == 0) continue;
         const auto f = Fields(line);
         bool read = false;
         if (f.size() == 4 && f[0] == "社員") {
@@ -101,7 +121,14 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
                 read = true;
             }
         }
-        if (!read) kept.push_back(line);
+        if (!read) {
+            kept.push_back(line);
+            const std::string kind = f.empty() ? std::string{} : f[0];
+            if (kind == "社員" || kind == "取得" || kind == "見送り" || kind == "週日数") {
+                warnings.push_back(path.filename().string() + " の " + std::to_string(number) +
+                                   "行目が読めないため、集計に入れていません: " + line);
+            }
+        }
     }
     std::stable_sort(weekDays.begin(), weekDays.end(),
                      [](const WeekDays& a, const WeekDays& b) { return a.from < b.from; });

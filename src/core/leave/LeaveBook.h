@@ -44,12 +44,16 @@ public:
     std::vector<Withheld> withheld;
     std::vector<WeekDays> weekDays;  // changes of the days a week, in date order
     std::vector<std::string> kept;
+    // Lines of one of the kinds above that could not be read (a date like 2024/02/30, a cut
+    // line): kept as they are but left out of every figure, so the reader says so, naming them.
+    std::vector<std::string> warnings;
 
     static constexpr const char* kFileName = "PaidLeave.txt";
     // The book beside the register at registerPath.
     static std::filesystem::path PathBeside(const std::filesystem::path& registerPath);
     // An absent file is an empty book. False (with why) when the file cannot be read, is not a
-    // regular file, or is not Shift-JIS text.
+    // regular file, or is not Shift-JIS text (a file saved as UTF-8, say: nothing in it could be
+    // read, and a change would write over it).
     bool Load(const std::filesystem::path& path, std::string* refusal);
     std::string FileText() const;
 

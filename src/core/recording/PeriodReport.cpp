@@ -72,8 +72,10 @@ bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closin
     }
     CJapaneseOrder::Sort(names);
     for (const auto& name : names) {
-        Row row{name, CWorkSummary::Add(inPeriod[name], today),
-                CPayroll::Add(byName[name], first, rules, today)};
+        Row row;
+        row.name = name;
+        row.summary = CWorkSummary::Add(inPeriod[name], today);
+        row.payroll = CPayroll::Add(byName[name], first, rules, today);
         if (leave != nullptr) {
             row.leaveHalves = leaveIn(name);
             // A whole day of leave is no missing time.
@@ -81,6 +83,13 @@ bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closin
                 auto part = leave->TakenOn(name, CWorkDate::Number(date));
                 return part && *part == CLeaveBook::EPart::kWhole;
             });
+            for (const auto& day : inPeriod[name]) {
+                auto part = leave->TakenOn(name, CWorkDate::Number(day.date));
+                if (part && *part == CLeaveBook::EPart::kWhole &&
+                    (!day.start.empty() || !day.end.empty())) {
+                    row.leaveTapDates.push_back(day.date);
+                }
+            }
             if (const auto* who = leave->Find(name)) {
                 CLeaveLedger::Result result;
                 if (!CLeaveLedger::Build(*leave, *who, period.Last(), result)) {
@@ -99,17 +108,18 @@ std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
     // New columns go last, so that sheets reading the earlier ones by position still work.
     csv +=
         ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
-        "有休取得日数,有休残日数\r\n";
+        "有休取得日数,有休残日数,有休日の打刻\r\n";
     for (const auto& row : rows) {
         const auto& s = row.summary;
         const auto& p = row.payroll;
-        csv +=
-            row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
-            Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
-            Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
-            Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," + Hours(p.overSixty) +
-            "," + Joined(p.shortBreakDates) + "," + CLeaveLedger::Days(row.leaveHalves) + "," +
-            (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "\r\n";
+        csv += row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
+               Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
+               Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
+               Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," +
+               Hours(p.overSixty) + "," + Joined(p.shortBreakDates) + "," +
+               CLeaveLedger::Days(row.leaveHalves) + "," +
+               (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "," +
+               Joined(row.leaveTapDates) + "\r\n";
     }
     return csv;
 }
@@ -127,6 +137,7 @@ std::string CPeriodReport::ConsoleLine(const Row& row) {
     if (!p.shortBreakDates.empty()) line += "\t休憩不足: " + Joined(p.shortBreakDates);
     if (row.leaveHalves > 0) line += "\t有休 " + CLeaveLedger::Days(row.leaveHalves) + "日";
     if (row.leaveBalance >= 0) line += "\t有休残 " + CLeaveLedger::Days(row.leaveBalance) + "日";
+    if (!row.leaveTapDates.empty()) line += "\t有休日の打刻: " + Joined(row.leaveTapDates);
     if (!p.limit.empty()) line += "\t" + p.limit;
     return line;
 }

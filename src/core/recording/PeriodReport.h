@@ -21,6 +21,9 @@ public:
         CPayroll::Totals payroll;
         int leaveHalves = 0;    // paid leave taken in the period, in half days
         int leaveBalance = -1;  // paid leave left on the period's last day; -1: no hire date
+        // Whole days of leave with a clock-in or clock-out (taps that came after the leave was
+        // recorded): counted as leave, and listed so that somebody looks.
+        std::vector<std::string> leaveTapDates;
     };
 
     // False when the work file cannot be read to its end.

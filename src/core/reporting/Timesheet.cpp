@@ -154,9 +154,12 @@ bool CTimesheet::Collect(CWorkReport& report, int year, int month, int closing,
             }
             if (leave != nullptr) {
                 if (auto part = leave->TakenOn(row.name, date)) {
-                    Add(line.note, *part == CLeaveBook::EPart::kWhole
-                                       ? std::string("有休")
-                                       : std::string(CLeaveBook::PartText(*part)) + "有休");
+                    // Taps on a whole day of leave came after it was recorded: said, not hidden.
+                    const bool tapped = !line.start.empty() || !line.end.empty();
+                    Add(line.note, *part != CLeaveBook::EPart::kWhole
+                                       ? std::string(CLeaveBook::PartText(*part)) + "有休"
+                                   : tapped ? std::string("有休（打刻あり）")
+                                            : std::string("有休"));
                 }
             }
             if (auto found = corrected.find({row.name, dateText}); found != corrected.end()) {

@@ -185,9 +185,11 @@ void CReportEditDialog::Refresh() {
                 m_leave.TakenOn(m_users->currentText().toStdString(), CWorkDate::Number(day.date));
             if (!part) continue;
             leaveHalves += CLeaveBook::Halves(*part);
-            leaveDays[day.date] = *part == CLeaveBook::EPart::kWhole
-                                      ? "有休"
-                                      : std::string(CLeaveBook::PartText(*part)) + "有休";
+            const bool tapped = !day.start.empty() || !day.end.empty();
+            leaveDays[day.date] = *part != CLeaveBook::EPart::kWhole
+                                      ? std::string(CLeaveBook::PartText(*part)) + "有休"
+                                  : tapped ? "有休（打刻あり）"
+                                           : "有休";
             if (*part == CLeaveBook::EPart::kWhole) std::erase(totals.missingDates, day.date);
         }
     }

@@ -14,6 +14,7 @@
 #include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "diagnostics/ErrorLog.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveLedger.h"
@@ -162,6 +163,7 @@ int CLeaveDialog::Today() const {
 }
 
 void CLeaveDialog::Prepare() {
+    m_warned = false;
     const QSignalBlocker block(m_users);
     m_users->clear();
     std::vector<std::string> names;
@@ -178,6 +180,17 @@ void CLeaveDialog::Refresh() {
     const auto path = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
     if (!book.Load(path, &refusal)) {
         m_controller.Prompt().ShowMessage(refusal, EMessageIcon::None);
+    }
+    if (!book.warnings.empty() && !m_warned) {
+        // Once a window: a line left out of every figure is said, not hidden.
+        m_warned = true;
+        std::string said;
+        for (const auto& warning : book.warnings) {
+            said += (said.empty() ? "" : "\n") + warning;
+            ErrorLog(m_controller.Runtime().DataDir(), __LINE__, warning + " (CLeaveBook::Load)",
+                     __FILE__, &m_controller.Runtime().Clock());
+        }
+        m_controller.Prompt().ShowMessage(said, EMessageIcon::None);
     }
     const int today = Today();
     const auto* who = book.Find(Name());
@@ -196,7 +209,15 @@ void CLeaveDialog::Refresh() {
         m_balance->setStyleSheet(QString());
         return;
     }
-    Fill(*m_grants, CLeaveTables::Grants(book, *who, today));
+    auto grants = CLeaveTables::Grants(book, *who, today);
+    // Each figure says the day it is as of: the rows count every day booked, planned ones too;
+    // the duty and the line below count the days up to today.
+    if (!grants.empty() && grants.front().size() >= 6) {
+        grants.front()[2] = "取得日数（予定を含む）";
+        grants.front()[3] = "残日数（予定を含む）";
+        grants.front()[5] = "取得義務（今日まで）";
+    }
+    Fill(*m_grants, grants);
     Fill(*m_days, CLeaveTables::Days(book, Name()));
     CLeaveLedger::Result result;
     CLeaveLedger::Build(book, *who, today, result);

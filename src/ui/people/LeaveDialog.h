@@ -63,6 +63,7 @@ private:
     QLabel* m_balance = nullptr;
     QPushButton* m_withhold = nullptr;
     std::vector<CLeaveLedger::Grant> m_shownGrants;  // the rows of m_grants
+    bool m_warned = false;  // the book's unreadable lines were said since the window opened
 };
 
 }  // namespace stampwell

@@ -44,7 +44,8 @@ TEST(Timesheet, EachDayLineCarriesItsOwnFiguresWithTheWeeksOvertime) {
     EXPECT_EQ(lines[1].date, "06/02（火）");
     EXPECT_NE(cells(2).find("09:00|20:30|1:00|10:30|2:30|"), std::string::npos) << cells(2);
     EXPECT_NE(cells(6).find("09:00|15:00|1:00|5:00|5:00|"), std::string::npos) << cells(6);
-    EXPECT_EQ(lines[8].note, "有休") << cells(9);
+    // A clock-in on a whole day of leave came after the leave: flagged, and no 打刻漏れ.
+    EXPECT_EQ(lines[8].note, "有休（打刻あり）") << cells(9);
 }
 
 }  // namespace stampwell
