@@ -5,14 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QTimer>
 
 #include "UiSupport.h"
+#include "admin_ui/ReportEditDialog.h"
+#include "admin_ui/ShareWait.h"
+#include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
 #include "platform/IBackgroundRunner.h"
 #include "platform/LocalTime.h"
+#include "recording/ReportEditSession.h"
 #include "screen/TimeRegisterView.h"
 #include "support/CliRunner.h"
 #include "support/ShareMount.h"
@@ -112,6 +118,62 @@ TEST(HungShare, TheWindowAnswersWhileTheShareHangsAndTheTapIsRecordedOnce) {
     EXPECT_NE(blocks[0].find(",2011/08/25,09:05,"), std::string::npos);
     EXPECT_EQ(blocks[1].rfind(test::Sjis("鈴木"), 0), 0u);
     EXPECT_TRUE(prompt->messages.empty());
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// The record edit screen on a share that stops answering: reading a month waits on a thread of
+// its own behind a 処理中… box (saying after 10 s that the share does not answer), while the
+// clock's window keeps ticking; the month shows once the share answers.
+TEST(HungShare, TheRecordEditScreenWaitsForTheShareWithoutFreezingTheWindow) {
+    if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
+    test::CTestRuntime t;
+    const fs::path share = t.dir / "share";
+    fs::create_directories(share);
+    test::CShareMount mount(share, t.dir / "pc");
+    ASSERT_TRUE(mount.IsMounted());
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "admins add --id admin --password pw").exitCode, 0);
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "users add --card 012E00FF12345678 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(t.dir.Path(),
+                           "settings set --work '" + (mount.Path() / "KINTAI.dat").string() + "'")
+                  .exitCode,
+              0);
+    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    auto prompt = std::make_shared<test::CFakePrompt>();
+    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
+                      "simulated:" + (t.dir / "card").string());
+    ASSERT_TRUE(app.InitInstance());
+    test::Settle(app);
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "tap 012E00FF12345678 --start").exitCode, 0);
+    V* screen = app.Screen();
+    bool boxShown = false, ticked = false, saidNoAnswer = false, loaded = false;
+    test::RunAfterLogin(app, CMainFrame::kEditRecords, [&] {
+        CReportEditDialog& dialog = *app.ReportEdit();
+        mount.Hang(true);
+        QTimer::singleShot(1000, [&] {
+            boxShown = dialog.ShareWait().Box() != nullptr;
+            t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 6));
+        });
+        QTimer::singleShot(CShareWait::kNoAnswerMs + 1500, [&] {
+            ticked = screen->ControlText(V::kClock).endsWith(QStringLiteral("09:06:00"));
+            if (QProgressDialog* box = dialog.ShareWait().Box()) {
+                saidNoAnswer = box->labelText().startsWith(QString::fromUtf8("共有フォルダが応答"));
+                test::SaveScreenshot(dialog.grab().toImage(), "record-edit-hung");
+            }
+            mount.Hang(false);
+        });
+        // Another month: read while the share hangs, returning once it answers.
+        dialog.Month().setCurrentIndex(6);
+        loaded = dialog.Month().currentIndex() == 6 && !dialog.Session().Sheet().Edited().empty();
+        dialog.reject();
+    });
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(ticked) << screen->ControlText(V::kClock).toStdString();
+    EXPECT_TRUE(saidNoAnswer);
+    EXPECT_TRUE(loaded);
 }
 
 }  // namespace stampwell

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <ctime>
+#include <memory>
 #include <set>
 
 #include "people/RegisterFile.h"
 #include "platform/IClock.h"
+#include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "recording/EditLog.h"
@@ -80,8 +82,43 @@ void CReportEditSession::ShowFailure(CWorkReport::ESaveOutcome outcome) const {
     }
 }
 
+bool CReportEditSession::RunFileWork(std::function<void()> job) {
+    if (m_fileWork == nullptr) {
+        job();
+        return true;
+    }
+    return m_fileWork->Run(std::move(job));
+}
+
+void CReportEditSession::ShowShareAway() const {
+    m_prompt.ShowMessage(
+        "共有フォルダ（勤務ファイルの場所）が応答しないため、待つのをやめました。\n保存した場合、"
+        "保存されたかどうかは、つながってからもう一度開いて確かめてください。",
+        EMessageIcon::None);
+}
+
 void CReportEditSession::LoadMonth() {
-    m_loadFailed = !m_sheet.Load(m_report, m_name, m_year, m_month);
+    // Read on the file work's thread into a sheet of the job's own: the screen keeps painting
+    // the one it shows meanwhile.
+    struct Job {
+        std::shared_ptr<CWorkReport> report;
+        CMonthSheet sheet;
+        bool loaded = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->report = TwinOf(m_report);
+    job->sheet = m_sheet;
+    const std::string name = m_name;
+    const int year = m_year, month = m_month;
+    if (!RunFileWork([job, name, year, month] {
+            job->loaded = job->sheet.Load(*job->report, name, year, month);
+        })) {
+        ShowShareAway();
+        m_loadFailed = true;
+        return;
+    }
+    m_sheet = job->sheet;
+    m_loadFailed = !job->loaded;
     // Read each time, so a change another administrator made meanwhile shows.
     m_rules.Load(m_report.DataDir());
 }
@@ -155,38 +192,72 @@ bool CReportEditSession::AskAboutConflicts(
 CReportEditSession::EAttempt CReportEditSession::Attempt(
     std::vector<CWorkReport::CellChange> changes, const std::string& reason) {
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        CWorkReport::SaveHooks hooks;
-        bool trailFailed = false;
-        CEditLog::Entry marker;
-        std::vector<std::string> days;
-        const CEditLog log(m_report.ResolveWorkFilePath(),
-                           m_report.ResolveWorkFilePath().parent_path());
-        if (m_clock != nullptr) {
+        // The save runs on the file work's thread with a work record object and values of its
+        // own: if the administrator stops waiting for a share that does not answer, it finishes
+        // (or fails) by itself later, touching nothing of the screen's.
+        struct Job {
+            std::shared_ptr<CWorkReport> report;
+            std::string name, adminId, reason, when;
+            int year = 0, month = 0;
+            bool trail = false;
+            std::string start, end;  // the side names of the trail
+            std::vector<CWorkReport::CellChange> changes;
+            std::vector<CWorkReport::CellConflict> conflicts;
+            bool trailFailed = false;
+            CWorkReport::ESaveOutcome outcome = CWorkReport::ESaveOutcome::kFailed;
+        };
+        auto job = std::make_shared<Job>();
+        job->report = TwinOf(m_report);
+        job->name = m_sheet.Name();
+        job->year = m_sheet.Year();
+        job->month = m_sheet.Month();
+        job->adminId = m_adminId;
+        job->reason = reason;
+        job->trail = m_clock != nullptr;
+        job->when = job->trail ? TrailTime() : std::string{};
+        job->start = SideText(0);
+        job->end = SideText(1);
+        job->changes = changes;
+        const bool waited = RunFileWork([job] {
+            CWorkReport& report = *job->report;
+            CWorkReport::SaveHooks hooks;
+            const CEditLog log(report.ResolveWorkFilePath(),
+                               report.ResolveWorkFilePath().parent_path());
             // The trail is on disk before the work file changes, under the work file's lock.
-            marker = {TrailTime(), m_adminId, m_sheet.Name(), "", "", "", "", reason};
-            hooks.beforeReplace = [&](const std::vector<CWorkReport::CellChange>& applied) {
-                std::vector<CEditLog::Entry> entries;
-                std::set<int> changedDays;
-                for (const auto& change : applied) {
-                    entries.push_back(
-                        {marker.when, m_adminId, m_sheet.Name(),
-                         CMonthSheet::DayText(m_sheet.Year(), m_sheet.Month(), change.day),
-                         SideText(change.side), change.before, change.after, reason});
-                    changedDays.insert(change.day);
-                }
-                for (int day : changedDays) {
-                    days.push_back(CMonthSheet::DayText(m_sheet.Year(), m_sheet.Month(), day));
-                }
-                trailFailed =
-                    !CTrailSettlement::Settle(m_report, log) || !log.BeginBatch(marker, entries);
-                return !trailFailed;
-            };
-            hooks.replaceFailed = [&] { log.EndBatch(marker, false, days); };
-            hooks.replaced = [&] { log.EndBatch(marker, true, {}); };
+            const CEditLog::Entry marker{job->when, job->adminId, job->name, "",
+                                         "",        "",           "",        job->reason};
+            std::vector<std::string> days;
+            if (job->trail) {
+                hooks.beforeReplace = [&](const std::vector<CWorkReport::CellChange>& applied) {
+                    std::vector<CEditLog::Entry> entries;
+                    std::set<int> changedDays;
+                    for (const auto& change : applied) {
+                        entries.push_back({marker.when, job->adminId, job->name,
+                                           CMonthSheet::DayText(job->year, job->month, change.day),
+                                           change.side == 0 ? job->start : job->end, change.before,
+                                           change.after, job->reason});
+                        changedDays.insert(change.day);
+                    }
+                    for (int day : changedDays) {
+                        days.push_back(CMonthSheet::DayText(job->year, job->month, day));
+                    }
+                    job->trailFailed =
+                        !CTrailSettlement::Settle(report, log) || !log.BeginBatch(marker, entries);
+                    return !job->trailFailed;
+                };
+                hooks.replaceFailed = [&] { log.EndBatch(marker, false, days); };
+                hooks.replaced = [&] { log.EndBatch(marker, true, {}); };
+            }
+            job->outcome = report.SaveMonth(job->name, job->year, job->month, job->changes,
+                                            &job->conflicts, hooks);
+        });
+        if (!waited) {
+            ShowShareAway();
+            return EAttempt::kFailed;
         }
-        std::vector<CWorkReport::CellConflict> conflicts;
-        const auto outcome = m_report.SaveMonth(m_sheet.Name(), m_sheet.Year(), m_sheet.Month(),
-                                                changes, &conflicts, hooks);
+        const auto outcome = job->outcome;
+        const bool trailFailed = job->trailFailed;
+        const std::vector<CWorkReport::CellConflict> conflicts = job->conflicts;
         if (outcome == CWorkReport::ESaveOutcome::kSaved) return EAttempt::kSaved;
         if (trailFailed) {
             m_prompt.ShowMessage("修正履歴を記録できませんでした。\n保存はされません。",

@@ -12,6 +12,7 @@ namespace stampwell {
 
 class CRegisterFile;
 class IClock;
+class IFileWork;
 class IPrompt;
 
 // What the record edit screen decides: which month of which employee it shows, whether there
@@ -46,6 +47,9 @@ public:
     }
     // Closing with unsaved changes asks first.
     bool MayClose();
+    // Where the reading and saving of the work file run (the screen's worker, so that a share
+    // that hangs never freezes the window); at once on the caller's thread when not set.
+    void SetFileWork(IFileWork* work) { m_fileWork = work; }
 
     const CMonthSheet& Sheet() const { return m_sheet; }
     const std::string& ShownName() const { return m_name; }
@@ -68,7 +72,12 @@ private:
     std::string TrailTime() const;
     void LoadMonth();
 
+    // Runs a file job through the file work; false when the administrator stopped waiting.
+    bool RunFileWork(std::function<void()> job);
+    void ShowShareAway() const;
+
     CWorkReport& m_report;
+    IFileWork* m_fileWork = nullptr;
     const CRegisterFile& m_register;
     IPrompt& m_prompt;
     int m_mode;

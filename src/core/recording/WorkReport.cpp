@@ -656,4 +656,10 @@ std::shared_ptr<CWorkReport> CreateWorkReport(const CRuntime& runtime) {
     return std::make_shared<CWorkReport>(runtime);
 }
 
+std::shared_ptr<CWorkReport> TwinOf(const CWorkReport& report) {
+    auto twin = std::make_shared<CWorkReport>(report.Runtime());
+    if (report.Settings()) twin->SetSettings(report.Settings());
+    return twin;
+}
+
 }  // namespace stampwell

@@ -41,6 +41,8 @@ public:
     CWorkReport& operator=(const CWorkReport&) = delete;
 
     void SetSettings(std::shared_ptr<const ISettings> settings);
+    const CRuntime& Runtime() const { return m_runtime; }
+    const std::shared_ptr<const ISettings>& Settings() const { return m_settings; }
     // Non-owning; nullptr returns to the built-in source that always answers start.
     void SetStampSide(const IStampSide* side);
     int GetMode() const { return m_mode; }
@@ -174,5 +176,8 @@ private:
 };
 
 std::shared_ptr<CWorkReport> CreateWorkReport(const CRuntime& runtime);
+// Another work record object on the same files and settings, for a job on another thread (a
+// CWorkReport is used by one thread at a time).
+std::shared_ptr<CWorkReport> TwinOf(const CWorkReport& report);
 
 }  // namespace stampwell

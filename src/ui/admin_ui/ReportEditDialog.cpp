@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/ShareWait.h"
 #include "admin_ui/TimeCellEdit.h"
 #include "admin_ui/TimeGrid.h"
 #include "controller/RecorderController.h"
@@ -47,6 +48,9 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
     m_work->SetSettings(controller.GetSettings());
     m_session = std::make_unique<CReportEditSession>(*m_work, *controller.GetRegister(),
                                                      controller.Prompt(), m_mode);
+    // Reading and saving the month never hold the window: a shared folder may hang.
+    m_shareWait = std::make_unique<CShareWait>(this);
+    m_session->SetFileWork(m_shareWait.get());
 
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* top = new QGridLayout();

@@ -18,6 +18,8 @@ class QSpinBox;
 
 namespace stampwell {
 
+class CShareWait;
+
 class CMonthSheetModel;
 class CRecorderController;
 class CReportEditSession;
@@ -34,6 +36,8 @@ public:
     int Run();
     void Prepare();
     void OnSave();
+    // The wait for the file work of the shown month (for the tests).
+    CShareWait& ShareWait() const { return *m_shareWait; }
     // 印刷… and PDF保存…: the 出勤簿 of the shown employee, or of everyone, for the month.
     void OnPrint();
     void OnSavePdf();
@@ -66,6 +70,7 @@ private:
     int m_mode;
     std::unique_ptr<CWorkReport> m_work;
     std::unique_ptr<CReportEditSession> m_session;
+    std::unique_ptr<CShareWait> m_shareWait;
     CMonthSheetModel* m_model = nullptr;
     QComboBox* m_users = nullptr;
     QSpinBox* m_year = nullptr;
