@@ -9,8 +9,10 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
@@ -96,11 +98,29 @@ void CLimitsDialog::Refresh() {
     rules.Load(m_controller.Runtime().DataDir());
     m_start->setText(QString::fromUtf8("（起算月: %1月。勤務ルール設定で変えられます）")
                          .arg(rules.agreementStart));
-    std::vector<COvertimeYear::Row> rows;
-    if (!COvertimeYear::Collect(*m_work, m_year->value(), m_closing->currentIndex(), rules, rows)) {
+    // The year is read on a thread of its own: a share that hangs never freezes the window.
+    struct Job {
+        std::shared_ptr<CWorkReport> report;
+        std::vector<COvertimeYear::Row> rows;
+        bool read = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->report = TwinOf(*m_work);
+    const int year = m_year->value();
+    const int closing = m_closing->currentIndex();
+    CShareWait wait(this);
+    if (!wait.Run([job, year, closing, rules] {
+            job->read = COvertimeYear::Collect(*job->report, year, closing, rules, job->rows);
+        })) {
+        m_controller.Prompt().ShowMessage(
+            "共有フォルダ（勤務ファイルの場所）が応答しないため、読み込みをやめました。",
+            EMessageIcon::None);
+    } else if (!job->read) {
         m_controller.Prompt().ShowMessage("勤務ファイルを最後まで読めませんでした。",
                                           EMessageIcon::None);
     }
+    const std::vector<COvertimeYear::Row> rows =
+        job->read ? job->rows : std::vector<COvertimeYear::Row>{};
     const auto header = COvertimeYear::Header(rules.agreementStart);
     m_table->clear();
     m_table->setColumnCount(static_cast<int>(header.size()));

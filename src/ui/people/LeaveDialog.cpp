@@ -13,6 +13,7 @@
 
 #include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "diagnostics/ErrorLog.h"
 #include "leave/LeaveChange.h"
@@ -175,12 +176,22 @@ void CLeaveDialog::Prepare() {
 }
 
 void CLeaveDialog::Refresh() {
-    CLeaveBook book;
-    std::string refusal;
+    // Read on a thread of its own: the book lives beside the register, maybe on a share.
+    struct Job {
+        CLeaveBook book;
+        std::string refusal;
+        bool read = false;
+    };
+    auto job = std::make_shared<Job>();
     const auto path = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
-    if (!book.Load(path, &refusal)) {
-        m_controller.Prompt().ShowMessage(refusal, EMessageIcon::None);
+    CShareWait wait(this);
+    if (!wait.Run([job, path] { job->read = job->book.Load(path, &job->refusal); })) {
+        job = std::make_shared<Job>();
+        job->refusal =
+            "共有フォルダ（有給休暇のファイルの場所）が応答しないため、読み込みをやめました。";
     }
+    if (!job->read) m_controller.Prompt().ShowMessage(job->refusal, EMessageIcon::None);
+    const CLeaveBook book = job->read ? job->book : CLeaveBook{};
     if (!book.warnings.empty() && !m_warned) {
         // Once a window: a line left out of every figure is said, not hidden.
         m_warned = true;
@@ -248,6 +259,44 @@ void CLeaveDialog::Refresh() {
     m_balance->setStyleSheet(atRisk ? QStringLiteral("color: rgb(200, 0, 0);") : QString());
 }
 
+bool CLeaveDialog::ApplyChange(std::function<std::optional<std::string>(CLeaveBook&)> change) {
+    // On a thread of its own, with the messages kept for the window's thread to show.
+    class CKeptMessages : public IMessageSink {
+    public:
+        void ShowMessage(std::string_view text, EMessageIcon icon) override {
+            said.emplace_back(std::string(text), icon);
+        }
+        std::vector<std::pair<std::string, EMessageIcon>> said;
+    };
+    struct Job {
+        CRuntime runtime;
+        std::filesystem::path path;
+        std::function<std::optional<std::string>(CLeaveBook&)> change;
+        CKeptMessages messages;
+        bool applied = false;
+    };
+    auto job = std::make_shared<Job>(
+        Job{m_controller.Runtime(),
+            CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+            std::move(change),
+            {},
+            false});
+    CShareWait wait(this);
+    if (!wait.Run([job] {
+            job->applied = CLeaveChange::Apply(job->runtime, job->path, job->change, job->messages);
+        })) {
+        m_controller.Prompt().ShowMessage(
+            "共有フォルダ（有給休暇のファイルの場所）が応答しないため、待つのをやめました。\n記録"
+            "されたかどうかは、つながってからもう一度開いて確かめてください。",
+            EMessageIcon::None);
+        return false;
+    }
+    for (const auto& [text, icon] : job->messages.said) {
+        m_controller.Prompt().ShowMessage(text, icon);
+    }
+    return job->applied;
+}
+
 void CLeaveDialog::OnSetEmployee() {
     if (Name().empty()) return;
     if (!m_hired->date().isValid()) {
@@ -260,14 +309,11 @@ void CLeaveDialog::OnSetEmployee() {
     const int hired = NumberOf(m_hired->date());
     const int days = 5 - m_daysPerWeek->currentIndex();
     const std::string name = Name();
-    CLeaveChange::Apply(
-        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-        [&](CLeaveBook& book) {
-            // A change of the days a week holds from today: the grants already made stay.
-            return CLeaveChange::SetEmployee(book, name, hired, days,
-                                             CLeaveDate::Today(m_controller.Runtime().Clock()));
-        },
-        m_controller.Prompt());
+    const int today = Today();
+    ApplyChange([=](CLeaveBook& book) {
+        // A change of the days a week holds from today: the grants already made stay.
+        return CLeaveChange::SetEmployee(book, name, hired, days, today);
+    });
     Refresh();
 }
 
@@ -283,24 +329,24 @@ void CLeaveDialog::OnTake() {
     const int date = NumberOf(m_date->date());
     const auto part = *CLeaveBook::ParsePart(m_part->currentText().toStdString());
     const std::string name = Name();
-    if (part == CLeaveBook::EPart::kWhole) {
-        auto work = CreateWorkReport(m_controller.Runtime());
-        work->SetSettings(m_controller.SnapshotSettings());
+    const bool whole = part == CLeaveBook::EPart::kWhole;
+    if (whole) {
         CWorkRules rules;
         rules.Load(m_controller.Runtime().DataDir());
         if (auto refused = CWorkedDay::RefuseLeaveOnRestDay(rules, date)) {
             m_controller.Prompt().ShowMessage(*refused, EMessageIcon::None);
             return;
         }
-        if (auto refused = CWorkedDay::RefuseWholeLeave(*work, name, date)) {
-            m_controller.Prompt().ShowMessage(*refused, EMessageIcon::None);
-            return;
-        }
     }
-    CLeaveChange::Apply(
-        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-        [&](CLeaveBook& book) { return CLeaveChange::Take(book, name, date, part); },
-        m_controller.Prompt());
+    // The work file is read with the change, off the window's thread: both may be on a share.
+    auto work = CreateWorkReport(m_controller.Runtime());
+    work->SetSettings(m_controller.SnapshotSettings());
+    ApplyChange([=](CLeaveBook& book) -> std::optional<std::string> {
+        if (whole) {
+            if (auto refused = CWorkedDay::RefuseWholeLeave(*work, name, date)) return refused;
+        }
+        return CLeaveChange::Take(book, name, date, part);
+    });
     Refresh();
 }
 
@@ -317,10 +363,7 @@ void CLeaveDialog::OnCancel() {
             IPrompt::kNo) != IPrompt::kYes) {
         return;
     }
-    CLeaveChange::Apply(
-        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-        [&](CLeaveBook& book) { return CLeaveChange::Cancel(book, name, *date); },
-        m_controller.Prompt());
+    ApplyChange([=](CLeaveBook& book) { return CLeaveChange::Cancel(book, name, *date); });
     Refresh();
 }
 
@@ -350,13 +393,10 @@ void CLeaveDialog::OnWithhold() {
             : name + "さんの " + day +
                   " の付与を見送りますか？\n（基準日までの1年の出勤率が8割に満たないとき）";
     if (m_controller.Prompt().AskQuestion(question, IPrompt::kNo) != IPrompt::kYes) return;
-    CLeaveChange::Apply(
-        m_controller.Runtime(), CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-        [&](CLeaveBook& book) {
-            return grant.withheld ? CLeaveChange::Restore(book, name, grant.date)
-                                  : CLeaveChange::Withhold(book, name, grant.date);
-        },
-        m_controller.Prompt());
+    ApplyChange([=](CLeaveBook& book) {
+        return grant.withheld ? CLeaveChange::Restore(book, name, grant.date)
+                              : CLeaveChange::Withhold(book, name, grant.date);
+    });
     Refresh();
 }
 

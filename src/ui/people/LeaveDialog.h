@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,9 @@ private:
     // The grant of the chosen row of the ledger, if a row is chosen.
     const CLeaveLedger::Grant* ChosenGrant() const;
     void FollowGrantChoice();
+    // A change of the book, made on a thread of its own (the book may be on a share that
+    // hangs); its messages shown afterwards. False when refused or not waited for.
+    bool ApplyChange(std::function<std::optional<std::string>(CLeaveBook&)> change);
 
     CRecorderController& m_controller;
     QComboBox* m_users = nullptr;
