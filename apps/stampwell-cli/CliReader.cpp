@@ -36,7 +36,7 @@ int WaitForCard(const CliOptions& options, double timeoutSeconds) {
             return kOk;
         }
         if (reader->IsReaderDisconnected()) {
-            return Refuse("FeliCaポートが接続されていません。");
+            return Refuse("カードリーダーが接続されていません。");
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return Refuse(std::to_string(static_cast<int>(timeoutSeconds)) +
