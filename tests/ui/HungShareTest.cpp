@@ -40,25 +40,40 @@ int TicksWhileRunning(int ms) {
     while (elapsed.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return ticks;
 }
+
+// An office whose work file is on the test share (mounted at pc/): an administrator, 山田 and
+// 鈴木, the clock at 2011/08/25 09:05. setUp says what failed, if anything.
+struct HungOffice {
+    HungOffice() {
+        fs::create_directories(share);
+        mount = std::make_unique<test::CShareMount>(share, t.dir / "pc");
+        if (!mount->IsMounted()) {
+            setUp = "the test share did not mount";
+            return;
+        }
+        for (const std::string& step :
+             {std::string("admins add --id admin --password pw"),
+              std::string("users add --card 012E00FF12345678 --name 山田"),
+              std::string("users add --card 0123456789ABCDEF --name 鈴木"),
+              "settings set --work '" + (mount->Path() / "KINTAI.dat").string() + "'"}) {
+            if (test::RunCli(t.dir.Path(), step).exitCode != 0) setUp += step + " failed; ";
+        }
+        t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    }
+    test::CTestRuntime t;
+    fs::path share = t.dir / "share";
+    std::unique_ptr<test::CShareMount> mount;
+    std::string setUp;
+};
 }  // namespace
 
 TEST(HungShare, TheWindowAnswersWhileTheShareHangsAndTheTapIsRecordedOnce) {
     if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
-    test::CTestRuntime t;
-    const fs::path share = t.dir / "share";
-    fs::create_directories(share);
-    test::CShareMount mount(share, t.dir / "pc");
-    ASSERT_TRUE(mount.IsMounted());
-    ASSERT_EQ(test::RunCli(t.dir.Path(), "admins add --id admin --password pw").exitCode, 0);
-    ASSERT_EQ(test::RunCli(t.dir.Path(), "users add --card 012E00FF12345678 --name 山田").exitCode,
-              0);
-    ASSERT_EQ(test::RunCli(t.dir.Path(), "users add --card 0123456789ABCDEF --name 鈴木").exitCode,
-              0);
-    ASSERT_EQ(test::RunCli(t.dir.Path(),
-                           "settings set --work '" + (mount.Path() / "KINTAI.dat").string() + "'")
-                  .exitCode,
-              0);
-    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    HungOffice office;
+    ASSERT_EQ(office.setUp, "");
+    test::CTestRuntime& t = office.t;
+    test::CShareMount& mount = *office.mount;
+    const fs::path share = office.share;
     auto prompt = std::make_shared<test::CFakePrompt>();
     auto sounds = std::make_shared<test::CFakeSoundPlayer>();
     CStampwellApp app(t.runtime, prompt, sounds, "simulated:" + (t.dir / "card").string());
@@ -129,19 +144,10 @@ namespace stampwell {
 // clock's window keeps ticking; the month shows once the share answers.
 TEST(HungShare, TheRecordEditScreenWaitsForTheShareWithoutFreezingTheWindow) {
     if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
-    test::CTestRuntime t;
-    const fs::path share = t.dir / "share";
-    fs::create_directories(share);
-    test::CShareMount mount(share, t.dir / "pc");
-    ASSERT_TRUE(mount.IsMounted());
-    ASSERT_EQ(test::RunCli(t.dir.Path(), "admins add --id admin --password pw").exitCode, 0);
-    ASSERT_EQ(test::RunCli(t.dir.Path(), "users add --card 012E00FF12345678 --name 山田").exitCode,
-              0);
-    ASSERT_EQ(test::RunCli(t.dir.Path(),
-                           "settings set --work '" + (mount.Path() / "KINTAI.dat").string() + "'")
-                  .exitCode,
-              0);
-    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    HungOffice office;
+    ASSERT_EQ(office.setUp, "");
+    test::CTestRuntime& t = office.t;
+    test::CShareMount& mount = *office.mount;
     auto prompt = std::make_shared<test::CFakePrompt>();
     CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
                       "simulated:" + (t.dir / "card").string());
