@@ -14,7 +14,6 @@
 #include "recording/WorkReport.h"
 #include "recording/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
-#include "settings/WorkRules.h"
 #include "text/TextCodec.h"
 
 namespace stampwell::cli {
@@ -190,11 +189,6 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
                 const CRuntime runtime = MakeRuntime(options);
                 auto work = CreateWorkReport(runtime);
                 work->SetSettings(CreateConfig(runtime));
-                CWorkRules rules;
-                rules.Load(runtime.DataDir());
-                if (auto refused = CWorkedDay::RefuseLeaveOnRestDay(rules, *date)) {
-                    return Refuse(*refused);
-                }
                 if (auto refused = CWorkedDay::RefuseWholeLeave(*work, args->name, *date)) {
                     return Refuse(*refused);
                 }

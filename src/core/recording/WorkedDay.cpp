@@ -9,7 +9,8 @@
 
 namespace stampwell {
 
-std::optional<std::string> CWorkedDay::RefuseLeaveOnRestDay(const CWorkRules& rules, int date) {
+namespace {
+std::optional<std::string> RefuseOnRestDay(const CWorkRules& rules, int date) {
     if (rules.restDay == CWorkRules::kNoRestDay || CWorkDate::Weekday(date) != rules.restDay) {
         return std::nullopt;
     }
@@ -21,9 +22,13 @@ std::optional<std::string> CWorkedDay::RefuseLeaveOnRestDay(const CWorkRules& ru
            " は法定休日です。働く義務のない日なので、有給休暇は記録できません（年5日の取得義務にも"
            "数えません）。";
 }
+}  // namespace
 
 std::optional<std::string> CWorkedDay::RefuseWholeLeave(CWorkReport& report,
                                                         const std::string& name, int date) {
+    CWorkRules rules;
+    rules.Load(report.DataDir());
+    if (auto refused = RefuseOnRestDay(rules, date)) return refused;
     const int year = date / 10000;
     const int month = date / 100 % 100;
     const int day = date % 100;

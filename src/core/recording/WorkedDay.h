@@ -6,18 +6,15 @@
 namespace stampwell {
 
 class CWorkReport;
-class CWorkRules;
 
-// Whether a person has taps on a working day: a whole day of paid leave on a day with work
-// would count the day twice (worked and on leave), so it is refused.
+// Whether a whole day of paid leave may be recorded on a day: not on the statutory rest day of
+// the work rules (there is no work to be released from, and it would count toward the 5-day
+// duty), nor on a day with a clock-in or a clock-out (the day would count twice, worked and on
+// leave).
 class CWorkedDay {
 public:
-    // The refusal of a whole day of leave on a day with a clock-in or a clock-out, with the
-    // reason; nothing when the day has no tap. date is a date number (20260612). A work file
-    // that cannot be read refuses too (the day cannot be checked).
-    // The refusal of a whole day of leave on the statutory rest day of the work rules: there is
-    // no work to be released from that day, and it would count toward the 5-day duty.
-    static std::optional<std::string> RefuseLeaveOnRestDay(const CWorkRules& rules, int date);
+    // The refusal with its reason; nothing when the day may be taken. date is a date number
+    // (20260612). A work file that cannot be read refuses too (the day cannot be checked).
     static std::optional<std::string> RefuseWholeLeave(CWorkReport& report, const std::string& name,
                                                        int date);
 };

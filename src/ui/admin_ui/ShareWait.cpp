@@ -21,7 +21,7 @@ bool CShareWait::Run(std::function<void()> job) {
         std::atomic<bool> done{false};
     };
     auto state = std::make_shared<State>();
-    auto done = std::shared_ptr<std::atomic<bool>>(state, &state->done);
+    const std::atomic<bool>& done = state->done;
     // Detached: a share that never answers must not keep the window waiting for the thread.
     std::thread([job = std::move(job), state] {
         job();
@@ -43,12 +43,12 @@ bool CShareWait::Run(std::function<void()> job) {
     bool stopped = false;
     bool saidNoAnswer = false;
     std::unique_ptr<QProgressDialog> box;
-    while (!done->load() && !stopped) {
+    while (!done.load() && !stopped) {
         // The box takes input for itself; the window below only paints and its clock ticks.
         QEventLoop loop;
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            if (done->load() || stopped || !box) {
+            if (done.load() || stopped || !box) {
                 loop.quit();
                 return;
             }
@@ -63,7 +63,7 @@ bool CShareWait::Run(std::function<void()> job) {
         });
         tick.start(20);
         if (box) loop.exec();
-        if (done->load() || stopped) break;
+        if (done.load() || stopped) break;
         if (!box) {
             box = std::make_unique<QProgressDialog>(m_parent);
             box->setWindowTitle(QStringLiteral("Stampwell"));
@@ -80,7 +80,7 @@ bool CShareWait::Run(std::function<void()> job) {
         }
     }
     m_box = nullptr;
-    return done->load();
+    return done.load();
 }
 
 }  // namespace stampwell

@@ -27,7 +27,6 @@
 #include "recording/WorkReport.h"
 #include "recording/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
-#include "settings/WorkRules.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell {
@@ -223,10 +222,12 @@ void CLeaveDialog::Refresh() {
     auto grants = CLeaveTables::Grants(book, *who, today);
     // Each figure says the day it is as of: the rows count every day booked, planned ones too;
     // the duty and the line below count the days up to today.
-    if (!grants.empty() && grants.front().size() >= 6) {
-        grants.front()[2] = "取得日数（予定を含む）";
-        grants.front()[3] = "残日数（予定を含む）";
-        grants.front()[5] = "取得義務（今日まで）";
+    // Two-line titles keep the eight columns within the window.
+    if (!grants.empty() && grants.front().size() >= 8) {
+        grants.front()[2] = "取得日数\n（予定を含む）";
+        grants.front()[3] = "残日数\n（予定を含む）";
+        grants.front()[5] = "取得義務\n（今日まで）";
+        grants.front()[6] = "1年間の\n取得日数";
     }
     Fill(*m_grants, grants);
     Fill(*m_days, CLeaveTables::Days(book, Name()));
@@ -297,15 +298,18 @@ bool CLeaveDialog::ApplyChange(std::function<std::optional<std::string>(CLeaveBo
     return job->applied;
 }
 
+bool CLeaveDialog::IsDate(const CDateField& field, const char* what) const {
+    if (field.date().isValid()) return true;
+    m_controller.Prompt().ShowMessage(
+        std::string(what) + "は 2025/08/01 のように、ある日付で入力してください（入力: " +
+            field.text().toStdString() + "）。",
+        EMessageIcon::None);
+    return false;
+}
+
 void CLeaveDialog::OnSetEmployee() {
     if (Name().empty()) return;
-    if (!m_hired->date().isValid()) {
-        m_controller.Prompt().ShowMessage(
-            "入社日は 2025/08/01 のように、ある日付で入力してください（入力: " +
-                m_hired->text().toStdString() + "）。",
-            EMessageIcon::None);
-        return;
-    }
+    if (!IsDate(*m_hired, "入社日")) return;
     const int hired = NumberOf(m_hired->date());
     const int days = 5 - m_daysPerWeek->currentIndex();
     const std::string name = Name();
@@ -319,25 +323,11 @@ void CLeaveDialog::OnSetEmployee() {
 
 void CLeaveDialog::OnTake() {
     if (Name().empty()) return;
-    if (!m_date->date().isValid()) {
-        m_controller.Prompt().ShowMessage(
-            "取得日は 2025/08/01 のように、ある日付で入力してください（入力: " +
-                m_date->text().toStdString() + "）。",
-            EMessageIcon::None);
-        return;
-    }
+    if (!IsDate(*m_date, "取得日")) return;
     const int date = NumberOf(m_date->date());
     const auto part = *CLeaveBook::ParsePart(m_part->currentText().toStdString());
     const std::string name = Name();
     const bool whole = part == CLeaveBook::EPart::kWhole;
-    if (whole) {
-        CWorkRules rules;
-        rules.Load(m_controller.Runtime().DataDir());
-        if (auto refused = CWorkedDay::RefuseLeaveOnRestDay(rules, date)) {
-            m_controller.Prompt().ShowMessage(*refused, EMessageIcon::None);
-            return;
-        }
-    }
     // The work file is read with the change, off the window's thread: both may be on a share.
     auto work = CreateWorkReport(m_controller.Runtime());
     work->SetSettings(m_controller.SnapshotSettings());

@@ -53,6 +53,8 @@ private:
     // The grant of the chosen row of the ledger, if a row is chosen.
     const CLeaveLedger::Grant* ChosenGrant() const;
     void FollowGrantChoice();
+    // A typed date that is no date is refused with a message naming the field.
+    bool IsDate(const CDateField& field, const char* what) const;
     // A change of the book, made on a thread of its own (the book may be on a share that
     // hangs); its messages shown afterwards. False when refused or not waited for.
     bool ApplyChange(std::function<std::optional<std::string>(CLeaveBook&)> change);
