@@ -116,14 +116,24 @@ fs::path CWorkFiles::CopyOf(int years, const std::string& name) {
     return copy;
 }
 
-std::uint64_t CWorkFiles::BytesRead() {
+namespace {
+std::uint64_t IoCounter(const std::string& wanted) {
     std::ifstream io("/proc/self/io");
     std::string key;
     std::uint64_t value = 0;
     while (io >> key >> value) {
-        if (key == "rchar:") return value;
+        if (key == wanted) return value;
     }
     return 0;
+}
+}  // namespace
+
+std::uint64_t CWorkFiles::BytesRead() {
+    return IoCounter("rchar:");
+}
+
+std::uint64_t CWorkFiles::BytesWritten() {
+    return IoCounter("wchar:");
 }
 
 }  // namespace stampwell::bench

@@ -25,6 +25,8 @@ public:
     static std::string Card(int person);
     // Bytes this process has read through read(2) and friends so far (/proc/self/io rchar).
     static std::uint64_t BytesRead();
+    // Bytes this process has written through write(2) and friends so far (wchar).
+    static std::uint64_t BytesWritten();
 };
 
 }  // namespace stampwell::bench

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -7,12 +8,15 @@
 
 #include "recording/MonthEdit.h"
 #include "recording/WorkDayRecord.h"
+#include "recording/WorkJournal.h"
 
 namespace stampwell {
 
 // One person's calendar month in the work file, for the record edit screen: read, and saved by
-// writing only the changed times. The caller holds the work file's locks and has checked that
-// its folder is there (CWorkReport).
+// writing only the changed times. Both go through the month index (CMonthIndex): a month is
+// read from its own ranges and a save rewrites the file from the month's first record on,
+// through the journal (CWorkJournal). The caller holds the work file's locks and has checked
+// that its folder is there (CWorkReport).
 class CMonthStore {
 public:
     using CellChange = CMonthEdit::Change;
@@ -29,13 +33,16 @@ public:
         std::function<bool(const std::vector<CellChange>&)> beforeReplace;
         std::function<void()> replaceFailed;
         std::function<void()> replaced;
+        // The crash tests' points inside the rewrite.
+        CWorkJournal::StepHook step;
     };
 
     // days[d - 1] holds day d's start and end; leadIn, when given, the six days before the 1st
     // (in date order), read in the same pass. False when the file cannot be read to its end.
+    // keepIndex: the work file's lock is held, so the month index may be written.
     static bool Load(const std::filesystem::path& work, const std::string& cp932Name,
                      const std::string& name, int year, int month, std::vector<WorkDayRecord>& days,
-                     std::vector<WorkDayRecord>* leadIn = nullptr);
+                     std::vector<WorkDayRecord>* leadIn = nullptr, bool keepIndex = true);
     // The file is read again, each change goes over the value on disk; conflicts when a value
     // on disk is not the one a change was made over (nothing written then). errorLogged is told
     // when the replace failed.
@@ -43,6 +50,9 @@ public:
                              const std::string& name, int year, int month,
                              const std::vector<CellChange>& changes,
                              std::vector<CellConflict>* conflicts, const SaveHooks& hooks);
+
+    // Records added past the month index before a read writes it again.
+    static constexpr std::uint64_t kIndexTailLimit = 64 * 1024;
 };
 
 }  // namespace stampwell

@@ -4,6 +4,7 @@
 
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
+#include "recording/MonthIndex.h"
 #include "recording/TodayIndex.h"
 #include "recording/WorkFileReader.h"
 #include "recording/WorkLine.h"
@@ -75,6 +76,7 @@ bool CRecordTableFile::Save(const fs::path& work, const WorkRecordTable& table) 
     CFileSystem::RemoveLeftoverScratch(work, "KintaiTemp.txt");
     if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
     CTodayIndex(work).Renew(bytes);
+    CMonthIndex(work).Forget();
     m_loadedPath = work;
     m_loadedSize = tableSize;
     return true;

@@ -178,31 +178,47 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
     return true;
 }
 
-void CTodayIndex::Renew(std::string_view blocks) const {
+void CTodayIndex::Renew(std::string_view blocks, std::uint64_t at) const {
     if (IsForeign()) return;
     const auto loaded = Load();
-    if (!loaded || loaded->entries.empty()) {
+    if (!loaded || loaded->entries.empty() || at % kLength != 0) {
         ::unlink(FilePath().c_str());
         return;
     }
     const std::size_t count = blocks.size() / kLength;
+    CFileDescriptor fd;
+    if (at > 0) {
+        fd = CFileSystem::Open(m_work, O_RDONLY);
+        if (!fd) return;
+    }
+    // Blocks before `at` are read from the file; the new ones from blocks.
+    auto blockAt = [&](std::uint64_t offset) -> std::string {
+        if (offset >= at) return std::string(blocks.substr(offset - at, kLength));
+        return BlockAt(fd.Get(), offset);
+    };
     State state;
-    state.first = std::string(blocks.substr(0, count > 0 ? kLength : 0));
+    state.first = at > 0 ? blockAt(0) : std::string(blocks.substr(0, count > 0 ? kLength : 0));
+    if (at > 0 && state.first.empty()) return;
     state.entries = loaded->entries;  // in date order
-    for (auto& entry : state.entries) entry.from = count * kLength;
+    // Entries that begin before `at` stay (nothing before them changed, and an entry is only
+    // where reading starts); from the first one that does not, each is found again.
+    std::size_t pending = 0;
+    while (pending < state.entries.size() && state.entries[pending].from <= at) ++pending;
+    for (std::size_t i = pending; i < state.entries.size(); ++i) {
+        state.entries[i].from = at + count * kLength;
+    }
     // One pass: a record of day d is the first recent one of every entry of day d or earlier
     // that has none yet.
-    std::size_t pending = 0;
     char plain[kLength];
     for (std::size_t i = 0; i < count && pending < state.entries.size(); ++i) {
         const int date = DateOf(CWorkFileReader::Decipher(blocks.data() + i * kLength, plain));
         while (pending < state.entries.size() && state.entries[pending].date <= date) {
-            state.entries[pending++].from = i * kLength;
+            state.entries[pending++].from = at + i * kLength;
         }
     }
     for (auto& entry : state.entries) {
-        entry.fence = entry.from > 0 ? std::string(blocks.substr(entry.from - kLength, kLength))
-                                     : std::string{};
+        entry.fence = entry.from > 0 ? blockAt(entry.from - kLength) : std::string{};
+        if (entry.from > 0 && entry.fence.empty()) return;
     }
     Save(state);
 }

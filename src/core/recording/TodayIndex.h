@@ -35,9 +35,10 @@ public:
     bool ForEachRecent(int fd, int today, const CWorkFileReader::Visit& visit);
     // How many blocks the last ForEachRecent read (for the benchmarks and the tests).
     std::uint64_t LastBlocksRead() const { return m_blocksRead; }
-    // The work file was replaced by `blocks` (a month save, the record table): the index is
-    // made anew for it, for the days it knew, so no clock scans the whole file after a save.
-    void Renew(std::string_view blocks) const;
+    // The work file was replaced by `blocks` from byte `at` on (a month save, the record
+    // table): the index is made anew for it, for the days it knew, so no clock scans the whole
+    // file after a save. Entries that begin before `at` describe bytes that did not change.
+    void Renew(std::string_view blocks, std::uint64_t at = 0) const;
 
     static constexpr std::size_t kMaxDays = 4;
     // An index file larger than this is not ours (never read into memory).

@@ -2,7 +2,9 @@
 
 #include <system_error>
 
+#include "diagnostics/ErrorLog.h"
 #include "diagnostics/SharedLock.h"
+#include "recording/WorkJournal.h"
 
 namespace stampwell {
 
@@ -51,6 +53,14 @@ void CWorkLocks::TakeWorkLock(const fs::path& work) {
     lockPath += ".lock";
     m_work = std::make_unique<CFileLock>(lockPath, m_wait);
     Note(*m_work);
+    // A rewrite that a killed program left half done is finished before anyone reads.
+    if (m_work->State() == CFileLock::EState::kHeld && !CWorkJournal(work).Settle()) {
+        m_refusal = CFileLock::EState::kFailed;
+        ErrorLog(m_dataLock.parent_path(), __LINE__,
+                 "勤務ファイルの書きかけの保存を仕上げられませんでした: " +
+                     CWorkJournal(work).FilePath().string() + " (CWorkJournal::Settle)",
+                 __FILE__);
+    }
 }
 
 }  // namespace stampwell

@@ -14,6 +14,7 @@
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "recording/MonthIndex.h"
 #include "recording/MonthStore.h"
 #include "recording/NameCache.h"
 #include "recording/PayPeriod.h"
@@ -25,6 +26,7 @@
 #include "recording/WorkDate.h"
 #include "recording/WorkExport.h"
 #include "recording/WorkFileReader.h"
+#include "recording/WorkJournal.h"
 #include "recording/WorkLine.h"
 #include "recording/WorkMessages.h"
 #include "recording/WorkingDay.h"
@@ -227,15 +229,30 @@ bool CWorkReport::ForEachToday(const std::function<bool(std::size_t, std::string
 }
 
 void CWorkReport::NoteForeignIndex() {
-    if (m_foreignIndexSaid || m_usingTemporary) return;
-    const CTodayIndex index(ResolveWorkFilePath());
-    if (!index.IsForeign()) return;
-    m_foreignIndexSaid = true;
-    ErrorLog(m_runtime.DataDir(), __LINE__,
-             "索引ファイルの場所にStampwellのものではないもの（フォルダ、リンクなど）が置かれてい"
-             "るため、使わずに勤務ファイルを読みます: " +
-                 index.FilePath().string() + " (CTodayIndex)",
-             __FILE__, &m_runtime.Clock());
+    if (m_usingTemporary) return;
+    const fs::path work = ResolveWorkFilePath();
+    const struct {
+        fs::path path;
+        bool foreign;
+        const char* said;
+    } sides[] = {
+        {CTodayIndex(work).FilePath(), CTodayIndex(work).IsForeign(),
+         "索引ファイルの場所にStampwellのものではないもの（フォルダ、リンクなど）が置かれてい"
+         "るため、使わずに勤務ファイルを読みます: "},
+        {CMonthIndex(work).FilePath(), CMonthIndex(work).IsForeign(),
+         "月の索引ファイルの場所にStampwellのものではないもの（フォルダ、リンクなど）が置かれ"
+         "ているため、使わずに勤務ファイルを読みます: "},
+        {CWorkJournal(work).FilePath(), CWorkJournal(work).IsForeign(),
+         "保存用ファイルの場所にStampwellのものではないもの（フォルダ、リンクなど）が置かれて"
+         "いるため、月の修正は保存できません: "},
+    };
+    for (std::size_t i = 0; i < std::size(sides); ++i) {
+        if (!sides[i].foreign || (m_foreignSaid & (1u << i)) != 0) continue;
+        m_foreignSaid |= 1u << i;
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 std::string(sides[i].said) + sides[i].path.string() + " (CWorkReport)", __FILE__,
+                 &m_runtime.Clock());
+    }
 }
 
 bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> overwrite) {
@@ -545,8 +562,9 @@ bool CWorkReport::LoadMonth(const std::string& name, int year, int month,
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (m_usingTemporary) return false;
-    const bool read =
-        CMonthStore::Load(ResolveWorkFilePath(), *cp932, name, year, month, days, leadIn);
+    NoteForeignIndex();
+    const bool read = CMonthStore::Load(ResolveWorkFilePath(), *cp932, name, year, month, days,
+                                        leadIn, m_locks.AllowsChange() && m_locks.HasWorkLock());
     if (!read) {
         ErrorLog(m_runtime.DataDir(), __LINE__,
                  "勤務ファイルを最後まで読めませんでした (CWorkReport::LoadMonth)", __FILE__,
@@ -570,6 +588,7 @@ CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int ye
     CheckWorkFolder();
     if (!m_locks.AllowsChange()) return ESaveOutcome::kBusy;
     if (m_usingTemporary) return ESaveOutcome::kUnreachable;
+    NoteForeignIndex();
     const auto outcome = CMonthStore::Save(ResolveWorkFilePath(), *cp932, name, year, month,
                                            changes, conflicts, hooks);
     if (outcome == ESaveOutcome::kNoSpace || outcome == ESaveOutcome::kFailed) {

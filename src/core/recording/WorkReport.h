@@ -155,7 +155,7 @@ private:
     void NoteTornTail() const;
     // Today's records as the work file has them now, for the decisions while it is away.
     void RefreshDayCache();
-    // Something not ours at the index's name is never used; the log says so once a run.
+    // Something not ours at a side file's name is never used; the log says so once a run.
     void NoteForeignIndex();
 
     CRuntime m_runtime;
@@ -170,7 +170,7 @@ private:
     std::string m_exportPath;
     std::string m_exportError;
     bool m_usingTemporary = false;
-    bool m_foreignIndexSaid = false;
+    unsigned m_foreignSaid = 0;  // which side files were said to be foreign
     CRecordTableFile m_table;
     CWorkLocks m_locks;
 };

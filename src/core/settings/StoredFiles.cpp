@@ -34,7 +34,11 @@ CStoredFiles::CStoredFiles(fs::path dataDir, fs::path work, fs::path reg, fs::pa
       m_backup(std::move(backup)) {}
 
 std::vector<fs::path> CStoredFiles::BesideWork(const fs::path& work) {
-    return {work, WithSuffix(work, ".lock"), WithSuffix(work, ".index"),
+    return {work,
+            WithSuffix(work, ".lock"),
+            WithSuffix(work, ".index"),
+            WithSuffix(work, ".months"),
+            WithSuffix(work, ".journal"),
             work.parent_path() / "EditLog.txt"};
 }
 
@@ -114,8 +118,9 @@ std::string CStoredFiles::CheckSettingsPaths(std::optional<ERole> changed) const
     Append(notForBackup, BesideWork(m_work));
     Append(notForBackup, registerFiles);
     const auto workName = m_work.filename().string();
-    const bool workNameTaken =
-        workName == "EditLog.txt" || workName.ends_with(".lock") || workName.ends_with(".index");
+    const bool workNameTaken = workName == "EditLog.txt" || workName.ends_with(".lock") ||
+                               workName.ends_with(".index") || workName.ends_with(".months") ||
+                               workName.ends_with(".journal");
     auto check = [&](ERole role) -> std::string {
         switch (role) {
             case ERole::kWork:

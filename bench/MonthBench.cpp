@@ -1,0 +1,126 @@
+// The record edit screen on the 10-year work file: opening a month and saving one corrected
+// month, with the bytes each moves. On a network share the bytes are what costs: "link_ms" is
+// the time they take on a 100 Mbit link (11 MB/s of payload), beside the time measured here.
+// The save holds the work file's lock for all of its time, so its time is the lock's.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "BenchSupport.h"
+#include "WorkFiles.h"
+#include "recording/WorkReport.h"
+
+namespace stampwell {
+
+namespace {
+using bench::CWorkFiles;
+
+// The months opened: the last whole month, one half a year back, the first of the last year
+// (what follows it is the most a month of the year moves), one six years back.
+constexpr int kMonths[][2] = {{2025, 12}, {2025, 6}, {2025, 1}, {2020, 6}};
+
+// The clock's first reading of today makes the today index, as any tap of the day has.
+void Warm(CWorkReport& report) {
+    std::vector<std::string> lines;
+    report.ListToday(lines);
+}
+
+// The first day of the month with a clock-out (day - 1 is its index).
+int FirstEnd(const std::vector<WorkDayRecord>& days) {
+    for (std::size_t d = 0; d < days.size(); ++d)
+        if (!days[d].end.empty()) return static_cast<int>(d) + 1;
+    return 1;
+}
+
+void CountLink(benchmark::State& state, std::uint64_t read, std::uint64_t written) {
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["bytes_read"] = static_cast<double>(read) / iterations;
+    state.counters["bytes_written"] = static_cast<double>(written) / iterations;
+    state.counters["link_ms"] = static_cast<double>(read + written) / iterations / 11.0e3;
+}
+}  // namespace
+
+static void BM_Month_Open(benchmark::State& state) {
+    const auto& [year, month] = kMonths[state.range(0)];
+    CWorkReport report(
+        bench::BenchRuntime(CWorkFiles::CopyOf(10, "month-open"), CWorkFiles::Today()));
+    std::vector<WorkDayRecord> days, leadIn;
+    report.LoadMonth("社員42", year, month, days, &leadIn);  // the month index is made once
+    const auto read = CWorkFiles::BytesRead();
+    const auto written = CWorkFiles::BytesWritten();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(report.LoadMonth("社員42", year, month, days, &leadIn));
+    }
+    CountLink(state, CWorkFiles::BytesRead() - read, CWorkFiles::BytesWritten() - written);
+}
+BENCHMARK(BM_Month_Open)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3)
+    ->DisplayAggregatesOnly(true);
+
+// One day's clock-out added and taken away again by turns: every later record moves.
+static void BM_Month_Save(benchmark::State& state) {
+    const auto& [year, month] = kMonths[state.range(0)];
+    CWorkReport report(
+        bench::BenchRuntime(CWorkFiles::CopyOf(10, "month-save"), CWorkFiles::Today()));
+    std::vector<WorkDayRecord> days;
+    Warm(report);
+    report.LoadMonth("社員42", year, month, days);
+    const int day = FirstEnd(days);
+    const std::string end = days[static_cast<std::size_t>(day - 1)].end;
+    bool removed = false;
+    const auto read = CWorkFiles::BytesRead();
+    const auto written = CWorkFiles::BytesWritten();
+    for (auto _ : state) {
+        const std::vector<CWorkReport::CellChange> change{
+            {day, 1, removed ? "" : end, removed ? end : ""}};
+        if (report.SaveMonth("社員42", year, month, change) != CWorkReport::ESaveOutcome::kSaved) {
+            state.SkipWithError("the save failed");
+            break;
+        }
+        removed = !removed;
+    }
+    CountLink(state, CWorkFiles::BytesRead() - read, CWorkFiles::BytesWritten() - written);
+}
+BENCHMARK(BM_Month_Save)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->DisplayAggregatesOnly(true);
+
+// A time corrected where it stands: nothing moves.
+static void BM_Month_SaveInPlace(benchmark::State& state) {
+    const auto& [year, month] = kMonths[state.range(0)];
+    CWorkReport report(
+        bench::BenchRuntime(CWorkFiles::CopyOf(10, "month-in-place"), CWorkFiles::Today()));
+    std::vector<WorkDayRecord> days;
+    Warm(report);
+    report.LoadMonth("社員42", year, month, days);
+    const int day = FirstEnd(days);
+    std::string start = days[static_cast<std::size_t>(day - 1)].start;
+    int minute = 0;
+    const auto read = CWorkFiles::BytesRead();
+    const auto written = CWorkFiles::BytesWritten();
+    for (auto _ : state) {
+        char time[8];
+        std::snprintf(time, sizeof time, "08:%02d", minute++ % 60);
+        if (report.SaveMonth("社員42", year, month, {{day, 0, start, time}}) !=
+            CWorkReport::ESaveOutcome::kSaved) {
+            state.SkipWithError("the save failed");
+            break;
+        }
+        start = time;
+    }
+    CountLink(state, CWorkFiles::BytesRead() - read, CWorkFiles::BytesWritten() - written);
+}
+BENCHMARK(BM_Month_SaveInPlace)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->DisplayAggregatesOnly(true);
+
+}  // namespace stampwell

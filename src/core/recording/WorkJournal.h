@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace stampwell {
+
+// Rewrites part of the work file in place so that a killed writer never leaves it half old and
+// half new: the new bytes go first, whole and synced, into "<work file>.journal", then into the
+// work file, and the journal goes last. Whoever takes the work file's lock next and finds a
+// journal settles it: when the work file still holds the old bytes the rewrite never began and
+// the journal goes (the save did not happen, as its program was told or never said); otherwise
+// the journal is written again, so the file is always either the old one or the new one. A
+// write that fails is taken back at once. Other clocks and older releases read the work file as
+// before: nothing of its format changes.
+class CWorkJournal {
+public:
+    explicit CWorkJournal(std::filesystem::path work);
+
+    std::filesystem::path FilePath() const;
+    // Something other than a regular file stands at the journal's name.
+    bool IsForeign() const;
+
+    // The points a crash test stops at.
+    enum class EStep { kJournalWritten, kHalfWritten, kWritten };
+    using StepHook = std::function<void(EStep)>;
+    // bytes replace the file from offset on, where it holds old (to its end); the file then
+    // ends at newSize (bytes reach at most that far; anything between is kept). The caller holds
+    // the work file's lock. False when the rewrite did not happen: the file holds old.
+    bool Rewrite(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                 std::string_view old, const StepHook& step = {});
+    // Finishes the rewrite a killed writer left. A journal that is not whole (the writer was
+    // killed while writing it) never reached the work file and is removed. False when the work
+    // file could not be written: then it must not be changed by anyone until it is settled.
+    bool Settle();
+
+private:
+    bool Apply(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+               const StepHook& step);
+    // Whether the work file is exactly old from offset to its end.
+    bool HoldsOld(std::uint64_t offset, std::uint64_t oldSize, const std::string& digest) const;
+    void Remove() const;
+
+    std::filesystem::path m_work;
+};
+
+}  // namespace stampwell
