@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +19,7 @@
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
+#include "people/UserInfoDialog.h"
 #include "platform/IBackgroundRunner.h"
 #include "platform/LocalTime.h"
 #include "recording/ReportEditSession.h"
@@ -185,6 +188,85 @@ TEST(HungShare, TheRecordEditScreenWaitsForTheShareWithoutFreezingTheWindow) {
     EXPECT_TRUE(ticked) << screen->ControlText(V::kClock).toStdString();
     EXPECT_TRUE(saidNoAnswer);
     EXPECT_TRUE(loaded);
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+namespace {
+// The visible 処理中… box of a screen's file work, if any.
+QProgressDialog* WaitBox() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QProgressDialog*>(widget); box && box->isVisible()) return box;
+    }
+    return nullptr;
+}
+}  // namespace
+
+// The employee list with the register on a share that stops answering: the names are read and
+// the delete written on a thread of their own, the delete's question is still asked by the
+// window meanwhile, and an administrator who stops waiting is told so and the list closes.
+TEST(HungShare, TheEmployeeListAsksAndWaitsWithoutFreezingTheWindow) {
+    if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
+    HungOffice office;
+    ASSERT_EQ(office.setUp, "");
+    test::CTestRuntime& t = office.t;
+    test::CShareMount& mount = *office.mount;
+    const fs::path shared = mount.Path() / "Register.txt";
+    ASSERT_EQ(test::RunCli(t.dir.Path(), "settings set --register '" + shared.string() + "' --copy")
+                  .exitCode,
+              0);
+    auto prompt = std::make_shared<test::CFakePrompt>();
+    prompt->yesNo = true;
+    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
+                      "simulated:" + (t.dir / "card").string());
+    ASSERT_TRUE(app.InitInstance());
+    test::Settle(app);
+    V* screen = app.Screen();
+    bool boxShown = false, ticked = false, stillOpen = true;
+    int names = 0;
+    std::size_t questionsBefore = 0;
+    app.SetUserDialogRunner([&](CUserInfoDialog& users) {
+        mount.Hang(true);
+        QTimer::singleShot(300, [&] { t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 6)); });
+        QTimer::singleShot(1500, [&] {
+            boxShown = WaitBox() != nullptr;
+            ticked = screen->ControlText(V::kClock).endsWith(QStringLiteral("09:06:00"));
+            mount.Hang(false);
+        });
+        users.Prepare();
+        users.show();
+        names = users.List().count();
+        // The delete: its question is answered, then the write hangs and nobody waits for it.
+        auto found = users.List().findItems(QString::fromUtf8("鈴木"), Qt::MatchExactly);
+        if (found.size() != 1) return;
+        users.List().setCurrentItem(found.front());
+        questionsBefore = prompt->messages.size();
+        mount.Hang(true);
+        QTimer::singleShot(CShareWait::kNoAnswerMs + 1000, [&] {
+            // After 10 s the box offers 閉じる.
+            if (QProgressDialog* box = WaitBox()) {
+                for (auto* button : box->findChildren<QPushButton*>()) {
+                    if (button->text() == QString::fromUtf8("閉じる")) button->click();
+                }
+            }
+        });
+        users.OnDelete();
+        stillOpen = users.result() != QDialog::Rejected || users.isVisible();
+        mount.Hang(false);
+    });
+    test::RunAfterLogin(app, CMainFrame::kUsers);
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(ticked) << screen->ControlText(V::kClock).toStdString();
+    EXPECT_EQ(names, 2);
+    ASSERT_GT(prompt->messages.size(), questionsBefore);
+    EXPECT_EQ(prompt->messages.back(),
+              "共有フォルダ（登録者ファイルの場所）が応答しないため、待つのをやめました。\n"
+              "応答が戻ると、その処理が終わることがあります。");
+    EXPECT_FALSE(stillOpen);
+    ASSERT_FALSE(prompt->questions.empty());
+    EXPECT_EQ(prompt->questions.back(), "鈴木さんを削除しますか？");
 }
 
 }  // namespace stampwell

@@ -14,6 +14,11 @@ CUserCardCapture::EOutcome CUserCardCapture::OnCardTick(CFelicaReader* reader) {
     if (reader == nullptr || m_busy) return kNothing;
     std::string card;
     if (!reader->Poll(card)) return kNothing;
+    return OnCard(card);
+}
+
+CUserCardCapture::EOutcome CUserCardCapture::OnCard(const std::string& card) {
+    if (m_busy) return kNothing;
     m_busy = true;
     EOutcome outcome = kSame;
     // A copy looks the card up, so the register's working record stays the edited person's.

@@ -19,6 +19,8 @@ public:
     CUserCardCapture(const CRegisterFile& reg, IPrompt& prompt, std::string captured = {});
 
     EOutcome OnCardTick(CFelicaReader* reader);
+    // The same for a card already read (the window reads the reader, a job decides).
+    EOutcome OnCard(const std::string& card);
     const std::string& Card() const { return m_card; }
 
 private:

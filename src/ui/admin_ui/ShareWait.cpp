@@ -7,51 +7,49 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace stampwell {
 
 bool CShareWait::Run(std::function<void()> job) {
-    struct State {
-        std::mutex mutex;
-        std::condition_variable finished;
-        std::atomic<bool> done{false};
-    };
-    auto state = std::make_shared<State>();
-    const std::atomic<bool>& done = state->done;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    const auto queue = m_queue ? m_queue : std::make_shared<CCallerQueue>();
+    queue->Open();
     // Detached: a share that never answers must not keep the window waiting for the thread.
-    std::thread([job = std::move(job), state] {
+    std::thread([job = std::move(job), done, queue] {
         job();
-        std::lock_guard lock(state->mutex);
-        state->done.store(true);
-        state->finished.notify_all();
+        done->store(true);
+        queue->Wake();
     }).detach();
     // A share that answers is waited for without running the window's events (nothing else
     // happens meanwhile, as before); only a slow one gets the box and the events.
-    {
-        std::unique_lock lock(state->mutex);
-        if (state->finished.wait_for(lock, std::chrono::milliseconds(kShowAfterMs),
-                                     [&] { return state->done.load(); })) {
-            return true;
-        }
+    QElapsedTimer quiet;
+    quiet.start();
+    while (!done->load() && quiet.elapsed() < kShowAfterMs) {
+        queue->WaitFor(static_cast<int>(kShowAfterMs - quiet.elapsed()),
+                       [&] { return done->load(); });
+        if (queue->RunPending()) quiet.restart();
+    }
+    if (done->load()) {
+        queue->Close();
+        return true;
     }
     QElapsedTimer elapsed;
     elapsed.start();
     bool stopped = false;
     bool saidNoAnswer = false;
     std::unique_ptr<QProgressDialog> box;
-    while (!done.load() && !stopped) {
+    while (!done->load() && !stopped) {
         // The box takes input for itself; the window below only paints and its clock ticks.
         QEventLoop loop;
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            if (done.load() || stopped || !box) {
+            if (done->load() || stopped || !box) {
                 loop.quit();
                 return;
             }
+            if (queue->RunPending()) elapsed.restart();
             if (box && !saidNoAnswer && elapsed.elapsed() >= kNoAnswerMs) {
                 saidNoAnswer = true;
                 box->setLabelText(QString::fromUtf8(
@@ -63,7 +61,7 @@ bool CShareWait::Run(std::function<void()> job) {
         });
         tick.start(20);
         if (box) loop.exec();
-        if (done.load() || stopped) break;
+        if (done->load() || stopped) break;
         if (!box) {
             box = std::make_unique<QProgressDialog>(m_parent);
             box->setWindowTitle(QStringLiteral("Stampwell"));
@@ -80,7 +78,8 @@ bool CShareWait::Run(std::function<void()> job) {
         }
     }
     m_box = nullptr;
-    return done.load();
+    queue->Close();
+    return done->load();
 }
 
 }  // namespace stampwell

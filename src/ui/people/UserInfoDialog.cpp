@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "admin_ui/DialogFileWork.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
 #include "people/RegisterFile.h"
@@ -12,7 +13,9 @@
 namespace stampwell {
 
 CUserInfoDialog::CUserInfoDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent, DialogFlags()), m_controller(controller) {
+    : QDialog(parent, DialogFlags()),
+      m_controller(controller),
+      m_files(std::make_unique<CDialogFileWork>(this, controller.Prompt())) {
     setWindowTitle(QString::fromUtf8("ユーザー情報"));
     m_parts = AddListWithButtons(*this, "登録ユーザー:");
     m_list = m_parts.list;
@@ -31,18 +34,34 @@ CUserInfoDialog::~CUserInfoDialog() = default;
 
 int CUserInfoDialog::Run() {
     Prepare();
-    return exec();
+    // Not shown when the administrator stopped waiting for the register while it opened.
+    return m_abandoned ? Rejected : exec();
 }
 
 void CUserInfoDialog::Prepare() {
-    m_form = std::make_unique<CUserListForm>(*m_controller.GetRegister(), m_controller.Prompt());
+    m_register = std::make_shared<CRegisterFile>(*m_controller.GetRegister());
+    m_form = std::make_shared<CUserListForm>(*m_register, *m_files->Prompt());
     // On opening the first employee is selected, visibly.
-    const auto names = m_form->Names();
+    std::vector<std::string> names;
+    if (!ReadNames(names)) return;
     FillNames(m_parts, names, names.empty() ? std::string{} : names.front());
 }
 
+bool CUserInfoDialog::ReadNames(std::vector<std::string>& names) {
+    auto read = std::make_shared<std::vector<std::string>>();
+    if (!m_files->Run([form = m_form, reg = m_register, read] { *read = form->Names(); },
+                      "登録者ファイルの場所")) {
+        m_abandoned = true;
+        reject();
+        return false;
+    }
+    names = std::move(*read);
+    return true;
+}
+
 void CUserInfoDialog::FillList(const std::string& selected) {
-    FillNames(m_parts, m_form->Names(), selected);
+    std::vector<std::string> names;
+    if (ReadNames(names)) FillNames(m_parts, names, selected);
 }
 
 std::string CUserInfoDialog::SelectedName() const {
@@ -54,24 +73,30 @@ void CUserInfoDialog::OnNew() {
     CUserRegisterDialog dialog(m_controller, this);
     dialog.SetChangeMode(false);
     // The one just added is selected and shown.
-    if (m_runRegisterDialog(dialog) == Accepted) FillList(m_controller.GetRegister()->GetName());
+    if (m_runRegisterDialog(dialog) == Accepted) FillList(dialog.SavedName());
 }
 
 void CUserInfoDialog::OnChange() {
     const std::string name = SelectedName();
     if (!m_form || name.empty()) return;
     CUserRegisterDialog dialog(m_controller, this);
-    dialog.SetChangeMode(true);
-    m_controller.GetRegister()->SetName(name);
-    m_controller.GetRegister()->SetPreviousName(name);
-    if (m_runRegisterDialog(dialog) == Accepted) FillList(m_controller.GetRegister()->GetName());
+    dialog.SetPerson(name);
+    if (m_runRegisterDialog(dialog) == Accepted) FillList(dialog.SavedName());
 }
 
 void CUserInfoDialog::OnDelete() {
     const std::string name = SelectedName();
     if (!m_form || name.empty()) return;
     // After a delete nothing is selected: the next delete needs a new choice.
-    if (m_form->Delete(name)) FillList({});
+    auto deleted = std::make_shared<bool>(false);
+    if (!m_files->Run([form = m_form, reg = m_register, name, deleted,
+                       prompt = m_files->Prompt()] { *deleted = form->Delete(name); },
+                      "登録者ファイルの場所")) {
+        m_abandoned = true;
+        reject();
+        return;
+    }
+    if (*deleted) FillList({});
 }
 
 }  // namespace stampwell

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "admin_ui/DialogParts.h"
 
@@ -12,12 +13,15 @@ class QPushButton;
 
 namespace stampwell {
 
+class CDialogFileWork;
 class CRecorderController;
+class CRegisterFile;
 class CUserListForm;
 class CUserRegisterDialog;
 
 // "ユーザー情報": the employee names in Japanese order with 新規登録, 変更, 削除 and 閉じる.
-// Created anew for each menu command. 変更 and 削除 act on the selected row only.
+// Created anew for each menu command. 変更 and 削除 act on the selected row only. The register
+// (maybe on a share) is read and written off the window's thread.
 class CUserInfoDialog : public QDialog {
 public:
     CUserInfoDialog(CRecorderController& controller, QWidget* parent);
@@ -35,10 +39,16 @@ public:
 
 private:
     void FillList(const std::string& selected);
+    // The names as the register has them now; false when the administrator stopped waiting
+    // (the dialog then closes).
+    bool ReadNames(std::vector<std::string>& names);
     std::string SelectedName() const;
 
     CRecorderController& m_controller;
-    std::unique_ptr<CUserListForm> m_form;
+    bool m_abandoned = false;
+    std::unique_ptr<CDialogFileWork> m_files;
+    std::shared_ptr<CRegisterFile> m_register;
+    std::shared_ptr<CUserListForm> m_form;
     std::function<int(CUserRegisterDialog&)> m_runRegisterDialog;
     ListButtons m_parts;
     QListWidget* m_list = nullptr;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "admin_ui/DialogFileWork.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
 #include "leave/LeaveBook.h"
@@ -16,13 +17,17 @@
 #include "people/UserCardCapture.h"
 #include "people/UserForm.h"
 #include "platform/IPrompt.h"
+#include "reader/FelicaReader.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {
 
 CUserRegisterDialog::CUserRegisterDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent, DialogFlags()), m_controller(controller) {
+    : QDialog(parent, DialogFlags()),
+      m_controller(controller),
+      m_files(std::make_unique<CDialogFileWork>(this, controller.Prompt())),
+      m_register(std::make_shared<CRegisterFile>(*controller.GetRegister())) {
     setWindowTitle(QString::fromUtf8("ユーザー新規登録"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* person = new QFormLayout();
@@ -65,7 +70,18 @@ CUserRegisterDialog::~CUserRegisterDialog() = default;
 
 int CUserRegisterDialog::Run() {
     Prepare();
-    return exec();
+    // Not shown when the administrator stopped waiting for the register while it opened.
+    return m_abandoned ? Rejected : exec();
+}
+
+void CUserRegisterDialog::SetPerson(const std::string& name) {
+    m_changeMode = true;
+    m_register->SetName(name);
+    m_register->SetPreviousName(name);
+}
+
+std::string CUserRegisterDialog::SavedName() const {
+    return m_register->GetName();
 }
 
 void CUserRegisterDialog::Prepare() {
@@ -74,11 +90,16 @@ void CUserRegisterDialog::Prepare() {
         QString::fromUtf8(room ? "入退室登録に使用するFeliCaカードをセンサーにかざしてください。"
                                : "出退勤登録に使用するFeliCaカードをセンサーにかざしてください。"));
     setWindowTitle(QString::fromUtf8(m_changeMode ? "ユーザー情報変更" : "新規ユーザー登録"));
-    CRegisterFile& reg = *m_controller.GetRegister();
-    m_form = std::make_unique<CUserForm>(reg, m_controller.Prompt(), m_changeMode);
-    m_form->Open();
+    auto form = std::make_shared<CUserForm>(*m_register, *m_files->Prompt(), m_changeMode);
+    if (!m_files->Run([form, reg = m_register, prompt = m_files->Prompt()] { form->Open(); },
+                      "登録者ファイルの場所")) {
+        m_abandoned = true;
+        done(Rejected);
+        return;
+    }
+    m_form = form;
     m_capture =
-        std::make_unique<CUserCardCapture>(reg, m_controller.Prompt(), m_form->InitialCard());
+        std::make_shared<CUserCardCapture>(*m_register, *m_files->Prompt(), m_form->InitialCard());
     m_name->setText(QString::fromStdString(m_form->InitialName()));
     m_mailName->setText(QString::fromStdString(m_form->InitialMailName()));
     m_mailAddress->setText(QString::fromStdString(m_form->InitialMailAddress()));
@@ -93,10 +114,20 @@ void CUserRegisterDialog::ShowCardState() {
 }
 
 void CUserRegisterDialog::OnTimer() {
-    if (!m_running || !m_capture) return;
+    if (!m_running || !m_capture || m_controller.GetReader() == nullptr) return;
     m_poll.stop();
-    if (m_capture->OnCardTick(m_controller.GetReader()) == CUserCardCapture::kCaptured) {
-        ShowCardState();
+    // The reader is read here; whether the card is free is a look into the register.
+    std::string card;
+    if (m_controller.GetReader()->Poll(card)) {
+        auto outcome = std::make_shared<CUserCardCapture::EOutcome>(CUserCardCapture::kNothing);
+        if (!m_files->Run([capture = m_capture, reg = m_register, prompt = m_files->Prompt(), card,
+                           outcome] { *outcome = capture->OnCard(card); },
+                          "登録者ファイルの場所")) {
+            m_abandoned = true;
+            done(Rejected);
+            return;
+        }
+        if (*outcome == CUserCardCapture::kCaptured) ShowCardState();
     }
     // Not restarted when the dialog closed while a message was open.
     if (m_running) m_poll.start();
@@ -108,16 +139,31 @@ std::string CUserRegisterDialog::CapturedCard() const {
 
 void CUserRegisterDialog::OnOk() {
     if (!m_form) return;
-    const std::string name = m_name->text().toStdString();
-    if (m_form->Submit(name, CapturedCard(), m_mailName->text().toStdString(),
-                       m_mailAddress->text().toStdString())) {
-        // A renamed employee keeps their paid leave (the book is kept by name).
-        if (m_changeMode) {
-            CLeaveChange::CarryRename(
-                m_controller.Runtime(),
-                CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-                m_form->PreviousName(), name, m_controller.Prompt());
-        }
+    struct Job {
+        std::string name, card, mailName, mailAddress;
+        bool saved = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->name = m_name->text().toStdString();
+    job->card = CapturedCard();
+    job->mailName = m_mailName->text().toStdString();
+    job->mailAddress = m_mailAddress->text().toStdString();
+    const bool carry = m_changeMode;
+    const CRuntime runtime = m_controller.Runtime();
+    const auto book = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+    const bool finished = m_files->Run(
+        [job, form = m_form, reg = m_register, prompt = m_files->Prompt(), carry, runtime, book] {
+            job->saved = form->Submit(job->name, job->card, job->mailName, job->mailAddress);
+            // A renamed employee keeps their paid leave (the book is kept by name).
+            if (job->saved && carry) {
+                CLeaveChange::CarryRename(runtime, book, form->PreviousName(), job->name, *prompt);
+            }
+        },
+        "登録者ファイルの場所");
+    if (!finished) {
+        m_abandoned = true;
+        done(Rejected);
+    } else if (job->saved) {
         accept();
     }
 }

@@ -3,25 +3,32 @@
 #include <QDialog>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 class QLabel;
 class QLineEdit;
 
 namespace stampwell {
 
+class CDialogFileWork;
 class CRecorderController;
+class CRegisterFile;
 class CUserCardCapture;
 class CUserForm;
 
 // "新規ユーザー登録" / "ユーザー情報変更": the name, the card captured from the reader, and the
-// optional mail recipient.
+// optional mail recipient. The register (maybe on a share) is read and written off the window's
+// thread, on a copy of the controller's register object that only this dialog's jobs use.
 class CUserRegisterDialog : public QDialog {
 public:
     CUserRegisterDialog(CRecorderController& controller, QWidget* parent);
     ~CUserRegisterDialog() override;
 
-    // In change mode the caller has set the register's working and previous name.
     void SetChangeMode(bool change) { m_changeMode = change; }
+    // Change mode for that person.
+    void SetPerson(const std::string& name);
+    // The name the person was saved under (after 登録).
+    std::string SavedName() const;
     int Run();
     void Prepare();
     void OnTimer();
@@ -40,10 +47,13 @@ private:
     void ShowCardState();
 
     CRecorderController& m_controller;
+    bool m_abandoned = false;
     bool m_changeMode = false;
     bool m_running = false;
-    std::unique_ptr<CUserForm> m_form;
-    std::unique_ptr<CUserCardCapture> m_capture;
+    std::unique_ptr<CDialogFileWork> m_files;
+    std::shared_ptr<CRegisterFile> m_register;
+    std::shared_ptr<CUserForm> m_form;
+    std::shared_ptr<CUserCardCapture> m_capture;
     QTimer m_poll;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_cardState = nullptr;
