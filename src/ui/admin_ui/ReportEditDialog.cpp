@@ -247,28 +247,54 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         prompt.AskQuestion(
             "この月の全員の出勤簿にしますか？\n「いいえ」のときは " + shown + " さんの分だけです。",
             IPrompt::kNo) == IPrompt::kYes;
-    CWorkRules rules;
-    rules.Load(m_controller.Runtime().DataDir());
-    CLeaveBook leave;
-    std::string refusal;
-    if (!leave.Load(CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-                    &refusal)) {
-        prompt.ShowMessage(refusal, EMessageIcon::None);
+    // Everything the pages need is read on a thread of its own: the work file, the leave book
+    // and the register may be on a share that hangs.
+    struct Job {
+        std::shared_ptr<CWorkReport> report;
+        std::shared_ptr<CRegisterFile> reg;
+        std::filesystem::path dataDir, leavePath, work;
+        int year = 0, month = 0;
+        std::string onlyName, refusal;
+        std::vector<CTimesheet::Page> pages;
+        bool collected = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->report = TwinOf(*m_work);
+    if (m_controller.GetRegister() != nullptr) {
+        job->reg = std::make_shared<CRegisterFile>(*m_controller.GetRegister());
+    }
+    job->dataDir = m_controller.Runtime().DataDir();
+    job->leavePath = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+    job->work = m_work->ResolveWorkFilePath();
+    job->year = m_year->value();
+    job->month = m_month->currentIndex() + 1;
+    job->onlyName = everyone ? std::string{} : shown;
+    const bool finished = m_shareWait->Run([job] {
+        CWorkRules rules;
+        rules.Load(job->dataDir);
+        CLeaveBook leave;
+        if (!leave.Load(job->leavePath, &job->refusal)) return;
+        const CEditLog trail(job->work, job->dataDir);
+        // Every registered employee gets a page, with or without records in the month.
+        std::vector<std::string> registered;
+        if (job->reg) registered = job->reg->GetAllNames();
+        // The calendar month the screen shows: the pay period closing at the month's end.
+        job->collected = CTimesheet::Collect(*job->report, job->year, job->month, 5, job->onlyName,
+                                             rules, &leave, &trail, job->pages, &registered);
+        if (!job->collected || job->pages.empty()) job->refusal = "この月の記録がありません。";
+    });
+    if (!finished) {
+        prompt.ShowMessage(
+            "共有フォルダ（勤務ファイルの場所）が応答しないため、出勤簿の読み込みを"
+            "やめました。",
+            EMessageIcon::None);
         return false;
     }
-    const CEditLog trail(m_work->ResolveWorkFilePath(), m_controller.Runtime().DataDir());
-    // Every registered employee gets a page, with or without records in the month.
-    std::vector<std::string> registered;
-    if (m_controller.GetRegister() != nullptr)
-        registered = m_controller.GetRegister()->GetAllNames();
-    // The calendar month the screen shows: the pay period closing at the month's end.
-    if (!CTimesheet::Collect(*m_work, m_year->value(), m_month->currentIndex() + 1, 5,
-                             everyone ? std::string{} : shown, rules, &leave, &trail, pages,
-                             &registered) ||
-        pages.empty()) {
-        prompt.ShowMessage("この月の記録がありません。", EMessageIcon::None);
+    if (!job->refusal.empty()) {
+        prompt.ShowMessage(job->refusal, EMessageIcon::None);
         return false;
     }
+    pages = std::move(job->pages);
     return true;
 }
 
@@ -323,7 +349,19 @@ void CReportEditDialog::OnSavePdf() {
             EMessageIcon::None);
         return;
     }
-    if (!CTimesheetPainter::WritePdf(pages, chosen.toStdString(), MadeAt())) {
+    // The PDF may go to a share as well: written on a thread of its own (QPdfWriter paints off
+    // the window's thread).
+    auto written = std::make_shared<bool>(false);
+    const bool finished = m_shareWait->Run(
+        [written, pages = std::move(pages), path = chosen.toStdString(), made = MadeAt()] {
+            *written = CTimesheetPainter::WritePdf(pages, path, made);
+        });
+    if (!finished) {
+        m_controller.Prompt().ShowMessage("保存先のフォルダが応答しないため、待つのをやめました。",
+                                          EMessageIcon::None);
+        return;
+    }
+    if (!*written) {
         m_controller.Prompt().ShowMessage("PDFを保存できませんでした。保存先を確認してください。",
                                           EMessageIcon::None);
         return;

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "admin_ui/DialogFileWork.h"
 #include "admin_ui/DialogParts.h"
 #include "admin_ui/JapaneseIconProvider.h"
 #include "controller/RecorderController.h"
@@ -35,7 +36,9 @@ constexpr PathSpec kPathSpecs[] = {
 }  // namespace
 
 CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
-    : QDialog(parent, DialogFlags()), m_controller(controller) {
+    : QDialog(parent, DialogFlags()),
+      m_controller(controller),
+      m_files(std::make_unique<CDialogFileWork>(this, controller.Prompt())) {
     setWindowTitle(QString::fromUtf8("環境設定"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
@@ -174,12 +177,23 @@ void CConfigDialog::OnOk() {
     values.backupPath = m_paths[kBackupPath]->text().toStdString();
     values.backupChecked = m_backup->isChecked();
     // Kept open with the typed values when Setting.txt cannot be written or a path is refused.
-    if (!CConfigForm::ApplyAsking(*m_controller.GetSettings(), m_shown, values,
-                                  m_controller.Prompt())) {
+    // The files that move to a new place may be on shares: copied on a thread of its own, into a
+    // copy of the settings that the clock takes over only when all went well.
+    auto settings = std::make_shared<CEnvironmentSettings>(*m_controller.GetSettings());
+    auto applied = std::make_shared<bool>(false);
+    if (!m_files->Run(
+            [settings, applied, shown = m_shown, values, prompt = m_files->Prompt()] {
+                *applied = CConfigForm::ApplyAsking(*settings, shown, values, *prompt);
+            },
+            "新しい保存場所")) {
         return;
     }
+    if (!*applied) return;
+    *m_controller.GetSettings() = *settings;
     hide();
 }
+
+CConfigDialog::~CConfigDialog() = default;
 
 void CConfigDialog::reject() {
     Fill();

@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "settings/ConfigForm.h"
@@ -14,6 +15,7 @@ class QPushButton;
 
 namespace stampwell {
 
+class CDialogFileWork;
 class CRecorderController;
 
 // "環境設定": the hours and the paths of Setting.txt. Modeless; it edits the controller's one
@@ -26,6 +28,7 @@ public:
     using Chooser = std::function<std::optional<QString>(EPath which, const QString& current)>;
 
     CConfigDialog(CRecorderController& controller, QWidget* parent);
+    ~CConfigDialog() override;
 
     // Fills the fields from the settings and shows the window.
     void Open();
@@ -50,6 +53,7 @@ private:
     void Fill();
 
     CRecorderController& m_controller;
+    std::unique_ptr<CDialogFileWork> m_files;
     Chooser m_chooser;
     QLineEdit* m_dayChange = nullptr;
     QLineEdit* m_switch = nullptr;
