@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QGroupBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -80,6 +83,26 @@ TEST(JapaneseDesktop, AQuestionBoxAnswersWithHaiAndIie) {
     });
     prompt.ShowMessage("お知らせ", EMessageIcon::None);
     EXPECT_EQ(ok, QStringLiteral("OK"));
+}
+
+// The print dialog's options (copies, colour, double-sided printing) read Japanese although Qt's
+// catalogue lacks some of them.
+TEST(JapaneseDesktop, ThePrintDialogsOptionsAreJapanese) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer);
+    QStringList texts;
+    for (auto* label : dialog.findChildren<QLabel*>()) texts << label->text();
+    for (auto* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
+    for (auto* group : dialog.findChildren<QGroupBox*>()) texts << group->title();
+    for (auto* combo : dialog.findChildren<QComboBox*>()) {
+        for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    }
+    for (const char* english : {"Double Sided Printing", "Long side binding", "Short side binding",
+                                "Pages", "Copies", "Copies:", "Collate", "Color Mode",
+                                "Grayscale", "Print range", "Output Settings"}) {
+        EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
+    }
+    EXPECT_TRUE(texts.contains(QString::fromUtf8("両面印刷")));
 }
 
 TEST(JapaneseDesktop, BrowseOpensAJapaneseOpenDialogThatAddsTheExtension) {

@@ -6,6 +6,8 @@
 #include <QTranslator>
 #include <memory>
 
+#include "app/PrintWordsTranslator.h"
+
 namespace stampwell {
 
 void CJapaneseTranslations::PreferJapaneseSystemLocale() {
@@ -15,6 +17,10 @@ void CJapaneseTranslations::PreferJapaneseSystemLocale() {
 bool CJapaneseTranslations::Install(QCoreApplication& application) {
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     QLocale::setDefault(japanese);
+    // Searched after Qt's catalogue (translators are asked newest first): only its gaps.
+    auto words = std::make_unique<CPrintWordsTranslator>();
+    words->setParent(&application);
+    QCoreApplication::installTranslator(words.release());
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
