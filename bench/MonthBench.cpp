@@ -8,7 +8,7 @@
 
 #include "BenchSupport.h"
 #include "WorkFiles.h"
-#include "recording/WorkReport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

@@ -10,8 +10,8 @@
 #include "people/CipherRecordFile.h"
 #include "people/Exchanger.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkLine.h"
 #include "text/TextCodec.h"
+#include "workfile/WorkLine.h"
 
 namespace stampwell::bench {
 

@@ -15,19 +15,19 @@
 
 #include "BenchSupport.h"
 #include "WorkFiles.h"
+#include "corrections/MonthSheet.h"
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ManualClock.h"
 #include "platform/StderrMessageSink.h"
-#include "recording/IStampSide.h"
-#include "recording/MonthSheet.h"
-#include "recording/Payroll.h"
-#include "recording/PeriodReport.h"
-#include "recording/WorkFileReader.h"
-#include "recording/WorkReport.h"
 #include "reporting/OvertimeYear.h"
-#include "recording/WorkSummary.h"
+#include "reporting/Payroll.h"
+#include "reporting/PeriodReport.h"
+#include "reporting/WorkSummary.h"
 #include "text/TextCodec.h"
+#include "workfile/IStampSide.h"
+#include "workfile/WorkFileReader.h"
+#include "workfile/WorkReport.h"
 
 extern char** environ;
 

@@ -11,10 +11,10 @@
 #include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkReport.h"
-#include "recording/WorkedDay.h"
+#include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
 #include "text/TextCodec.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 

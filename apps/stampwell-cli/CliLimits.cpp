@@ -3,8 +3,8 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
-#include "recording/WorkReport.h"
 #include "reporting/OvertimeYear.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 

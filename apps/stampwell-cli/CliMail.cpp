@@ -2,8 +2,8 @@
 #include <memory>
 
 #include "CliContext.h"
-#include "recording/MailSettings.h"
-#include "recording/TestMail.h"
+#include "mail/MailSettings.h"
+#include "mail/TestMail.h"
 
 namespace stampwell::cli {
 

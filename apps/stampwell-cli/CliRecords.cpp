@@ -7,13 +7,13 @@
 #include "CliUsage.h"
 #include "leave/LeaveBook.h"
 #include "platform/FileSystem.h"
-#include "recording/EditLog.h"
-#include "recording/PeriodReport.h"
-#include "recording/TrailSettlement.h"
-#include "recording/WorkReport.h"
+#include "reporting/PeriodReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 #include "text/TextCodec.h"
+#include "trail/EditLog.h"
+#include "trail/TrailSettlement.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 

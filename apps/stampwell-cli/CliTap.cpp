@@ -6,14 +6,14 @@
 #include "RecorderCommand/RecorderCommand.h"
 #include "controller/RecorderController.h"
 #include "controller/SideSelector.h"
+#include "mail/MailQueue.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
-#include "recording/IStampSide.h"
-#include "recording/MailQueue.h"
-#include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
+#include "workfile/IStampSide.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 

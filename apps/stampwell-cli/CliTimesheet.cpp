@@ -8,11 +8,11 @@
 #include "leave/LeaveBook.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
-#include "recording/EditLog.h"
-#include "recording/WorkReport.h"
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"
 #include "settings/EnvironmentSettings.h"
+#include "trail/EditLog.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 

@@ -5,9 +5,9 @@
 #include "WorkFiles.h"
 #include "platform/ManualClock.h"
 #include "platform/StderrMessageSink.h"
-#include "recording/WorkReport.h"
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

@@ -1,6 +1,6 @@
 // SendMail.txt and SendMailDetail.txt, read and written back.
 #include "FuzzSupport.h"
-#include "recording/MailSettings.h"
+#include "mail/MailSettings.h"
 
 using namespace stampwell;
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "FuzzSupport.h"
-#include "recording/Payroll.h"
+#include "reporting/Payroll.h"
 #include "settings/ChimeSettings.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ExportSettings.h"

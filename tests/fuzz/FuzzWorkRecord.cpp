@@ -7,11 +7,11 @@
 #include "FuzzSupport.h"
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
-#include "recording/MonthEdit.h"
-#include "recording/WorkLine.h"
-#include "recording/WorkRecordTable.h"
-#include "recording/WorkReport.h"
 #include "text/TextCodec.h"
+#include "workfile/MonthEdit.h"
+#include "workfile/WorkLine.h"
+#include "workfile/WorkRecordTable.h"
+#include "workfile/WorkReport.h"
 
 using namespace stampwell;
 

@@ -6,7 +6,7 @@
 
 #include "RecorderCommand/IRegisterScreen.h"
 #include "platform/IPrompt.h"
-#include "recording/IStampSide.h"
+#include "workfile/IStampSide.h"
 
 namespace stampwell::test {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::test {
 

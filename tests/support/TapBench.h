@@ -7,9 +7,9 @@
 #include "controller/RecorderController.h"
 #include "people/RegisterFile.h"
 #include "reader/FelicaReader.h"
-#include "recording/WorkReport.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell::test {
 

@@ -20,10 +20,10 @@
 #include "controller/RecorderController.h"
 #include "people/AdminLoginDialog.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkReport.h"
 #include "settings/ExportSettings.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

@@ -10,11 +10,11 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QGroupBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -32,10 +32,10 @@
 #include "people/AdminModifyDialog.h"
 #include "people/UserRegisterDialog.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkReport.h"
 #include "settings/ConfigDialog.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -97,9 +97,9 @@ TEST(JapaneseDesktop, ThePrintDialogsOptionsAreJapanese) {
     for (auto* combo : dialog.findChildren<QComboBox*>()) {
         for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
     }
-    for (const char* english : {"Double Sided Printing", "Long side binding", "Short side binding",
-                                "Pages", "Copies", "Copies:", "Collate", "Color Mode",
-                                "Grayscale", "Print range", "Output Settings"}) {
+    for (const char* english :
+         {"Double Sided Printing", "Long side binding", "Short side binding", "Pages", "Copies",
+          "Copies:", "Collate", "Color Mode", "Grayscale", "Print range", "Output Settings"}) {
         EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
     }
     EXPECT_TRUE(texts.contains(QString::fromUtf8("両面印刷")));

@@ -23,14 +23,14 @@
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
+#include "corrections/ReportEditSession.h"
 #include "people/AdminLoginDialog.h"
 #include "platform/LocalTime.h"
-#include "recording/ReportEditSession.h"
-#include "recording/WorkReport.h"
 #include "screen/TimeRegisterView.h"
 #include "support/CliRunner.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

@@ -14,11 +14,11 @@
 #include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkReport.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/ChimeDialog.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 using V = CTimeRegisterView;

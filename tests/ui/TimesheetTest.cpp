@@ -12,16 +12,16 @@
 #include "admin_ui/ReportEditDialog.h"
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
+#include "corrections/ReportEditSession.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
-#include "recording/ReportEditSession.h"
-#include "recording/WorkReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
 #include "support/WorkedExample.h"
 #include "text/TextCodec.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

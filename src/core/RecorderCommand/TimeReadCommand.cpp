@@ -5,16 +5,16 @@
 #include "RecorderCommand/IRecorderContext.h"
 #include "RecorderCommand/IRegisterScreen.h"
 #include "diagnostics/ErrorLog.h"
+#include "mail/MailQueue.h"
+#include "mail/MailSettings.h"
 #include "people/RegisterFile.h"
 #include "platform/IBackgroundRunner.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
-#include "recording/IStampSide.h"
-#include "recording/MailQueue.h"
-#include "recording/MailSettings.h"
-#include "recording/WorkReport.h"
 #include "settings/ISettings.h"
 #include "settings/ModeFiles.h"
+#include "workfile/IStampSide.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

@@ -1,14 +1,14 @@
 #include "controller/RecorderController.h"
 
 #include "RecorderCommand/RecorderCommand.h"
+#include "mail/MailQueue.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/InlineRunner.h"
 #include "reader/FelicaReader.h"
-#include "recording/MailQueue.h"
-#include "recording/WorkReport.h"
 #include "settings/ChimeSettings.h"
 #include "settings/EnvironmentSettings.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

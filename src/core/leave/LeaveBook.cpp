@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "calendar/WorkDate.h"
 #include "platform/FileSystem.h"
-#include "recording/WorkDate.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "calendar/WorkDate.h"
 #include "platform/IClock.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkDate.h"
 
 namespace stampwell {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "calendar/WorkDate.h"
 #include "leave/LeaveLedger.h"
-#include "recording/WorkDate.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell {

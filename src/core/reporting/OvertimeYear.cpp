@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <map>
 
-#include "recording/PayPeriod.h"
-#include "recording/Payroll.h"
-#include "recording/WorkDate.h"
-#include "recording/WorkRecordTable.h"
-#include "recording/WorkReport.h"
-#include "recording/WorkSummary.h"
+#include "calendar/PayPeriod.h"
+#include "calendar/WorkDate.h"
+#include "reporting/Payroll.h"
+#include "reporting/WorkSummary.h"
 #include "text/JapaneseOrder.h"
+#include "workfile/WorkRecordTable.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

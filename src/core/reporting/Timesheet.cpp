@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <map>
 
+#include "calendar/PayPeriod.h"
+#include "calendar/WorkDate.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
-#include "recording/EditLog.h"
-#include "recording/PayPeriod.h"
-#include "recording/Payroll.h"
-#include "recording/PeriodReport.h"
-#include "recording/WorkDate.h"
-#include "recording/WorkReport.h"
-#include "recording/WorkSummary.h"
+#include "reporting/Payroll.h"
+#include "reporting/PeriodReport.h"
+#include "reporting/WorkSummary.h"
 #include "settings/ModeFiles.h"
+#include "trail/EditLog.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

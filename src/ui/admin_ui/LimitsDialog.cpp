@@ -16,10 +16,10 @@
 #include "controller/RecorderController.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkReport.h"
 #include "reporting/OvertimeYear.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/WorkRules.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <optional>
 
-#include "recording/TimeMask.h"
+#include "corrections/TimeMask.h"
 
 namespace stampwell {
 

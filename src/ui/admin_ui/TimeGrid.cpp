@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "admin_ui/TimeCellEdit.h"
-#include "recording/MonthSheet.h"
-#include "recording/WorkSummary.h"
+#include "corrections/MonthSheet.h"
+#include "reporting/WorkSummary.h"
 #include "settings/ModeFiles.h"
 
 namespace stampwell {

@@ -25,7 +25,6 @@
 #include "platform/IBackgroundRunner.h"
 #include "platform/IPrompt.h"
 #include "platform/SerialWorker.h"
-#include "recording/WorkReport.h"
 #include "screen/ISoundPlayer.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/ChimeDialog.h"
@@ -34,6 +33,7 @@
 #include "settings/ModeFiles.h"
 #include "settings/SendMailDialog.h"
 #include "settings/WorkRulesDialog.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

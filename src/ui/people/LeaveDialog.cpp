@@ -14,6 +14,7 @@
 #include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
 #include "admin_ui/ShareWait.h"
+#include "calendar/WorkDate.h"
 #include "controller/RecorderController.h"
 #include "diagnostics/ErrorLog.h"
 #include "leave/LeaveChange.h"
@@ -23,11 +24,10 @@
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkDate.h"
-#include "recording/WorkReport.h"
-#include "recording/WorkedDay.h"
+#include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
 #include "text/JapaneseOrder.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

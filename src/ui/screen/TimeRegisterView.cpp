@@ -5,7 +5,6 @@
 
 #include "RecorderCommand/RecorderCommand.h"
 #include "platform/LocalTime.h"
-#include "recording/WorkReport.h"
 #include "screen/CaptionLabel.h"
 #include "screen/ColorButton.h"
 #include "screen/ISoundPlayer.h"
@@ -14,6 +13,7 @@
 #include "settings/IChimeSettings.h"
 #include "settings/ISettings.h"
 #include "settings/ModeFiles.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 

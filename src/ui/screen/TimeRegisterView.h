@@ -12,8 +12,8 @@
 #include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/StartCommand.h"
 #include "platform/Runtime.h"
-#include "recording/IStampSide.h"
 #include "screen/BackgroundPicture.h"
+#include "workfile/IStampSide.h"
 
 namespace stampwell {
 

@@ -15,9 +15,9 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "mail/MailSettings.h"
+#include "mail/TestMail.h"
 #include "platform/IPrompt.h"
-#include "recording/MailSettings.h"
-#include "recording/TestMail.h"
 
 namespace stampwell {
 

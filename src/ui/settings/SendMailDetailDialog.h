@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "recording/MailSettings.h"
+#include "mail/MailSettings.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -11,8 +11,8 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "mail/MailSettings.h"
 #include "platform/IPrompt.h"
-#include "recording/MailSettings.h"
 #include "settings/ModeFiles.h"
 #include "settings/SendMailDetailDialog.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <functional>
 
-#include "recording/MailSettings.h"
+#include "mail/MailSettings.h"
 
 class QCheckBox;
 class QLabel;

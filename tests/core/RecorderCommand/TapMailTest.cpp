@@ -3,18 +3,18 @@
 #include "RecorderCommand/IRegisterScreen.h"
 #include "RecorderCommand/RecorderCommand.h"
 #include "controller/RecorderController.h"
+#include "mail/MailQueue.h"
+#include "mail/MailSettings.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reader/FelicaReader.h"
-#include "recording/MailQueue.h"
-#include "recording/MailSettings.h"
-#include "recording/WorkReport.h"
 #include "support/CliRunner.h"
 #include "support/Fakes.h"
 #include "support/SmtpServer.h"
 #include "support/TapBench.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 using test::BodyOf;

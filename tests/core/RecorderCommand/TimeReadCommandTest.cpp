@@ -11,11 +11,11 @@
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reader/FelicaReader.h"
-#include "recording/WorkReport.h"
 #include "support/CliRunner.h"
 #include "support/Fakes.h"
 #include "support/TapBench.h"
 #include "support/TestSupport.h"
+#include "workfile/WorkReport.h"
 
 namespace stampwell {
 using test::CFakePrompt;

@@ -1,0 +1,343 @@
+#include "corrections/ReportEditSession.h"
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <set>
+
+#include "calendar/TimeText.h"
+#include "calendar/WorkDate.h"
+#include "people/RegisterFile.h"
+#include "platform/IClock.h"
+#include "platform/IFileWork.h"
+#include "platform/IPrompt.h"
+#include "platform/LocalTime.h"
+#include "settings/ModeFiles.h"
+#include "text/JapaneseOrder.h"
+#include "trail/EditLog.h"
+#include "trail/TrailSettlement.h"
+
+namespace stampwell {
+
+namespace {
+// A save that keeps meeting new changes from other clocks gives up after this many questions.
+constexpr int kMaxAttempts = 5;
+}  // namespace
+
+CReportEditSession::CReportEditSession(CWorkReport& report, const CRegisterFile& reg,
+                                       IPrompt& prompt, int mode)
+    : m_report(report), m_register(reg), m_prompt(prompt), m_mode(mode) {}
+
+std::vector<std::string> CReportEditSession::Names() const {
+    std::vector<std::string> names = m_register.GetAllNames();
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    CJapaneseOrder::Sort(names);
+    return names;
+}
+
+std::string CReportEditSession::TrailTime() const {
+    auto tm = CLocalTime::ToLocal(m_clock->Now());
+    if (!tm) return {};
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &*tm);
+    return text;
+}
+
+std::string CReportEditSession::SideText(int side) const {
+    const bool room = m_mode == kRoomMode;
+    return side == 0 ? (room ? "入室" : "出社") : (room ? "退室" : "退社");
+}
+
+void CReportEditSession::ShowPathMessage() const {
+    m_prompt.ShowMessage(m_mode == kRoomMode
+                             ? "入退室時間を保存するファイルパスが無効です。\n保存はされません。"
+                             : "勤務時間を保存するファイルパスが無効です。\n保存はされません。",
+                         EMessageIcon::None);
+}
+
+void CReportEditSession::ShowFailure(CWorkReport::ESaveOutcome outcome) const {
+    switch (outcome) {
+        case CWorkReport::ESaveOutcome::kUnreachable:
+            ShowPathMessage();
+            break;
+        case CWorkReport::ESaveOutcome::kBusy:
+            m_prompt.ShowMessage(
+                "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度保存"
+                "してください。",
+                EMessageIcon::None);
+            break;
+        case CWorkReport::ESaveOutcome::kNoSpace:
+            m_prompt.ShowMessage(
+                "ディスクの空き容量が足りないため、保存できませんでした。\n変更は画面に残って"
+                "います。",
+                EMessageIcon::None);
+            break;
+        default:
+            m_prompt.ShowMessage(
+                "勤務ファイルに書き込めませんでした。\n保存はされません。変更は画面に残って"
+                "います。",
+                EMessageIcon::None);
+            break;
+    }
+}
+
+bool CReportEditSession::RunFileWork(std::function<void()> job) {
+    if (m_fileWork == nullptr) {
+        job();
+        return true;
+    }
+    return m_fileWork->Run(std::move(job));
+}
+
+void CReportEditSession::ShowShareAway() const {
+    m_prompt.ShowMessage(
+        "共有フォルダ（勤務ファイルの場所）が応答しないため、待つのをやめました。\n保存した場合、"
+        "保存されたかどうかは、つながってからもう一度開いて確かめてください。",
+        EMessageIcon::None);
+}
+
+void CReportEditSession::LoadMonth() {
+    // Read on the file work's thread into a sheet of the job's own: the screen keeps painting
+    // the one it shows meanwhile.
+    struct Job {
+        std::shared_ptr<CWorkReport> report;
+        CMonthSheet sheet;
+        bool loaded = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->report = TwinOf(m_report);
+    job->sheet = m_sheet;
+    const std::string name = m_name;
+    const int year = m_year, month = m_month;
+    if (!RunFileWork([job, name, year, month] {
+            job->loaded = job->sheet.Load(*job->report, name, year, month);
+        })) {
+        ShowShareAway();
+        m_loadFailed = true;
+        return;
+    }
+    m_sheet = job->sheet;
+    m_loadFailed = !job->loaded;
+    // Read each time, so a change another administrator made meanwhile shows.
+    m_rules.Load(m_report.DataDir());
+}
+
+CPayroll::Totals CReportEditSession::PayrollTotals() const {
+    if (!m_sheet.IsLoaded()) return {};
+    std::vector<WorkDayRecord> days = m_sheet.LeadIn();
+    days.insert(days.end(), m_sheet.Edited().begin(), m_sheet.Edited().end());
+    return CPayroll::Add(days, CWorkDate::NormalisedNumber(m_sheet.Year(), m_sheet.Month(), 1),
+                         m_rules, TodayText());
+}
+
+bool CReportEditSession::Select(const std::string& name, int year, int month) {
+    if (m_modified &&
+        !m_prompt.AskYesNo("変更が保存されていません。\n変更を破棄して設定を変更しますか？")) {
+        return false;
+    }
+    m_modified = false;
+    m_name = name;
+    m_year = year;
+    m_month = month;
+    LoadMonth();
+    if (m_loadFailed) {
+        // A work file that cannot be read is never replaced by a sheet.
+        m_prompt.ShowMessage(m_mode == kRoomMode
+                                 ? "入退室データを読み込めませんでした。\n保存はできません。"
+                                 : "勤務データを読み込めませんでした。\n保存はできません。",
+                             EMessageIcon::None);
+    }
+    return true;
+}
+
+bool CReportEditSession::Edit(int row, int column, const std::string& text) {
+    auto checked = CTimeText::Check(text);
+    if (!checked && text.find('_') != std::string::npos) {
+        m_prompt.ShowMessage(
+            "時刻が正しくありません。\n時と分をすべての桁に入力してください。"
+            "（時刻を消すときは、すべての桁を消すかDeleteキーを押します）",
+            EMessageIcon::None);
+        return false;
+    }
+    if (!checked) {
+        m_prompt.ShowMessage(
+            "時刻が正しくありません。\n時は0～35、分は0～59の範囲で入力してください。"
+            "（翌日の1:10は25:10）",
+            EMessageIcon::None);
+        return false;
+    }
+    if (!m_sheet.SetCell(row, column, *checked)) return false;
+    m_modified = true;
+    return true;
+}
+
+bool CReportEditSession::AskAboutConflicts(
+    const std::vector<CWorkReport::CellConflict>& conflicts) {
+    auto shown = [](const std::string& time) { return time.empty() ? std::string("なし") : time; };
+    std::string text = "他の端末で変更された日があります。\n";
+    for (const auto& conflict : conflicts) {
+        char day[16];
+        std::snprintf(day, sizeof day, "%02d/%02d", m_sheet.Month(), conflict.day);
+        text += std::string("\n") + day + " " + SideText(conflict.side) + ": 読み込み時 " +
+                shown(conflict.loaded) + " → 現在 " + shown(conflict.onDisk) + "（入力 " +
+                shown(conflict.typed) + "）";
+    }
+    text +=
+        "\n\n入力した時刻で上書きしますか？\n「いいえ」を選ぶと、これらの時刻は現在の値に"
+        "戻ります。";
+    return m_prompt.AskYesNo(text);
+}
+
+CReportEditSession::EAttempt CReportEditSession::Attempt(
+    std::vector<CWorkReport::CellChange> changes, const std::string& reason) {
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        // The save runs on the file work's thread with a work record object and values of its
+        // own: if the administrator stops waiting for a share that does not answer, it finishes
+        // (or fails) by itself later, touching nothing of the screen's.
+        struct Job {
+            std::shared_ptr<CWorkReport> report;
+            std::string name, adminId, reason, when;
+            int year = 0, month = 0;
+            bool trail = false;
+            std::string start, end;  // the side names of the trail
+            std::vector<CWorkReport::CellChange> changes;
+            std::vector<CWorkReport::CellConflict> conflicts;
+            bool trailFailed = false;
+            CWorkReport::ESaveOutcome outcome = CWorkReport::ESaveOutcome::kFailed;
+        };
+        auto job = std::make_shared<Job>();
+        job->report = TwinOf(m_report);
+        job->name = m_sheet.Name();
+        job->year = m_sheet.Year();
+        job->month = m_sheet.Month();
+        job->adminId = m_adminId;
+        job->reason = reason;
+        job->trail = m_clock != nullptr;
+        job->when = job->trail ? TrailTime() : std::string{};
+        job->start = SideText(0);
+        job->end = SideText(1);
+        job->changes = changes;
+        const bool waited = RunFileWork([job] {
+            CWorkReport& report = *job->report;
+            CWorkReport::SaveHooks hooks;
+            const CEditLog log(report.ResolveWorkFilePath(),
+                               report.ResolveWorkFilePath().parent_path());
+            // The trail is on disk before the work file changes, under the work file's lock.
+            const CEditLog::Entry marker{job->when, job->adminId, job->name, "",
+                                         "",        "",           "",        job->reason};
+            std::vector<std::string> days;
+            if (job->trail) {
+                hooks.beforeReplace = [&](const std::vector<CWorkReport::CellChange>& applied) {
+                    std::vector<CEditLog::Entry> entries;
+                    std::set<int> changedDays;
+                    for (const auto& change : applied) {
+                        entries.push_back({marker.when, job->adminId, job->name,
+                                           CMonthSheet::DayText(job->year, job->month, change.day),
+                                           change.side == 0 ? job->start : job->end, change.before,
+                                           change.after, job->reason});
+                        changedDays.insert(change.day);
+                    }
+                    for (int day : changedDays) {
+                        days.push_back(CMonthSheet::DayText(job->year, job->month, day));
+                    }
+                    job->trailFailed =
+                        !CTrailSettlement::Settle(report, log) || !log.BeginBatch(marker, entries);
+                    return !job->trailFailed;
+                };
+                hooks.replaceFailed = [&] { log.EndBatch(marker, false, days); };
+                hooks.replaced = [&] { log.EndBatch(marker, true, {}); };
+            }
+            job->outcome = report.SaveMonth(job->name, job->year, job->month, job->changes,
+                                            &job->conflicts, hooks);
+        });
+        if (!waited) {
+            ShowShareAway();
+            return EAttempt::kFailed;
+        }
+        const auto outcome = job->outcome;
+        const bool trailFailed = job->trailFailed;
+        const std::vector<CWorkReport::CellConflict> conflicts = job->conflicts;
+        if (outcome == CWorkReport::ESaveOutcome::kSaved) return EAttempt::kSaved;
+        if (trailFailed) {
+            m_prompt.ShowMessage("修正履歴を記録できませんでした。\n保存はされません。",
+                                 EMessageIcon::None);
+            return EAttempt::kFailed;
+        }
+        if (outcome != CWorkReport::ESaveOutcome::kConflict) {
+            ShowFailure(outcome);
+            return EAttempt::kFailed;
+        }
+        if (!AskAboutConflicts(conflicts)) {
+            // The administrator keeps what the other clock wrote: those cells show it now.
+            for (const auto& conflict : conflicts) {
+                m_sheet.TakeFromDisk(conflict.day - 1, conflict.side, conflict.onDisk);
+            }
+            return EAttempt::kStopped;
+        }
+        // Over the value on disk now, which the trail records as the one replaced.
+        for (auto& change : changes) {
+            for (const auto& conflict : conflicts) {
+                if (change.day == conflict.day && change.side == conflict.side) {
+                    change.before = conflict.onDisk;
+                }
+            }
+        }
+    }
+    ShowFailure(CWorkReport::ESaveOutcome::kBusy);
+    return EAttempt::kFailed;
+}
+
+bool CReportEditSession::Save(const std::string& reason) {
+    if (Names().empty() || m_name.empty()) {
+        m_prompt.ShowMessage("登録ユーザーが指定されていないため保存できません。",
+                             EMessageIcon::None);
+        return false;
+    }
+    if (!CEditLog::IsStorable(reason)) {
+        m_prompt.ShowMessage("修正理由にカンマや改行は使えません。", EMessageIcon::None);
+        return false;
+    }
+    // Saving changes records of the pay period: only somebody's answer saves, never a timer.
+    if (m_prompt.AskQuestion("このデータで保存しますか？", IPrompt::kNoAnswer) != IPrompt::kYes) {
+        return false;
+    }
+    if (m_loadFailed) {
+        ShowPathMessage();
+        return false;
+    }
+    if (m_sheet.IsLoaded()) {
+        const auto result = Attempt(m_sheet.Changes(), reason);
+        if (result == EAttempt::kFailed) return false;  // the changes stay on screen, unsaved
+        if (result == EAttempt::kStopped) {
+            m_modified = !m_sheet.Changes().empty();
+            // Nothing was written: the administrator must not take the rest for saved.
+            m_prompt.ShowMessage(
+                m_modified ? "保存していません。\n他の端末で変更された時刻は、現在の値に戻しました"
+                             "。\nほかの変更は画面に残っています。保存するには、もう一度「保存」"
+                             "を押してください。"
+                           : "保存していません。\n他の端末で変更された時刻は、現在の値に戻しました"
+                             "。",
+                EMessageIcon::None);
+            return false;
+        }
+        // What is on disk now: the screen, its totals and the next save start from it.
+        LoadMonth();
+    }
+    m_modified = false;
+    m_prompt.ShowMessage(
+        m_mode == kRoomMode ? "入退室編集が完了しました。" : "出退勤編集が完了しました。",
+        EMessageIcon::None);
+    return true;
+}
+
+bool CReportEditSession::MayClose() {
+    if (m_modified &&
+        !m_prompt.AskYesNo("変更が保存されていません。\n変更を破棄して編集を終了しますか？")) {
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+}  // namespace stampwell

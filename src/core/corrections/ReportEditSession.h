@@ -1,0 +1,95 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "corrections/MonthSheet.h"
+#include "reporting/Payroll.h"
+#include "workfile/WorkReport.h"
+
+namespace stampwell {
+
+class CRegisterFile;
+class IClock;
+class IFileWork;
+class IPrompt;
+
+// What the record edit screen decides: which month of which employee it shows, whether there
+// are unsaved changes, the discard questions, the typed times it refuses, and the save: only the
+// times the administrator changed are written, each over the value on disk then; a time that
+// another clock changed meanwhile is not overwritten without a question. After a save the month
+// is read again, so the screen and any later save start from what is on disk.
+class CReportEditSession {
+public:
+    CReportEditSession(CWorkReport& report, const CRegisterFile& reg, IPrompt& prompt, int mode);
+
+    // The employees in Japanese order (one pass of the register).
+    std::vector<std::string> Names() const;
+    // Shows another employee, year or month. With unsaved changes it asks first; false (the
+    // shown selection stays) when the administrator keeps them.
+    bool Select(const std::string& name, int year, int month);
+    // A cell typed ("HH:MM" with "_" for digits not typed) or cleared ("__:__"): true when it
+    // changed (the sheet is then modified). An impossible time (12:60, 36:00) is refused with a
+    // message and the cell keeps its value.
+    bool Edit(int row, int column, const std::string& text);
+    // An edit cancelled with Esc after typing still counts as a change.
+    void MarkModified() { m_modified = true; }
+    bool IsModified() const { return m_modified; }
+    // Asks, saves, and says how it went. True when the work file holds the changed times. With
+    // the trail on, the changes go to EditLog.txt (with the reason) before the work file is
+    // replaced; a reason the log cannot hold is refused with a message.
+    bool Save(const std::string& reason = {});
+    // Who is correcting, and the clock the trail's times come from.
+    void SetTrail(std::string adminId, const IClock* clock) {
+        m_adminId = std::move(adminId);
+        m_clock = clock;
+    }
+    // Closing with unsaved changes asks first.
+    bool MayClose();
+    // Where the reading and saving of the work file run (the screen's worker, so that a share
+    // that hangs never freezes the window); at once on the caller's thread when not set.
+    void SetFileWork(IFileWork* work) { m_fileWork = work; }
+
+    const CMonthSheet& Sheet() const { return m_sheet; }
+    const std::string& ShownName() const { return m_name; }
+    int ShownYear() const { return m_year; }
+    int ShownMonth() const { return m_month; }
+    // Today's working day, which is still going on (its missing clock-out is no slip).
+    std::string TodayText() const { return m_report.TodayText(); }
+    // The shown month as typed, in payroll terms under the office's work rules (read when the
+    // month is shown); the days of the month's first week before the 1st count toward that
+    // week's overtime.
+    CPayroll::Totals PayrollTotals() const;
+
+private:
+    enum class EAttempt { kSaved, kStopped, kFailed };
+    EAttempt Attempt(std::vector<CWorkReport::CellChange> changes, const std::string& reason);
+    bool AskAboutConflicts(const std::vector<CWorkReport::CellConflict>& conflicts);
+    std::string SideText(int side) const;
+    void ShowFailure(CWorkReport::ESaveOutcome outcome) const;
+    void ShowPathMessage() const;
+    std::string TrailTime() const;
+    void LoadMonth();
+
+    // Runs a file job through the file work; false when the administrator stopped waiting.
+    bool RunFileWork(std::function<void()> job);
+    void ShowShareAway() const;
+
+    CWorkReport& m_report;
+    IFileWork* m_fileWork = nullptr;
+    const CRegisterFile& m_register;
+    IPrompt& m_prompt;
+    int m_mode;
+    CMonthSheet m_sheet;
+    CWorkRules m_rules;
+    bool m_modified = false;
+    bool m_loadFailed = false;
+    std::string m_name;
+    int m_year = 0;
+    int m_month = 0;
+    std::string m_adminId;
+    const IClock* m_clock = nullptr;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reporting/Payroll.h"
+#include "reporting/WorkSummary.h"
+
+namespace stampwell {
+
+class CLeaveBook;
+class CWorkReport;
+
+// `stampwell-cli report`: for a pay period, per employee in Japanese order, the days and the
+// span worked with the days missing a time, and the same days in payroll terms.
+class CPeriodReport {
+public:
+    struct Row {
+        std::string name;
+        CWorkSummary::Totals summary;
+        CPayroll::Totals payroll;
+        int leaveHalves = 0;    // paid leave taken in the period, in half days
+        int leaveBalance = -1;  // paid leave left on the period's last day; -1: no hire date
+        // Whole days of leave with a clock-in or clock-out (taps that came after the leave was
+        // recorded): counted as leave, and listed so that somebody looks.
+        std::vector<std::string> leaveTapDates;
+    };
+
+    // False when the work file cannot be read to its end.
+    // With leave, the paid leave of the period (a whole day of leave is no 打刻漏れ, and whoever
+    // took leave in the period has a row).
+    static bool Collect(CWorkReport& report, int year, int month, int closing,
+                        const std::string& onlyName, const CWorkRules& rules,
+                        std::vector<Row>& rows, const CLeaveBook* leave = nullptr,
+                        const std::vector<std::string>* registered = nullptr);
+    // The CSV (UTF-8, CR LF; the caller writes it in CP932): the columns of the days and span
+    // first, then 休憩, 実労働時間, 法定外残業, 深夜労働, 法定休日労働, the limits passed, the
+    // overtime beyond 60 hours and the days whose fixed breaks fell short.
+    static std::string Csv(const std::vector<Row>& rows, bool room);
+    // One line of the console report (tab-separated, no line end).
+    static std::string ConsoleLine(const Row& row);
+};
+
+}  // namespace stampwell

@@ -1,0 +1,165 @@
+#include "workfile/WorkJournal.h"
+
+#include <fcntl.h>
+#include <nettle/sha2.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/FileSystem.h"
+
+namespace stampwell {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr std::string_view kMagic = "stampwell-journal 1\n";
+
+std::string Digest(std::string_view bytes) {
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+    std::uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&context, sizeof digest, digest);
+    static const char* digits = "0123456789abcdef";
+    std::string hex;
+    for (std::uint8_t c : digest) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+std::string Header(std::uint64_t offset, std::uint64_t newSize, std::string_view bytes,
+                   std::uint64_t oldSize, std::string_view old) {
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "%llu %llu %zu ",
+                  static_cast<unsigned long long>(offset), static_cast<unsigned long long>(newSize),
+                  bytes.size());
+    return std::string(kMagic) + numbers + Digest(bytes) + " " + std::to_string(oldSize) + " " +
+           Digest(old) + "\n";
+}
+}  // namespace
+
+CWorkJournal::CWorkJournal(fs::path work) : m_work(std::move(work)) {}
+
+fs::path CWorkJournal::FilePath() const {
+    fs::path path = m_work;
+    path += ".journal";
+    return path;
+}
+
+bool CWorkJournal::IsForeign() const {
+    struct stat status {};
+    return ::lstat(FilePath().c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+void CWorkJournal::Remove() const {
+    ::unlink(FilePath().c_str());
+    CFileSystem::SyncDirectory(FilePath().parent_path());
+}
+
+bool CWorkJournal::Apply(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                         const StepHook& step) {
+    CFileDescriptor fd = CFileSystem::Open(m_work, O_WRONLY);
+    if (!fd) return false;
+    const std::size_t half = bytes.size() / 2;
+    auto put = [&](std::size_t from, std::size_t count) {
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t wrote = ::pwrite(fd.Get(), bytes.data() + from + done, count - done,
+                                           static_cast<off_t>(offset + from + done));
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) return false;
+            done += static_cast<std::size_t>(wrote);
+        }
+        return true;
+    };
+    if (!put(0, half)) return false;
+    if (step) step(EStep::kHalfWritten);
+    if (!put(half, bytes.size() - half)) return false;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) return false;
+    if (static_cast<std::uint64_t>(status.st_size) != newSize &&
+        ::ftruncate(fd.Get(), static_cast<off_t>(newSize)) != 0) {
+        return false;
+    }
+    return ::fsync(fd.Get()) == 0 && fd.Close();
+}
+
+bool CWorkJournal::HoldsOld(std::uint64_t offset, std::uint64_t oldSize,
+                            const std::string& digest) const {
+    CFileDescriptor fd = CFileSystem::Open(m_work, O_RDONLY);
+    struct stat status {};
+    if (!fd || ::fstat(fd.Get(), &status) != 0 ||
+        static_cast<std::uint64_t>(status.st_size) != oldSize || offset > oldSize) {
+        return false;
+    }
+    std::string old(static_cast<std::size_t>(oldSize - offset), '\0');
+    return (old.empty() || CFileSystem::ReadAt(fd.Get(), offset, old.data(), old.size())) &&
+           Digest(old) == digest;
+}
+
+bool CWorkJournal::Rewrite(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                           std::string_view old, const StepHook& step) {
+    if (offset + bytes.size() > newSize || IsForeign()) {
+        errno = EINVAL;
+        return false;
+    }
+    const std::uint64_t oldSize = offset + old.size();
+    std::string journal = Header(offset, newSize, bytes, oldSize, old);
+    journal.append(bytes);
+    // The journal appears whole or not at all (a scratch file renamed over it).
+    if (!CFileSystem::WriteWholeFile(FilePath(), FilePath().filename().string() + ".tmp",
+                                     journal)) {
+        return false;
+    }
+    if (step) step(EStep::kJournalWritten);
+    if (Apply(offset, bytes, newSize, step)) {
+        if (step) step(EStep::kWritten);
+        Remove();
+        return true;
+    }
+    // Taken back (the old bytes need no new space); the journal then goes, and one left behind
+    // by a folder that went away finds the old bytes and goes too.
+    const int error = errno;
+    if (Apply(offset, old, oldSize, {})) {
+        Remove();
+        errno = error;
+        return false;
+    }
+    // Neither way: the journal finishes it when it can, now or for the next lock holder.
+    if (Settle()) return true;
+    errno = error;
+    return false;
+}
+
+bool CWorkJournal::Settle() {
+    if (IsForeign()) return true;  // never ours; a save refuses to write beside it
+    bool absent = false;
+    auto content = CFileSystem::ReadWholeFileInFolder(FilePath(), absent);
+    if (!content) return absent;
+    const std::string_view text(*content);
+    unsigned long long offset = 0, newSize = 0, oldSize = 0;
+    std::size_t length = 0;
+    char digest[65] = {}, oldDigest[65] = {};
+    const std::size_t headerEnd = text.find('\n', kMagic.size());
+    const bool parsed =
+        text.starts_with(kMagic) && headerEnd != std::string_view::npos &&
+        std::sscanf(std::string(text.substr(kMagic.size(), headerEnd - kMagic.size())).c_str(),
+                    "%llu %llu %zu %64s %llu %64s", &offset, &newSize, &length, digest, &oldSize,
+                    oldDigest) == 6;
+    const std::string_view bytes = parsed ? text.substr(headerEnd + 1) : std::string_view{};
+    if (!parsed || bytes.size() != length || Digest(bytes) != digest || offset + length > newSize) {
+        // Killed while the journal itself was written: the work file was never touched.
+        Remove();
+        return true;
+    }
+    if (!HoldsOld(offset, oldSize, oldDigest) && !Apply(offset, bytes, newSize, {})) return false;
+    Remove();
+    return true;
+}
+
+}  // namespace stampwell
