@@ -10,6 +10,7 @@
 
 #include "calendar/WorkDate.h"
 #include "platform/FileSystem.h"
+#include "workfile/IndexText.h"
 #include "workfile/WorkFileReader.h"
 #include "workfile/WorkLine.h"
 
@@ -20,39 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 constexpr std::size_t kLength = WorkLine::kRecordLength;
 constexpr const char* kMagic = "stampwell-months 1";
-
-std::string ToHex(std::string_view bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex.empty() ? "-" : hex;
-}
-
-bool FromHex(const std::string& hex, std::string& bytes) {
-    bytes.clear();
-    if (hex == "-") return true;
-    if (hex.size() != 2 * kLength) return false;
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        return -1;
-    };
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        int high = value(hex[i]), low = value(hex[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    return true;
-}
-
-std::string BlockAt(int fd, std::uint64_t offset) {
-    char block[kLength];
-    if (!CFileSystem::ReadAt(fd, offset, block, kLength)) return {};
-    return std::string(block, kLength);
-}
 
 std::uint64_t WholeSize(int fd) {
     struct stat status {};
@@ -122,8 +90,9 @@ std::optional<CMonthIndex::State> CMonthIndex::Load() const {
     if (magic != kMagic || !(in >> first >> size >> last)) return std::nullopt;
     State state;
     state.size = size;
-    if (!FromHex(first, state.first) || !FromHex(last, state.last) || size % kLength != 0 ||
-        (size > 0) != !state.last.empty() || (size > 0) != !state.first.empty()) {
+    if (!CIndexText::FromHex(first, state.first) || !CIndexText::FromHex(last, state.last) ||
+        size % kLength != 0 || (size > 0) != !state.last.empty() ||
+        (size > 0) != !state.first.empty()) {
         return std::nullopt;
     }
     std::getline(in, line);
@@ -155,8 +124,9 @@ std::optional<CMonthIndex::State> CMonthIndex::LoadFor(int fd) const {
     if (!state) return std::nullopt;
     const std::uint64_t whole = WholeSize(fd);
     if (whole < state->size) return std::nullopt;
-    if (whole > 0 && BlockAt(fd, 0) != state->first) return std::nullopt;
-    if (state->size > 0 && BlockAt(fd, state->size - kLength) != state->last) return std::nullopt;
+    if (whole > 0 && CIndexText::BlockAt(fd, 0) != state->first) return std::nullopt;
+    if (state->size > 0 && CIndexText::BlockAt(fd, state->size - kLength) != state->last)
+        return std::nullopt;
     return state;
 }
 
@@ -171,7 +141,7 @@ std::optional<CMonthIndex::Found> CMonthIndex::Find(int fd, const std::vector<in
         if (it == state->months.end()) continue;
         for (const auto& range : it->second) {
             // Each range begins with a record of its month, or the file is not the one indexed.
-            const std::string block = BlockAt(fd, range.from);
+            const std::string block = CIndexText::BlockAt(fd, range.from);
             if (block.empty() || MonthOf(CWorkFileReader::Decipher(block.data(), plain)) != month) {
                 return std::nullopt;
             }
@@ -214,11 +184,11 @@ void CMonthIndex::Save(int fd, CBuilder& builder) const {
     // Only a help: a folder that cannot take it means a full read next time.
     if (IsForeign()) return;
     const std::uint64_t whole = WholeSize(fd);
-    const std::string first = whole > 0 ? BlockAt(fd, 0) : std::string{};
-    const std::string last = whole > 0 ? BlockAt(fd, whole - kLength) : std::string{};
+    const std::string first = whole > 0 ? CIndexText::BlockAt(fd, 0) : std::string{};
+    const std::string last = whole > 0 ? CIndexText::BlockAt(fd, whole - kLength) : std::string{};
     if (whole > 0 && (first.empty() || last.empty())) return;
-    std::string text = std::string(kMagic) + "\n" + ToHex(first) + " " + std::to_string(whole) +
-                       " " + ToHex(last) + "\n";
+    std::string text = std::string(kMagic) + "\n" + CIndexText::ToHex(first) + " " +
+                       std::to_string(whole) + " " + CIndexText::ToHex(last) + "\n";
     for (const auto& [month, ranges] : builder.m_months) {
         std::string line = std::to_string(month);
         for (const auto& range : ranges) {

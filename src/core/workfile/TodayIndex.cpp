@@ -10,6 +10,7 @@
 
 #include "calendar/WorkDate.h"
 #include "platform/FileSystem.h"
+#include "workfile/IndexText.h"
 #include "workfile/WorkLine.h"
 
 namespace stampwell {
@@ -20,33 +21,6 @@ namespace {
 constexpr std::size_t kLength = WorkLine::kRecordLength;
 constexpr const char* kMagic = "stampwell-index 2";
 
-std::string ToHex(std::string_view bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex.empty() ? "-" : hex;
-}
-
-bool FromHex(const std::string& hex, std::string& bytes) {
-    bytes.clear();
-    if (hex == "-") return true;
-    if (hex.size() != 2 * kLength) return false;
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        return -1;
-    };
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        int high = value(hex[i]), low = value(hex[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    return true;
-}
-
 // The date number of a record as every reader of today's records takes it.
 int DateOf(std::string_view text) {
     int date = CWorkDate::FixedNumber(text);
@@ -54,11 +28,6 @@ int DateOf(std::string_view text) {
     return CWorkDate::Number(WorkLine::Parse(text).date);
 }
 
-std::string BlockAt(int fd, std::uint64_t offset) {
-    char block[kLength];
-    if (!CFileSystem::ReadAt(fd, offset, block, kLength)) return {};
-    return std::string(block, kLength);
-}
 }  // namespace
 
 CTodayIndex::CTodayIndex(fs::path work) : m_work(std::move(work)) {}
@@ -91,13 +60,13 @@ std::optional<CTodayIndex::State> CTodayIndex::Load() const {
     std::getline(in, magic);
     if (magic != kMagic || !(in >> first)) return std::nullopt;
     State state;
-    if (!FromHex(first, state.first)) return std::nullopt;
+    if (!CIndexText::FromHex(first, state.first)) return std::nullopt;
     int date = 0;
     unsigned long long from = 0;
     std::string fence;
     while (in >> date >> from >> fence) {
         Entry entry{date, from, {}};
-        if (!FromHex(fence, entry.fence) || from % kLength != 0 ||
+        if (!CIndexText::FromHex(fence, entry.fence) || from % kLength != 0 ||
             (from > 0) != !entry.fence.empty() || state.entries.size() >= kMaxDays) {
             return std::nullopt;
         }
@@ -107,12 +76,12 @@ std::optional<CTodayIndex::State> CTodayIndex::Load() const {
 }
 
 void CTodayIndex::Save(const State& state) const {
-    std::string text = std::string(kMagic) + "\n" + ToHex(state.first) + "\n";
+    std::string text = std::string(kMagic) + "\n" + CIndexText::ToHex(state.first) + "\n";
     for (const auto& entry : state.entries) {
         char numbers[64];
         std::snprintf(numbers, sizeof numbers, "%d %llu ", entry.date,
                       static_cast<unsigned long long>(entry.from));
-        text += numbers + ToHex(entry.fence) + "\n";
+        text += numbers + CIndexText::ToHex(entry.fence) + "\n";
     }
     // Only a help: a folder that cannot take it means a full scan next time.
     if (IsForeign()) return;
@@ -134,7 +103,7 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
     struct stat status {};
     if (::fstat(fd, &status) != 0) return false;
     const std::uint64_t whole = static_cast<std::uint64_t>(status.st_size) / kLength * kLength;
-    const std::string first = whole > 0 ? BlockAt(fd, 0) : std::string{};
+    const std::string first = whole > 0 ? CIndexText::BlockAt(fd, 0) : std::string{};
     if (whole > 0 && first.empty()) return false;
     // The entries that still describe this file; the start is that of the newest day not after
     // today (every record before it is of an earlier day).
@@ -144,7 +113,8 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
     if (loaded && loaded->first == first) {
         for (const auto& entry : loaded->entries) {
             if (entry.from > whole) continue;
-            if (entry.from > 0 && BlockAt(fd, entry.from - kLength) != entry.fence) continue;
+            if (entry.from > 0 && CIndexText::BlockAt(fd, entry.from - kLength) != entry.fence)
+                continue;
             kept.entries.push_back(entry);
         }
     }
@@ -167,7 +137,7 @@ bool CTodayIndex::ForEachRecent(int fd, int today, const CWorkFileReader::Visit&
     if (stopped && !firstRecent) return true;
     Entry entry{today, firstRecent.value_or(whole), {}};
     if (entry.from > 0) {
-        entry.fence = BlockAt(fd, entry.from - kLength);
+        entry.fence = CIndexText::BlockAt(fd, entry.from - kLength);
         if (entry.fence.empty()) return true;
     }
     const bool known = std::any_of(kept.entries.begin(), kept.entries.end(), [&](const Entry& e) {
@@ -194,7 +164,7 @@ void CTodayIndex::Renew(std::string_view blocks, std::uint64_t at) const {
     // Blocks before `at` are read from the file; the new ones from blocks.
     auto blockAt = [&](std::uint64_t offset) -> std::string {
         if (offset >= at) return std::string(blocks.substr(offset - at, kLength));
-        return BlockAt(fd.Get(), offset);
+        return CIndexText::BlockAt(fd.Get(), offset);
     };
     State state;
     state.first = at > 0 ? blockAt(0) : std::string(blocks.substr(0, count > 0 ? kLength : 0));
