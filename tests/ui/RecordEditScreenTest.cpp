@@ -1,5 +1,7 @@
 // The record edit screen as an administrator uses it after the login.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +28,7 @@
 #include "controller/RecorderController.h"
 #include "corrections/ReportEditSession.h"
 #include "people/AdminLoginDialog.h"
+#include "platform/FileLock.h"
 #include "platform/LocalTime.h"
 #include "screen/TimeRegisterView.h"
 #include "support/CliRunner.h"
@@ -36,7 +40,9 @@ namespace stampwell {
 
 namespace {
 struct Clock {
-    explicit Clock(const std::string& style = "") {
+    explicit Clock(const std::string& style = "",
+                   std::chrono::milliseconds lockWait = CFileLock::kDefaultWait) {
+        t.runtime.SetLockWait(lockWait);
         if (!style.empty()) test::WriteBytes(t.dir / "Style.txt", style);
         test::RunCli(t.dir.Path(), "admins add --id admin --password pw");
         test::RunCli(t.dir.Path(), "users add --card 1111111111111111 --name 山田");
@@ -252,6 +258,64 @@ TEST(RecordEditScreen, ATapFromAnotherClockWhileTheScreenIsOpenStays) {
     const std::string trail = test::RunCli(c.t.dir.Path(), "edits").out;
     EXPECT_NE(trail.find("2011/08/24\t出社\t09:00 -> 08:40"), std::string::npos) << trail;
     EXPECT_EQ(trail.find("退社"), std::string::npos) << trail;
+}
+
+// Another PC stopped while holding the work file's lock: 保存 waits for it once, says so once and
+// logs it once, and the change stays on screen.
+TEST(RecordEditScreen, ASaveRefusedByAHeldLockWaitsOnceAndSaysSoOnce) {
+    Clock c("", std::chrono::milliseconds(1500));
+    ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
+    bool held = false;
+    pid_t holder = -1;
+    qint64 waited = 0;
+    std::string said;
+    c.WithEditor([&](CReportEditDialog& dialog) {
+        TypeInto(dialog.Grid(), 23, 1, "0840");
+        // The month is on screen; now the other PC takes the lock and stops.
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        holder = ::fork();
+        if (holder == 0) {
+            const int fd = ::open((c.t.dir / "KINTAI.dat.lock").c_str(), O_RDWR | O_CREAT, 0666);
+            ::flock(fd, LOCK_EX);
+            char ready = 'x';
+            if (::write(fds[1], &ready, 1) != 1) ::_exit(1);
+            ::pause();
+            ::_exit(0);
+        }
+        char ready = 0;
+        held = ::read(fds[0], &ready, 1) == 1;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        c.prompt->answer = IPrompt::kYes;
+        std::filesystem::remove(c.t.dir / "ErrorLog.txt");
+        const auto before = c.prompt->messages.size();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        dialog.OnSave();
+        waited = elapsed.elapsed();
+        for (auto i = before; i < c.prompt->messages.size(); ++i)
+            said += c.prompt->messages[i] + "|";
+        EXPECT_EQ(dialog.Grid().model()->index(23, 1).data().toString(), QStringLiteral("08:40"));
+        c.prompt->yesNo = true;  // leave without saving
+        dialog.reject();
+    });
+    if (holder > 0) {
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+    }
+    ASSERT_TRUE(held);
+    EXPECT_GE(waited, 1500);
+    EXPECT_LT(waited, 2900);  // one wait, with room for a loaded machine
+    EXPECT_EQ(said,
+              "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度保存"
+              "してください。|");
+    const std::string log = test::ReadBytes(c.t.dir / "ErrorLog.txt");
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    EXPECT_EQ(lines, 1u) << log;
+    EXPECT_NE(c.Records().find(",2011/08/24,09:00,"), std::string::npos);
 }
 
 TEST(RecordEditScreen, UnsavedChangesAreAskedAboutBeforeTheyAreLost) {
