@@ -343,32 +343,38 @@ namespace stampwell {
 // whole file, silently: it is never used nor touched, the taps stay right, and the log names
 // it once a run.
 TEST(SharedFolder, AnythingButAFileAtTheIndexNameIsRefusedAndLoggedOncePerRun) {
-    for (const bool link : {false, true}) {
-        test::CTempDir root;
-        SharedClock a(root / "share");
-        const fs::path index = root / "share" / "KINTAI.dat.index";
-        if (link) {
-            test::WriteBytes(root / "elsewhere", "not ours\n");
-            fs::create_symlink(root / "elsewhere", index);
-        } else {
-            fs::create_directory(index);
+    for (const bool link : {false, true})
+        for (const char* name : {"KINTAI.dat.index", "KINTAI.dat.months"}) {
+            test::CTempDir root;
+            SharedClock a(root / "share");
+            const fs::path index = root / "share" / name;
+            if (link) {
+                test::WriteBytes(root / "elsewhere", "not ours\n");
+                fs::create_symlink(root / "elsewhere", index);
+            } else {
+                fs::create_directory(index);
+            }
+            EXPECT_EQ(a.Tap("Ito", 9, 0), 1);
+            EXPECT_EQ(a.Tap("Abe", 9, 1), 1);
+            EXPECT_EQ(a.Tap("Ito", 18, 0, true), 1);
+            EXPECT_EQ(a.report->SaveMonth("Abe", 2011, 8, {{25, 1, "", "18:30"}}),
+                      CWorkReport::ESaveOutcome::kSaved);
+            EXPECT_EQ(a.Tap("Ito", 9, 2), 2);  // today's clock-in found without the index
+            std::vector<WorkDayRecord> days;
+            ASSERT_TRUE(a.report->LoadMonth("Abe", 2011, 8, days));  // the month read without it
+            EXPECT_EQ(days[24].end, "18:30");
+            ASSERT_TRUE(a.report->LoadMonth("Abe", 2011, 8, days));
+            EXPECT_EQ(fs::is_symlink(index), link);
+            EXPECT_EQ(fs::is_directory(fs::symlink_status(index)), !link);
+            if (link) {
+                EXPECT_EQ(test::ReadBytes(root / "elsewhere"), "not ours\n");
+            }
+            const std::string log =
+                CTextCodec::FromCp932(test::ReadBytes(a.dataDir / "ErrorLog.txt"));
+            const auto first = log.find(index.string());
+            ASSERT_NE(first, std::string::npos) << log;
+            EXPECT_EQ(log.find(index.string(), first + 1), std::string::npos) << log;
         }
-        EXPECT_EQ(a.Tap("Ito", 9, 0), 1);
-        EXPECT_EQ(a.Tap("Abe", 9, 1), 1);
-        EXPECT_EQ(a.Tap("Ito", 18, 0, true), 1);
-        EXPECT_EQ(a.report->SaveMonth("Abe", 2011, 8, {{25, 1, "", "18:30"}}),
-                  CWorkReport::ESaveOutcome::kSaved);
-        EXPECT_EQ(a.Tap("Ito", 9, 2), 2);  // today's clock-in found without the index
-        EXPECT_EQ(fs::is_symlink(index), link);
-        EXPECT_EQ(fs::is_directory(fs::symlink_status(index)), !link);
-        if (link) {
-            EXPECT_EQ(test::ReadBytes(root / "elsewhere"), "not ours\n");
-        }
-        const std::string log = CTextCodec::FromCp932(test::ReadBytes(a.dataDir / "ErrorLog.txt"));
-        const auto first = log.find(index.string());
-        ASSERT_NE(first, std::string::npos) << log;
-        EXPECT_EQ(log.find(index.string(), first + 1), std::string::npos) << log;
-    }
 }
 
 }  // namespace stampwell
