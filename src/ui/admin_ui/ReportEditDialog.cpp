@@ -174,11 +174,18 @@ void CReportEditDialog::Refresh() {
                                  std::to_string(m_year->value()) + "/" +
                                  std::to_string(m_month->currentIndex());
     if (leaveKey != m_leaveKey) {
-        std::string unread;
-        if (!m_leave.Load(CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
-                          &unread)) {
-            m_leave = CLeaveBook{};
-        }
+        // The book lives beside the register, maybe on a share: read on a thread of its own.
+        struct Job {
+            CLeaveBook book;
+            bool read = false;
+        };
+        auto job = std::make_shared<Job>();
+        const auto path = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+        const bool finished = m_shareWait->Run([job, path] {
+            std::string unread;
+            job->read = job->book.Load(path, &unread);
+        });
+        m_leave = finished && job->read ? job->book : CLeaveBook{};
         m_leaveKey = leaveKey;
     }
     std::map<std::string, std::string> leaveDays;
