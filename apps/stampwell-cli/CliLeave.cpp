@@ -5,6 +5,7 @@
 #include "CliContext.h"
 #include "CliUsage.h"
 #include "diagnostics/ErrorLog.h"
+#include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveTables.h"
@@ -13,6 +14,7 @@
 #include "platform/LocalTime.h"
 #include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/LeaveStoreChange.h"
 #include "text/TextCodec.h"
 #include "workfile/WorkReport.h"
 
@@ -26,8 +28,8 @@ struct LeaveArgs {
     bool undo = false;
 };
 
-std::filesystem::path BookPath(const CRuntime& runtime) {
-    return CLeaveBook::PathBeside(CreateConfig(runtime)->GetIdFilePath());
+std::shared_ptr<ILeaveStore> Store(const CRuntime& runtime) {
+    return OpenLeaveStore(runtime, *CreateConfig(runtime));
 }
 
 std::optional<int> DateArg(const std::string& text, const char* what) {
@@ -40,7 +42,7 @@ int Change(const CliOptions& options,
            const std::function<std::optional<std::string>(CLeaveBook&)>& change,
            const std::string& done) {
     const CRuntime runtime = MakeRuntime(options);
-    if (!CLeaveChange::Apply(runtime, BookPath(runtime), change, runtime.Messages())) {
+    if (!CLeaveStoreChange::Apply(*Store(runtime), change, runtime.Messages())) {
         return kRefused;
     }
     std::cout << done << '\n';
@@ -59,7 +61,8 @@ int Print(const CRuntime& runtime, const CLeaveTables::Table& table, const std::
     auto bytes = CTextCodec::ToCp932(CLeaveTables::Text(table, ',', "\r\n"));
     if (!bytes) return Refuse("Shift-JISで表せない文字があります。");
     const std::filesystem::path out(csv);
-    if (out.filename() == CLeaveBook::kFileName || out == BookPath(runtime)) {
+    if (out.filename() == CLeaveBook::kFileName ||
+        out == CFolderLeaveStore(runtime, CreateConfig(runtime)->GetIdFilePath()).FilePath()) {
         return Refuse("出力先に有給休暇のファイルは指定できません。");
     }
     if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", *bytes)) {
@@ -105,7 +108,7 @@ int List(const CliOptions& options, const LeaveArgs& args) {
 std::optional<CLeaveBook> LoadLeaveBook(const CRuntime& runtime) {
     CLeaveBook book;
     std::string refusal;
-    if (!book.Load(BookPath(runtime), &refusal)) {
+    if (!Store(runtime)->Read(book, &refusal)) {
         Refuse(refusal);
         return std::nullopt;
     }

@@ -2,11 +2,13 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveChange.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/LeaveStoreChange.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell::cli {
@@ -91,9 +93,8 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
     std::cout << "変更しました: " << newName << '\n';
     // The paid leave is kept by name: it follows the rename.
     const CRuntime runtime = MakeRuntime(options);
-    if (!CLeaveChange::CarryRename(runtime,
-                                   CLeaveBook::PathBeside(CreateConfig(runtime)->GetIdFilePath()),
-                                   args.name, newName, runtime.Messages())) {
+    if (!CLeaveStoreChange::CarryRename(*OpenLeaveStore(runtime, *CreateConfig(runtime)), args.name,
+                                        newName, runtime.Messages())) {
         return kRefused;
     }
     return kOk;

@@ -2,67 +2,17 @@
 
 #include <algorithm>
 
-#include "diagnostics/SharedLock.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveLedger.h"
-#include "platform/FileSystem.h"
-#include "platform/IMessageSink.h"
-#include "platform/Runtime.h"
-#include "text/TextCodec.h"
 
 namespace stampwell {
 
 namespace {
-void Say(IMessageSink& messages, const std::string& text) {
-    messages.ShowMessage(text, EMessageIcon::None);
-}
-
 std::optional<std::string> Unknown(const CLeaveBook& book, const std::string& name) {
     if (book.Find(name) != nullptr) return std::nullopt;
     return name + "さんの入社日が登録されていません（stampwell-cli leave set で登録します）。";
 }
 }  // namespace
-
-bool CLeaveChange::Apply(const CRuntime& runtime, const std::filesystem::path& file,
-                         const std::function<std::optional<std::string>(CLeaveBook&)>& change,
-                         IMessageSink& messages) {
-    CFileLock lock = CSharedLock::Take(runtime, std::filesystem::path(file.string() + ".lock"));
-    if (!lock.AllowsChange()) {
-        const std::string said = CSharedLock::Message(lock.State(), lock.Path());
-        Say(messages, said.empty() ? "有給休暇のファイルのフォルダに接続できません: " +
-                                         file.parent_path().string()
-                                   : said);
-        return false;
-    }
-    CLeaveBook book;
-    std::string refusal;
-    if (!book.Load(file, &refusal)) {
-        Say(messages, refusal);
-        return false;
-    }
-    if (auto refused = change(book)) {
-        Say(messages, *refused);
-        return false;
-    }
-    // Every ledger must still add up, today and on every day taken.
-    for (const auto& who : book.employees) {
-        CLeaveLedger::Result result;
-        if (auto refused = CLeaveLedger::Build(book, who, who.hired, result)) {
-            Say(messages, *refused);
-            return false;
-        }
-    }
-    auto bytes = CTextCodec::ToCp932(book.FileText());
-    if (!bytes) {
-        Say(messages, "Shift-JISで表せない文字があります。");
-        return false;
-    }
-    if (!CFileSystem::WriteWholeFile(file, "PaidLeave.txt.tmp", *bytes)) {
-        Say(messages, "有給休暇のファイルを保存できませんでした: " + file.string());
-        return false;
-    }
-    return true;
-}
 
 std::optional<std::string> CLeaveChange::SetEmployee(CLeaveBook& book, const std::string& name,
                                                      int hired, int daysPerWeek, int from) {
@@ -157,16 +107,18 @@ std::optional<std::string> CLeaveChange::Withhold(CLeaveBook& book, const std::s
     return std::nullopt;
 }
 
+bool CLeaveChange::Refers(const CLeaveBook& book, const std::string& name) {
+    return book.Find(name) != nullptr ||
+           std::any_of(book.taken.begin(), book.taken.end(),
+                       [&](const auto& t) { return t.name == name; }) ||
+           std::any_of(book.withheld.begin(), book.withheld.end(),
+                       [&](const auto& w) { return w.name == name; });
+}
+
 std::optional<std::string> CLeaveChange::Rename(CLeaveBook& book, const std::string& from,
                                                 const std::string& to) {
     if (from == to) return std::nullopt;
-    auto refers = [&](const std::string& name) {
-        return book.Find(name) != nullptr ||
-               std::any_of(book.taken.begin(), book.taken.end(),
-                           [&](const auto& t) { return t.name == name; }) ||
-               std::any_of(book.withheld.begin(), book.withheld.end(),
-                           [&](const auto& w) { return w.name == name; });
-    };
+    auto refers = [&](const std::string& name) { return Refers(book, name); };
     if (!refers(from)) return std::nullopt;
     if (refers(to)) {
         return to + "さんの有給休暇の記録がすでにあるため、" + from +
@@ -182,14 +134,6 @@ std::optional<std::string> CLeaveChange::Rename(CLeaveBook& book, const std::str
         if (w.name == from) w.name = to;
     }
     return std::nullopt;
-}
-
-bool CLeaveChange::CarryRename(const CRuntime& runtime, const std::filesystem::path& file,
-                               const std::string& from, const std::string& to,
-                               IMessageSink& messages) {
-    if (from == to || !CFileSystem::Exists(file)) return true;
-    return Apply(
-        runtime, file, [&](CLeaveBook& book) { return Rename(book, from, to); }, messages);
 }
 
 std::optional<std::string> CLeaveChange::Restore(CLeaveBook& book, const std::string& name,

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -9,19 +7,10 @@
 
 namespace stampwell {
 
-class CRuntime;
-class IMessageSink;
-
-// Every change of PaidLeave.txt: under PaidLeave.txt.lock the book is read again, the change is
-// made over it, every employee's ledger must still add up (no day without a balance), and the
-// file is rewritten whole in one step. A refusal leaves the file as it was.
+// The changes of the paid-leave book that the command line and the window make, each over the
+// book as stored (CLeaveStoreChange makes them through the store).
 class CLeaveChange {
 public:
-    // change returns why it refuses, or nothing. False after the message.
-    static bool Apply(const CRuntime& runtime, const std::filesystem::path& file,
-                      const std::function<std::optional<std::string>(CLeaveBook&)>& change,
-                      IMessageSink& messages);
-
     // The changes the command line and the window make.
     // A new employee's hire date and days a week; for one already there, the hire date, and
     // the days a week from `from` on (today when not given), kept as a history so that the
@@ -39,10 +28,8 @@ public:
     // the new one (refused when the new name has leave of its own).
     static std::optional<std::string> Rename(CLeaveBook& book, const std::string& from,
                                              const std::string& to);
-    // Carries a rename of the register into the book beside it, when the book holds the old
-    // name; true when there was nothing to carry or it was carried, false after the message.
-    static bool CarryRename(const CRuntime& runtime, const std::filesystem::path& file,
-                            const std::string& from, const std::string& to, IMessageSink& messages);
+    // Whether any line of the book names the person.
+    static bool Refers(const CLeaveBook& book, const std::string& name);
 };
 
 }  // namespace stampwell

@@ -23,6 +23,7 @@
 #include "calendar/WorkDate.h"
 #include "controller/RecorderController.h"
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
 #include "people/AdminFile.h"
@@ -180,10 +181,10 @@ void CReportEditDialog::Refresh() {
             bool read = false;
         };
         auto job = std::make_shared<Job>();
-        const auto path = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
-        const bool finished = m_shareWait->Run([job, path] {
+        auto store = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
+        const bool finished = m_shareWait->Run([job, store] {
             std::string unread;
-            job->read = job->book.Load(path, &unread);
+            job->read = store->Read(job->book, &unread);
         });
         m_leave = finished && job->read ? job->book : CLeaveBook{};
         m_leaveKey = leaveKey;
@@ -259,7 +260,8 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
     struct Job {
         std::shared_ptr<CWorkReport> report;
         std::shared_ptr<CRegisterFile> reg;
-        std::filesystem::path dataDir, leavePath, work;
+        std::shared_ptr<ILeaveStore> leave;
+        std::filesystem::path dataDir, work;
         int year = 0, month = 0;
         std::string onlyName, refusal;
         std::vector<CTimesheet::Page> pages;
@@ -271,7 +273,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         job->reg = std::make_shared<CRegisterFile>(*m_controller.GetRegister());
     }
     job->dataDir = m_controller.Runtime().DataDir();
-    job->leavePath = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+    job->leave = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
     job->work = m_work->ResolveWorkFilePath();
     job->year = m_year->value();
     job->month = m_month->currentIndex() + 1;
@@ -280,7 +282,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         CWorkRules rules;
         rules.Load(job->dataDir);
         CLeaveBook leave;
-        if (!leave.Load(job->leavePath, &job->refusal)) return;
+        if (!job->leave->Read(leave, &job->refusal)) return;
         const CEditLog trail(job->work, job->dataDir);
         // Every registered employee gets a page, with or without records in the month.
         std::vector<std::string> registered;

@@ -17,6 +17,7 @@
 #include "calendar/WorkDate.h"
 #include "controller/RecorderController.h"
 #include "diagnostics/ErrorLog.h"
+#include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveLedger.h"
@@ -26,6 +27,7 @@
 #include "platform/LocalTime.h"
 #include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/LeaveStoreChange.h"
 #include "text/JapaneseOrder.h"
 #include "workfile/WorkReport.h"
 
@@ -182,9 +184,9 @@ void CLeaveDialog::Refresh() {
         bool read = false;
     };
     auto job = std::make_shared<Job>();
-    const auto path = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+    auto store = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
     CShareWait wait(this);
-    if (!wait.Run([job, path] { job->read = job->book.Load(path, &job->refusal); })) {
+    if (!wait.Run([job, store] { job->read = store->Read(job->book, &job->refusal); })) {
         job = std::make_shared<Job>();
         job->refusal =
             "共有フォルダ（有給休暇のファイルの場所）が応答しないため、読み込みをやめました。";
@@ -270,21 +272,19 @@ bool CLeaveDialog::ApplyChange(std::function<std::optional<std::string>(CLeaveBo
         std::vector<std::pair<std::string, EMessageIcon>> said;
     };
     struct Job {
-        CRuntime runtime;
-        std::filesystem::path path;
-        std::function<std::optional<std::string>(CLeaveBook&)> change;
+        std::shared_ptr<ILeaveStore> store;
+        ILeaveStore::Change change;
         CKeptMessages messages;
         bool applied = false;
     };
     auto job = std::make_shared<Job>(
-        Job{m_controller.Runtime(),
-            CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath()),
+        Job{OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings()),
             std::move(change),
             {},
             false});
     CShareWait wait(this);
     if (!wait.Run([job] {
-            job->applied = CLeaveChange::Apply(job->runtime, job->path, job->change, job->messages);
+            job->applied = CLeaveStoreChange::Apply(*job->store, job->change, job->messages);
         })) {
         m_controller.Prompt().ShowMessage(
             "共有フォルダ（有給休暇のファイルの場所）が応答しないため、待つのをやめました。\n記録"

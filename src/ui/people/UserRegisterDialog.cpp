@@ -11,6 +11,7 @@
 #include "admin_ui/DialogFileWork.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveChange.h"
 #include "people/RegisterFile.h"
@@ -20,6 +21,7 @@
 #include "reader/FelicaReader.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "store/LeaveStoreChange.h"
 
 namespace stampwell {
 
@@ -150,13 +152,13 @@ void CUserRegisterDialog::OnOk() {
     job->mailAddress = m_mailAddress->text().toStdString();
     const bool carry = m_changeMode;
     const CRuntime runtime = m_controller.Runtime();
-    const auto book = CLeaveBook::PathBeside(m_controller.GetSettings()->GetIdFilePath());
+    auto leave = OpenLeaveStore(runtime, *m_controller.GetSettings());
     const bool finished = m_files->Run(
-        [job, form = m_form, reg = m_register, prompt = m_files->Prompt(), carry, runtime, book] {
+        [job, form = m_form, reg = m_register, prompt = m_files->Prompt(), carry, leave] {
             job->saved = form->Submit(job->name, job->card, job->mailName, job->mailAddress);
             // A renamed employee keeps their paid leave (the book is kept by name).
             if (job->saved && carry) {
-                CLeaveChange::CarryRename(runtime, book, form->PreviousName(), job->name, *prompt);
+                CLeaveStoreChange::CarryRename(*leave, form->PreviousName(), job->name, *prompt);
             }
         },
         "登録者ファイルの場所");
