@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "CliContext.h"
+#include "folderstore/FolderRulesStore.h"
 #include "platform/FileSystem.h"
 #include "settings/WorkRulesForm.h"
 
@@ -11,9 +12,9 @@ namespace stampwell::cli {
 std::optional<CWorkRules> LoadWorkRules(const CRuntime& runtime) {
     CWorkRules rules;
     std::vector<std::string> unread;
-    if (!rules.Load(runtime.DataDir(), &unread)) {
-        Refuse("勤務ルールのファイルを読めませんでした: " +
-               CWorkRules::FilePath(runtime.DataDir()).string());
+    const auto store = OpenRulesStore(runtime);
+    if (!store->Read(rules, &unread)) {
+        Refuse("勤務ルールのファイルを読めませんでした: " + store->Where());
         return std::nullopt;
     }
     for (const auto& key : unread) {
@@ -83,11 +84,15 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
     // The same reading and checks as the rules screen: nothing changes unless it is saved.
     auto typed = CWorkRulesForm::Read(texts, *shown, runtime.Messages());
     if (!typed) return kRefused;
-    if (!CWorkRulesForm::Apply(runtime, *shown, *typed, runtime.Messages(), nullptr, named)) {
+    const auto store = OpenRulesStore(runtime);
+    if (!store->Apply(
+            [&](CWorkRules& stored) {
+                return CWorkRulesForm::Merge(stored, *shown, *typed, named);
+            },
+            runtime.Messages())) {
         return kRefused;
     }
-    std::cout << "勤務ルールを保存しました: " << CWorkRules::FilePath(runtime.DataDir()).string()
-              << '\n';
+    std::cout << "勤務ルールを保存しました: " << store->Where() << '\n';
     return kOk;
 }
 

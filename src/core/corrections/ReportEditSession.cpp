@@ -7,6 +7,7 @@
 
 #include "calendar/TimeText.h"
 #include "calendar/WorkDate.h"
+#include "folderstore/FolderRulesStore.h"
 #include "people/RegisterFile.h"
 #include "platform/IClock.h"
 #include "platform/IFileWork.h"
@@ -120,7 +121,7 @@ void CReportEditSession::LoadMonth() {
     m_sheet = job->sheet;
     m_loadFailed = !job->loaded;
     // Read each time, so a change another administrator made meanwhile shows.
-    m_rules.Load(m_report.DataDir());
+    OpenRulesStore(m_report.Runtime())->Read(m_rules);
 }
 
 CPayroll::Totals CReportEditSession::PayrollTotals() const {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "calendar/WorkDate.h"
+#include "folderstore/FolderRulesStore.h"
 #include "settings/WorkRules.h"
 #include "workfile/WorkReport.h"
 
@@ -27,7 +28,7 @@ std::optional<std::string> RefuseOnRestDay(const CWorkRules& rules, int date) {
 std::optional<std::string> CWorkedDay::RefuseWholeLeave(CWorkReport& report,
                                                         const std::string& name, int date) {
     CWorkRules rules;
-    rules.Load(report.DataDir());
+    OpenRulesStore(report.Runtime())->Read(rules);
     if (auto refused = RefuseOnRestDay(rules, date)) return refused;
     const int year = date / 10000;
     const int month = date / 100 % 100;

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include "diagnostics/SharedLock.h"
-#include "platform/FileLock.h"
 #include "platform/IMessageSink.h"
-#include "platform/Runtime.h"
 
 namespace stampwell {
 
@@ -80,24 +77,9 @@ std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRu
     return rules;
 }
 
-bool CWorkRulesForm::Apply(const CRuntime& runtime, const CWorkRules& shown,
-                           const CWorkRules& typed, IMessageSink& messages, CWorkRules* saved,
-                           const std::vector<std::string>& named) {
-    const auto path = CWorkRules::FilePath(runtime.DataDir());
-    CFileLock lock = CSharedLock::Take(runtime, std::filesystem::path(path.string() + ".lock"));
-    if (!lock.AllowsChange()) {
-        Say(messages,
-            lock.State() == CFileLock::EState::kTimedOut
-                ? "他の端末が勤務ルールを変更中のため、保存できませんでした。\nしばらくして"
-                  "からもう一度お試しください。"
-                : CSharedLock::Message(lock.State(), lock.Path()));
-        return false;
-    }
-    CWorkRules rules;
-    if (!rules.Load(runtime.DataDir())) {
-        Say(messages, "勤務ルールのファイルを読めませんでした: " + path.string());
-        return false;
-    }
+std::optional<std::string> CWorkRulesForm::Merge(CWorkRules& rules, const CWorkRules& shown,
+                                                 const CWorkRules& typed,
+                                                 const std::vector<std::string>& named) {
     auto set = [&](const char* key, bool differs, auto apply) {
         if (!differs && std::find(named.begin(), named.end(), key) == named.end()) return;
         apply();
@@ -114,16 +96,8 @@ bool CWorkRulesForm::Apply(const CRuntime& runtime, const CWorkRules& shown,
         [&] { rules.weekHours = typed.weekHours; });
     set(CWorkRules::kAgreementStartKey, typed.agreementStart != shown.agreementStart,
         [&] { rules.agreementStart = typed.agreementStart; });
-    if (const std::string refused = rules.Check(); !refused.empty()) {
-        Say(messages, refused);
-        return false;
-    }
-    if (!rules.Write(runtime.DataDir())) {
-        Say(messages, "勤務ルールを保存できませんでした。\n保存先を確認してください。");
-        return false;
-    }
-    if (saved != nullptr) *saved = rules;
-    return true;
+    if (std::string refused = rules.Check(); !refused.empty()) return refused;
+    return std::nullopt;
 }
 
 }  // namespace stampwell

@@ -8,7 +8,6 @@
 
 namespace stampwell {
 
-class CRuntime;
 class IMessageSink;
 
 // What the work rules screen and `rules set` decide: the typed texts read as rules (a value that
@@ -31,16 +30,13 @@ public:
     // rules that cannot be used together. An empty text keeps base's value (windows: none).
     static std::optional<CWorkRules> Read(const Texts& texts, const CWorkRules& base,
                                           IMessageSink& messages);
-    // Under "WorkRules.txt.lock" the file is read again and only the rules that differ between
-    // shown (what the screen or command started from) and typed change, with those named (the
-    // file's keys the command was given); every other line of the file stays as it is, one
-    // whose value did not read included. The result is checked and written. False after a
-    // message when another program holds the lock too long, the result cannot be used, or the
-    // file cannot be written (it is then unchanged). saved receives what the file holds
-    // afterwards.
-    static bool Apply(const CRuntime& runtime, const CWorkRules& shown, const CWorkRules& typed,
-                      IMessageSink& messages, CWorkRules* saved = nullptr,
-                      const std::vector<std::string>& named = {});
+    // Over the rules as stored now, only the rules that differ between shown (what the screen
+    // or command started from) and typed change, with those named (the keys the command was
+    // given); every other stored line stays as it is, one whose value did not read included.
+    // Why the result cannot be used, or nothing.
+    static std::optional<std::string> Merge(CWorkRules& stored, const CWorkRules& shown,
+                                            const CWorkRules& typed,
+                                            const std::vector<std::string>& named = {});
 };
 
 }  // namespace stampwell

@@ -14,6 +14,7 @@
 #include "admin_ui/DialogParts.h"
 #include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderRulesStore.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reporting/OvertimeYear.h"
@@ -83,7 +84,7 @@ int CLimitsDialog::Run() {
 
 void CLimitsDialog::Prepare() {
     CWorkRules rules;
-    rules.Load(m_controller.Runtime().DataDir());
+    OpenRulesStore(m_controller.Runtime())->Read(rules);
     const auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
     const QSignalBlocker block(m_year);
     if (today) {
@@ -95,7 +96,7 @@ void CLimitsDialog::Prepare() {
 
 void CLimitsDialog::Refresh() {
     CWorkRules rules;
-    rules.Load(m_controller.Runtime().DataDir());
+    OpenRulesStore(m_controller.Runtime())->Read(rules);
     m_start->setText(QString::fromUtf8("（起算月: %1月。勤務ルール設定で変えられます）")
                          .arg(rules.agreementStart));
     // The year is read on a thread of its own: a share that hangs never freezes the window.

@@ -24,6 +24,7 @@
 #include "controller/RecorderController.h"
 #include "corrections/ReportEditSession.h"
 #include "folderstore/FolderLeaveStore.h"
+#include "folderstore/FolderRulesStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
 #include "people/AdminFile.h"
@@ -261,6 +262,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         std::shared_ptr<CWorkReport> report;
         std::shared_ptr<CRegisterFile> reg;
         std::shared_ptr<ILeaveStore> leave;
+        std::shared_ptr<IRulesStore> rules;
         std::filesystem::path dataDir, work;
         int year = 0, month = 0;
         std::string onlyName, refusal;
@@ -274,13 +276,14 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
     }
     job->dataDir = m_controller.Runtime().DataDir();
     job->leave = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
+    job->rules = OpenRulesStore(m_controller.Runtime());
     job->work = m_work->ResolveWorkFilePath();
     job->year = m_year->value();
     job->month = m_month->currentIndex() + 1;
     job->onlyName = everyone ? std::string{} : shown;
     const bool finished = m_shareWait->Run([job] {
         CWorkRules rules;
-        rules.Load(job->dataDir);
+        job->rules->Read(rules);
         CLeaveBook leave;
         if (!job->leave->Read(leave, &job->refusal)) return;
         const CEditLog trail(job->work, job->dataDir);

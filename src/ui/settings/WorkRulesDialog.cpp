@@ -10,6 +10,7 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderRulesStore.h"
 #include "platform/IPrompt.h"
 #include "settings/WorkRulesForm.h"
 
@@ -88,7 +89,7 @@ int CWorkRulesDialog::Run() {
 
 void CWorkRulesDialog::Prepare() {
     std::vector<std::string> unread;
-    m_shown.Load(m_controller.Runtime().DataDir(), &unread);
+    OpenRulesStore(m_controller.Runtime())->Read(m_shown, &unread);
     if (!unread.empty()) {
         std::string said = "勤務ルールのファイルに読めない値があります。";
         for (const auto& key : unread) said += "\n" + CWorkRules::UnreadWarning(key);
@@ -127,7 +128,12 @@ bool CWorkRulesDialog::OnOk() {
     IPrompt& prompt = m_controller.Prompt();
     auto typed = CWorkRulesForm::Read(texts, m_shown, prompt);
     if (!typed) return false;
-    if (!CWorkRulesForm::Apply(m_controller.Runtime(), m_shown, *typed, prompt)) return false;
+    if (!OpenRulesStore(m_controller.Runtime())
+             ->Apply(
+                 [&](CWorkRules& stored) { return CWorkRulesForm::Merge(stored, m_shown, *typed); },
+                 prompt)) {
+        return false;
+    }
     accept();
     return true;
 }

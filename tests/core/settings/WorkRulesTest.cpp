@@ -114,34 +114,6 @@ TEST(WorkRulesForm, TypedTextsAreCheckedWithAMessage) {
     EXPECT_EQ(rules->restDay, CWorkRules::kNoRestDay);
 }
 
-TEST(WorkRulesForm, ASaveKeepsWhatAnotherAdministratorChangedMeanwhile) {
-    test::CTestRuntime t;
-    const CWorkRules shown;  // both screens opened on the defaults
-    CWorkRules other = shown;
-    other.restDay = 6;
-    ASSERT_TRUE(CWorkRulesForm::Apply(t.runtime, shown, other, *t.sink));
-    CWorkRules mine = shown;
-    mine.weekStart = 1;
-    CWorkRules saved;
-    ASSERT_TRUE(CWorkRulesForm::Apply(t.runtime, shown, mine, *t.sink, &saved));
-    EXPECT_EQ(saved.weekStart, 1);
-    EXPECT_EQ(saved.restDay, 6);
-    CWorkRules onDisk;
-    ASSERT_TRUE(onDisk.Load(t.dir.Path()));
-    EXPECT_EQ(onDisk, saved);
-
-    // Another program holds the lock: a message, and the file as it was.
-    const std::string before = test::ReadBytes(t.dir / "WorkRules.txt");
-    t.runtime.SetLockWait(std::chrono::milliseconds(50));
-    {
-        CFileLock held(t.dir / "WorkRules.txt.lock");
-        mine.weekStart = 2;
-        EXPECT_FALSE(CWorkRulesForm::Apply(t.runtime, saved, mine, *t.sink));
-    }
-    EXPECT_EQ(t.sink->messages.back().rfind("他の端末が勤務ルールを変更中", 0), 0u);
-    EXPECT_EQ(test::ReadBytes(t.dir / "WorkRules.txt"), before);
-}
-
 TEST(WorkRulesCli, ShowAndSetWithTheScreensChecks) {
     test::CTempDir dir;
     auto shown = test::RunCli(dir.Path(), "rules show");

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 #include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveChange.h"
@@ -25,6 +26,11 @@ struct StoreKind {
     // each program makes its own).
     std::function<std::shared_ptr<ILeaveStore>(const CRuntime&)> open;
 };
+
+// Test names and failures name the store, not its bytes.
+void PrintTo(const StoreKind& kind, std::ostream* out) {
+    *out << kind.name;
+}
 
 const StoreKind kFolder{"Folder", [](const CRuntime& runtime) -> std::shared_ptr<ILeaveStore> {
                             return std::make_shared<CFolderLeaveStore>(
