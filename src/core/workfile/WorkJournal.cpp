@@ -140,7 +140,9 @@ bool CWorkJournal::Settle() {
     if (IsForeign()) return true;  // never ours; a save refuses to write beside it
     bool absent = false;
     auto content = CFileSystem::ReadWholeFileInFolder(FilePath(), absent);
-    if (!content) return absent;
+    // A folder that is away holds nothing to finish now: the operation goes to the temporary
+    // file as always, and whoever reaches the folder next finishes the journal.
+    if (!content) return absent || errno == ENOENT || CFileSystem::IsShareGone(errno);
     const std::string_view text(*content);
     unsigned long long offset = 0, newSize = 0, oldSize = 0;
     std::size_t length = 0;

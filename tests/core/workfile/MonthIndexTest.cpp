@@ -190,6 +190,8 @@ TEST(MonthIndex, AJournalCutShortOrForeignIsNeverWrittenIntoTheWorkFile) {
     test::WriteBytes(journal.FilePath(), torn);
     ASSERT_EQ(c.Tap("A", 18, 0, true), 1);
     EXPECT_FALSE(fs::exists(journal.FilePath()));
+    // A folder that is away holds nothing to finish: never a refusal of the tap that found it so.
+    EXPECT_TRUE(CWorkJournal(root / "away" / "KINTAI.dat").Settle());
     EXPECT_EQ(test::ReadBytes(work).substr(0, 51), before);
 
     // A folder planted at the journal's name: a month save is refused and logged once, taps go on.
