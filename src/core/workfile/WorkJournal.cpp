@@ -130,19 +130,29 @@ bool CWorkJournal::Rewrite(std::uint64_t offset, std::string_view bytes, std::ui
         errno = error;
         return false;
     }
-    // Neither way: the journal finishes it when it can, now or for the next lock holder.
-    if (Settle()) return true;
+    // Neither way: the journal finishes it when it can, now or for the next lock holder. Saved
+    // only when it was written now; a folder that is away keeps the old bytes for now.
+    if (Finish() == EFinished::kWritten) return true;
     errno = error;
     return false;
 }
 
 bool CWorkJournal::Settle() {
-    if (IsForeign()) return true;  // never ours; a save refuses to write beside it
+    const EFinished finished = Finish();
+    return finished != EFinished::kFailed;
+}
+
+CWorkJournal::EFinished CWorkJournal::Finish() {
+    if (IsForeign()) return EFinished::kNone;  // never ours; a save refuses to write beside it
     bool absent = false;
     auto content = CFileSystem::ReadWholeFileInFolder(FilePath(), absent);
-    // A folder that is away holds nothing to finish now: the operation goes to the temporary
-    // file as always, and whoever reaches the folder next finishes the journal.
-    if (!content) return absent || errno == ENOENT || CFileSystem::IsShareGone(errno);
+    if (!content) {
+        if (absent) return EFinished::kNone;
+        // A folder that is away holds nothing to finish now: the operation goes to the
+        // temporary file as always, and whoever reaches the folder next finishes the journal.
+        return errno == ENOENT || CFileSystem::IsShareGone(errno) ? EFinished::kAway
+                                                                  : EFinished::kFailed;
+    }
     const std::string_view text(*content);
     unsigned long long offset = 0, newSize = 0, oldSize = 0;
     std::size_t length = 0;
@@ -157,11 +167,15 @@ bool CWorkJournal::Settle() {
     if (!parsed || bytes.size() != length || Digest(bytes) != digest || offset + length > newSize) {
         // Killed while the journal itself was written: the work file was never touched.
         Remove();
-        return true;
+        return EFinished::kDropped;
     }
-    if (!HoldsOld(offset, oldSize, oldDigest) && !Apply(offset, bytes, newSize, {})) return false;
+    if (HoldsOld(offset, oldSize, oldDigest)) {
+        Remove();
+        return EFinished::kDropped;
+    }
+    if (!Apply(offset, bytes, newSize, {})) return EFinished::kFailed;
     Remove();
-    return true;
+    return EFinished::kWritten;
 }
 
 }  // namespace stampwell

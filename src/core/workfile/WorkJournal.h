@@ -38,6 +38,8 @@ public:
     bool Settle();
 
 private:
+    enum class EFinished { kNone, kAway, kDropped, kWritten, kFailed };
+    EFinished Finish();
     bool Apply(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
                const StepHook& step);
     // Whether the work file is exactly old from offset to its end.
