@@ -65,29 +65,21 @@ bool CTodayReader::ForEach(bool& away, const std::function<bool()>& recheck, boo
 }
 
 std::optional<std::size_t> CTodayReader::Find(const fs::path& path, const std::string& padded,
-                                              const std::string& date, int side) const {
+                                              const std::string& date, int side, bool* read) const {
     std::optional<std::size_t> found;
-    Read(path, path != m_temporary, [&](std::size_t number, std::string_view text) {
-        if (text.size() <= WorkLine::kNameWidth ||
-            text.compare(0, WorkLine::kNameWidth, padded) != 0) {
-            return true;
-        }
-        WorkLine line = WorkLine::Parse(text);
-        if (line.name != padded || line.date != date || line.Side() != side) return true;
-        found = number;
-        return false;
-    });
+    const bool whole =
+        Read(path, path != m_temporary, [&](std::size_t number, std::string_view text) {
+            if (text.size() <= WorkLine::kNameWidth ||
+                text.compare(0, WorkLine::kNameWidth, padded) != 0) {
+                return true;
+            }
+            WorkLine line = WorkLine::Parse(text);
+            if (line.name != padded || line.date != date || line.Side() != side) return true;
+            found = number;
+            return false;
+        });
+    if (read) *read = whole;
     return found;
-}
-
-bool CTodayReader::IsKnown(const std::string& padded, const std::string& date, int side) const {
-    bool known = false;
-    CTodayCache(m_temporary).ForEach(m_today, [&](std::string_view text) {
-        WorkLine line = WorkLine::Parse(text);
-        known = line.name == padded && line.date == date && line.Side() == side;
-        return !known;
-    });
-    return known;
 }
 
 }  // namespace stampwell

@@ -30,10 +30,10 @@ public:
     bool ForEach(bool& away, const std::function<bool()>& recheck, bool mayCache,
                  const CWorkFileReader::Visit& visit) const;
     // The number of the first record of a person (padded CP932 name), working day and side.
+    // read (when given) says whether the file could be read: nothing found in a file that
+    // could not be read is no proof that the record is gone.
     std::optional<std::size_t> Find(const std::filesystem::path& path, const std::string& padded,
-                                    const std::string& date, int side) const;
-    // Whether the work file held such a record when last seen.
-    bool IsKnown(const std::string& padded, const std::string& date, int side) const;
+                                    const std::string& date, int side, bool* read = nullptr) const;
 
 private:
     std::filesystem::path m_work;

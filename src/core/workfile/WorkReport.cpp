@@ -267,8 +267,10 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
     if (block.empty()) return false;
     if (overwrite) {
         CFileDescriptor fd = CFileSystem::Open(path, O_RDWR);
-        if (!fd && errno != ENOENT) {
-            CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, errno);
+        const int openError = fd ? 0 : errno;
+        const bool onWork = !m_usingTemporary;
+        if (!fd && openError != ENOENT && !(onWork && CFileSystem::IsShareGone(openError))) {
+            CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, openError);
             return false;
         }
         // Never a block that was not just read: the record found may have moved meanwhile.
@@ -287,15 +289,21 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
         }
         // Looked up by the stamp's working day: the question may have stayed open across the
         // day change, when today's part of the file starts later.
+        bool read = true;
         if (!number && fd) {
             number = CTodayReader(ResolveWorkFilePath(), TemporaryFilePath(),
                                   DateNumber(StampDateText()))
-                         .Find(path, padded, StampDateText(), side);
+                         .Find(path, padded, StampDateText(), side, &read);
         }
         if (!number) {
-            // The record is in the work file, which cannot be reached now: a second record of
-            // the day would be a double, so the tap is refused for now.
-            if (m_usingTemporary && Today().IsKnown(padded, StampDateText(), side)) {
+            std::error_code ignored;
+            const bool workGone =
+                onWork && (!read || (!fd && (openError != ENOENT ||
+                                             !fs::is_directory(path.parent_path(), ignored))));
+            // The record found is in the work file, which cannot be reached now (it was not
+            // among the waiting records): a waiting second record of the day would be dropped
+            // as a double when it moves, so the tap is refused for now.
+            if (m_usingTemporary || workGone) {
                 m_runtime.Messages().ShowMessage(
                     "勤務ファイルに接続できないため、上書きできませんでした。\nしばらくしてから"
                     "もう一度カードをかざしてください。",

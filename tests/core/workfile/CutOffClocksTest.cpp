@@ -153,6 +153,35 @@ TEST(CutOffClocks, AnOverwriteAnsweredAfterTheDayChangeHitsThePreviousDaysRecord
                                         Line("Abe", "2011/08/25", "05:10", false)}));
 }
 
+// Yes to 上書きしますか？ after the share went: the record to overwrite is in the work file, which
+// this clock cannot reach, so a waiting second clock-in would be dropped as a double when it
+// moves. The tap is refused with a word instead of reported as recorded, and goes through once
+// the share is back; a record of another clock that this one never read is no different.
+TEST(CutOffClocks, AnOverwriteAnsweredWhileTheShareIsAwayIsRefusedNotLost) {
+    for (bool ownRecord : {true, false}) {
+        test::CTempDir root;
+        SharedClock a(root / "share", "a");
+        SharedClock b(root / "share", "b");
+        SharedClock& writer = ownRecord ? a : b;
+        ASSERT_EQ(writer.Tap("Ito", 9, 0), 1);
+        a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 10));
+        a.report->SetStamp("Ito");
+        const int found = a.report->CheckToday();
+        ASSERT_EQ(found, 1);
+        fs::rename(root / "share", root / "away");
+        EXPECT_FALSE(a.report->OverwriteRecord(found)) << ownRecord;
+        EXPECT_NE(test::LastOf(a.t.sink->messages).find("上書きできませんでした"),
+                  std::string::npos);
+        fs::rename(root / "away", root / "share");
+        a.report->CheckWorkFolder();
+        EXPECT_EQ(test::WorkBlocks(a.Work()),
+                  std::vector<std::string>{Line("Ito", "2011/08/25", "09:00", false)});
+        EXPECT_EQ(a.Tap("Ito", 9, 12), 2);
+        EXPECT_EQ(test::WorkBlocks(a.Work()),
+                  std::vector<std::string>{Line("Ito", "2011/08/25", "09:12", false)});
+    }
+}
+
 TEST(CutOffClocks, ASaveRemovesTheScratchOfAKilledSaveAndWaitsForALockOnce) {
     test::CTempDir root;
     SharedClock a(root / "share");
