@@ -295,11 +295,28 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
                                   DateNumber(StampDateText()))
                          .Find(path, padded, StampDateText(), side, &read);
         }
+        std::error_code ignored;
+        const bool workGone =
+            onWork && !number &&
+            (!read ||
+             (!fd && (openError != ENOENT || !fs::is_directory(path.parent_path(), ignored))));
+        fs::path target = path;
+        if (!number && onWork && !workGone && CFileSystem::Exists(TemporaryFilePath())) {
+            // A move that could not finish left the record waiting: it is overwritten there and
+            // moves with the rest (a second record beside it would be merged away).
+            number = CTodayReader(ResolveWorkFilePath(), TemporaryFilePath(),
+                                  DateNumber(StampDateText()))
+                         .Find(TemporaryFilePath(), padded, StampDateText(), side);
+            if (number) {
+                target = TemporaryFilePath();
+                fd = CFileSystem::Open(target, O_RDWR);
+                if (!fd) {
+                    CWorkMessages(m_runtime, m_mode).ShowWriteFailure(target, errno);
+                    return false;
+                }
+            }
+        }
         if (!number) {
-            std::error_code ignored;
-            const bool workGone =
-                onWork && (!read || (!fd && (openError != ENOENT ||
-                                             !fs::is_directory(path.parent_path(), ignored))));
             // The record found is in the work file, which cannot be reached now (it was not
             // among the waiting records): a waiting second record of the day would be dropped
             // as a double when it moves, so the tap is refused for now.
@@ -316,13 +333,14 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
                      static_cast<off_t>((*number - 1) * kLength)) !=
                 static_cast<ssize_t>(kLength) ||
             ::fsync(fd.Get()) != 0) {
-            CWorkMessages(m_runtime, m_mode).ShowWriteFailure(path, errno);
+            CWorkMessages(m_runtime, m_mode).ShowWriteFailure(target, errno);
             return false;
         }
         if (!fd.Close()) return false;
         // The day's cache follows the overwrite (a tap after it, while the folder is away,
         // decides from it) without reading the work file again.
-        if (!m_usingTemporary) CTodayCache(TemporaryFilePath()).Put(TodayNumber(), block);
+        if (target == ResolveWorkFilePath())
+            CTodayCache(TemporaryFilePath()).Put(TodayNumber(), block);
         return true;
     }
     bool cut = false;

@@ -182,6 +182,29 @@ TEST(CutOffClocks, AnOverwriteAnsweredWhileTheShareIsAwayIsRefusedNotLost) {
     }
 }
 
+// The share came back but the waiting records could not be moved (here the move's journal
+// cannot be written): yes to 上書きしますか？ overwrites the record where it waits, so the move
+// carries the later time instead of merging it away behind a second clock-in.
+TEST(CutOffClocks, AnOverwriteOfARecordThatCouldNotMoveYetIsMadeWhereItWaits) {
+    test::CTempDir root;
+    SharedClock a(root / "share", "a");
+    fs::rename(root / "share", root / "away");
+    ASSERT_EQ(a.Tap("Ito", 9, 0), 1);
+    fs::rename(root / "away", root / "share");
+    fs::create_directory(a.dataDir / "TemporaryRecord.dat.move");
+    a.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 10));
+    a.report->SetStamp("Ito");
+    const int found = a.report->CheckToday();
+    ASSERT_GT(found, 0);
+    ASSERT_TRUE(fs::exists(a.dataDir / "TemporaryRecord.dat"));
+    EXPECT_TRUE(a.report->OverwriteRecord(found));
+    fs::remove(a.dataDir / "TemporaryRecord.dat.move");
+    a.report->CheckWorkFolder();
+    EXPECT_EQ(test::WorkBlocks(a.Work()),
+              std::vector<std::string>{Line("Ito", "2011/08/25", "09:10", false)});
+    EXPECT_FALSE(fs::exists(a.dataDir / "TemporaryRecord.dat"));
+}
+
 TEST(CutOffClocks, ASaveRemovesTheScratchOfAKilledSaveAndWaitsForALockOnce) {
     test::CTempDir root;
     SharedClock a(root / "share");
