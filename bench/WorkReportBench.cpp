@@ -16,6 +16,7 @@
 #include "BenchSupport.h"
 #include "WorkFiles.h"
 #include "corrections/MonthSheet.h"
+#include "folderstore/FolderWorkStore.h"
 #include "people/CipherRecordFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ManualClock.h"
@@ -255,10 +256,11 @@ BENCHMARK(BM_Whole_Export)->Apply(WholeFileRuns);
 static void BM_Whole_Report(benchmark::State& state) {
     const int years = static_cast<int>(state.range(0));
     CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    CFolderWorkStore store(report);
     std::map<std::string, CWorkSummary::Totals> totals;
     const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) {
-        CWorkSummary::ForPeriod(report, 2020, 6, 3, "", totals);
+        CWorkSummary::ForPeriod(store, 2020, 6, 3, "", totals);
         benchmark::DoNotOptimize(totals.size());
     }
     CountBytes(state, before);
@@ -277,11 +279,12 @@ static CWorkRules BenchRules() {
 static void BM_Whole_PayrollReport(benchmark::State& state) {
     const int years = static_cast<int>(state.range(0));
     CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    CFolderWorkStore store(report);
     const CWorkRules rules = BenchRules();
     std::vector<CPeriodReport::Row> rows;
     const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) {
-        CPeriodReport::Collect(report, 2020, 6, 3, "", rules, rows);
+        CPeriodReport::Collect(store, 2020, 6, 3, "", rules, rows);
         benchmark::DoNotOptimize(rows.size());
     }
     CountBytes(state, before);
@@ -293,11 +296,12 @@ BENCHMARK(BM_Whole_PayrollReport)->Apply(WholeFileRuns);
 static void BM_Whole_OvertimeYear(benchmark::State& state) {
     const int years = static_cast<int>(state.range(0));
     CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    CFolderWorkStore store(report);
     const CWorkRules rules = BenchRules();
     std::vector<COvertimeYear::Row> rows;
     const auto before = CWorkFiles::BytesRead();
     for (auto _ : state) {
-        COvertimeYear::Collect(report, 2019, 3, rules, rows);
+        COvertimeYear::Collect(store, 2019, 3, rules, rows);
         benchmark::DoNotOptimize(rows.size());
     }
     CountBytes(state, before);
@@ -308,10 +312,11 @@ BENCHMARK(BM_Whole_OvertimeYear)->Apply(WholeFileRuns);
 // before it) already read.
 static void BM_PayrollCalculation(benchmark::State& state) {
     CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(10)));
+    CFolderWorkStore store(report);
     const CWorkRules rules = BenchRules();
     std::map<std::string, std::vector<WorkDayRecord>> byName;
     int first = 0;
-    if (!CWorkSummary::DaysOfPeriod(report, 2020, 6, 3, "", byName, first)) {
+    if (!CWorkSummary::DaysOfPeriod(store, 2020, 6, 3, "", byName, first)) {
         state.SkipWithError("the work file could not be read");
         return;
     }
@@ -330,9 +335,10 @@ BENCHMARK(BM_PayrollCalculation)->Unit(benchmark::kMillisecond);
 static void BM_Whole_LoadMonth(benchmark::State& state) {
     const int years = static_cast<int>(state.range(0));
     CWorkReport report(bench::BenchRuntime(CWorkFiles::Folder(years)));
+    CFolderWorkStore store(report);
     CMonthSheet sheet;
     const auto before = CWorkFiles::BytesRead();
-    for (auto _ : state) benchmark::DoNotOptimize(sheet.Load(report, "社員42", 2020, 6));
+    for (auto _ : state) benchmark::DoNotOptimize(sheet.Load(store, "社員42", 2020, 6));
     CountBytes(state, before);
 }
 BENCHMARK(BM_Whole_LoadMonth)->Apply(WholeFileRuns);

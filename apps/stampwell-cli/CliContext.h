@@ -12,7 +12,7 @@
 #include "settings/WorkRules.h"
 
 namespace stampwell {
-class CWorkReport;
+class IWorkStore;
 }
 
 namespace stampwell::cli {
@@ -48,10 +48,10 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
 void AddTimesheetCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // The work report of the data folder, with its settings.
-std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime);
+std::shared_ptr<IWorkStore> OpenWorkReport(const CRuntime& runtime);
 // A report's CSV written in CP932 to path (never over one of Stampwell's own files); kOk, or
 // kRefused after the message.
-int WriteCsv(CWorkReport& report, const std::string& path, const std::string& csv);
+int WriteCsv(IWorkStore& report, const std::string& path, const std::string& csv);
 // The export's closing index (0..5) of "5", "10", "15", "20", "25" or "end".
 int ClosingIndex(const std::string& closing);
 

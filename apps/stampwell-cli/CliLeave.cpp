@@ -6,6 +6,7 @@
 #include "CliUsage.h"
 #include "diagnostics/ErrorLog.h"
 #include "folderstore/FolderLeaveStore.h"
+#include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveTables.h"
@@ -14,9 +15,9 @@
 #include "platform/LocalTime.h"
 #include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IWorkStore.h"
 #include "store/LeaveStoreChange.h"
 #include "text/TextCodec.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 
@@ -190,7 +191,7 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
             const auto part = *CLeaveBook::ParsePart(args->half);
             if (part == CLeaveBook::EPart::kWhole) {
                 const CRuntime runtime = MakeRuntime(options);
-                auto work = CreateWorkReport(runtime);
+                auto work = OpenWorkStore(runtime);
                 work->SetSettings(CreateConfig(runtime));
                 if (auto refused = CWorkedDay::RefuseWholeLeave(*work, args->name, *date)) {
                     return Refuse(*refused);

@@ -5,25 +5,25 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveBook.h"
 #include "platform/FileSystem.h"
 #include "reporting/PeriodReport.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "store/IWorkStore.h"
 #include "text/TextCodec.h"
 #include "trail/EditLog.h"
-#include "trail/TrailSettlement.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 
-std::shared_ptr<CWorkReport> OpenWorkReport(const CRuntime& runtime) {
-    auto report = CreateWorkReport(runtime);
+std::shared_ptr<IWorkStore> OpenWorkReport(const CRuntime& runtime) {
+    auto report = OpenWorkStore(runtime);
     report->SetSettings(CreateConfig(runtime));
     return report;
 }
 
-int WriteCsv(CWorkReport& report, const std::string& path, const std::string& csv) {
+int WriteCsv(IWorkStore& report, const std::string& path, const std::string& csv) {
     if (report.IsStoredFile(path)) {
         return Refuse(
             "出力先に勤務ファイルや設定ファイルなど、保存データのファイルは指定できません。");
@@ -57,15 +57,14 @@ int ListRecords(const CliOptions& options, bool today) {
     if (auto refused = RequireDataDir(options)) return *refused;
     auto report = OpenWorkReport(MakeRuntime(options));
     // Printed as read: a ten-year file never sits in memory.
-    report->ForEachRecord(today, [&](const CWorkReport::NumberedLine& record) {
+    report->ForEachRecord(today, [&](const IWorkStore::NumberedLine& record) {
         std::cout << record.number << '\t' << record.text << '\n';
         return static_cast<bool>(std::cout);
     });
     if (report->IsUsingTemporary()) {
-        std::cerr << "勤務ファイルのフォルダに接続できません: "
-                  << report->ResolveWorkFilePath().parent_path().string()
-                  << "\n一時ファイルで待機中の記録を表示しました: "
-                  << report->TemporaryFilePath().string() << '\n';
+        std::cerr << "勤務ファイルのフォルダに接続できません: " << report->Where()
+                  << "\n一時ファイルで待機中の記録を表示しました: " << report->WaitingWhere()
+                  << '\n';
     }
     return kOk;
 }
@@ -109,12 +108,9 @@ int ListEdits(const CliOptions& options, const TrailArgs& args) {
     if (auto refused = RequireDataDir(options)) return *refused;
     CRuntime runtime = MakeRuntime(options);
     auto report = OpenWorkReport(runtime);
-    const CEditLog log(report->ResolveWorkFilePath(), runtime.DataDir());
-    // A save that a crash cut short is settled against the work file before it is listed.
-    report->RunLocked([&] { return CTrailSettlement::Settle(*report, log); });
     char month[32];
     std::snprintf(month, sizeof month, "%04d/%02d/", args.year, args.month);
-    const bool read = log.ForEach([&](const CEditLog::Entry& entry) {
+    const bool read = report->ForEachTrailEntry([&](const IWorkStore::TrailEntry& entry) {
         if (!args.name.empty() && entry.name != args.name) return;
         if (args.year != 0 && entry.day.rfind(month, 0) != 0) return;
         std::cout << entry.when << '\t' << entry.admin << '\t' << entry.name << '\t' << entry.day
@@ -127,7 +123,7 @@ int ListEdits(const CliOptions& options, const TrailArgs& args) {
                   << (entry.after.empty() ? "-" : entry.after) << '\t' << entry.reason << '\t'
                   << StateText(entry.state) << '\n';
     });
-    if (!read) return Refuse("修正履歴を読めませんでした: " + log.FilePath().string());
+    if (!read) return Refuse("修正履歴を読めませんでした: " + report->Where());
     return kOk;
 }
 

@@ -6,14 +6,15 @@
 #include "RecorderCommand/RecorderCommand.h"
 #include "controller/RecorderController.h"
 #include "controller/SideSelector.h"
+#include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
 #include "people/RegisterFile.h"
 #include "people/UserRules.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IWorkStore.h"
 #include "workfile/IStampSide.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell::cli {
 
@@ -100,7 +101,7 @@ int Tap(const CliOptions& options, const TapArgs& args) {
     controller->SetReader(
         std::make_shared<CFelicaReader>(std::make_unique<COneTapReader>(idm), true, prompt));
     auto reg = CreateRegisterFile(runtime);
-    auto work = CreateWorkReport(runtime);
+    auto work = OpenWorkStore(runtime);
     controller->AttachRegister(reg.get());
     controller->AttachWorkReport(work.get());
     bool end = args.end ||

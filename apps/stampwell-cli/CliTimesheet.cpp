@@ -11,8 +11,7 @@
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"
 #include "settings/EnvironmentSettings.h"
-#include "trail/EditLog.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell::cli {
 
@@ -36,14 +35,13 @@ int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
     auto book = LoadLeaveBook(runtime);
     if (!book) return kRefused;
     const CLeaveBook& leave = *book;
-    const CEditLog trail(report->ResolveWorkFilePath(), runtime.DataDir());
     // Every registered employee gets a page, with or without records in the period.
     auto reg = CreateRegisterFile(runtime);
     reg->SetPathSource(CreateConfig(runtime));
     const auto registered = reg->GetAllNames();
     std::vector<CTimesheet::Page> pages;
     if (!CTimesheet::Collect(*report, args.year, args.month, ClosingIndex(args.closing), args.name,
-                             *rules, &leave, &trail, pages, &registered)) {
+                             *rules, &leave, true, pages, &registered)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (pages.empty()) return Refuse("この期間の記録がありません。");

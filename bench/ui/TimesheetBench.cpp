@@ -3,11 +3,11 @@
 #include <filesystem>
 
 #include "WorkFiles.h"
+#include "folderstore/FolderWorkStore.h"
 #include "platform/ManualClock.h"
 #include "platform/StderrMessageSink.h"
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -17,12 +17,12 @@ static void BM_Timesheet_100Employees(benchmark::State& state) {
     CRuntime runtime(bench::CWorkFiles::Folder(10),
                      std::make_shared<CManualClock>(bench::CWorkFiles::Today()),
                      std::make_shared<CStderrMessageSink>());
-    CWorkReport report(runtime);
+    const auto report = OpenWorkStore(runtime);
     const CWorkRules rules;
     const auto pdf = std::filesystem::temp_directory_path() / "stampwell-bench-timesheet.pdf";
     for (auto _ : state) {
         std::vector<CTimesheet::Page> pages;
-        CTimesheet::Collect(report, 2020, 6, 3, "", rules, nullptr, nullptr, pages);
+        CTimesheet::Collect(*report, 2020, 6, 3, "", rules, nullptr, false, pages);
         CTimesheetPainter::WritePdf(pages, pdf.string(), "2026/12/08 12:00");
         state.counters["pages"] = static_cast<double>(pages.size());
     }

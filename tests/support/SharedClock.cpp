@@ -45,6 +45,7 @@ void SharedClock::Reopen() {
     report = std::make_unique<CWorkReport>(*runtime);
     report->SetSettings(settings);
     report->SetStampSide(&side);
+    store = std::make_unique<CFolderWorkStore>(*report);
 }
 
 int SharedClock::Tap(const std::string& name, int hour, int minute, bool end) {

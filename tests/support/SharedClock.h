@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "folderstore/FolderWorkStore.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
@@ -48,6 +49,7 @@ struct SharedClock {
     std::unique_ptr<CRuntime> runtime;
     std::shared_ptr<CEnvironmentSettings> settings;
     std::unique_ptr<CWorkReport> report;
+    std::unique_ptr<CFolderWorkStore> store;  // the same records through the store's face
     CFixedSide side;
 };
 

@@ -25,7 +25,7 @@ CTapBench::CTapBench(const std::string& style, const std::string& card, const st
     reader = backend.get();
     controller->SetReader(std::make_shared<CFelicaReader>(std::move(backend), true, prompt));
     reg = CreateRegisterFile(t.runtime);
-    work = CreateWorkReport(t.runtime);
+    work = OpenWorkStore(t.runtime);
     controller->AttachRegister(reg.get());
     controller->AttachWorkReport(work.get());
     reg->SetCardId(card);

@@ -33,6 +33,7 @@
 #include "people/UserRegisterDialog.h"
 #include "platform/LocalTime.h"
 #include "settings/ConfigDialog.h"
+#include "settings/ExportSettings.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 #include "workfile/WorkReport.h"
@@ -179,6 +180,11 @@ TEST(JapaneseDesktop, AnExportShowsItIsWorkingAndAfterTheWindowClosedNamesItsFil
         report.RegisterStamp();
     }
     c.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    // A folder of the test's own: the documents folder is shared with every other run.
+    std::filesystem::create_directory(c.t.dir / "out");
+    CExportSettings folder(c.t.runtime);
+    folder.SetExportFolder((c.t.dir / "out").string());
+    ASSERT_TRUE(folder.SaveSettings());
     ASSERT_TRUE(c.app->InitInstance());
     CExportDialog* exporter = c.app->Export();
     exporter->Prepare();

@@ -13,6 +13,7 @@
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderWorkStore.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "settings/EnvironmentSettings.h"
@@ -21,7 +22,6 @@
 #include "support/TestSupport.h"
 #include "support/WorkedExample.h"
 #include "text/TextCodec.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -74,11 +74,11 @@ void MakeMonth(const std::filesystem::path& data) {
     }
     auto clock = std::make_shared<CManualClock>(CLocalTime::FromLocal(2026, 7, 1, 10, 0));
     CRuntime runtime(data, clock, std::make_shared<test::CRecordingMessageSink>());
-    CWorkReport report(runtime);
-    report.SetSettings(CreateConfig(runtime));
+    const auto report = OpenWorkStore(runtime);
+    report->SetSettings(CreateConfig(runtime));
     CRegisterFile reg(runtime);
     test::CFakePrompt prompt;
-    CReportEditSession session(report, reg, prompt, 1);
+    CReportEditSession session(*report, reg, prompt, 1);
     session.SetTrail("admin", clock.get());
     ASSERT_TRUE(session.Select("山田", 2026, 6));
     ASSERT_TRUE(session.Edit(4, 2, "19:00"));

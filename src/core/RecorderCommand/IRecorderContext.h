@@ -10,7 +10,7 @@ class ISettings;
 class CMailQueue;
 class CRegisterFile;
 class CRuntime;
-class CWorkReport;
+class IWorkStore;
 class IPrompt;
 class IRegisterScreen;
 class IStampSide;
@@ -22,7 +22,7 @@ public:
     virtual ~IRecorderContext() = default;
     virtual CFelicaReader* GetReader() const = 0;
     virtual CRegisterFile* GetRegister() const = 0;
-    virtual CWorkReport* GetWorkReport() const = 0;
+    virtual IWorkStore* GetWorkReport() const = 0;
     virtual IRegisterScreen* GetScreen() const = 0;
     virtual IStampSide* GetStampSide() const = 0;
     virtual bool IsScreenActive() const = 0;

@@ -5,6 +5,7 @@
 #include "RecorderCommand/IRecorderContext.h"
 #include "RecorderCommand/IRegisterScreen.h"
 #include "diagnostics/ErrorLog.h"
+#include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
 #include "mail/MailSettings.h"
 #include "people/RegisterFile.h"
@@ -13,8 +14,8 @@
 #include "reader/FelicaReader.h"
 #include "settings/ISettings.h"
 #include "settings/ModeFiles.h"
+#include "store/IWorkStore.h"
 #include "workfile/IStampSide.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -38,7 +39,7 @@ struct TimeReadCommand::CTap {
     std::int64_t readAt = 0;  // the tap's time: when the card was read, not when the job ran
     CChosenSide side{false};
     std::shared_ptr<CRegisterFile> reg;
-    std::shared_ptr<CWorkReport> work;
+    std::shared_ptr<IWorkStore> work;
     bool known = false;
     std::string name;
     std::string mailAddress;
@@ -110,7 +111,7 @@ void TimeReadCommand::Start(const std::string& card) {
     const auto settings = m_controller->SnapshotSettings();
     tap->reg = CreateRegisterFile(m_controller->Runtime());
     tap->reg->SetPathSource(settings);
-    tap->work = CreateWorkReport(m_controller->Runtime());
+    tap->work = OpenWorkStore(m_controller->Runtime());
     tap->work->SetSettings(settings);
     tap->work->SetStampSide(&tap->side);
     m_controller->Background().Post(
@@ -122,7 +123,7 @@ void TimeReadCommand::Start(const std::string& card) {
             tap->mailAddress = tap->reg->GetMailAddressByName(tap->name);
             tap->work->SetStamp(tap->name, tap->readAt);
             // One hold of the locks from the decision to the write.
-            const auto locks = tap->work->HoldLocks();
+            const auto locks = tap->work->HoldToday();
             tap->result = tap->work->CheckToday();
             if (tap->result == 0) tap->written = tap->work->RegisterStamp();
         },
@@ -164,16 +165,16 @@ void TimeReadCommand::OnDecided(const std::shared_ptr<CTap>& tap) {
     }
     m_recording = false;
     switch (tap->result) {
-        case CWorkReport::EntryRecorded:
+        case IWorkStore::EntryRecorded:
             ReportSide(*tap, 0);
             return;
-        case CWorkReport::ExitRecorded:
+        case IWorkStore::ExitRecorded:
             ReportSide(*tap, 1);
             return;
-        case CWorkReport::WriteFailed:
+        case IWorkStore::WriteFailed:
             Fail();
             return;
-        case CWorkReport::TooSoon:
+        case IWorkStore::TooSoon:
             screen.ResetScreen(1);
             return;
         default:

@@ -1,6 +1,7 @@
 #include "controller/RecorderController.h"
 
 #include "RecorderCommand/RecorderCommand.h"
+#include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
@@ -8,7 +9,7 @@
 #include "reader/FelicaReader.h"
 #include "settings/ChimeSettings.h"
 #include "settings/EnvironmentSettings.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -31,7 +32,7 @@ std::shared_ptr<const ISettings> CRecorderController::SnapshotSettings() const {
 
 void CRecorderController::ListTodayInBackground(
     std::function<void(std::vector<std::string>)> shown) {
-    auto work = CreateWorkReport(m_runtime);
+    auto work = OpenWorkStore(m_runtime);
     work->SetSettings(SnapshotSettings());
     auto lines = std::make_shared<std::vector<std::string>>();
     m_background->Post([work, lines] { work->ListToday(*lines); },
@@ -39,7 +40,7 @@ void CRecorderController::ListTodayInBackground(
 }
 
 void CRecorderController::BackupInBackground() {
-    auto work = CreateWorkReport(m_runtime);
+    auto work = OpenWorkStore(m_runtime);
     m_background->Post([work] { work->Backup(); }, {});
 }
 
@@ -78,7 +79,7 @@ void CRecorderController::AttachRegister(CRegisterFile* reg) {
     if (m_register != nullptr) m_register->SetPathSource(m_settings);
 }
 
-void CRecorderController::AttachWorkReport(CWorkReport* work) {
+void CRecorderController::AttachWorkReport(IWorkStore* work) {
     m_work = work;
     if (m_work == nullptr) return;
     m_work->SetSettings(m_settings);

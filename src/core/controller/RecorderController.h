@@ -16,7 +16,7 @@ class CEnvironmentSettings;
 class CFelicaReader;
 class CMailQueue;
 class CRegisterFile;
-class CWorkReport;
+class IWorkStore;
 class IPrompt;
 class IRegisterScreen;
 class IStampSide;
@@ -41,7 +41,7 @@ public:
     bool OpenReader(bool on, const std::string& spec);
     void SetReader(std::shared_ptr<CFelicaReader> reader);
     void AttachRegister(CRegisterFile* reg);
-    void AttachWorkReport(CWorkReport* work);
+    void AttachWorkReport(IWorkStore* work);
     void AttachAdminStore(CAdminFile* admins);
     // Called when the work record is attached, so the screen can refresh its history.
     void SetWorkReportListener(std::function<void()> listener);
@@ -51,7 +51,7 @@ public:
     bool IsScreenActive() const override;
     bool IsBusy() const override { return m_busy; }
     void SetBusy(bool busy) { m_busy = busy; }
-    CWorkReport* GetWorkReport() const override { return m_work; }
+    IWorkStore* GetWorkReport() const override { return m_work; }
     CFelicaReader* GetReader() const override { return m_reader.get(); }
     CRegisterFile* GetRegister() const override { return m_register; }
     CAdminFile* GetAdminStore() const { return m_admins; }
@@ -82,7 +82,7 @@ private:
     std::shared_ptr<CChimeSettings> m_chime;
     std::shared_ptr<CFelicaReader> m_reader;
     CRegisterFile* m_register = nullptr;
-    CWorkReport* m_work = nullptr;
+    IWorkStore* m_work = nullptr;
     CAdminFile* m_admins = nullptr;
     std::shared_ptr<RecorderCommand> m_readCommand;
     std::unique_ptr<CMailQueue> m_mail;

@@ -4,7 +4,7 @@
 
 #include "calendar/TimeText.h"
 #include "platform/LocalTime.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -32,7 +32,7 @@ void CMonthSheet::Clear() {
     m_leadIn.clear();
 }
 
-bool CMonthSheet::Load(CWorkReport& report, std::string name, int year, int month) {
+bool CMonthSheet::Load(IWorkStore& report, std::string name, int year, int month) {
     Clear();
     if (name.empty() || year <= 2000 || month < 1 || month > 12) return true;
     std::vector<WorkDayRecord> days;

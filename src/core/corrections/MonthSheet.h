@@ -8,7 +8,7 @@
 
 namespace stampwell {
 
-class CWorkReport;
+class IWorkStore;
 
 // One employee's month as the record edit grid shows it: a row per day, "%02d/%02d (%s)" with
 // the weekday, and the start and end cells ("__:__" for none).
@@ -20,7 +20,7 @@ public:
 
     // No rows without an employee or for a year up to 2000. False when the month could not be
     // read (the sheet is then empty and cannot be saved).
-    bool Load(CWorkReport& report, std::string name, int year, int month);
+    bool Load(IWorkStore& report, std::string name, int year, int month);
     void Clear();
 
     int Rows() const { return static_cast<int>(m_edited.size()); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "calendar/TimeText.h"
@@ -16,7 +17,6 @@
 #include "settings/ModeFiles.h"
 #include "text/JapaneseOrder.h"
 #include "trail/EditLog.h"
-#include "trail/TrailSettlement.h"
 
 namespace stampwell {
 
@@ -25,7 +25,7 @@ namespace {
 constexpr int kMaxAttempts = 5;
 }  // namespace
 
-CReportEditSession::CReportEditSession(CWorkReport& report, const CRegisterFile& reg,
+CReportEditSession::CReportEditSession(IWorkStore& report, const CRegisterFile& reg,
                                        IPrompt& prompt, int mode)
     : m_report(report), m_register(reg), m_prompt(prompt), m_mode(mode) {}
 
@@ -57,18 +57,18 @@ void CReportEditSession::ShowPathMessage() const {
                          EMessageIcon::None);
 }
 
-void CReportEditSession::ShowFailure(CWorkReport::ESaveOutcome outcome) const {
+void CReportEditSession::ShowFailure(IWorkStore::ESaveOutcome outcome) const {
     switch (outcome) {
-        case CWorkReport::ESaveOutcome::kUnreachable:
+        case IWorkStore::ESaveOutcome::kUnreachable:
             ShowPathMessage();
             break;
-        case CWorkReport::ESaveOutcome::kBusy:
+        case IWorkStore::ESaveOutcome::kBusy:
             m_prompt.ShowMessage(
                 "他の端末が処理中のため、保存できませんでした。\nしばらくしてからもう一度保存"
                 "してください。",
                 EMessageIcon::None);
             break;
-        case CWorkReport::ESaveOutcome::kNoSpace:
+        case IWorkStore::ESaveOutcome::kNoSpace:
             m_prompt.ShowMessage(
                 "ディスクの空き容量が足りないため、保存できませんでした。\n変更は画面に残って"
                 "います。",
@@ -102,12 +102,12 @@ void CReportEditSession::LoadMonth() {
     // Read on the file work's thread into a sheet of the job's own: the screen keeps painting
     // the one it shows meanwhile.
     struct Job {
-        std::shared_ptr<CWorkReport> report;
+        std::shared_ptr<IWorkStore> report;
         CMonthSheet sheet;
         bool loaded = false;
     };
     auto job = std::make_shared<Job>();
-    job->report = TwinOf(m_report);
+    job->report = m_report.Twin();
     job->sheet = m_sheet;
     const std::string name = m_name;
     const int year = m_year, month = m_month;
@@ -173,8 +173,7 @@ bool CReportEditSession::Edit(int row, int column, const std::string& text) {
     return true;
 }
 
-bool CReportEditSession::AskAboutConflicts(
-    const std::vector<CWorkReport::CellConflict>& conflicts) {
+bool CReportEditSession::AskAboutConflicts(const std::vector<IWorkStore::CellConflict>& conflicts) {
     auto shown = [](const std::string& time) { return time.empty() ? std::string("なし") : time; };
     std::string text = "他の端末で変更された日があります。\n";
     for (const auto& conflict : conflicts) {
@@ -191,66 +190,35 @@ bool CReportEditSession::AskAboutConflicts(
 }
 
 CReportEditSession::EAttempt CReportEditSession::Attempt(
-    std::vector<CWorkReport::CellChange> changes, const std::string& reason) {
+    std::vector<IWorkStore::CellChange> changes, const std::string& reason) {
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         // The save runs on the file work's thread with a work record object and values of its
         // own: if the administrator stops waiting for a share that does not answer, it finishes
         // (or fails) by itself later, touching nothing of the screen's.
         struct Job {
-            std::shared_ptr<CWorkReport> report;
-            std::string name, adminId, reason, when;
+            std::shared_ptr<IWorkStore> report;
+            std::string name;
             int year = 0, month = 0;
-            bool trail = false;
-            std::string start, end;  // the side names of the trail
-            std::vector<CWorkReport::CellChange> changes;
-            std::vector<CWorkReport::CellConflict> conflicts;
+            std::optional<IWorkStore::TrailMark> trail;
+            std::vector<IWorkStore::CellChange> changes;
+            std::vector<IWorkStore::CellConflict> conflicts;
             bool trailFailed = false;
-            CWorkReport::ESaveOutcome outcome = CWorkReport::ESaveOutcome::kFailed;
+            IWorkStore::ESaveOutcome outcome = IWorkStore::ESaveOutcome::kFailed;
         };
         auto job = std::make_shared<Job>();
-        job->report = TwinOf(m_report);
+        job->report = m_report.Twin();
         job->name = m_sheet.Name();
         job->year = m_sheet.Year();
         job->month = m_sheet.Month();
-        job->adminId = m_adminId;
-        job->reason = reason;
-        job->trail = m_clock != nullptr;
-        job->when = job->trail ? TrailTime() : std::string{};
-        job->start = SideText(0);
-        job->end = SideText(1);
+        if (m_clock != nullptr) {
+            job->trail =
+                IWorkStore::TrailMark{TrailTime(), m_adminId, reason, SideText(0), SideText(1)};
+        }
         job->changes = changes;
         const bool waited = RunFileWork([job] {
-            CWorkReport& report = *job->report;
-            CWorkReport::SaveHooks hooks;
-            const CEditLog log(report.ResolveWorkFilePath(),
-                               report.ResolveWorkFilePath().parent_path());
-            // The trail is on disk before the work file changes, under the work file's lock.
-            const CEditLog::Entry marker{job->when, job->adminId, job->name, "",
-                                         "",        "",           "",        job->reason};
-            std::vector<std::string> days;
-            if (job->trail) {
-                hooks.beforeReplace = [&](const std::vector<CWorkReport::CellChange>& applied) {
-                    std::vector<CEditLog::Entry> entries;
-                    std::set<int> changedDays;
-                    for (const auto& change : applied) {
-                        entries.push_back({marker.when, job->adminId, job->name,
-                                           CMonthSheet::DayText(job->year, job->month, change.day),
-                                           change.side == 0 ? job->start : job->end, change.before,
-                                           change.after, job->reason});
-                        changedDays.insert(change.day);
-                    }
-                    for (int day : changedDays) {
-                        days.push_back(CMonthSheet::DayText(job->year, job->month, day));
-                    }
-                    job->trailFailed =
-                        !CTrailSettlement::Settle(report, log) || !log.BeginBatch(marker, entries);
-                    return !job->trailFailed;
-                };
-                hooks.replaceFailed = [&] { log.EndBatch(marker, false, days); };
-                hooks.replaced = [&] { log.EndBatch(marker, true, {}); };
-            }
-            job->outcome = report.SaveMonth(job->name, job->year, job->month, job->changes,
-                                            &job->conflicts, hooks);
+            job->outcome = job->report->SaveMonth(
+                job->name, job->year, job->month, job->changes, &job->conflicts,
+                job->trail ? &*job->trail : nullptr, &job->trailFailed);
         });
         if (!waited) {
             ShowShareAway();
@@ -258,14 +226,14 @@ CReportEditSession::EAttempt CReportEditSession::Attempt(
         }
         const auto outcome = job->outcome;
         const bool trailFailed = job->trailFailed;
-        const std::vector<CWorkReport::CellConflict> conflicts = job->conflicts;
-        if (outcome == CWorkReport::ESaveOutcome::kSaved) return EAttempt::kSaved;
+        const std::vector<IWorkStore::CellConflict> conflicts = job->conflicts;
+        if (outcome == IWorkStore::ESaveOutcome::kSaved) return EAttempt::kSaved;
         if (trailFailed) {
             m_prompt.ShowMessage("修正履歴を記録できませんでした。\n保存はされません。",
                                  EMessageIcon::None);
             return EAttempt::kFailed;
         }
-        if (outcome != CWorkReport::ESaveOutcome::kConflict) {
+        if (outcome != IWorkStore::ESaveOutcome::kConflict) {
             ShowFailure(outcome);
             return EAttempt::kFailed;
         }
@@ -285,7 +253,7 @@ CReportEditSession::EAttempt CReportEditSession::Attempt(
             }
         }
     }
-    ShowFailure(CWorkReport::ESaveOutcome::kBusy);
+    ShowFailure(IWorkStore::ESaveOutcome::kBusy);
     return EAttempt::kFailed;
 }
 

@@ -6,7 +6,7 @@
 
 #include "corrections/MonthSheet.h"
 #include "reporting/Payroll.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -22,7 +22,7 @@ class IPrompt;
 // is read again, so the screen and any later save start from what is on disk.
 class CReportEditSession {
 public:
-    CReportEditSession(CWorkReport& report, const CRegisterFile& reg, IPrompt& prompt, int mode);
+    CReportEditSession(IWorkStore& report, const CRegisterFile& reg, IPrompt& prompt, int mode);
 
     // The employees in Japanese order (one pass of the register).
     std::vector<std::string> Names() const;
@@ -64,10 +64,10 @@ public:
 
 private:
     enum class EAttempt { kSaved, kStopped, kFailed };
-    EAttempt Attempt(std::vector<CWorkReport::CellChange> changes, const std::string& reason);
-    bool AskAboutConflicts(const std::vector<CWorkReport::CellConflict>& conflicts);
+    EAttempt Attempt(std::vector<IWorkStore::CellChange> changes, const std::string& reason);
+    bool AskAboutConflicts(const std::vector<IWorkStore::CellConflict>& conflicts);
     std::string SideText(int side) const;
-    void ShowFailure(CWorkReport::ESaveOutcome outcome) const;
+    void ShowFailure(IWorkStore::ESaveOutcome outcome) const;
     void ShowPathMessage() const;
     std::string TrailTime() const;
     void LoadMonth();
@@ -76,7 +76,7 @@ private:
     bool RunFileWork(std::function<void()> job);
     void ShowShareAway() const;
 
-    CWorkReport& m_report;
+    IWorkStore& m_report;
     IFileWork* m_fileWork = nullptr;
     const CRegisterFile& m_register;
     IPrompt& m_prompt;

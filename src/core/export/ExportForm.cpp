@@ -1,9 +1,9 @@
 #include "export/ExportForm.h"
 
+#include "folderstore/FolderWorkStore.h"
 #include "platform/FileSystem.h"
 #include "platform/IPrompt.h"
 #include "settings/ISettings.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -43,16 +43,16 @@ CExportForm::Outcome CExportForm::Export(const CRuntime& runtime,
                                          const Request& request) {
     auto sink = std::make_shared<CCollectingSink>();
     CRuntime own(runtime.DataDir(), runtime.ClockPtr(), sink);
-    CWorkReport report(own);
-    report.SetSettings(std::move(settings));
-    report.SetExportYear(request.year);
-    report.SetExportMonth(request.month);
-    report.SetExportClosing(request.closing);
-    report.SetExportPath(request.destination.string());
+    const auto report = OpenWorkStore(own);
+    report->SetSettings(std::move(settings));
+    report->SetExportYear(request.year);
+    report->SetExportMonth(request.month);
+    report->SetExportClosing(request.closing);
+    report->SetExportPath(request.destination.string());
     Outcome outcome;
-    outcome.ok = report.Export();
+    outcome.ok = report->Export();
     outcome.messages = sink->messages;
-    outcome.reason = report.LastExportError();
+    outcome.reason = report->LastExportError();
     return outcome;
 }
 

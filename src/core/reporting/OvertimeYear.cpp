@@ -7,9 +7,9 @@
 #include "calendar/WorkDate.h"
 #include "reporting/Payroll.h"
 #include "reporting/WorkSummary.h"
+#include "store/IWorkStore.h"
 #include "text/JapaneseOrder.h"
 #include "workfile/WorkRecordTable.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -77,7 +77,7 @@ void COvertimeYear::Judge(Row& row) {
     for (const auto& limit : passed) row.limits += (row.limits.empty() ? "" : "・") + limit;
 }
 
-bool COvertimeYear::Collect(CWorkReport& report, int year, int closing, const CWorkRules& rules,
+bool COvertimeYear::Collect(IWorkStore& report, int year, int closing, const CWorkRules& rules,
                             std::vector<Row>& rows) {
     rows.clear();
     // The pay periods: kBefore before the year, then its twelve, each named by its last day.

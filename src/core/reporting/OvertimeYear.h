@@ -8,7 +8,7 @@
 
 namespace stampwell {
 
-class CWorkReport;
+class IWorkStore;
 
 // The year of the overtime agreement (36協定) per employee: twelve pay periods from the
 // office's start month, each with its 法定外残業 and 法定休日労働 from the same calculation as
@@ -48,7 +48,7 @@ public:
     // Every employee with work in the year (or in the months its averages reach back to), in
     // Japanese order. year is the year in which the agreement year starts; closing 0..5 as for
     // the export. False when the work file cannot be read to its end.
-    static bool Collect(CWorkReport& report, int year, int closing, const CWorkRules& rules,
+    static bool Collect(IWorkStore& report, int year, int closing, const CWorkRules& rules,
                         std::vector<Row>& rows);
     // The CSV (UTF-8, CR LF; written in CP932): a row per employee, 時間外 and 休日 per month,
     // then the year's figures and the limits passed.

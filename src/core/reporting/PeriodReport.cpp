@@ -7,8 +7,8 @@
 #include "calendar/WorkDate.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
+#include "store/IWorkStore.h"
 #include "text/JapaneseOrder.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -24,7 +24,7 @@ std::string Hours(int minutes) {
 }
 }  // namespace
 
-bool CPeriodReport::Collect(CWorkReport& report, int year, int month, int closing,
+bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing,
                             const std::string& onlyName, const CWorkRules& rules,
                             std::vector<Row>& rows, const CLeaveBook* leave,
                             const std::vector<std::string>* registered) {

@@ -9,7 +9,7 @@
 namespace stampwell {
 
 class CLeaveBook;
-class CWorkReport;
+class IWorkStore;
 
 // `stampwell-cli report`: for a pay period, per employee in Japanese order, the days and the
 // span worked with the days missing a time, and the same days in payroll terms.
@@ -29,7 +29,7 @@ public:
     // False when the work file cannot be read to its end.
     // With leave, the paid leave of the period (a whole day of leave is no 打刻漏れ, and whoever
     // took leave in the period has a row).
-    static bool Collect(CWorkReport& report, int year, int month, int closing,
+    static bool Collect(IWorkStore& report, int year, int month, int closing,
                         const std::string& onlyName, const CWorkRules& rules,
                         std::vector<Row>& rows, const CLeaveBook* leave = nullptr,
                         const std::vector<std::string>* registered = nullptr);

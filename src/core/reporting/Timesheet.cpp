@@ -11,8 +11,8 @@
 #include "reporting/PeriodReport.h"
 #include "reporting/WorkSummary.h"
 #include "settings/ModeFiles.h"
+#include "store/IWorkStore.h"
 #include "trail/EditLog.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -76,9 +76,9 @@ std::vector<std::string> CTimesheet::Cells(const Line& line) {
             line.overtime, line.lateNight, line.restDay, line.note};
 }
 
-bool CTimesheet::Collect(CWorkReport& report, int year, int month, int closing,
+bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
                          const std::string& onlyName, const CWorkRules& rules,
-                         const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages,
+                         const CLeaveBook* leave, bool withTrail, std::vector<Page>& pages,
                          const std::vector<std::string>* registered) {
     pages.clear();
     // The totals: exactly the report's rows.
@@ -94,8 +94,8 @@ bool CTimesheet::Collect(CWorkReport& report, int year, int month, int closing,
     }
     // The corrections saved, by person and day: the reason goes into the remarks.
     std::map<std::pair<std::string, std::string>, std::string> corrected;
-    if (trail != nullptr) {
-        trail->ForEach([&](const CEditLog::Entry& entry) {
+    if (withTrail) {
+        report.ForEachTrailEntry([&](const IWorkStore::TrailEntry& entry) {
             if (entry.state != CEditLog::EState::kDone || entry.day.empty() ||
                 entry.side == CEditLog::kSaveFailed || entry.side == CEditLog::kSaveStarted ||
                 entry.side == CEditLog::kSaveDone) {

@@ -7,9 +7,8 @@
 
 namespace stampwell {
 
-class CEditLog;
 class CLeaveBook;
-class CWorkReport;
+class IWorkStore;
 
 // The month's attendance register (出勤簿) of each employee, as texts ready to be drawn: a row
 // per day of the pay period with its times, its figures and its remarks, and the totals of the
@@ -37,11 +36,12 @@ public:
     // The cells of a line, in the order of Header.
     static std::vector<std::string> Cells(const Line& line);
     // One page per employee of the period (Japanese order), or the one named; every name of
-    // `registered` gets its page too, empty when it has nothing in the period. leave, trail and
-    // registered may be null. False when the work file cannot be read.
-    static bool Collect(CWorkReport& report, int year, int month, int closing,
+    // `registered` gets its page too, empty when it has nothing in the period. leave and
+    // registered may be null; withTrail puts the reasons of the corrections into the remarks.
+    // False when the records cannot be read.
+    static bool Collect(IWorkStore& report, int year, int month, int closing,
                         const std::string& onlyName, const CWorkRules& rules,
-                        const CLeaveBook* leave, const CEditLog* trail, std::vector<Page>& pages,
+                        const CLeaveBook* leave, bool withTrail, std::vector<Page>& pages,
                         const std::vector<std::string>* registered = nullptr);
 };
 

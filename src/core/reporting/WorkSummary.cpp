@@ -5,8 +5,8 @@
 #include "calendar/PayPeriod.h"
 #include "calendar/TimeText.h"
 #include "calendar/WorkDate.h"
+#include "store/IWorkStore.h"
 #include "workfile/WorkRecordTable.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -68,7 +68,7 @@ std::string CWorkSummary::FormatMinutes(int minutes) {
     return text;
 }
 
-bool CWorkSummary::DaysOfPeriod(CWorkReport& report, int year, int month, int closing,
+bool CWorkSummary::DaysOfPeriod(IWorkStore& report, int year, int month, int closing,
                                 const std::string& onlyName,
                                 std::map<std::string, std::vector<WorkDayRecord>>& out,
                                 int& firstDate) {
@@ -85,7 +85,7 @@ bool CWorkSummary::DaysOfPeriod(CWorkReport& report, int year, int month, int cl
     return true;
 }
 
-bool CWorkSummary::ForPeriod(CWorkReport& report, int year, int month, int closing,
+bool CWorkSummary::ForPeriod(IWorkStore& report, int year, int month, int closing,
                              const std::string& onlyName, std::map<std::string, Totals>& out) {
     out.clear();
     std::map<std::string, std::vector<WorkDayRecord>> byName;

@@ -8,7 +8,7 @@
 
 namespace stampwell {
 
-class CWorkReport;
+class IWorkStore;
 
 // How a month adds up: the time between start and end of each day (25:10 is 1:10 after midnight
 // of the next calendar day), the days worked, the total, the days where one of the two times is
@@ -38,13 +38,13 @@ public:
     // Per employee (UTF-8 name) for the pay period of the export: year and month of its last
     // day, closing 0..5 (the 5th ... the 25th, month end). onlyName limits it to one person.
     // False when the work file cannot be read.
-    static bool ForPeriod(CWorkReport& report, int year, int month, int closing,
+    static bool ForPeriod(IWorkStore& report, int year, int month, int closing,
                           const std::string& onlyName, std::map<std::string, Totals>& out);
     // The days from firstDate (a date number) on.
     static std::vector<WorkDayRecord> From(const std::vector<WorkDayRecord>& days, int firstDate);
     // Every person's days of the period, with the days of the period's first week before it
     // (which count toward that week's overtime); firstDate receives the period's first day.
-    static bool DaysOfPeriod(CWorkReport& report, int year, int month, int closing,
+    static bool DaysOfPeriod(IWorkStore& report, int year, int month, int closing,
                              const std::string& onlyName,
                              std::map<std::string, std::vector<WorkDayRecord>>& out,
                              int& firstDate);

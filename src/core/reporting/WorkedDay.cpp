@@ -6,7 +6,7 @@
 #include "calendar/WorkDate.h"
 #include "folderstore/FolderRulesStore.h"
 #include "settings/WorkRules.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -25,8 +25,8 @@ std::optional<std::string> RefuseOnRestDay(const CWorkRules& rules, int date) {
 }
 }  // namespace
 
-std::optional<std::string> CWorkedDay::RefuseWholeLeave(CWorkReport& report,
-                                                        const std::string& name, int date) {
+std::optional<std::string> CWorkedDay::RefuseWholeLeave(IWorkStore& report, const std::string& name,
+                                                        int date) {
     CWorkRules rules;
     OpenRulesStore(report.Runtime())->Read(rules);
     if (auto refused = RefuseOnRestDay(rules, date)) return refused;

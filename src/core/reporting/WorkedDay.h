@@ -5,7 +5,7 @@
 
 namespace stampwell {
 
-class CWorkReport;
+class IWorkStore;
 
 // Whether a whole day of paid leave may be recorded on a day: not on the statutory rest day of
 // the work rules (there is no work to be released from, and it would count toward the 5-day
@@ -15,7 +15,7 @@ class CWorkedDay {
 public:
     // The refusal with its reason; nothing when the day may be taken. date is a date number
     // (20260612). A work file that cannot be read refuses too (the day cannot be checked).
-    static std::optional<std::string> RefuseWholeLeave(CWorkReport& report, const std::string& name,
+    static std::optional<std::string> RefuseWholeLeave(IWorkStore& report, const std::string& name,
                                                        int date);
 };
 

@@ -15,19 +15,20 @@
 #include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "folderstore/FolderRulesStore.h"
+#include "folderstore/FolderWorkStore.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reporting/OvertimeYear.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/WorkRules.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
 CLimitsDialog::CLimitsDialog(CRecorderController& controller, QWidget* parent)
     : QDialog(parent, DialogFlags()), m_controller(controller) {
     setWindowTitle(QString::fromUtf8("時間外労働の上限（36協定）"));
-    m_work = std::make_unique<CWorkReport>(controller.Runtime());
+    m_work = OpenWorkStore(controller.Runtime());
     m_work->SetSettings(controller.GetSettings());
 
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
@@ -101,12 +102,12 @@ void CLimitsDialog::Refresh() {
                          .arg(rules.agreementStart));
     // The year is read on a thread of its own: a share that hangs never freezes the window.
     struct Job {
-        std::shared_ptr<CWorkReport> report;
+        std::shared_ptr<IWorkStore> report;
         std::vector<COvertimeYear::Row> rows;
         bool read = false;
     };
     auto job = std::make_shared<Job>();
-    job->report = TwinOf(*m_work);
+    job->report = m_work->Twin();
     const int year = m_year->value();
     const int closing = m_closing->currentIndex();
     CShareWait wait(this);

@@ -11,7 +11,7 @@ class QTableWidget;
 namespace stampwell {
 
 class CRecorderController;
-class CWorkReport;
+class IWorkStore;
 
 // "時間外労働の上限（36協定）": the agreement year per employee, as `stampwell-cli limits` prints
 // it, with the limits passed in red. Read-only; the figures come from the core.
@@ -34,7 +34,7 @@ public:
 
 private:
     CRecorderController& m_controller;
-    std::unique_ptr<CWorkReport> m_work;
+    std::shared_ptr<IWorkStore> m_work;
     QSpinBox* m_year = nullptr;
     QComboBox* m_closing = nullptr;
     QLabel* m_start = nullptr;

@@ -25,6 +25,7 @@
 #include "corrections/ReportEditSession.h"
 #include "folderstore/FolderLeaveStore.h"
 #include "folderstore/FolderRulesStore.h"
+#include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
 #include "people/AdminFile.h"
@@ -35,8 +36,7 @@
 #include "reporting/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
-#include "trail/EditLog.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -46,7 +46,7 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
       m_mode(CModeFiles::ReadMode(controller.Runtime().DataDir())) {
     setWindowTitle(QString::fromUtf8(m_mode == kRoomMode ? "入退室編集" : "出退勤編集"));
     // A work-record object of the screen's own: the month it shows is its state alone.
-    m_work = std::make_unique<CWorkReport>(controller.Runtime());
+    m_work = OpenWorkStore(controller.Runtime());
     m_work->SetSettings(controller.GetSettings());
     m_session = std::make_unique<CReportEditSession>(*m_work, *controller.GetRegister(),
                                                      controller.Prompt(), m_mode);
@@ -259,25 +259,22 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
     // Everything the pages need is read on a thread of its own: the work file, the leave book
     // and the register may be on a share that hangs.
     struct Job {
-        std::shared_ptr<CWorkReport> report;
+        std::shared_ptr<IWorkStore> report;
         std::shared_ptr<CRegisterFile> reg;
         std::shared_ptr<ILeaveStore> leave;
         std::shared_ptr<IRulesStore> rules;
-        std::filesystem::path dataDir, work;
         int year = 0, month = 0;
         std::string onlyName, refusal;
         std::vector<CTimesheet::Page> pages;
         bool collected = false;
     };
     auto job = std::make_shared<Job>();
-    job->report = TwinOf(*m_work);
+    job->report = m_work->Twin();
     if (m_controller.GetRegister() != nullptr) {
         job->reg = std::make_shared<CRegisterFile>(*m_controller.GetRegister());
     }
-    job->dataDir = m_controller.Runtime().DataDir();
     job->leave = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
     job->rules = OpenRulesStore(m_controller.Runtime());
-    job->work = m_work->ResolveWorkFilePath();
     job->year = m_year->value();
     job->month = m_month->currentIndex() + 1;
     job->onlyName = everyone ? std::string{} : shown;
@@ -286,13 +283,12 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         job->rules->Read(rules);
         CLeaveBook leave;
         if (!job->leave->Read(leave, &job->refusal)) return;
-        const CEditLog trail(job->work, job->dataDir);
         // Every registered employee gets a page, with or without records in the month.
         std::vector<std::string> registered;
         if (job->reg) registered = job->reg->GetAllNames();
         // The calendar month the screen shows: the pay period closing at the month's end.
         job->collected = CTimesheet::Collect(*job->report, job->year, job->month, 5, job->onlyName,
-                                             rules, &leave, &trail, job->pages, &registered);
+                                             rules, &leave, true, job->pages, &registered);
         if (!job->collected || job->pages.empty()) job->refusal = "この月の記録がありません。";
     });
     if (!finished) {

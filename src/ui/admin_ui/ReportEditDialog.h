@@ -24,7 +24,7 @@ class CMonthSheetModel;
 class CRecorderController;
 class CReportEditSession;
 class CTimeGrid;
-class CWorkReport;
+class IWorkStore;
 
 // "出退勤編集" / "入退室編集": one employee's month in the time grid, corrected cell by cell and
 // saved back. Created once and run again; each run starts from the clock's month.
@@ -68,7 +68,7 @@ private:
 
     CRecorderController& m_controller;
     int m_mode;
-    std::unique_ptr<CWorkReport> m_work;
+    std::shared_ptr<IWorkStore> m_work;
     std::unique_ptr<CReportEditSession> m_session;
     std::unique_ptr<CShareWait> m_shareWait;
     CMonthSheetModel* m_model = nullptr;

@@ -15,6 +15,7 @@
 #include "app/MainFrame.h"
 #include "controller/BusyScope.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderWorkStore.h"
 #include "people/AdminFile.h"
 #include "people/AdminLoginDialog.h"
 #include "people/AdminModifyDialog.h"
@@ -33,7 +34,7 @@
 #include "settings/ModeFiles.h"
 #include "settings/SendMailDialog.h"
 #include "settings/WorkRulesDialog.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -66,7 +67,7 @@ bool CStampwellApp::InitInstance() {
     m_frame = std::make_unique<CMainFrame>(CModeFiles::ReadMode(m_runtime.DataDir()));
 
     m_register = CreateRegisterFile(m_runtime);
-    m_work = CreateWorkReport(m_runtime);
+    m_work = OpenWorkStore(m_runtime);
     m_admins = CreateAdminFile(m_runtime);
 
     // The controller: the screen with its card-reading command, the settings, the chime.

@@ -30,7 +30,7 @@ class CMainFrame;
 class CRecorderController;
 class CRegisterFile;
 class CTimeRegisterView;
-class CWorkReport;
+class IWorkStore;
 class IPrompt;
 class ISoundPlayer;
 
@@ -82,7 +82,7 @@ public:
     CTimeRegisterView* Screen() const { return m_screen.get(); }
     CRecorderController* Controller() const { return m_controller.get(); }
     CChimeDialog* Chime() const { return m_chime.get(); }
-    CWorkReport* WorkReport() const { return m_work.get(); }
+    IWorkStore* WorkReport() const { return m_work.get(); }
     CAdminLoginDialog* Login() const { return m_login.get(); }
     CAdminModifyDialog* Admins() const { return m_adminModify.get(); }
     CConfigDialog* Config() const { return m_config.get(); }
@@ -101,7 +101,7 @@ private:
     std::string m_readerSpec;
     std::unique_ptr<CRecorderController> m_controller;
     std::shared_ptr<CRegisterFile> m_register;
-    std::shared_ptr<CWorkReport> m_work;
+    std::shared_ptr<IWorkStore> m_work;
     std::shared_ptr<CAdminFile> m_admins;
     std::shared_ptr<CChimeDialog> m_chime;
     std::unique_ptr<CMainFrame> m_frame;

@@ -18,6 +18,7 @@
 #include "controller/RecorderController.h"
 #include "diagnostics/ErrorLog.h"
 #include "folderstore/FolderLeaveStore.h"
+#include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveLedger.h"
@@ -27,9 +28,9 @@
 #include "platform/LocalTime.h"
 #include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IWorkStore.h"
 #include "store/LeaveStoreChange.h"
 #include "text/JapaneseOrder.h"
-#include "workfile/WorkReport.h"
 
 namespace stampwell {
 
@@ -329,7 +330,7 @@ void CLeaveDialog::OnTake() {
     const std::string name = Name();
     const bool whole = part == CLeaveBook::EPart::kWhole;
     // The work file is read with the change, off the window's thread: both may be on a share.
-    auto work = CreateWorkReport(m_controller.Runtime());
+    auto work = OpenWorkStore(m_controller.Runtime());
     work->SetSettings(m_controller.SnapshotSettings());
     ApplyChange([=](CLeaveBook& book) -> std::optional<std::string> {
         if (whole) {

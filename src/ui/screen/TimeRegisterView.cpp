@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "RecorderCommand/RecorderCommand.h"
+#include "folderstore/FolderWorkStore.h"
 #include "platform/LocalTime.h"
 #include "screen/CaptionLabel.h"
 #include "screen/ColorButton.h"
@@ -13,7 +14,7 @@
 #include "settings/IChimeSettings.h"
 #include "settings/ISettings.h"
 #include "settings/ModeFiles.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell {
 
@@ -183,7 +184,7 @@ void CTimeRegisterView::SetChimeSettings(std::shared_ptr<const IChimeSettings> c
     m_chime = std::move(chime);
 }
 
-void CTimeRegisterView::SetWorkReport(CWorkReport* work) {
+void CTimeRegisterView::SetWorkReport(IWorkStore* work) {
     m_work = work;
     RefreshHistory();
 }
@@ -354,7 +355,7 @@ void CTimeRegisterView::AutoSelectSide(std::int64_t time) {
         if (m_backup) {
             m_backup();
         } else {
-            CWorkReport(m_runtime).Backup();
+            OpenWorkStore(m_runtime)->Backup();
         }
     } else {
         m_endCommand->Execute();

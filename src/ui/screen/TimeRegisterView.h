@@ -21,7 +21,7 @@ class CCaptionLabel;
 class CColorButton;
 class CMyList;
 class CNameField;
-class CWorkReport;
+class IWorkStore;
 class IChimeSettings;
 class ISettings;
 class ISoundPlayer;
@@ -70,7 +70,7 @@ public:
         m_stateListener = std::move(listener);
     }
     void SetChimeSettings(std::shared_ptr<const IChimeSettings> chime);
-    void SetWorkReport(CWorkReport* work);
+    void SetWorkReport(IWorkStore* work);
     // The time clock reads the history and makes the backup off the window's thread (a shared
     // folder may hang); without these the screen does both itself.
     using HistoryShown = std::function<void(std::vector<std::string>)>;
@@ -139,7 +139,7 @@ private:
     ISoundPlayer& m_sounds;
     EState m_state = kWaiting;
     std::function<void(const char*)> m_stateListener;
-    CWorkReport* m_work = nullptr;
+    IWorkStore* m_work = nullptr;
     std::function<void(HistoryShown)> m_historySource;
     std::function<void()> m_backup;
     bool m_historyPending = false;

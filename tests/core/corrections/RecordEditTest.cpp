@@ -7,6 +7,7 @@
 #include "calendar/TimeText.h"
 #include "corrections/ReportEditSession.h"
 #include "corrections/TimeMask.h"
+#include "folderstore/FolderWorkStore.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "settings/EnvironmentSettings.h"
@@ -48,7 +49,8 @@ struct Office {
     std::string Records() { return test::RunCli(t.dir.Path(), "records").out; }
     test::CTestRuntime t;
     std::shared_ptr<CEnvironmentSettings> settings;
-    CWorkReport report{t.runtime};
+    std::shared_ptr<IWorkStore> store = OpenWorkStore(t.runtime);
+    IWorkStore& report = *store;
     CRegisterFile reg{t.runtime};
     test::CFixedSide side;
     test::CFakePrompt prompt;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "calendar/WorkDate.h"
+#include "folderstore/FolderWorkStore.h"
 #include "platform/LocalTime.h"
 #include "reporting/Payroll.h"
 #include "reporting/PeriodReport.h"
@@ -198,6 +199,7 @@ struct Office {
         settings = CreateConfig(t.runtime);
         settings->SetDayChangeHour(5);  // a night's work ends on its working day
         report = std::make_unique<CWorkReport>(t.runtime);
+        store = std::make_unique<CFolderWorkStore>(*report);
         report->SetSettings(settings);
         report->SetStampSide(&side);
     }
@@ -209,6 +211,7 @@ struct Office {
     test::CTestRuntime t;
     std::shared_ptr<CEnvironmentSettings> settings;
     std::unique_ptr<CWorkReport> report;
+    std::unique_ptr<CFolderWorkStore> store;  // the same records through the store's face
     test::CFixedSide side;
 };
 }  // namespace
@@ -227,7 +230,7 @@ TEST(PeriodReport, AttendanceAndRoomModeGiveTheSameFigures) {
         o.Stamp(8, 29, 9, 0, 0);  // no end
         o.t.clock->Set(CLocalTime::FromLocal(2011, 9, 10, 12, 0));
         std::vector<CPeriodReport::Row> rows;
-        ASSERT_TRUE(CPeriodReport::Collect(*o.report, 2011, 8, 5, "", CWorkRules{}, rows));
+        ASSERT_TRUE(CPeriodReport::Collect(*o.store, 2011, 8, 5, "", CWorkRules{}, rows));
         ASSERT_EQ(rows.size(), 1u);
         const std::string csv = CPeriodReport::Csv(rows, room);
         EXPECT_EQ(csv,

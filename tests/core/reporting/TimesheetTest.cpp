@@ -30,7 +30,7 @@ TEST(Timesheet, EachDayLineCarriesItsOwnFiguresWithTheWeeksOvertime) {
     leave.employees.push_back({"山田", 20240401, 5});
     leave.taken.push_back({"山田", 20260609, CLeaveBook::EPart::kWhole});
     std::vector<CTimesheet::Page> pages;
-    ASSERT_TRUE(CTimesheet::Collect(*a.report, 2026, 6, 5, "", rules, &leave, nullptr, pages));
+    ASSERT_TRUE(CTimesheet::Collect(*a.store, 2026, 6, 5, "", rules, &leave, false, pages));
     ASSERT_EQ(pages.size(), 1u);
     const auto& lines = pages[0].lines;
     ASSERT_GE(lines.size(), 9u);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderWorkStore.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "reporting/WorkSummary.h"
@@ -22,6 +23,7 @@ struct Office {
         if (!style.empty()) test::WriteBytes(t.dir / "Style.txt", style);
         settings = CreateConfig(t.runtime);
         report = std::make_unique<CWorkReport>(t.runtime);
+        store = std::make_unique<CFolderWorkStore>(*report);
         report->SetSettings(settings);
         report->SetStampSide(&side);
         reg.SetCardId("1111111111111111");
@@ -40,6 +42,7 @@ struct Office {
     test::CTestRuntime t;
     std::shared_ptr<CEnvironmentSettings> settings;
     std::unique_ptr<CWorkReport> report;
+    std::unique_ptr<CFolderWorkStore> store;  // the same records through the store's face
     CRegisterFile reg{t.runtime};
     test::CFixedSide side;
     test::CFakePrompt prompt;
@@ -87,14 +90,14 @@ TEST(WorkSummary, APayPeriodPerEmployeeAndTheCliReport) {
     o.Tap("鈴木", 8, 2, 18, 0, false);
     o.Tap("鈴木", 8, 2, 1, 10, true);  // typed as 01:10: the end before the start
     std::map<std::string, CWorkSummary::Totals> totals;
-    ASSERT_TRUE(CWorkSummary::ForPeriod(*o.report, 2011, 8, 3, "", totals));
+    ASSERT_TRUE(CWorkSummary::ForPeriod(*o.store, 2011, 8, 3, "", totals));
     ASSERT_EQ(totals.size(), 2u);
     EXPECT_EQ(totals["山田"].daysWorked, 1);
     EXPECT_EQ(totals["山田"].minutes, 9 * 60);
     EXPECT_EQ(totals["山田"].missingDates, std::vector<std::string>{"2011/08/20"});
     EXPECT_EQ(totals["鈴木"].minutes, 9 * 60 + 30);
     EXPECT_EQ(totals["鈴木"].inconsistentDates, std::vector<std::string>{"2011/08/02"});
-    ASSERT_TRUE(CWorkSummary::ForPeriod(*o.report, 2011, 8, 3, "鈴木", totals));
+    ASSERT_TRUE(CWorkSummary::ForPeriod(*o.store, 2011, 8, 3, "鈴木", totals));
     EXPECT_EQ(totals.size(), 1u);
 
     auto printed = test::RunCli(o.t.dir.Path(), "report --year 2011 --month 8 --closing 20");
@@ -132,7 +135,7 @@ TEST(WorkSummary, TodaysOpenDayIsNoMissingTimeInTheReport) {
     // The command-line tool runs on the real clock: there 2011/08/25 is long past.
     EXPECT_NE(printed.out.find("打刻漏れ: 2011/08/24 2011/08/25"), std::string::npos);
     std::map<std::string, CWorkSummary::Totals> totals;
-    ASSERT_TRUE(CWorkSummary::ForPeriod(*o.report, 2011, 8, 5, "", totals));
+    ASSERT_TRUE(CWorkSummary::ForPeriod(*o.store, 2011, 8, 5, "", totals));
     EXPECT_EQ(totals["山田"].missingDates, std::vector<std::string>{"2011/08/24"});
 }
 
@@ -193,7 +196,7 @@ TEST(EditLog, EverySaveLeavesItsTrailFirstAndAFailedReplaceNamesItsDays) {
     Office o("2");
     o.Tap("山田", 8, 24, 9, 0, false);
     o.Tap("山田", 8, 24, 23, 55, true);
-    CReportEditSession session(*o.report, o.reg, o.prompt, 2);
+    CReportEditSession session(*o.store, o.reg, o.prompt, 2);
     o.t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 12, 0, 30));
     session.SetTrail("boss", o.t.clock.get());
     ASSERT_TRUE(session.Select("山田", 2011, 8));

@@ -225,7 +225,7 @@ TEST(CutOffClocks, ASaveRemovesTheScratchOfAKilledSaveAndWaitsForALockOnce) {
     reg.SetName("Ito");
     ASSERT_EQ(reg.AddRecord(), 1);
     test::CFakePrompt prompt;
-    CReportEditSession session(*a.report, reg, prompt, 1);
+    CReportEditSession session(*a.store, reg, prompt, 1);
     session.SetTrail("admin", a.t.clock.get());
     ASSERT_TRUE(session.Select("Ito", 2011, 8));
     ASSERT_TRUE(session.Edit(24, 1, "18:30"));

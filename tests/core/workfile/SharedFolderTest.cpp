@@ -177,7 +177,7 @@ TEST(SharedFolder, LinksAndSpecialFilesInTheFolderNeverReachOutsideIt) {
     reg.SetName("Ito");
     ASSERT_EQ(reg.AddRecord(), 1);
     test::CFakePrompt prompt;
-    CReportEditSession session(*a.report, reg, prompt, 1);
+    CReportEditSession session(*a.store, reg, prompt, 1);
     session.SetTrail("boss", a.t.clock.get());
     ASSERT_TRUE(session.Select("Ito", 2011, 8));
     ASSERT_TRUE(session.Edit(24, 1, "08:30"));
