@@ -104,55 +104,6 @@ TEST(WorkReport, EarlyHoursBelongToThePreviousWorkingDay) {
     EXPECT_EQ(CWorkReport::DateNumber("2011/8"), -1);
 }
 
-TEST(WorkReport, AttendanceFindsTheFirstRecordOfTheSideAndOverwritesInPlace) {
-    Fixture f;
-    f.Tap("Sato", At(2011, 8, 25, 8, 0));
-    f.report->RegisterStamp();
-    f.Tap("Ito", At(2011, 8, 25, 8, 30));
-    f.report->RegisterStamp();
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 0)), 2);
-    f.side.end = true;
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 0)), 0);  // no end record yet
-    f.side.end = false;
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 15)), 2);
-    ASSERT_TRUE(f.report->OverwriteRecord(2));
-    auto blocks = test::WorkBlocks(f.Work());
-    ASSERT_EQ(blocks.size(), 2u);
-    EXPECT_EQ(blocks[1], "Ito" + std::string(29, ' ') + ",2011/08/25,09:15,\n");
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 20)), 2);
-    // Another day's record never matches.
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 26, 9, 0)), 0);
-    // A record number that no longer holds that record (past the end here) is never written:
-    // the tap is decided again, and today has no record of Ito's yet.
-    ASSERT_TRUE(f.report->OverwriteRecord(9));
-    blocks = test::WorkBlocks(f.Work());
-    ASSERT_EQ(blocks.size(), 3u);
-    EXPECT_EQ(blocks[2], "Ito" + std::string(29, ' ') + ",2011/08/26,09:00,\n");
-}
-
-TEST(WorkReport, RoomModeEntryTooSoonExitAndLaterExitOverwritten) {
-    Fixture f(0, "2");
-    ASSERT_EQ(f.report->GetMode(), 2);
-    f.side.end = true;  // room mode ignores the selected side
-    // The first tap ever finds no file: the command then registers the entry itself.
-    EXPECT_EQ(f.Tap("Sato", At(2011, 8, 25, 8, 0)), 0);
-    ASSERT_TRUE(f.report->RegisterStamp());
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 0)), CWorkReport::EntryRecorded);
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 5)), CWorkReport::TooSoon);
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 6)), CWorkReport::ExitRecorded);
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 9, 11)), CWorkReport::TooSoon);
-    EXPECT_EQ(f.Tap("Ito", At(2011, 8, 25, 17, 45)), CWorkReport::ExitRecorded);
-    auto blocks = test::WorkBlocks(f.Work());
-    ASSERT_EQ(blocks.size(), 3u);
-    EXPECT_EQ(blocks[1], "Ito" + std::string(29, ' ') + ",2011/08/25,09:00,\n");
-    EXPECT_EQ(blocks[2], "Ito" + std::string(29, ' ') + ",2011/08/25,,17:45\n");
-    EXPECT_EQ(f.report->MakeResultText(2), "17:45 退室");
-    std::vector<std::string> lines;
-    f.report->ListToday(lines);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].substr(0, 27), "2011/08/25 09:00 入室 Ito");
-}
-
 TEST(WorkReport, ATornTailIsCutBeforeAppendingSoNewRecordsStayReadable) {
     Fixture f;
     for (int i = 0; i < 3; ++i) {
