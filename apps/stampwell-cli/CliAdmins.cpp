@@ -2,8 +2,9 @@
 #include <iostream>
 
 #include "CliContext.h"
-#include "people/AdminFile.h"
-#include "people/UserRules.h"
+#include "folderstore/FolderAdminStore.h"
+#include "people/PersonText.h"
+#include "personnel/UserRules.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell::cli {
@@ -29,7 +30,7 @@ bool ReadPassword(AdminArgs& args) {
 
 int ListAdmins(const CliOptions& options) {
     if (auto refused = RequireDataDir(options)) return *refused;
-    auto admins = CreateAdminFile(MakeRuntime(options));
+    auto admins = OpenAdminStore(MakeRuntime(options));
     auto list = admins->GetAdminList();
     // In the order of the screen's list.
     const CJapaneseOrder order;
@@ -47,8 +48,8 @@ int AddAdmin(const CliOptions& options, AdminArgs args) {
     if (!ReadPassword(args)) return Refuse("標準入力からパスワードを読めませんでした。");
     if (!args.hasPassword)
         return Refuse("パスワードを --password か --password-stdin で指定してください。");
-    const std::string card = CUserRules::NormalizeCardId(args.card);
-    auto admins = CreateAdminFile(MakeRuntime(options));
+    const std::string card = CPersonText::NormalizeCardId(args.card);
+    auto admins = OpenAdminStore(MakeRuntime(options));
     if (auto refusal = CUserRules::CheckAdmin(*admins, args.id, args.password, card, {})) {
         return Refuse(*refusal);
     }
@@ -62,16 +63,16 @@ int AddAdmin(const CliOptions& options, AdminArgs args) {
 
 int ChangeAdmin(const CliOptions& options, AdminArgs args) {
     if (!ReadPassword(args)) return Refuse("標準入力からパスワードを読めませんでした。");
-    auto admins = CreateAdminFile(MakeRuntime(options));
+    auto admins = OpenAdminStore(MakeRuntime(options));
     admins->SetId(args.id);
     if (!admins->ExistsId()) return Refuse("登録されていない管理者です: " + args.id);
     admins->SetPreviousId(args.id);
     admins->LoadAdmin();
     std::string newId = args.newId.empty() ? args.id : args.newId;
     std::string password = args.hasPassword ? args.password : admins->GetPassword();
-    std::string card =
-        args.noCard ? std::string{}
-                    : (args.hasCard ? CUserRules::NormalizeCardId(args.card) : admins->GetCardId());
+    std::string card = args.noCard ? std::string{}
+                                   : (args.hasCard ? CPersonText::NormalizeCardId(args.card)
+                                                   : admins->GetCardId());
     if (auto refusal = CUserRules::CheckAdmin(*admins, newId, password, card, args.id)) {
         return Refuse(*refusal);
     }
@@ -84,7 +85,7 @@ int ChangeAdmin(const CliOptions& options, AdminArgs args) {
 }
 
 int DeleteAdmin(const CliOptions& options, const AdminArgs& args) {
-    auto admins = CreateAdminFile(MakeRuntime(options));
+    auto admins = OpenAdminStore(MakeRuntime(options));
     admins->SetId(args.id);
     if (!admins->ExistsId()) return Refuse("登録されていない管理者です: " + args.id);
     std::vector<std::string> ids;

@@ -6,15 +6,16 @@
 #include "CliUsage.h"
 #include "diagnostics/ErrorLog.h"
 #include "folderstore/FolderLeaveStore.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
 #include "leave/LeaveTables.h"
-#include "people/RegisterFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 #include "store/LeaveStoreChange.h"
 #include "text/TextCodec.h"
@@ -144,7 +145,7 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
         action = [&options, args, daysGiven]() -> int {
             // Leave belongs to a registered employee, keyed by the name the records use.
             const CRuntime runtime = MakeRuntime(options);
-            auto reg = CreateRegisterFile(runtime);
+            auto reg = OpenPeopleStore(runtime);
             reg->SetPathSource(CreateConfig(runtime));
             const auto names = reg->GetAllNames();
             if (std::find(names.begin(), names.end(), args->name) == names.end()) {

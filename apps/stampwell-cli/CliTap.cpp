@@ -6,13 +6,15 @@
 #include "RecorderCommand/RecorderCommand.h"
 #include "controller/RecorderController.h"
 #include "controller/SideSelector.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
-#include "people/RegisterFile.h"
-#include "people/UserRules.h"
+#include "people/PersonText.h"
+#include "personnel/UserRules.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 #include "workfile/IStampSide.h"
 
@@ -86,8 +88,8 @@ private:
 };
 
 int Tap(const CliOptions& options, const TapArgs& args) {
-    std::string card = CUserRules::NormalizeCardId(args.card);
-    if (!CUserRules::IsCardId(card)) return Refuse("カードIDは16桁の16進数で指定してください。");
+    std::string card = CPersonText::NormalizeCardId(args.card);
+    if (!CPersonText::IsCardId(card)) return Refuse("カードIDは16桁の16進数で指定してください。");
     unsigned char idm[8];
     for (int i = 0; i < 8; ++i)
         idm[i] = static_cast<unsigned char>(std::stoi(card.substr(i * 2, 2), nullptr, 16));
@@ -100,7 +102,7 @@ int Tap(const CliOptions& options, const TapArgs& args) {
     controller->CreateSettingsObjects();
     controller->SetReader(
         std::make_shared<CFelicaReader>(std::make_unique<COneTapReader>(idm), true, prompt));
-    auto reg = CreateRegisterFile(runtime);
+    auto reg = OpenPeopleStore(runtime);
     auto work = OpenWorkStore(runtime);
     controller->AttachRegister(reg.get());
     controller->AttachWorkReport(work.get());

@@ -5,12 +5,13 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "leave/LeaveBook.h"
-#include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell::cli {
@@ -36,7 +37,7 @@ int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
     if (!book) return kRefused;
     const CLeaveBook& leave = *book;
     // Every registered employee gets a page, with or without records in the period.
-    auto reg = CreateRegisterFile(runtime);
+    auto reg = OpenPeopleStore(runtime);
     reg->SetPathSource(CreateConfig(runtime));
     const auto registered = reg->GetAllNames();
     std::vector<CTimesheet::Page> pages;

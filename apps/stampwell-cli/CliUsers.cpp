@@ -3,11 +3,13 @@
 
 #include "CliContext.h"
 #include "folderstore/FolderLeaveStore.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveChange.h"
-#include "people/RegisterFile.h"
-#include "people/UserRules.h"
+#include "people/PersonText.h"
+#include "personnel/UserRules.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IPeopleStore.h"
 #include "store/LeaveStoreChange.h"
 #include "text/JapaneseOrder.h"
 
@@ -20,8 +22,8 @@ struct UserArgs {
     bool hasCard = false, hasNewName = false, hasMailName = false, hasMailAddress = false;
 };
 
-std::shared_ptr<CRegisterFile> OpenRegister(const CRuntime& runtime) {
-    auto reg = CreateRegisterFile(runtime);
+std::shared_ptr<IPeopleStore> OpenRegister(const CRuntime& runtime) {
+    auto reg = OpenPeopleStore(runtime);
     reg->SetPathSource(CreateConfig(runtime));
     return reg;
 }
@@ -50,7 +52,7 @@ int ListUsers(const CliOptions& options) {
 
 int AddUser(const CliOptions& options, const UserArgs& args) {
     if (args.name.empty()) return Refuse("登録名が入力されていません。");
-    const std::string card = CUserRules::NormalizeCardId(args.card);
+    const std::string card = CPersonText::NormalizeCardId(args.card);
     auto reg = OpenRegister(MakeRuntime(options));
     if (auto refusal =
             CUserRules::CheckUser(*reg, card, args.name, args.mailName, args.mailAddress, {})) {
@@ -76,7 +78,7 @@ int ChangeUser(const CliOptions& options, const UserArgs& args) {
     std::string mailName = args.hasMailName ? args.mailName : reg->GetMailNameByName(args.name);
     std::string mailAddress =
         args.hasMailAddress ? args.mailAddress : reg->GetMailAddressByName(args.name);
-    if (args.hasCard) card = CUserRules::NormalizeCardId(args.card);
+    if (args.hasCard) card = CPersonText::NormalizeCardId(args.card);
     if (auto refusal =
             CUserRules::CheckUser(*reg, card, newName, mailName, mailAddress, args.name)) {
         return Refuse(*refusal);

@@ -7,6 +7,7 @@
 #include "WorkFiles.h"
 #include "admin_ui/ReportEditDialog.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/ManualClock.h"
@@ -32,7 +33,7 @@ static void BM_RecordEdit_ChooseMonth(benchmark::State& state) {
                      std::make_shared<CManualClock>(bench::CWorkFiles::Today()),
                      std::make_shared<CStderrMessageSink>());
     CQuietPrompt prompt;
-    CRegisterFile reg(runtime);
+    CFolderPeopleStore reg{CRegisterFile(runtime)};
     CRecorderController controller(runtime, prompt);
     controller.CreateSettingsObjects();
     controller.AttachRegister(&reg);

@@ -6,9 +6,10 @@
 
 #include "BenchSupport.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "people/RegisterFile.h"
 #include "people/UserInfoDialog.h"
-#include "people/UserListForm.h"
+#include "personnel/UserListForm.h"
 #include "platform/FileSystem.h"
 #include "platform/IPrompt.h"
 #include "text/TextCodec.h"
@@ -28,7 +29,7 @@ public:
 
 // A register of 10,000 employees, as a big office's.
 struct Office {
-    Office() : runtime(bench::BenchRuntime(bench::BenchDir("users"))), reg(runtime) {
+    Office() : runtime(bench::BenchRuntime(bench::BenchDir("users"))), reg(CRegisterFile(runtime)) {
         std::string content =
             "#CardAndNameRegisterFile_V1\r\n#CardID,PersonalName,ReceiveMailName,"
             "ReceiveMailAddress\r\n";
@@ -44,7 +45,7 @@ struct Office {
         controller->AttachRegister(&reg);
     }
     CRuntime runtime;
-    CRegisterFile reg;
+    CFolderPeopleStore reg;
     CSilentPrompt prompt;
     std::unique_ptr<CRecorderController> controller;
 };

@@ -24,7 +24,7 @@ CTapBench::CTapBench(const std::string& style, const std::string& card, const st
     auto backend = std::make_unique<CScriptedReader>();
     reader = backend.get();
     controller->SetReader(std::make_shared<CFelicaReader>(std::move(backend), true, prompt));
-    reg = CreateRegisterFile(t.runtime);
+    reg = OpenPeopleStore(t.runtime);
     work = OpenWorkStore(t.runtime);
     controller->AttachRegister(reg.get());
     controller->AttachWorkReport(work.get());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "controller/RecorderController.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "people/RegisterFile.h"
 #include "reader/FelicaReader.h"
@@ -39,7 +40,7 @@ struct CTapBench {
     CFakeScreen screen;
     CScriptedReader* reader = nullptr;
     std::unique_ptr<CRecorderController> controller;
-    std::shared_ptr<CRegisterFile> reg;
+    std::shared_ptr<IPeopleStore> reg;
     std::shared_ptr<IWorkStore> work;
 };
 

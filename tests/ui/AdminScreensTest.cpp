@@ -17,12 +17,12 @@
 #include "app/StampwellApp.h"
 #include "controller/RecorderController.h"
 #include "people/AdminAddDialog.h"
-#include "people/AdminFile.h"
 #include "people/AdminLoginDialog.h"
 #include "people/AdminModifyDialog.h"
 #include "people/CardRegisterDialog.h"
 #include "platform/LocalTime.h"
 #include "screen/TimeRegisterView.h"
+#include "store/IAdminStore.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 

@@ -13,6 +13,7 @@
 #include "app/MainFrame.h"
 #include "app/StampwellApp.h"
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
@@ -76,7 +77,7 @@ void MakeMonth(const std::filesystem::path& data) {
     CRuntime runtime(data, clock, std::make_shared<test::CRecordingMessageSink>());
     const auto report = OpenWorkStore(runtime);
     report->SetSettings(CreateConfig(runtime));
-    CRegisterFile reg(runtime);
+    CFolderPeopleStore reg{CRegisterFile(runtime)};
     test::CFakePrompt prompt;
     CReportEditSession session(*report, reg, prompt, 1);
     session.SetTrail("admin", clock.get());

@@ -8,7 +8,7 @@ class CFelicaReader;
 class IBackgroundRunner;
 class ISettings;
 class CMailQueue;
-class CRegisterFile;
+class IPeopleStore;
 class CRuntime;
 class IWorkStore;
 class IPrompt;
@@ -21,7 +21,7 @@ class IRecorderContext {
 public:
     virtual ~IRecorderContext() = default;
     virtual CFelicaReader* GetReader() const = 0;
-    virtual CRegisterFile* GetRegister() const = 0;
+    virtual IPeopleStore* GetRegister() const = 0;
     virtual IWorkStore* GetWorkReport() const = 0;
     virtual IRegisterScreen* GetScreen() const = 0;
     virtual IStampSide* GetStampSide() const = 0;

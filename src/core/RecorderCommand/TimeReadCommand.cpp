@@ -5,15 +5,16 @@
 #include "RecorderCommand/IRecorderContext.h"
 #include "RecorderCommand/IRegisterScreen.h"
 #include "diagnostics/ErrorLog.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
 #include "mail/MailSettings.h"
-#include "people/RegisterFile.h"
 #include "platform/IBackgroundRunner.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "settings/ISettings.h"
 #include "settings/ModeFiles.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 #include "workfile/IStampSide.h"
 
@@ -38,7 +39,7 @@ struct TimeReadCommand::CTap {
     std::string card;
     std::int64_t readAt = 0;  // the tap's time: when the card was read, not when the job ran
     CChosenSide side{false};
-    std::shared_ptr<CRegisterFile> reg;
+    std::shared_ptr<IPeopleStore> reg;
     std::shared_ptr<IWorkStore> work;
     bool known = false;
     std::string name;
@@ -109,7 +110,7 @@ void TimeReadCommand::Start(const std::string& card) {
     // The settings as they are now (another program may have changed Setting.txt), copied for
     // the job, which never shares an object with the window's thread.
     const auto settings = m_controller->SnapshotSettings();
-    tap->reg = CreateRegisterFile(m_controller->Runtime());
+    tap->reg = OpenPeopleStore(m_controller->Runtime());
     tap->reg->SetPathSource(settings);
     tap->work = OpenWorkStore(m_controller->Runtime());
     tap->work->SetSettings(settings);

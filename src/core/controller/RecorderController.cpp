@@ -3,12 +3,12 @@
 #include "RecorderCommand/RecorderCommand.h"
 #include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
-#include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/InlineRunner.h"
 #include "reader/FelicaReader.h"
 #include "settings/ChimeSettings.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell {
@@ -74,7 +74,7 @@ void CRecorderController::SetReader(std::shared_ptr<CFelicaReader> reader) {
     m_reader = std::move(reader);
 }
 
-void CRecorderController::AttachRegister(CRegisterFile* reg) {
+void CRecorderController::AttachRegister(IPeopleStore* reg) {
     m_register = reg;
     if (m_register != nullptr) m_register->SetPathSource(m_settings);
 }
@@ -87,7 +87,7 @@ void CRecorderController::AttachWorkReport(IWorkStore* work) {
     if (m_workReportListener) m_workReportListener();
 }
 
-void CRecorderController::AttachAdminStore(CAdminFile* admins) {
+void CRecorderController::AttachAdminStore(IAdminStore* admins) {
     m_admins = admins;
 }
 

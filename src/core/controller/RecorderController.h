@@ -10,12 +10,12 @@
 
 namespace stampwell {
 
-class CAdminFile;
+class IAdminStore;
 class CChimeSettings;
 class CEnvironmentSettings;
 class CFelicaReader;
 class CMailQueue;
-class CRegisterFile;
+class IPeopleStore;
 class IWorkStore;
 class IPrompt;
 class IRegisterScreen;
@@ -40,9 +40,9 @@ public:
     // False (and no reader) when spec names no known reader.
     bool OpenReader(bool on, const std::string& spec);
     void SetReader(std::shared_ptr<CFelicaReader> reader);
-    void AttachRegister(CRegisterFile* reg);
+    void AttachRegister(IPeopleStore* reg);
     void AttachWorkReport(IWorkStore* work);
-    void AttachAdminStore(CAdminFile* admins);
+    void AttachAdminStore(IAdminStore* admins);
     // Called when the work record is attached, so the screen can refresh its history.
     void SetWorkReportListener(std::function<void()> listener);
 
@@ -53,8 +53,8 @@ public:
     void SetBusy(bool busy) { m_busy = busy; }
     IWorkStore* GetWorkReport() const override { return m_work; }
     CFelicaReader* GetReader() const override { return m_reader.get(); }
-    CRegisterFile* GetRegister() const override { return m_register; }
-    CAdminFile* GetAdminStore() const { return m_admins; }
+    IPeopleStore* GetRegister() const override { return m_register; }
+    IAdminStore* GetAdminStore() const { return m_admins; }
     std::shared_ptr<CEnvironmentSettings> GetSettings() const { return m_settings; }
     std::shared_ptr<CChimeSettings> GetChime() const { return m_chime; }
     std::shared_ptr<RecorderCommand> GetReadCommand() const { return m_readCommand; }
@@ -81,9 +81,9 @@ private:
     std::shared_ptr<CEnvironmentSettings> m_settings;
     std::shared_ptr<CChimeSettings> m_chime;
     std::shared_ptr<CFelicaReader> m_reader;
-    CRegisterFile* m_register = nullptr;
+    IPeopleStore* m_register = nullptr;
     IWorkStore* m_work = nullptr;
-    CAdminFile* m_admins = nullptr;
+    IAdminStore* m_admins = nullptr;
     std::shared_ptr<RecorderCommand> m_readCommand;
     std::unique_ptr<CMailQueue> m_mail;
     std::shared_ptr<IBackgroundRunner> m_background;

@@ -9,12 +9,12 @@
 #include "calendar/TimeText.h"
 #include "calendar/WorkDate.h"
 #include "folderstore/FolderRulesStore.h"
-#include "people/RegisterFile.h"
 #include "platform/IClock.h"
 #include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "settings/ModeFiles.h"
+#include "store/IPeopleStore.h"
 #include "text/JapaneseOrder.h"
 #include "trail/EditLog.h"
 
@@ -25,8 +25,8 @@ namespace {
 constexpr int kMaxAttempts = 5;
 }  // namespace
 
-CReportEditSession::CReportEditSession(IWorkStore& report, const CRegisterFile& reg,
-                                       IPrompt& prompt, int mode)
+CReportEditSession::CReportEditSession(IWorkStore& report, const IPeopleStore& reg, IPrompt& prompt,
+                                       int mode)
     : m_report(report), m_register(reg), m_prompt(prompt), m_mode(mode) {}
 
 std::vector<std::string> CReportEditSession::Names() const {

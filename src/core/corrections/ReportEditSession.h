@@ -10,7 +10,7 @@
 
 namespace stampwell {
 
-class CRegisterFile;
+class IPeopleStore;
 class IClock;
 class IFileWork;
 class IPrompt;
@@ -22,7 +22,7 @@ class IPrompt;
 // is read again, so the screen and any later save start from what is on disk.
 class CReportEditSession {
 public:
-    CReportEditSession(IWorkStore& report, const CRegisterFile& reg, IPrompt& prompt, int mode);
+    CReportEditSession(IWorkStore& report, const IPeopleStore& reg, IPrompt& prompt, int mode);
 
     // The employees in Japanese order (one pass of the register).
     std::vector<std::string> Names() const;
@@ -78,7 +78,7 @@ private:
 
     IWorkStore& m_report;
     IFileWork* m_fileWork = nullptr;
-    const CRegisterFile& m_register;
+    const IPeopleStore& m_register;
     IPrompt& m_prompt;
     int m_mode;
     CMonthSheet m_sheet;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <set>
 
-#include "trail/TrailSettlement.h"
+#include "folderstore/TrailSettlement.h"
 
 namespace stampwell {
 

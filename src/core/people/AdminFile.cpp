@@ -5,8 +5,8 @@
 #include "diagnostics/ErrorLog.h"
 #include "diagnostics/SharedLock.h"
 #include "people/CipherRecordFile.h"
+#include "people/PersonText.h"
 #include "people/RecordScanner.h"
-#include "people/UserRules.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
@@ -60,7 +60,7 @@ bool CAdminFile::FitsBlock(const std::string& id, const std::string& card,
                            const std::string& password) {
     if (id.empty() || password.empty()) return false;
     if (id.find_first_of(",\r\n") != std::string::npos) return false;
-    if (CUserRules::HasControlCharacter(id) || CUserRules::HasControlCharacter(password)) {
+    if (CPersonText::HasControlCharacter(id) || CPersonText::HasControlCharacter(password)) {
         return false;
     }
     if (card.find_first_of(",\r\n ") != std::string::npos) return false;

@@ -4,8 +4,8 @@
 
 #include "diagnostics/ErrorLog.h"
 #include "diagnostics/SharedLock.h"
+#include "people/PersonText.h"
 #include "people/RecordScanner.h"
-#include "people/UserRules.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "settings/ISettings.h"
@@ -239,7 +239,7 @@ bool CRegisterFile::EncodeWorkingRecord(std::string& line) const {
     auto mailName = CTextCodec::ToCp932(m_mailName);
     auto mailAddress = CTextCodec::ToCp932(m_mailAddress);
     if (!card || !name || !mailName || !mailAddress) return false;
-    if (!CUserRules::IsStorableName(m_personalName)) return false;
+    if (!CPersonText::IsStorableName(m_personalName)) return false;
     if (card->empty() || name->empty() || name->size() > kNameLimit ||
         mailName->size() > kMailNameLimit || mailAddress->size() > kMailAddressLimit) {
         return false;

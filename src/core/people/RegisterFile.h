@@ -43,7 +43,7 @@ public:
     // Every record's name in file order, in one pass.
     std::vector<std::string> GetAllNames() const;
 
-    // Writes refuse (0, nothing written) a record the file cannot hold (see CUserRules), and a
+    // Writes refuse (0, nothing written) a record the file cannot hold (see CPersonText), and a
     // name or card that another record has. Every change, an addition too, reads, changes and
     // replaces the whole file under an advisory lock on "<register>.lock", so writers in several
     // processes lose nothing and a crash leaves no half line.

@@ -28,14 +28,14 @@
 #include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
-#include "people/AdminFile.h"
-#include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "reporting/TimesheetPainter.h"
 #include "reporting/WorkSummary.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "store/IAdminStore.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell {
@@ -260,7 +260,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
     // and the register may be on a share that hangs.
     struct Job {
         std::shared_ptr<IWorkStore> report;
-        std::shared_ptr<CRegisterFile> reg;
+        std::shared_ptr<IPeopleStore> reg;
         std::shared_ptr<ILeaveStore> leave;
         std::shared_ptr<IRulesStore> rules;
         int year = 0, month = 0;
@@ -271,7 +271,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
     auto job = std::make_shared<Job>();
     job->report = m_work->Twin();
     if (m_controller.GetRegister() != nullptr) {
-        job->reg = std::make_shared<CRegisterFile>(*m_controller.GetRegister());
+        job->reg = m_controller.GetRegister()->Clone();
     }
     job->leave = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
     job->rules = OpenRulesStore(m_controller.Runtime());

@@ -15,12 +15,12 @@
 #include "app/MainFrame.h"
 #include "controller/BusyScope.h"
 #include "controller/RecorderController.h"
+#include "folderstore/FolderAdminStore.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
-#include "people/AdminFile.h"
 #include "people/AdminLoginDialog.h"
 #include "people/AdminModifyDialog.h"
 #include "people/LeaveDialog.h"
-#include "people/RegisterFile.h"
 #include "people/UserInfoDialog.h"
 #include "platform/DeferredMessages.h"
 #include "platform/IBackgroundRunner.h"
@@ -34,6 +34,8 @@
 #include "settings/ModeFiles.h"
 #include "settings/SendMailDialog.h"
 #include "settings/WorkRulesDialog.h"
+#include "store/IAdminStore.h"
+#include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell {
@@ -66,9 +68,9 @@ bool CStampwellApp::InitInstance() {
     }
     m_frame = std::make_unique<CMainFrame>(CModeFiles::ReadMode(m_runtime.DataDir()));
 
-    m_register = CreateRegisterFile(m_runtime);
+    m_register = OpenPeopleStore(m_runtime);
     m_work = OpenWorkStore(m_runtime);
-    m_admins = CreateAdminFile(m_runtime);
+    m_admins = OpenAdminStore(m_runtime);
 
     // The controller: the screen with its card-reading command, the settings, the chime.
     m_controller = std::make_unique<CRecorderController>(m_runtime, *m_prompt);

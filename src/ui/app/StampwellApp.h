@@ -13,7 +13,7 @@ namespace stampwell {
 class CDeferredMessages;
 class CSerialWorker;
 
-class CAdminFile;
+class IAdminStore;
 class CAdminLoginDialog;
 class CAdminModifyDialog;
 class CUserInfoDialog;
@@ -28,7 +28,7 @@ class CChimeDialog;
 class CInstanceChannel;
 class CMainFrame;
 class CRecorderController;
-class CRegisterFile;
+class IPeopleStore;
 class CTimeRegisterView;
 class IWorkStore;
 class IPrompt;
@@ -100,9 +100,9 @@ private:
     std::shared_ptr<ISoundPlayer> m_sounds;
     std::string m_readerSpec;
     std::unique_ptr<CRecorderController> m_controller;
-    std::shared_ptr<CRegisterFile> m_register;
+    std::shared_ptr<IPeopleStore> m_register;
     std::shared_ptr<IWorkStore> m_work;
-    std::shared_ptr<CAdminFile> m_admins;
+    std::shared_ptr<IAdminStore> m_admins;
     std::shared_ptr<CChimeDialog> m_chime;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CTimeRegisterView> m_screen;

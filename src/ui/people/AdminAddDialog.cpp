@@ -11,8 +11,8 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
-#include "people/AdminForm.h"
 #include "people/CardRegisterDialog.h"
+#include "personnel/AdminForm.h"
 
 namespace stampwell {
 

@@ -10,7 +10,7 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
-#include "people/AdminLoginSession.h"
+#include "personnel/AdminLoginSession.h"
 #include "platform/IPrompt.h"
 #include "settings/ModeFiles.h"
 

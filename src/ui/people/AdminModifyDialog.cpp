@@ -6,8 +6,8 @@
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
 #include "people/AdminAddDialog.h"
-#include "people/AdminFile.h"
-#include "people/AdminListForm.h"
+#include "personnel/AdminListForm.h"
+#include "store/IAdminStore.h"
 
 namespace stampwell {
 

@@ -7,7 +7,7 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
-#include "people/AdminCardCapture.h"
+#include "personnel/AdminCardCapture.h"
 
 namespace stampwell {
 

@@ -6,9 +6,9 @@
 #include "admin_ui/DialogFileWork.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
-#include "people/RegisterFile.h"
-#include "people/UserListForm.h"
 #include "people/UserRegisterDialog.h"
+#include "personnel/UserListForm.h"
+#include "store/IPeopleStore.h"
 
 namespace stampwell {
 
@@ -39,7 +39,7 @@ int CUserInfoDialog::Run() {
 }
 
 void CUserInfoDialog::Prepare() {
-    m_register = std::make_shared<CRegisterFile>(*m_controller.GetRegister());
+    m_register = m_controller.GetRegister()->Clone();
     m_form = std::make_shared<CUserListForm>(*m_register, *m_files->Prompt());
     // On opening the first employee is selected, visibly.
     std::vector<std::string> names;

@@ -15,7 +15,7 @@ namespace stampwell {
 
 class CDialogFileWork;
 class CRecorderController;
-class CRegisterFile;
+class IPeopleStore;
 class CUserListForm;
 class CUserRegisterDialog;
 
@@ -47,7 +47,7 @@ private:
     CRecorderController& m_controller;
     bool m_abandoned = false;
     std::unique_ptr<CDialogFileWork> m_files;
-    std::shared_ptr<CRegisterFile> m_register;
+    std::shared_ptr<IPeopleStore> m_register;
     std::shared_ptr<CUserListForm> m_form;
     std::function<int(CUserRegisterDialog&)> m_runRegisterDialog;
     ListButtons m_parts;

@@ -14,13 +14,13 @@
 #include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveChange.h"
-#include "people/RegisterFile.h"
-#include "people/UserCardCapture.h"
-#include "people/UserForm.h"
+#include "personnel/UserCardCapture.h"
+#include "personnel/UserForm.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
+#include "store/IPeopleStore.h"
 #include "store/LeaveStoreChange.h"
 
 namespace stampwell {
@@ -29,7 +29,7 @@ CUserRegisterDialog::CUserRegisterDialog(CRecorderController& controller, QWidge
     : QDialog(parent, DialogFlags()),
       m_controller(controller),
       m_files(std::make_unique<CDialogFileWork>(this, controller.Prompt())),
-      m_register(std::make_shared<CRegisterFile>(*controller.GetRegister())) {
+      m_register(controller.GetRegister()->Clone()) {
     setWindowTitle(QString::fromUtf8("ユーザー新規登録"));
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* person = new QFormLayout();

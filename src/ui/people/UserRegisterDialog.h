@@ -12,7 +12,7 @@ namespace stampwell {
 
 class CDialogFileWork;
 class CRecorderController;
-class CRegisterFile;
+class IPeopleStore;
 class CUserCardCapture;
 class CUserForm;
 
@@ -51,7 +51,7 @@ private:
     bool m_changeMode = false;
     bool m_running = false;
     std::unique_ptr<CDialogFileWork> m_files;
-    std::shared_ptr<CRegisterFile> m_register;
+    std::shared_ptr<IPeopleStore> m_register;
     std::shared_ptr<CUserForm> m_form;
     std::shared_ptr<CUserCardCapture> m_capture;
     QTimer m_poll;

@@ -7,6 +7,7 @@
 #include "calendar/TimeText.h"
 #include "corrections/ReportEditSession.h"
 #include "corrections/TimeMask.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
@@ -51,7 +52,7 @@ struct Office {
     std::shared_ptr<CEnvironmentSettings> settings;
     std::shared_ptr<IWorkStore> store = OpenWorkStore(t.runtime);
     IWorkStore& report = *store;
-    CRegisterFile reg{t.runtime};
+    CFolderPeopleStore reg{CRegisterFile(t.runtime)};
     test::CFixedSide side;
     test::CFakePrompt prompt;
 };

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
+#include "folderstore/TrailSettlement.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "reporting/WorkSummary.h"
@@ -12,7 +14,6 @@
 #include "support/Fakes.h"
 #include "support/TestSupport.h"
 #include "trail/EditLog.h"
-#include "trail/TrailSettlement.h"
 #include "workfile/WorkReport.h"
 
 namespace stampwell {
@@ -43,7 +44,7 @@ struct Office {
     std::shared_ptr<CEnvironmentSettings> settings;
     std::unique_ptr<CWorkReport> report;
     std::unique_ptr<CFolderWorkStore> store;  // the same records through the store's face
-    CRegisterFile reg{t.runtime};
+    CFolderPeopleStore reg{CRegisterFile(t.runtime)};
     test::CFixedSide side;
     test::CFakePrompt prompt;
 };

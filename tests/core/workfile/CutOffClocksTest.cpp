@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "people/CipherRecordFile.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
@@ -220,7 +221,7 @@ TEST(CutOffClocks, ASaveRemovesTheScratchOfAKilledSaveAndWaitsForALockOnce) {
 
     // The edit screen's save while another clock is stopped holding the work file's lock:
     // it waits once, says so once and logs it once.
-    CRegisterFile reg(*a.runtime);
+    CFolderPeopleStore reg{CRegisterFile(*a.runtime)};
     reg.SetCardId("00000000000000A1");
     reg.SetName("Ito");
     ASSERT_EQ(reg.AddRecord(), 1);

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "corrections/ReportEditSession.h"
+#include "folderstore/FolderPeopleStore.h"
 #include "people/AdminFile.h"
 #include "people/CipherRecordFile.h"
 #include "people/RegisterFile.h"
@@ -171,7 +172,7 @@ TEST(SharedFolder, LinksAndSpecialFilesInTheFolderNeverReachOutsideIt) {
     // The trail beside the work file is a link: the save stops before the work file changes.
     ASSERT_EQ(a.Tap("Ito", 9, 4), 1);
     fs::create_symlink(outside, a.Work().parent_path() / "EditLog.txt");
-    CRegisterFile reg(*a.runtime);
+    CFolderPeopleStore reg{CRegisterFile(*a.runtime)};
     reg.SetPathSource(a.settings);
     reg.SetCardId("1111111111111111");
     reg.SetName("Ito");

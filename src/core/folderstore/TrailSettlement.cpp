@@ -1,4 +1,4 @@
-#include "trail/TrailSettlement.h"
+#include "folderstore/TrailSettlement.h"
 
 #include <map>
 #include <set>

@@ -1,12 +1,12 @@
-#include "people/UserListForm.h"
+#include "personnel/UserListForm.h"
 
-#include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
+#include "store/IPeopleStore.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell {
 
-CUserListForm::CUserListForm(CRegisterFile& reg, IPrompt& prompt)
+CUserListForm::CUserListForm(IPeopleStore& reg, IPrompt& prompt)
     : m_register(reg), m_prompt(prompt) {}
 
 std::vector<std::string> CUserListForm::Names() const {

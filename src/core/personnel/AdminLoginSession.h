@@ -4,7 +4,7 @@
 
 namespace stampwell {
 
-class CAdminFile;
+class IAdminStore;
 class CFelicaReader;
 class IPrompt;
 
@@ -16,7 +16,7 @@ class CAdminLoginSession {
 public:
     enum EOutcome { kContinue, kAccepted, kCancelled };
 
-    CAdminLoginSession(CAdminFile& admins, IPrompt& prompt);
+    CAdminLoginSession(IAdminStore& admins, IPrompt& prompt);
 
     // A new run: the waiting time applies again.
     void Begin();
@@ -29,7 +29,7 @@ public:
     bool IsTimeoutStopped() const { return m_timeoutStopped; }
 
 private:
-    CAdminFile& m_admins;
+    IAdminStore& m_admins;
     IPrompt& m_prompt;
     bool m_timeoutStopped = false;
     bool m_messageOpen = false;

@@ -1,12 +1,12 @@
-#include "people/AdminForm.h"
+#include "personnel/AdminForm.h"
 
-#include "people/AdminFile.h"
-#include "people/UserRules.h"
+#include "personnel/UserRules.h"
 #include "platform/IPrompt.h"
+#include "store/IAdminStore.h"
 
 namespace stampwell {
 
-CAdminForm::CAdminForm(CAdminFile& admins, IPrompt& prompt, bool changeMode)
+CAdminForm::CAdminForm(IAdminStore& admins, IPrompt& prompt, bool changeMode)
     : m_admins(admins), m_prompt(prompt), m_changeMode(changeMode) {}
 
 void CAdminForm::Open() {

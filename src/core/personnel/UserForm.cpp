@@ -1,12 +1,12 @@
-#include "people/UserForm.h"
+#include "personnel/UserForm.h"
 
-#include "people/RegisterFile.h"
-#include "people/UserRules.h"
+#include "personnel/UserRules.h"
 #include "platform/IPrompt.h"
+#include "store/IPeopleStore.h"
 
 namespace stampwell {
 
-CUserForm::CUserForm(CRegisterFile& reg, IPrompt& prompt, bool changeMode)
+CUserForm::CUserForm(IPeopleStore& reg, IPrompt& prompt, bool changeMode)
     : m_register(reg), m_prompt(prompt), m_changeMode(changeMode) {}
 
 void CUserForm::Open() {

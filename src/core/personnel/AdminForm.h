@@ -4,7 +4,7 @@
 
 namespace stampwell {
 
-class CAdminFile;
+class IAdminStore;
 class IPrompt;
 
 // What the administrator entry form decides: what it shows when it opens, the card it edits (the
@@ -12,7 +12,7 @@ class IPrompt;
 // or changed.
 class CAdminForm {
 public:
-    CAdminForm(CAdminFile& admins, IPrompt& prompt, bool changeMode);
+    CAdminForm(IAdminStore& admins, IPrompt& prompt, bool changeMode);
 
     // Clears the working card; in change mode loads the administrator of the store's previous ID.
     void Open();
@@ -25,7 +25,7 @@ public:
     bool Submit(const std::string& id, const std::string& password, const std::string& confirm);
 
 private:
-    CAdminFile& m_admins;
+    IAdminStore& m_admins;
     IPrompt& m_prompt;
     bool m_changeMode;
     std::string m_initialId;

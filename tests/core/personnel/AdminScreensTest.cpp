@@ -1,11 +1,12 @@
 // The decisions behind the administrator screens, driven without a window.
 #include <gtest/gtest.h>
 
-#include "people/AdminCardCapture.h"
+#include "folderstore/FolderAdminStore.h"
 #include "people/AdminFile.h"
-#include "people/AdminForm.h"
-#include "people/AdminListForm.h"
-#include "people/AdminLoginSession.h"
+#include "personnel/AdminCardCapture.h"
+#include "personnel/AdminForm.h"
+#include "personnel/AdminListForm.h"
+#include "personnel/AdminLoginSession.h"
 #include "platform/FileSystem.h"
 #include "reader/FelicaReader.h"
 #include "support/FailingWrites.h"
@@ -32,7 +33,7 @@ struct Admins {
     }
     void Hold(const std::string& card) { test::WriteBytes(t.dir / "card", card + "\n"); }
     test::CTestRuntime t;
-    CAdminFile store{t.runtime};
+    CFolderAdminStore store{CAdminFile(t.runtime)};
     test::CFakePrompt prompt;
     std::shared_ptr<CFelicaReader> reader;
 };
@@ -97,7 +98,7 @@ TEST(AdminListForm, LimitSelfDeleteQuestionAndClosingAnEmptyList) {
     EXPECT_TRUE(list.MayAdd());
 
     EXPECT_EQ(list.Close(), CAdminListForm::kClose);
-    CAdminFile empty(test::CTestRuntime().runtime);
+    CFolderAdminStore empty{CAdminFile(test::CTestRuntime().runtime)};
     CAdminListForm none(empty, a.prompt);
     a.prompt.yesNo = false;
     EXPECT_EQ(none.Close(), CAdminListForm::kStay);

@@ -5,7 +5,7 @@
 
 namespace stampwell {
 
-class CAdminFile;
+class IAdminStore;
 class IPrompt;
 
 // What the administrator list decides: the sorted IDs, the limit of three, no deleting the
@@ -14,7 +14,7 @@ class CAdminListForm {
 public:
     enum ECloseOutcome { kClose, kStay, kQuitProgram };
 
-    CAdminListForm(CAdminFile& admins, IPrompt& prompt);
+    CAdminListForm(IAdminStore& admins, IPrompt& prompt);
 
     // The administrator IDs in Japanese order.
     std::vector<std::string> Ids() const;
@@ -26,7 +26,7 @@ public:
     ECloseOutcome Close();
 
 private:
-    CAdminFile& m_admins;
+    IAdminStore& m_admins;
     IPrompt& m_prompt;
 };
 

@@ -4,7 +4,7 @@
 
 namespace stampwell {
 
-class CAdminFile;
+class IAdminStore;
 class CFelicaReader;
 class IPrompt;
 
@@ -12,14 +12,14 @@ class IPrompt;
 // card; one that an administrator holds is refused and the working card cleared.
 class CAdminCardCapture {
 public:
-    CAdminCardCapture(CAdminFile& admins, IPrompt& prompt);
+    CAdminCardCapture(IAdminStore& admins, IPrompt& prompt);
 
     // One poll; true when a free card was captured. While the refusal is open, ticks do nothing.
     bool OnCardTick(CFelicaReader* reader);
     const std::string& Card() const { return m_card; }
 
 private:
-    CAdminFile& m_admins;
+    IAdminStore& m_admins;
     IPrompt& m_prompt;
     std::string m_card;
     bool m_messageOpen = false;

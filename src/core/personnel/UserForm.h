@@ -4,7 +4,7 @@
 
 namespace stampwell {
 
-class CRegisterFile;
+class IPeopleStore;
 class IPrompt;
 
 // What the employee form decides: what it shows when it opens (in change mode the person of the
@@ -12,7 +12,7 @@ class IPrompt;
 // changed.
 class CUserForm {
 public:
-    CUserForm(CRegisterFile& reg, IPrompt& prompt, bool changeMode);
+    CUserForm(IPeopleStore& reg, IPrompt& prompt, bool changeMode);
 
     void Open();
     const std::string& InitialName() const { return m_name; }
@@ -26,7 +26,7 @@ public:
                 const std::string& mailAddress);
 
 private:
-    CRegisterFile& m_register;
+    IPeopleStore& m_register;
     IPrompt& m_prompt;
     bool m_changeMode;
     std::string m_previousName;

@@ -1,12 +1,12 @@
-#include "people/AdminListForm.h"
+#include "personnel/AdminListForm.h"
 
-#include "people/AdminFile.h"
 #include "platform/IPrompt.h"
+#include "store/IAdminStore.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell {
 
-CAdminListForm::CAdminListForm(CAdminFile& admins, IPrompt& prompt)
+CAdminListForm::CAdminListForm(IAdminStore& admins, IPrompt& prompt)
     : m_admins(admins), m_prompt(prompt) {}
 
 std::vector<std::string> CAdminListForm::Ids() const {

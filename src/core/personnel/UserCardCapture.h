@@ -5,7 +5,7 @@
 namespace stampwell {
 
 class CFelicaReader;
-class CRegisterFile;
+class IPeopleStore;
 class IPrompt;
 
 // The card capture of the employee form. On each poll: a card anybody in the register holds
@@ -16,7 +16,7 @@ class CUserCardCapture {
 public:
     enum EOutcome { kNothing, kRefused, kCaptured, kKept, kSame };
 
-    CUserCardCapture(const CRegisterFile& reg, IPrompt& prompt, std::string captured = {});
+    CUserCardCapture(const IPeopleStore& reg, IPrompt& prompt, std::string captured = {});
 
     EOutcome OnCardTick(CFelicaReader* reader);
     // The same for a card already read (the window reads the reader, a job decides).
@@ -24,7 +24,7 @@ public:
     const std::string& Card() const { return m_card; }
 
 private:
-    const CRegisterFile& m_register;
+    const IPeopleStore& m_register;
     IPrompt& m_prompt;
     std::string m_card;
     bool m_busy = false;

@@ -1,10 +1,11 @@
 // The decisions behind the employee screens, driven without a window.
 #include <gtest/gtest.h>
 
+#include "folderstore/FolderPeopleStore.h"
 #include "people/RegisterFile.h"
-#include "people/UserCardCapture.h"
-#include "people/UserForm.h"
-#include "people/UserListForm.h"
+#include "personnel/UserCardCapture.h"
+#include "personnel/UserForm.h"
+#include "personnel/UserListForm.h"
 #include "reader/FelicaReader.h"
 #include "support/FailingWrites.h"
 #include "support/Fakes.h"
@@ -33,7 +34,7 @@ struct People {
     }
     void Hold(const std::string& card) { test::WriteBytes(t.dir / "card", card + "\n"); }
     test::CTestRuntime t;
-    CRegisterFile reg{t.runtime};
+    CFolderPeopleStore reg{CRegisterFile(t.runtime)};
     test::CFakePrompt prompt;
     std::shared_ptr<CFelicaReader> reader;
 };

@@ -1,12 +1,12 @@
-#include "people/AdminCardCapture.h"
+#include "personnel/AdminCardCapture.h"
 
-#include "people/AdminFile.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
+#include "store/IAdminStore.h"
 
 namespace stampwell {
 
-CAdminCardCapture::CAdminCardCapture(CAdminFile& admins, IPrompt& prompt)
+CAdminCardCapture::CAdminCardCapture(IAdminStore& admins, IPrompt& prompt)
     : m_admins(admins), m_prompt(prompt) {}
 
 bool CAdminCardCapture::OnCardTick(CFelicaReader* reader) {

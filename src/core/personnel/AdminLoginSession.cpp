@@ -1,12 +1,12 @@
-#include "people/AdminLoginSession.h"
+#include "personnel/AdminLoginSession.h"
 
-#include "people/AdminFile.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
+#include "store/IAdminStore.h"
 
 namespace stampwell {
 
-CAdminLoginSession::CAdminLoginSession(CAdminFile& admins, IPrompt& prompt)
+CAdminLoginSession::CAdminLoginSession(IAdminStore& admins, IPrompt& prompt)
     : m_admins(admins), m_prompt(prompt) {}
 
 void CAdminLoginSession::Begin() {

@@ -1,12 +1,12 @@
-#include "people/UserCardCapture.h"
+#include "personnel/UserCardCapture.h"
 
-#include "people/RegisterFile.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
+#include "store/IPeopleStore.h"
 
 namespace stampwell {
 
-CUserCardCapture::CUserCardCapture(const CRegisterFile& reg, IPrompt& prompt, std::string captured)
+CUserCardCapture::CUserCardCapture(const IPeopleStore& reg, IPrompt& prompt, std::string captured)
     : m_register(reg), m_prompt(prompt), m_card(std::move(captured)) {}
 
 CUserCardCapture::EOutcome CUserCardCapture::OnCardTick(CFelicaReader* reader) {
@@ -22,9 +22,9 @@ CUserCardCapture::EOutcome CUserCardCapture::OnCard(const std::string& card) {
     m_busy = true;
     EOutcome outcome = kSame;
     // A copy looks the card up, so the register's working record stays the edited person's.
-    CRegisterFile probe = m_register;
-    probe.SetCardId(card);
-    if (probe.FindNameByCard() == 1) {
+    const auto probe = m_register.Clone();
+    probe->SetCardId(card);
+    if (probe->FindNameByCard() == 1) {
         m_prompt.ShowMessage("すでに登録されているカードです。", EMessageIcon::None);
         outcome = kRefused;
     } else if (m_card.empty()) {
