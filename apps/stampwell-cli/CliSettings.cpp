@@ -5,10 +5,10 @@
 
 #include "CliContext.h"
 #include "settings/ChimeSettings.h"
-#include "settings/ConfigForm.h"
+#include "setup/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
-#include "settings/NewPlaceCopy.h"
+#include "folderstore/NewPlaceCopy.h"
 
 namespace stampwell::cli {
 

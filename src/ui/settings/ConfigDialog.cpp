@@ -17,7 +17,7 @@
 #include "admin_ui/JapaneseIconProvider.h"
 #include "controller/RecorderController.h"
 #include "platform/IPrompt.h"
-#include "settings/ConfigForm.h"
+#include "setup/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 
 namespace stampwell {

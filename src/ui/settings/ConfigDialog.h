@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "settings/ConfigForm.h"
+#include "setup/ConfigForm.h"
 
 class QCheckBox;
 class QLineEdit;

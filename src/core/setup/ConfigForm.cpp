@@ -1,4 +1,4 @@
-#include "settings/ConfigForm.h"
+#include "setup/ConfigForm.h"
 
 #include <filesystem>
 

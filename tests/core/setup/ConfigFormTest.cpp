@@ -2,7 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "settings/ConfigForm.h"
+#include "setup/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/CliRunner.h"
 #include "support/Fakes.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/NewPlaceCopy.h"
+#include "folderstore/NewPlaceCopy.h"
 
 namespace stampwell {
 

@@ -1,4 +1,4 @@
-#include "settings/NewPlaceCopy.h"
+#include "folderstore/NewPlaceCopy.h"
 
 #include <system_error>
 
