@@ -4,7 +4,7 @@
 #include "CliContext.h"
 #include "CliUsage.h"
 #include "reporting/OvertimeYear.h"
-#include "workfile/WorkReport.h"
+#include "store/IWorkStore.h"
 
 namespace stampwell::cli {
 

@@ -13,7 +13,6 @@
 #include "settings/ModeFiles.h"
 #include "store/IWorkStore.h"
 #include "text/TextCodec.h"
-#include "trail/EditLog.h"
 
 namespace stampwell::cli {
 
@@ -92,13 +91,13 @@ struct TrailArgs {
     int year = 0, month = 0;
 };
 
-const char* StateText(CEditLog::EState state) {
+const char* StateText(IWorkStore::ETrailState state) {
     switch (state) {
-        case CEditLog::EState::kDone:
+        case IWorkStore::ETrailState::kDone:
             return "保存済";
-        case CEditLog::EState::kFailed:
+        case IWorkStore::ETrailState::kFailed:
             return "保存失敗";
-        case CEditLog::EState::kPending:
+        case IWorkStore::ETrailState::kPending:
             return "未確定";
     }
     return "";
@@ -115,7 +114,7 @@ int ListEdits(const CliOptions& options, const TrailArgs& args) {
         if (args.year != 0 && entry.day.rfind(month, 0) != 0) return;
         std::cout << entry.when << '\t' << entry.admin << '\t' << entry.name << '\t' << entry.day
                   << '\t' << entry.side << '\t';
-        if (entry.side == CEditLog::kSaveFailed) {
+        if (entry.side == IWorkStore::kTrailSaveFailed) {
             std::cout << "-\t" << entry.reason << '\n';
             return;
         }

@@ -77,8 +77,8 @@ bool CMonthSheet::SetCell(int row, int column, const std::string& text) {
 
 namespace stampwell {
 
-std::vector<CMonthEdit::Change> CMonthSheet::Changes() const {
-    std::vector<CMonthEdit::Change> changes;
+std::vector<IWorkStore::CellChange> CMonthSheet::Changes() const {
+    std::vector<IWorkStore::CellChange> changes;
     for (std::size_t d = 0; d < m_edited.size() && d < m_original.size(); ++d) {
         const int day = static_cast<int>(d) + 1;
         if (m_original[d].start != m_edited[d].start) {

@@ -3,12 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "workfile/MonthEdit.h"
+#include "store/IWorkStore.h"
 #include "workfile/WorkDayRecord.h"
 
 namespace stampwell {
-
-class IWorkStore;
 
 // One employee's month as the record edit grid shows it: a row per day, "%02d/%02d (%s)" with
 // the weekday, and the start and end cells ("__:__" for none).
@@ -36,7 +34,7 @@ public:
     // The six days before the 1st as loaded (the overtime of the month's first week).
     const std::vector<WorkDayRecord>& LeadIn() const { return m_leadIn; }
     // The changed times, as (day, side, loaded, typed).
-    std::vector<CMonthEdit::Change> Changes() const;
+    std::vector<IWorkStore::CellChange> Changes() const;
     // A cell takes the value another clock wrote: loaded and shown alike (no change any more).
     void TakeFromDisk(int row, int side, const std::string& time);
 

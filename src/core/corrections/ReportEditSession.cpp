@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "store/IWorkStore.h"
 #include "calendar/TimeText.h"
 #include "calendar/WorkDate.h"
 #include "folderstore/FolderRulesStore.h"
@@ -16,7 +17,6 @@
 #include "settings/ModeFiles.h"
 #include "store/IPeopleStore.h"
 #include "text/JapaneseOrder.h"
-#include "trail/EditLog.h"
 
 namespace stampwell {
 
@@ -263,7 +263,7 @@ bool CReportEditSession::Save(const std::string& reason) {
                              EMessageIcon::None);
         return false;
     }
-    if (!CEditLog::IsStorable(reason)) {
+    if (!IWorkStore::IsTrailStorable(reason)) {
         m_prompt.ShowMessage("修正理由にカンマや改行は使えません。", EMessageIcon::None);
         return false;
     }

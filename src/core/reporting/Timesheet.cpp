@@ -12,7 +12,6 @@
 #include "reporting/WorkSummary.h"
 #include "settings/ModeFiles.h"
 #include "store/IWorkStore.h"
-#include "trail/EditLog.h"
 
 namespace stampwell {
 
@@ -96,9 +95,9 @@ bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
     std::map<std::pair<std::string, std::string>, std::string> corrected;
     if (withTrail) {
         report.ForEachTrailEntry([&](const IWorkStore::TrailEntry& entry) {
-            if (entry.state != CEditLog::EState::kDone || entry.day.empty() ||
-                entry.side == CEditLog::kSaveFailed || entry.side == CEditLog::kSaveStarted ||
-                entry.side == CEditLog::kSaveDone) {
+            if (entry.state != IWorkStore::ETrailState::kDone || entry.day.empty() ||
+                entry.side == IWorkStore::kTrailSaveFailed || entry.side == IWorkStore::kTrailSaveStarted ||
+                entry.side == IWorkStore::kTrailSaveDone) {
                 return;
             }
             corrected[{entry.name, entry.day}] = entry.reason;

@@ -36,6 +36,12 @@ public:
     using ESaveOutcome = CMonthStore::ESaveOutcome;
     using TrailEntry = CEditLog::Entry;
     using ETrailState = CEditLog::EState;
+    // The side words of a save's own lines in the trail (beside 出社/退社 of a changed time).
+    static constexpr const char* kTrailSaveStarted = CEditLog::kSaveStarted;
+    static constexpr const char* kTrailSaveDone = CEditLog::kSaveDone;
+    static constexpr const char* kTrailSaveFailed = CEditLog::kSaveFailed;
+    // Whether a text can go into the trail (a reason): no comma or line break, a CP932 form.
+    static bool IsTrailStorable(const std::string& text) { return CEditLog::IsStorable(text); }
 
     // The trail lines a month's correction leaves: when and by whom, why, and the words of the
     // two sides ("出社"/"退社", "入室"/"退室").
