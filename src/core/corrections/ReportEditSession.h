@@ -36,9 +36,9 @@ public:
     // An edit cancelled with Esc after typing still counts as a change.
     void MarkModified() { m_modified = true; }
     bool IsModified() const { return m_modified; }
-    // Asks, saves, and says how it went. True when the work file holds the changed times. With
-    // the trail on, the changes go to EditLog.txt (with the reason) before the work file is
-    // replaced; a reason the log cannot hold is refused with a message.
+    // Asks, saves, and says how it went. True when the store holds the changed times. With the
+    // trail on, the changes go to the trail (with the reason) in the same save; a reason the
+    // trail cannot hold is refused with a message.
     bool Save(const std::string& reason = {});
     // Who is correcting, and the clock the trail's times come from.
     void SetTrail(std::string adminId, const IClock* clock) {
@@ -47,7 +47,7 @@ public:
     }
     // Closing with unsaved changes asks first.
     bool MayClose();
-    // Where the reading and saving of the work file run (the screen's worker, so that a share
+    // Where the reading and saving of the month run (the screen's worker, so that a share
     // that hangs never freezes the window); at once on the caller's thread when not set.
     void SetFileWork(IFileWork* work) { m_fileWork = work; }
 

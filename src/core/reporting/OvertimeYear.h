@@ -47,7 +47,7 @@ public:
     static void Judge(Row& row);
     // Every employee with work in the year (or in the months its averages reach back to), in
     // Japanese order. year is the year in which the agreement year starts; closing 0..5 as for
-    // the export. False when the work file cannot be read to its end.
+    // the export. False when the records cannot all be read.
     static bool Collect(IWorkStore& report, int year, int closing, const CWorkRules& rules,
                         std::vector<Row>& rows);
     // The CSV (UTF-8, CR LF; written in CP932): a row per employee, 時間外 and 休日 per month,

@@ -26,7 +26,7 @@ public:
         std::vector<std::string> leaveTapDates;
     };
 
-    // False when the work file cannot be read to its end.
+    // False when the records cannot all be read.
     // With leave, the paid leave of the period (a whole day of leave is no 打刻漏れ, and whoever
     // took leave in the period has a row).
     static bool Collect(IWorkStore& report, int year, int month, int closing,

@@ -37,7 +37,7 @@ public:
 
     // Per employee (UTF-8 name) for the pay period of the export: year and month of its last
     // day, closing 0..5 (the 5th ... the 25th, month end). onlyName limits it to one person.
-    // False when the work file cannot be read.
+    // False when the records cannot be read.
     static bool ForPeriod(IWorkStore& report, int year, int month, int closing,
                           const std::string& onlyName, std::map<std::string, Totals>& out);
     // The days from firstDate (a date number) on.

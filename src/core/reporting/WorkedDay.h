@@ -14,7 +14,7 @@ class IWorkStore;
 class CWorkedDay {
 public:
     // The refusal with its reason; nothing when the day may be taken. date is a date number
-    // (20260612). A work file that cannot be read refuses too (the day cannot be checked).
+    // (20260612). Records that cannot be read refuse too (the day cannot be checked).
     static std::optional<std::string> RefuseWholeLeave(IWorkStore& report, const std::string& name,
                                                        int date);
 };
