@@ -43,6 +43,7 @@ void AddTapCommand(CLI::App& app, const CliOptions& options, CommandResult& acti
 void AddMailCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddGuideCommand(CLI::App& app, CommandResult& action);
+void AddDbCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddTimesheetCommand(CLI::App& app, const CliOptions& options, CommandResult& action);

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     AddRulesCommands(app, options, action);
     AddLimitsCommand(app, options, action);
     AddLeaveCommands(app, options, action);
+    AddDbCommands(app, options, action);
 #ifdef STAMPWELL_WITH_TIMESHEET
     AddTimesheetCommand(app, options, action);
 #endif

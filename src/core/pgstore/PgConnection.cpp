@@ -1,0 +1,81 @@
+#include "pgstore/PgConnection.h"
+
+#include <memory>
+
+namespace stampwell {
+
+namespace {
+
+// libpq's messages end with a line break.
+std::string Trimmed(const char* text) {
+    std::string message = text ? text : "";
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+}  // namespace
+
+bool CPgResult::Ok() const {
+    if (!m_result) return false;
+    const auto status = PQresultStatus(m_result.get());
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+std::string CPgResult::Value(int row, int column) const {
+    if (!m_result || row >= Rows() || column >= PQnfields(m_result.get())) return {};
+    return PQgetvalue(m_result.get(), row, column);
+}
+
+bool CPgResult::IsNull(int row, int column) const {
+    return !m_result || PQgetisnull(m_result.get(), row, column) != 0;
+}
+
+std::string CPgResult::Error() const {
+    return m_result ? Trimmed(PQresultErrorMessage(m_result.get())) : std::string{};
+}
+
+std::unique_ptr<CPgConnection> CPgConnection::Open(const std::string& conninfo, std::string& why) {
+    char* parseError = nullptr;
+    PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);
+    if (!parsed) {
+        why = "データベースの接続文字列を読めません: " + Trimmed(parseError);
+        PQfreemem(parseError);
+        return nullptr;
+    }
+    bool hasTimeout = false;
+    for (const PQconninfoOption* option = parsed; option->keyword; ++option) {
+        if (std::string(option->keyword) == "connect_timeout" && option->val) hasTimeout = true;
+    }
+    PQconninfoFree(parsed);
+    // The string's own settings win; only a missing timeout is added.
+    const std::string timeout = std::to_string(kConnectTimeoutSeconds);
+    const char* keywords[] = {"dbname", hasTimeout ? nullptr : "connect_timeout", nullptr};
+    const char* values[] = {conninfo.c_str(), hasTimeout ? nullptr : timeout.c_str(), nullptr};
+    auto connection =
+        std::make_unique<CPgConnection>(PQconnectdbParams(keywords, values, /*expand_dbname=*/1));
+    if (!connection->m_connection || PQstatus(connection->m_connection.get()) != CONNECTION_OK) {
+        why = "データベースに接続できません: " + connection->LastError();
+        return nullptr;
+    }
+    return connection;
+}
+
+CPgResult CPgConnection::Exec(const std::string& sql, const std::vector<std::string>& params) {
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const auto& param : params) values.push_back(param.c_str());
+    return CPgResult(PQexecParams(m_connection.get(), sql.c_str(), static_cast<int>(values.size()),
+                                  nullptr, values.data(), nullptr, nullptr, 0));
+}
+
+CPgResult CPgConnection::ExecScript(const std::string& sql) {
+    return CPgResult(PQexec(m_connection.get(), sql.c_str()));
+}
+
+std::string CPgConnection::LastError() const {
+    return m_connection ? Trimmed(PQerrorMessage(m_connection.get())) : std::string{};
+}
+
+}  // namespace stampwell

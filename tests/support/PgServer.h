@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace stampwell::test {
+
+// A PostgreSQL server of the test's own: a new cluster in a temporary folder, listening only
+// on a socket there, trusting local connections, stopped (immediately) and removed with the
+// object. As root it runs as the "postgres" user, since the server refuses root.
+class CPgServer {
+public:
+    CPgServer();
+    ~CPgServer();
+    CPgServer(const CPgServer&) = delete;
+    CPgServer& operator=(const CPgServer&) = delete;
+
+    // Whether the server is up (false where PostgreSQL is not installed: the test says so).
+    bool Running() const { return m_running; }
+    const std::string& Why() const { return m_why; }
+    // A connection string to a database of this server (created when it is not "postgres").
+    std::string ConnInfo(const std::string& database = "postgres");
+    // Runs SQL as the superuser through psql; true when it ran.
+    bool Psql(const std::string& sql, const std::string& database = "postgres");
+
+private:
+    std::string AsServerUser(const std::string& command) const;
+
+    std::filesystem::path m_base;
+    std::filesystem::path m_bin;
+    int m_port = 0;
+    std::set<std::string> m_databases;  // made by ConnInfo
+    bool m_running = false;
+    std::string m_why;
+};
+
+}  // namespace stampwell::test
