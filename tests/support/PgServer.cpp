@@ -3,10 +3,14 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <system_error>
+
+#include "pgstore/PgConnection.h"
+#include "pgstore/PgSchema.h"
 
 namespace stampwell::test {
 
@@ -102,6 +106,23 @@ bool CPgServer::Psql(const std::string& sql, const std::string& database) {
                                 " -p " + std::to_string(m_port) + " -U postgres -d " +
                                 Quoted(database) + " -c " + Quoted(sql) + " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
+}
+
+CPgServer& SharedPgServer() {
+    static CPgServer server;
+    return server;
+}
+
+std::string PgOfficeFor(const fs::path& dataDir) {
+    CPgServer& server = SharedPgServer();
+    if (!server.Running()) return "host=/nonexistent dbname=none";
+    std::string name = "office_";
+    for (char c : dataDir.filename().string())
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    const std::string conninfo = server.ConnInfo(name);
+    std::string why;
+    if (auto connection = CPgConnection::Open(conninfo, why)) CPgSchema::Init(*connection, why);
+    return conninfo;
 }
 
 }  // namespace stampwell::test

@@ -35,4 +35,10 @@ private:
     std::string m_why;
 };
 
+// One server for the whole test program, started at its first use and stopped at its end.
+CPgServer& SharedPgServer();
+// A database of that server with Stampwell's tables, one for each data folder (each test's
+// office its own); its connection string.
+std::string PgOfficeFor(const std::filesystem::path& dataDir);
+
 }  // namespace stampwell::test

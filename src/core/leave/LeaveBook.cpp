@@ -84,6 +84,12 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
         }
         return false;
     }
+    ReadText(text, path.filename().string());
+    return true;
+}
+
+void CLeaveBook::ReadText(const std::string& text, const std::string& where) {
+    *this = CLeaveBook{};
     int number = 0;
     for (std::size_t start = 0; start < text.size();) {
         // Line by line, empty ones counted, so that a warning names the line as an editor does.
@@ -125,14 +131,13 @@ bool CLeaveBook::Load(const fs::path& path, std::string* refusal) {
             kept.push_back(line);
             const std::string kind = f.empty() ? std::string{} : f[0];
             if (kind == "社員" || kind == "取得" || kind == "見送り" || kind == "週日数") {
-                warnings.push_back(path.filename().string() + " の " + std::to_string(number) +
+                warnings.push_back(where + " の " + std::to_string(number) +
                                    "行目が読めないため、集計に入れていません: " + line);
             }
         }
     }
     std::stable_sort(weekDays.begin(), weekDays.end(),
                      [](const WeekDays& a, const WeekDays& b) { return a.from < b.from; });
-    return true;
 }
 
 int CLeaveBook::DaysPerWeekOn(const std::string& name, int date) const {

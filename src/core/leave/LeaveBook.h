@@ -55,6 +55,9 @@ public:
     // regular file, or is not Shift-JIS text (a file saved as UTF-8, say: nothing in it could be
     // read, and a change would write over it).
     bool Load(const std::filesystem::path& path, std::string* refusal);
+    // The book from the file's text (UTF-8); where names it in the warnings of lines that do
+    // not read.
+    void ReadText(const std::string& text, const std::string& where);
     std::string FileText() const;
 
     const Employee* Find(const std::string& name) const;

@@ -36,6 +36,11 @@ std::string CPgResult::Error() const {
     return m_result ? Trimmed(PQresultErrorMessage(m_result.get())) : std::string{};
 }
 
+std::string CPgResult::State() const {
+    const char* state = m_result ? PQresultErrorField(m_result.get(), PG_DIAG_SQLSTATE) : nullptr;
+    return state ? state : "";
+}
+
 std::unique_ptr<CPgConnection> CPgConnection::Open(const std::string& conninfo, std::string& why) {
     char* parseError = nullptr;
     PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);

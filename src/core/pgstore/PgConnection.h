@@ -22,6 +22,8 @@ public:
     bool IsNull(int row, int column) const;
     // The server's message of a statement that failed (empty when it ran).
     std::string Error() const;
+    // The SQLSTATE of a statement that failed ("55P03": a lock not had in time).
+    std::string State() const;
 
 private:
     std::unique_ptr<PGresult, void (*)(PGresult*)> m_result{nullptr, &PQclear};

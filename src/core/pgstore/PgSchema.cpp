@@ -60,8 +60,8 @@ CREATE TABLE stampwell.leave_book (
     line text NOT NULL
 );
 CREATE TABLE stampwell.work_rules (
-    key text PRIMARY KEY,
-    value text NOT NULL
+    position integer PRIMARY KEY,
+    line text NOT NULL
 );
 CREATE TABLE stampwell.settings (
     key text PRIMARY KEY,

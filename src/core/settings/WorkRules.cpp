@@ -157,8 +157,15 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
     if (!CFileSystem::Exists(FilePath(dataDir))) return true;
     auto content = CFileSystem::ReadWholeFile(FilePath(dataDir));
     if (!content) return false;
+    ReadText(CTextCodec::FromCp932(*content), unread);
+    return true;
+}
+
+void CWorkRules::ReadText(const std::string& text, std::vector<std::string>* unread) {
+    *this = CWorkRules{};
+    if (unread != nullptr) unread->clear();
     // Keys in any order; a value that does not read leaves that rule at its default.
-    for (const std::string& line : CTextCodec::NonEmptyLines(CTextCodec::FromCp932(*content))) {
+    for (const std::string& line : CTextCodec::NonEmptyLines(text)) {
         const auto comma = line.find(',');
         if (comma == std::string::npos) {
             kept.push_back({line, {}, true});
@@ -242,7 +249,6 @@ bool CWorkRules::Load(const fs::path& dataDir, std::vector<std::string>* unread)
         };
         return rank(a) < rank(b);
     });
-    return true;
 }
 
 std::string CWorkRules::FileText() const {

@@ -47,6 +47,8 @@ public:
     // a file that exists cannot be read (the defaults are then in place). unread receives the
     // keys whose value did not read (those rules keep their defaults).
     bool Load(const std::filesystem::path& dataDir, std::vector<std::string>* unread = nullptr);
+    // The rules from the file's text (UTF-8), as Load reads them.
+    void ReadText(const std::string& text, std::vector<std::string>* unread = nullptr);
     // The file's text (UTF-8; CR LF).
     std::string FileText() const;
     // A rule set anew: its unread line is no longer kept.

@@ -13,7 +13,9 @@
 #include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveChange.h"
 #include "leave/LeaveDate.h"
+#include "pgstore/PgLeaveStore.h"
 #include "store/LeaveStoreChange.h"
+#include "support/PgServer.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -36,6 +38,12 @@ const StoreKind kFolder{"Folder", [](const CRuntime& runtime) -> std::shared_ptr
                             return std::make_shared<CFolderLeaveStore>(
                                 runtime, runtime.DataDir() / "Register.txt");
                         }};
+
+// The company database: each test's office a database of its own on the test program's server.
+const StoreKind kDatabase{"Database", [](const CRuntime& runtime) -> std::shared_ptr<ILeaveStore> {
+                              return std::make_shared<CPgLeaveStore>(
+                                  test::PgOfficeFor(runtime.DataDir()), runtime.LockWait());
+                          }};
 
 int Date(const char* text) {
     return *CLeaveDate::Parse(text);
@@ -147,7 +155,7 @@ TEST_P(LeaveStoreContract, ARenameIsCarriedOnlyWhereTheBookKnowsTheName) {
     EXPECT_EQ(Stored().FileText(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, LeaveStoreContract, ::testing::Values(kFolder),
+INSTANTIATE_TEST_SUITE_P(Stores, LeaveStoreContract, ::testing::Values(kFolder, kDatabase),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace stampwell

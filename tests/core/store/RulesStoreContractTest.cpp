@@ -9,8 +9,11 @@
 #include <ostream>
 
 #include "folderstore/FolderRulesStore.h"
+#include "pgstore/PgConnection.h"
+#include "pgstore/PgRulesStore.h"
 #include "platform/FileLock.h"
 #include "settings/WorkRulesForm.h"
+#include "support/PgServer.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -37,6 +40,25 @@ const StoreKind kFolder{
     },
     [](const CRuntime& runtime) -> std::shared_ptr<void> {
         return std::make_shared<CFileLock>(runtime.DataDir() / "WorkRules.txt.lock");
+    }};
+
+// The company database: each test's office a database of its own on the test program's server.
+const StoreKind kDatabase{
+    "Database",
+    [](const CRuntime& runtime) -> std::shared_ptr<IRulesStore> {
+        return std::make_shared<CPgRulesStore>(test::PgOfficeFor(runtime.DataDir()),
+                                               runtime.LockWait());
+    },
+    [](const CRuntime& runtime) -> std::shared_ptr<void> {
+        std::string why;
+        std::shared_ptr<CPgConnection> held =
+            CPgConnection::Open(test::PgOfficeFor(runtime.DataDir()), why);
+        EXPECT_TRUE(held) << why;
+        if (held) {
+            EXPECT_TRUE(held->ExecScript("BEGIN").Ok());
+            EXPECT_TRUE(held->ExecScript("LOCK TABLE stampwell.work_rules IN EXCLUSIVE MODE").Ok());
+        }
+        return held;
     }};
 
 class RulesStoreContract : public ::testing::TestWithParam<StoreKind> {
@@ -88,7 +110,7 @@ TEST_P(RulesStoreContract, ASaveKeepsWhatAnotherAdministratorChangedMeanwhile) {
     EXPECT_EQ(Stored(), saved);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, RulesStoreContract, ::testing::Values(kFolder),
+INSTANTIATE_TEST_SUITE_P(Stores, RulesStoreContract, ::testing::Values(kFolder, kDatabase),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace stampwell
