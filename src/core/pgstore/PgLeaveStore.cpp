@@ -1,7 +1,5 @@
 #include "pgstore/PgLeaveStore.h"
 
-#include "platform/IMessageSink.h"
-
 namespace stampwell {
 
 namespace {
@@ -20,26 +18,17 @@ bool CPgLeaveStore::Read(CLeaveBook& book, std::string* refusal) const {
 }
 
 bool CPgLeaveStore::Apply(const Change& change, IMessageSink& messages) {
-    std::string why;
-    bool busy = false;
-    std::optional<std::string> refused;
-    const bool stored = m_book.Change(
-        [&](const std::string& text) -> std::optional<std::string> {
+    return m_book.Apply(
+        [&](std::string& text) -> std::optional<std::string> {
             CLeaveBook book;
             book.ReadText(text, kWhere);
-            refused = change(book);
-            if (refused) return std::nullopt;
-            return book.FileText();
+            auto refused = change(book);
+            if (!refused) text = book.FileText();
+            return refused;
         },
-        why, &busy);
-    if (!stored) {
-        messages.ShowMessage(refused ? *refused
-                             : busy ? "他の端末が有給休暇を変更中のため、保存できませんでした。"
-                                      "\nしばらくしてからもう一度お試しください。"
-                                    : why,
-                             EMessageIcon::None);
-    }
-    return stored;
+        messages,
+        "他の端末が有給休暇を変更中のため、保存できませんでした。\nしばらくしてからもう一度お試し"
+        "ください。");
 }
 
 }  // namespace stampwell

@@ -2,6 +2,7 @@
 
 #include "pgstore/PgConnection.h"
 #include "pgstore/PgSchema.h"
+#include "platform/IMessageSink.h"
 
 namespace stampwell {
 
@@ -83,6 +84,25 @@ bool CPgLineBook::Change(
     const auto committed = connection->ExecScript("COMMIT");
     if (!committed.Ok()) return failed(committed);
     return true;
+}
+
+bool CPgLineBook::Apply(const std::function<std::optional<std::string>(std::string& text)>& edit,
+                        IMessageSink& messages, const std::string& busyWords) const {
+    std::string why;
+    bool busy = false;
+    std::optional<std::string> refused;
+    const bool stored = Change(
+        [&](const std::string& stored) -> std::optional<std::string> {
+            std::string text = stored;
+            refused = edit(text);
+            if (refused) return std::nullopt;
+            return text;
+        },
+        why, &busy);
+    if (!stored) {
+        messages.ShowMessage(refused ? *refused : busy ? busyWords : why, EMessageIcon::None);
+    }
+    return stored;
 }
 
 }  // namespace stampwell

@@ -8,6 +8,8 @@
 
 namespace stampwell {
 
+class IMessageSink;
+
 // A book kept as numbered lines of text in one table of the company database (the paid-leave
 // book, the work rules): the same lines the folder store keeps in its file, so both read them
 // with one parser. A change reads and replaces the lines in one transaction that holds the
@@ -26,6 +28,12 @@ public:
     // the book longer than the wait.
     bool Change(const std::function<std::optional<std::string>(const std::string&)>& change,
                 std::string& why, bool* busy = nullptr) const;
+
+    // Change as a screen or command makes it: edit changes the text in place or says why it
+    // refuses; whatever keeps the change from being stored is said through messages (busy:
+    // the words for another writer that held the book too long).
+    bool Apply(const std::function<std::optional<std::string>(std::string& text)>& edit,
+               IMessageSink& messages, const std::string& busyWords) const;
 
 private:
     std::string m_conninfo;

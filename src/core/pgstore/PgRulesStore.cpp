@@ -1,7 +1,5 @@
 #include "pgstore/PgRulesStore.h"
 
-#include "platform/IMessageSink.h"
-
 namespace stampwell {
 
 bool CPgRulesStore::Read(CWorkRules& rules, std::vector<std::string>* unread) const {
@@ -16,28 +14,19 @@ std::string CPgRulesStore::Where() const {
 }
 
 bool CPgRulesStore::Apply(const Change& change, IMessageSink& messages, CWorkRules* saved) {
-    std::string why;
-    bool busy = false;
-    std::optional<std::string> refused;
     CWorkRules rules;
-    const bool stored = m_book.Change(
-        [&](const std::string& text) -> std::optional<std::string> {
+    const bool stored = m_book.Apply(
+        [&](std::string& text) -> std::optional<std::string> {
             rules.ReadText(text);
-            refused = change(rules);
-            if (refused) return std::nullopt;
-            return rules.FileText();
+            auto refused = change(rules);
+            if (!refused) text = rules.FileText();
+            return refused;
         },
-        why, &busy);
-    if (!stored) {
-        messages.ShowMessage(refused ? *refused
-                             : busy ? "他の端末が勤務ルールを変更中のため、保存できませんでした。"
-                                      "\nしばらくしてからもう一度お試しください。"
-                                    : why,
-                             EMessageIcon::None);
-        return false;
-    }
-    if (saved) *saved = rules;
-    return true;
+        messages,
+        "他の端末が勤務ルールを変更中のため、保存できませんでした。\nしばらくしてからもう一度お試し"
+        "ください。");
+    if (stored && saved) *saved = rules;
+    return stored;
 }
 
 }  // namespace stampwell
