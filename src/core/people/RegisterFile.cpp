@@ -233,22 +233,27 @@ std::vector<CRegisterFile::Record> CRegisterFile::ReadAll() const {
     return records;
 }
 
-bool CRegisterFile::EncodeWorkingRecord(std::string& line) const {
-    auto card = CTextCodec::ToCp932(m_cardId);
-    auto name = CTextCodec::ToCp932(m_personalName);
-    auto mailName = CTextCodec::ToCp932(m_mailName);
-    auto mailAddress = CTextCodec::ToCp932(m_mailAddress);
+bool CRegisterFile::CanHold(const Record& record) {
+    auto card = CTextCodec::ToCp932(record.cardId);
+    auto name = CTextCodec::ToCp932(record.personalName);
+    auto mailName = CTextCodec::ToCp932(record.mailName);
+    auto mailAddress = CTextCodec::ToCp932(record.mailAddress);
     if (!card || !name || !mailName || !mailAddress) return false;
-    if (!CPersonText::IsStorableName(m_personalName)) return false;
+    if (!CPersonText::IsStorableName(record.personalName)) return false;
     if (card->empty() || name->empty() || name->size() > kNameLimit ||
         mailName->size() > kMailNameLimit || mailAddress->size() > kMailAddressLimit) {
         return false;
     }
-    if (!IsStorable(*card) || !IsStorable(*name) || !IsStorable(*mailName) ||
-        !IsStorable(*mailAddress)) {
-        return false;
-    }
-    line = FormatLine(Record{*card, *name, *mailName, *mailAddress});
+    return IsStorable(*card) && IsStorable(*name) && IsStorable(*mailName) &&
+           IsStorable(*mailAddress);
+}
+
+bool CRegisterFile::EncodeWorkingRecord(std::string& line) const {
+    const Record record{m_cardId, m_personalName, m_mailName, m_mailAddress};
+    if (!CanHold(record)) return false;
+    line = FormatLine(Record{*CTextCodec::ToCp932(m_cardId), *CTextCodec::ToCp932(m_personalName),
+                             *CTextCodec::ToCp932(m_mailName),
+                             *CTextCodec::ToCp932(m_mailAddress)});
     return true;
 }
 

@@ -68,6 +68,10 @@ public:
     // Every record in file order (UTF-8), for listings.
     std::vector<Record> ReadAll() const;
 
+    // Whether a record (UTF-8) can be kept: a CP932 form within the byte limits, a card and a
+    // storable name, no comma or line break.
+    static bool CanHold(const Record& record);
+
     static constexpr std::size_t kNameLimit = 32;
     static constexpr std::size_t kMailNameLimit = 32;
     static constexpr std::size_t kMailAddressLimit = 64;

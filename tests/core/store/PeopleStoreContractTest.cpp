@@ -14,7 +14,9 @@
 
 #include "folderstore/FolderAdminStore.h"
 #include "folderstore/FolderPeopleStore.h"
+#include "pgstore/PgPeopleStore.h"
 #include "settings/EnvironmentSettings.h"
+#include "support/PgServer.h"
 #include "support/TestSupport.h"
 
 namespace stampwell {
@@ -34,8 +36,19 @@ void PrintTo(const StoreKind& kind, std::ostream* out) {
 const StoreKind kFolder{"Folder", [](const CRuntime& runtime) { return OpenPeopleStore(runtime); },
                         [](const CRuntime& runtime) { return OpenAdminStore(runtime); }};
 
+// The company database: each test's office a database of its own on the test program's server.
+// Its administrators are not there yet.
+const StoreKind kDatabase{"Database",
+                          [](const CRuntime& runtime) -> std::shared_ptr<IPeopleStore> {
+                              return std::make_shared<CPgPeopleStore>(
+                                  test::PgOfficeFor(runtime.DataDir()), runtime.LockWait());
+                          },
+                          nullptr};
+
 class PeopleStoreContract : public ::testing::TestWithParam<StoreKind> {
 protected:
+    // The office's store is there before other programs start working on it.
+    void SetUp() override { People(); }
     std::shared_ptr<IPeopleStore> People() {
         auto store = GetParam().people(t.runtime);
         store->SetPathSource(CreateConfig(t.runtime));
@@ -143,7 +156,10 @@ TEST_P(PeopleStoreContract, EmployeesAddedByManyProgramsAtOnceAllArriveAndNoCard
     EXPECT_EQ(cards.count("FFFFFFFFFFFFFFFF"), 1u);
 }
 
-TEST_P(PeopleStoreContract, AdministratorsStayAtMostThreeWithTheirOwnIdsAndCardsWhenAddedAtOnce) {
+// The administrators' part, for the stores that keep administrators.
+class AdminStoreContract : public PeopleStoreContract {};
+
+TEST_P(AdminStoreContract, AdministratorsStayAtMostThreeWithTheirOwnIdsAndCardsWhenAddedAtOnce) {
     auto admins = GetParam().admins(t.runtime);
     ASSERT_EQ(AddAdmin(*admins, "first", "A000000000000001"), 1);
     std::vector<std::function<bool()>> jobs;
@@ -182,7 +198,9 @@ TEST_P(PeopleStoreContract, AdministratorsStayAtMostThreeWithTheirOwnIdsAndCards
     EXPECT_EQ(login->GetLoginId(), "first");
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, PeopleStoreContract, ::testing::Values(kFolder),
+INSTANTIATE_TEST_SUITE_P(Stores, PeopleStoreContract, ::testing::Values(kFolder, kDatabase),
+                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Stores, AdminStoreContract, ::testing::Values(kFolder),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace stampwell
