@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,6 +74,22 @@ CTestRuntime::CTestRuntime()
     : clock(std::make_shared<CManualClock>(0)),
       sink(std::make_shared<CRecordingMessageSink>()),
       runtime(dir.Path(), clock, sink) {}
+
+int RunAtOnce(const std::vector<std::function<bool()>>& jobs) {
+    std::vector<pid_t> children;
+    for (const auto& job : jobs) {
+        const pid_t child = ::fork();
+        if (child == 0) ::_exit(job() ? 0 : 1);
+        children.push_back(child);
+    }
+    int succeeded = 0;
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        succeeded += WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return succeeded;
+}
 
 std::string LastOf(const std::vector<std::string>& texts) {
     return texts.empty() ? std::string("(none)") : texts.back();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ std::vector<std::string> WorkBlocks(const std::filesystem::path& path);
 // The last of the messages or questions, "(none)" when there is none: a check fails instead of
 // the whole binary crashing.
 std::string LastOf(const std::vector<std::string>& texts);
+// Runs each job in a process of its own, all at once (several programs on one office); how many
+// returned true.
+int RunAtOnce(const std::vector<std::function<bool()>>& jobs);
 
 // A runtime on a temp folder with a manual clock and a recording sink.
 struct CTestRuntime {

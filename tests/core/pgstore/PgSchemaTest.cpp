@@ -2,8 +2,8 @@
 // by several programs at once, never over a newer or a foreign schema, with a message in
 // Japanese for a connection string that cannot be read or a server that is not there.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include <functional>
 
 #include "pgstore/PgConnection.h"
 #include "pgstore/PgSchema.h"
@@ -29,19 +29,10 @@ TEST(PgSchema, InitMakesTheTablesOnceAndAgainChangesNothingAlsoWhenProgramsRunAt
     ASSERT_TRUE(server.Running()) << server.Why();
     const std::string conninfo = server.ConnInfo("office");
     test::CTempDir dir;
-    std::vector<pid_t> children;
-    for (int i = 0; i < 3; ++i) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::_exit(test::RunCli(dir.Path(), "db init --database '" + conninfo + "'").exitCode);
-        }
-        children.push_back(child);
-    }
-    for (pid_t child : children) {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    std::vector<std::function<bool()>> jobs(3, [&] {
+        return test::RunCli(dir.Path(), "db init --database '" + conninfo + "'").exitCode == 0;
+    });
+    EXPECT_EQ(test::RunAtOnce(jobs), 3);
     EXPECT_EQ(Version(server, "office"), CPgSchema::KnownVersion());
     const auto again = test::RunCli(dir.Path(), "db init --database '" + conninfo + "'");
     EXPECT_EQ(again.exitCode, 0) << again.err;

@@ -3,8 +3,6 @@
 // by several programs all arrive and never break those rules, and the administrators stay at
 // most three with unique IDs and cards. Each store the program has runs the same cases.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -68,22 +66,6 @@ protected:
         store.SetPassword("pw-" + id);
         return store.AddAdmin();
     }
-    // Runs each job in a process of its own at once; the number that succeeded.
-    static int RunAtOnce(const std::vector<std::function<bool()>>& jobs) {
-        std::vector<pid_t> children;
-        for (const auto& job : jobs) {
-            const pid_t child = ::fork();
-            if (child == 0) ::_exit(job() ? 0 : 1);
-            children.push_back(child);
-        }
-        int succeeded = 0;
-        for (pid_t child : children) {
-            int status = 0;
-            ::waitpid(child, &status, 0);
-            succeeded += WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        return succeeded;
-    }
     test::CTestRuntime t;
 };
 
@@ -143,7 +125,7 @@ TEST_P(PeopleStoreContract, EmployeesAddedByManyProgramsAtOnceAllArriveAndNoCard
             return Add(*people, "FFFFFFFFFFFFFFFF", "共有" + std::to_string(p)) == 1 || all;
         });
     }
-    RunAtOnce(jobs);
+    test::RunAtOnce(jobs);
     const auto all = People()->ReadAll();
     std::set<std::string> cards, names;
     for (const auto& person : all) {
@@ -181,7 +163,7 @@ TEST_P(AdminStoreContract, AdministratorsStayAtMostThreeWithTheirOwnIdsAndCardsW
             return false;
         });
     }
-    EXPECT_EQ(RunAtOnce(jobs), 2);
+    EXPECT_EQ(test::RunAtOnce(jobs), 2);
     const auto list = GetParam().admins(t.runtime)->GetAdminList();
     EXPECT_EQ(list.size(), 3u);
     std::set<std::string> ids;
