@@ -79,6 +79,10 @@ CPgResult CPgConnection::ExecScript(const std::string& sql) {
     return CPgResult(PQexec(m_connection.get(), sql.c_str()));
 }
 
+bool CPgConnection::IsOpen() const {
+    return m_connection && PQstatus(m_connection.get()) == CONNECTION_OK;
+}
+
 std::string CPgConnection::LastError() const {
     return m_connection ? Trimmed(PQerrorMessage(m_connection.get())) : std::string{};
 }

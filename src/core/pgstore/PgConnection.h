@@ -45,6 +45,8 @@ public:
     // Runs statements without parameters (the schema's migrations).
     CPgResult ExecScript(const std::string& sql);
     std::string LastError() const;
+    // Whether the connection is still up (a server that went away breaks it).
+    bool IsOpen() const;
 
     static constexpr int kConnectTimeoutSeconds = 3;
 

@@ -45,25 +45,27 @@ bool ForEachInPeriod(const std::filesystem::path& work, const CPayPeriod& period
 }
 }  // namespace
 
+void CWorkExport::AppendCsvLine(std::string& csv, const WorkLine& record) {
+    csv += ",,";
+    csv += CTextCodec::PadCp932(record.name, WorkLine::kNameWidth);
+    csv += ",,";
+    csv += record.date;
+    if (record.end.empty()) {
+        csv += ',';
+        csv += record.start;
+        csv += ",,,";
+    } else {
+        csv += ",,,,";
+        csv += record.end;
+    }
+    csv += "\r\n";
+}
+
 bool CWorkExport::MakeCsv(const std::filesystem::path& work, const CPayPeriod& period,
                           std::string& csv) {
     csv.clear();
-    std::string line;
     return ForEachInPeriod(work, period, {}, [&](std::string_view, const WorkLine& record) {
-        line = ",,";
-        line += CTextCodec::PadCp932(record.name, WorkLine::kNameWidth);
-        line += ",,";
-        line += record.date;
-        if (record.end.empty()) {
-            line += ',';
-            line += record.start;
-            line += ",,,";
-        } else {
-            line += ",,,,";
-            line += record.end;
-        }
-        line += "\r\n";
-        csv += line;
+        AppendCsvLine(csv, record);
     });
 }
 
@@ -74,6 +76,11 @@ bool CWorkExport::Write(const std::filesystem::path& work, const CPayPeriod& per
         reason = "勤務ファイルを最後まで読めませんでした。";
         return false;
     }
+    return WriteCsv(out, csv, reason);
+}
+
+bool CWorkExport::WriteCsv(const std::filesystem::path& out, const std::string& csv,
+                           std::string& reason) {
     if (!CFileSystem::WriteWholeFile(out, out.filename().string() + ".tmp", csv)) {
         reason = CFileSystem::IsNoSpace(errno)
                      ? "ディスクの空き容量が足りないため、書き込めませんでした。"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "calendar/PayPeriod.h"
+#include "workfile/WorkLine.h"
 #include "workfile/WorkRecordTable.h"
 
 namespace stampwell {
@@ -21,6 +22,11 @@ public:
     // read to its end or the file cannot be written.
     static bool Write(const std::filesystem::path& work, const CPayPeriod& period,
                       const std::filesystem::path& out, std::string& reason);
+    // One record's line of the CSV (CP932, CR LF), appended to csv.
+    static void AppendCsvLine(std::string& csv, const WorkLine& record);
+    // csv written over out through a scratch file; false with the reason.
+    static bool WriteCsv(const std::filesystem::path& out, const std::string& csv,
+                         std::string& reason);
     // The period's records, one person's when cipherPrefix (the enciphered padded name and
     // comma) is not empty. False when the work file cannot be read to its end.
     static bool Collect(const std::filesystem::path& work, const CPayPeriod& period,

@@ -11,9 +11,12 @@
 #include <ostream>
 
 #include "folderstore/FolderWorkStore.h"
+#include "pgstore/PgConnection.h"
+#include "pgstore/PgWorkStore.h"
 #include "platform/LocalTime.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/Fakes.h"
+#include "support/PgServer.h"
 #include "support/TestSupport.h"
 #include "text/TextCodec.h"
 
@@ -36,6 +39,26 @@ const StoreKind kFolder{"Folder", [](const CRuntime& runtime) { return OpenWorkS
                         [](const CRuntime& runtime) {
                             std::filesystem::create_directory(runtime.DataDir() / "EditLog.txt");
                         }};
+
+// The company database: each test's office a database of its own on the test program's server;
+// its trail broken by a trigger that refuses every line.
+const StoreKind kDatabase{
+    "Database",
+    [](const CRuntime& runtime) -> std::shared_ptr<IWorkStore> {
+        return std::make_shared<CPgWorkStore>(runtime, test::PgOfficeFor(runtime.DataDir()),
+                                              "本社");
+    },
+    [](const CRuntime& runtime) {
+        std::string why;
+        auto connection = CPgConnection::Open(test::PgOfficeFor(runtime.DataDir()), why);
+        ASSERT_TRUE(connection) << why;
+        ASSERT_TRUE(connection
+                        ->ExecScript("CREATE FUNCTION stampwell.refuse() RETURNS trigger AS "
+                                     "$$BEGIN RAISE EXCEPTION 'no trail'; END$$ LANGUAGE plpgsql;"
+                                     "CREATE TRIGGER refuse BEFORE INSERT ON stampwell.trail "
+                                     "FOR EACH ROW EXECUTE FUNCTION stampwell.refuse()")
+                        .Ok());
+    }};
 
 std::int64_t At(int y, int mo, int d, int h, int mi) {
     return CLocalTime::FromLocal(y, mo, d, h, mi);
@@ -191,7 +214,7 @@ TEST_P(WorkStoreContract, AMonthWhoseTrailCannotBeWrittenIsNotSaved) {
     EXPECT_EQ(Records(), std::vector<std::string>{Line("山田", "2011/08/01", "09:00", "")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, WorkStoreContract, ::testing::Values(kFolder),
+INSTANTIATE_TEST_SUITE_P(Stores, WorkStoreContract, ::testing::Values(kFolder, kDatabase),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace stampwell
