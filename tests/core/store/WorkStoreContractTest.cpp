@@ -7,6 +7,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <chrono>
+#include <map>
+#include <thread>
 #include <memory>
 #include <ostream>
 
@@ -212,6 +215,66 @@ TEST_P(WorkStoreContract, AMonthWhoseTrailCannotBeWrittenIsNotSaved) {
         IWorkStore::ESaveOutcome::kSaved);
     EXPECT_TRUE(trailFailed);
     EXPECT_EQ(Records(), std::vector<std::string>{Line("山田", "2011/08/01", "09:00", "")});
+}
+
+TEST_P(WorkStoreContract, ClocksTappingTheSameCardsAtOnceLeaveOneClockInADay) {
+    Clock()->ListToday(*std::make_unique<std::vector<std::string>>());  // the office exists
+    const std::vector<std::string> names{"佐藤", "Ito", "山田"};
+    std::vector<std::function<bool()>> jobs;
+    // Every clock is connected before the first of them taps, so their taps meet.
+    const auto go = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
+    for (int p = 0; p < 5; ++p) {
+        jobs.push_back([&, p] {
+            auto clock = Clock();
+            std::vector<std::string> warm;
+            clock->ListToday(warm);
+            std::this_thread::sleep_until(go);
+            bool all = true;
+            // Each round a day of its own: a new race for every card.
+            for (int round = 0; round < 20; ++round) {
+                for (const auto& name : names) {
+                    t.clock->Set(At(2011, 8, 1 + round, 9, p));
+                    clock->SetStamp(name);
+                    const auto hold = clock->HoldToday();
+                    const int found = clock->CheckToday();
+                    if (found == 0) all = clock->RegisterStamp() && all;
+                    all = found >= 0 && all;
+                }
+            }
+            return all;
+        });
+    }
+    EXPECT_EQ(test::RunAtOnce(jobs), 5);
+    std::map<std::string, int> starts;
+    for (const auto& line : Records())
+        ++starts[line.substr(0, line.find(' ')) + line.substr(line.find(','), 11)];
+    EXPECT_EQ(starts.size(), 60u);
+    for (const auto& [day, count] : starts) EXPECT_EQ(count, 1) << day;
+}
+
+TEST_P(WorkStoreContract, AnotherClockWaitsForATapBetweenItsDecisionAndItsWrite) {
+    Clock()->ListToday(*std::make_unique<std::vector<std::string>>());  // the office exists
+    const auto decided = t.dir / "decided";
+    const std::vector<std::function<bool()>> jobs{
+        [&] {
+            auto clock = Clock();
+            t.clock->Set(At(2011, 8, 25, 9, 0));
+            clock->SetStamp("佐藤");
+            const auto hold = clock->HoldToday();
+            if (clock->CheckToday() != 0) return false;
+            test::WriteBytes(decided, "");
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            return clock->RegisterStamp();
+        },
+        [&] {
+            auto clock = Clock();
+            while (!std::filesystem::exists(decided))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // Decided while the first clock holds the day: it sees that clock's record.
+            return Check(*clock, "佐藤", At(2011, 8, 25, 9, 1)) > 0;
+        }};
+    EXPECT_EQ(test::RunAtOnce(jobs), 2);
+    EXPECT_EQ(Records(), std::vector<std::string>{Line("佐藤", "2011/08/25", "09:00", "")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, WorkStoreContract, ::testing::Values(kFolder, kDatabase),
