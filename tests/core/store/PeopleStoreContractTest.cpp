@@ -12,6 +12,7 @@
 
 #include "folderstore/FolderAdminStore.h"
 #include "folderstore/FolderPeopleStore.h"
+#include "pgstore/PgAdminStore.h"
 #include "pgstore/PgPeopleStore.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/PgServer.h"
@@ -35,13 +36,15 @@ const StoreKind kFolder{"Folder", [](const CRuntime& runtime) { return OpenPeopl
                         [](const CRuntime& runtime) { return OpenAdminStore(runtime); }};
 
 // The company database: each test's office a database of its own on the test program's server.
-// Its administrators are not there yet.
 const StoreKind kDatabase{"Database",
                           [](const CRuntime& runtime) -> std::shared_ptr<IPeopleStore> {
                               return std::make_shared<CPgPeopleStore>(
                                   test::PgOfficeFor(runtime.DataDir()), runtime.LockWait());
                           },
-                          nullptr};
+                          [](const CRuntime& runtime) -> std::shared_ptr<IAdminStore> {
+                              return std::make_shared<CPgAdminStore>(
+                                  test::PgOfficeFor(runtime.DataDir()), runtime.LockWait());
+                          }};
 
 class PeopleStoreContract : public ::testing::TestWithParam<StoreKind> {
 protected:
@@ -182,7 +185,7 @@ TEST_P(AdminStoreContract, AdministratorsStayAtMostThreeWithTheirOwnIdsAndCardsW
 
 INSTANTIATE_TEST_SUITE_P(Stores, PeopleStoreContract, ::testing::Values(kFolder, kDatabase),
                          [](const auto& info) { return std::string(info.param.name); });
-INSTANTIATE_TEST_SUITE_P(Stores, AdminStoreContract, ::testing::Values(kFolder),
+INSTANTIATE_TEST_SUITE_P(Stores, AdminStoreContract, ::testing::Values(kFolder, kDatabase),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace stampwell
