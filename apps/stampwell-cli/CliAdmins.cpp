@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "CliContext.h"
-#include "folderstore/FolderAdminStore.h"
+#include "officestore/OfficeStores.h"
 #include "people/PersonText.h"
 #include "personnel/UserRules.h"
 #include "text/JapaneseOrder.h"

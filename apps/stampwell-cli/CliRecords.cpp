@@ -5,8 +5,8 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
-#include "folderstore/FolderWorkStore.h"
 #include "leave/LeaveBook.h"
+#include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
 #include "reporting/PeriodReport.h"
 #include "settings/EnvironmentSettings.h"

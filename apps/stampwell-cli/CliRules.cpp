@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "CliContext.h"
-#include "folderstore/FolderRulesStore.h"
+#include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
 #include "settings/WorkRulesForm.h"
 

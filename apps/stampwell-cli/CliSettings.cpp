@@ -4,11 +4,13 @@
 #include <optional>
 
 #include "CliContext.h"
+#include "folderstore/NewPlaceCopy.h"
 #include "settings/ChimeSettings.h"
-#include "setup/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
-#include "folderstore/NewPlaceCopy.h"
+#include "settings/StoreChoice.h"
+#include "setup/ConfigForm.h"
+#include "setup/StoreForm.h"
 
 namespace stampwell::cli {
 
@@ -45,16 +47,54 @@ int ShowSettings(const CliOptions& options) {
         std::cout << (i == 0 ? " " : ", ") << FormatChime(times[i]);
     }
     std::cout << '\n';
+    const auto store = CStoreChoice::Read(runtime);
+    if (!store) {
+        std::cout << "保存先: Store.txt を読めません\n";
+    } else if (store->kind == CStoreChoice::EKind::kFolder) {
+        std::cout << "保存先: 共有フォルダ (folder)\n";
+    } else {
+        std::cout << "保存先: データベース (postgresql)\n"
+                  << "データベース: " << store->database << '\n'
+                  << "拠点: " << store->site << '\n';
+    }
     return kOk;
 }
 
 struct SetArgs {
     std::optional<std::string> dayChange, switchHour, registerPath, workPath, backupPath;
+    std::optional<std::string> store, database, site;
     bool backupOn = false, backupOff = false, copy = false;
 };
 
+// The store's part of a settings change; nothing when it was saved or not asked for.
+std::optional<int> SetStore(const CRuntime& runtime, const SetArgs& args) {
+    if (!args.store && !args.database && !args.site) return std::nullopt;
+    CStoreChoice choice = CStoreChoice::Read(runtime).value_or(CStoreChoice{});
+    if (args.store) {
+        const auto kind = CStoreForm::ParseKind(*args.store);
+        if (!kind) return Refuse("--store は folder か postgresql で指定してください。");
+        choice.kind = *kind;
+    }
+    if (args.database) choice.database = *args.database;
+    if (args.site) choice.site = *args.site;
+    if (choice.kind == CStoreChoice::EKind::kFolder && (args.database || args.site) &&
+        !args.store) {
+        return Refuse("データベースと拠点は --store postgresql と一緒に指定してください。");
+    }
+    if (!CStoreForm::Apply(runtime, choice, runtime.Messages())) return kRefused;
+    std::cout << "保存先を設定しました: "
+              << (choice.kind == CStoreChoice::EKind::kFolder ? "共有フォルダ" : "データベース")
+              << '\n';
+    return std::nullopt;
+}
+
 int SetSettings(const CliOptions& options, const SetArgs& args) {
     CRuntime runtime = MakeRuntime(options);
+    if (auto refused = SetStore(runtime, args)) return *refused;
+    const bool storeOnly = (args.store || args.database || args.site) && !args.dayChange &&
+                           !args.switchHour && !args.registerPath && !args.workPath &&
+                           !args.backupPath && !args.backupOn && !args.backupOff;
+    if (storeOnly) return kOk;
     auto settings = CreateConfig(runtime);
     const auto shown = CConfigForm::Read(*settings);
     auto values = shown;
@@ -118,6 +158,13 @@ void AddSettingsCommands(CLI::App& app, const CliOptions& options, CommandResult
     set->add_option("--backup", args->backupPath, "バックアップのパス")->type_name("パス");
     auto* on = set->add_flag("--backup-on", args->backupOn, "バックアップをする");
     set->add_flag("--backup-off", args->backupOff, "バックアップをしない")->excludes(on);
+    set->add_option("--store", args->store,
+                    "記録の保存先: folder（共有フォルダ）か postgresql（会社のデータベース）")
+        ->type_name("folder|postgresql");
+    set->add_option("--database", args->database,
+                    "データベースの接続文字列（libpq の形式。パスワードは ~/.pgpass に）")
+        ->type_name("接続文字列");
+    set->add_option("--site", args->site, "この端末の拠点名")->type_name("名前");
     set->add_flag("--copy", args->copy,
                   "新しいパスにまだファイルがなければ、今のカード登録者ファイル・勤務登録ファイル"
                   "（と EditLog.txt）をそこにコピーする");

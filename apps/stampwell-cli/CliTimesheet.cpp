@@ -5,8 +5,8 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
-#include "folderstore/FolderPeopleStore.h"
 #include "leave/LeaveBook.h"
+#include "officestore/OfficeStores.h"
 #include "platform/LocalTime.h"
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"

@@ -2,10 +2,9 @@
 #include <iostream>
 
 #include "CliContext.h"
-#include "folderstore/FolderLeaveStore.h"
-#include "folderstore/FolderPeopleStore.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveChange.h"
+#include "officestore/OfficeStores.h"
 #include "people/PersonText.h"
 #include "personnel/UserRules.h"
 #include "settings/EnvironmentSettings.h"

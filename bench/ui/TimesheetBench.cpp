@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "WorkFiles.h"
-#include "folderstore/FolderWorkStore.h"
+#include "officestore/OfficeStores.h"
 #include "platform/ManualClock.h"
 #include "platform/StderrMessageSink.h"
 #include "reporting/Timesheet.h"

@@ -1,6 +1,7 @@
 #include "support/TapBench.h"
 
 #include "RecorderCommand/RecorderCommand.h"
+#include "officestore/OfficeStores.h"
 #include "platform/LocalTime.h"
 
 namespace stampwell::test {

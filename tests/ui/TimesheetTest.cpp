@@ -14,7 +14,7 @@
 #include "app/StampwellApp.h"
 #include "corrections/ReportEditSession.h"
 #include "folderstore/FolderPeopleStore.h"
-#include "folderstore/FolderWorkStore.h"
+#include "officestore/OfficeStores.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "settings/EnvironmentSettings.h"

@@ -1,8 +1,8 @@
 #include "controller/RecorderController.h"
 
 #include "RecorderCommand/RecorderCommand.h"
-#include "folderstore/FolderWorkStore.h"
 #include "mail/MailQueue.h"
+#include "officestore/OfficeStores.h"
 #include "platform/IPrompt.h"
 #include "platform/InlineRunner.h"
 #include "reader/FelicaReader.h"

@@ -6,16 +6,16 @@
 #include <optional>
 #include <set>
 
-#include "store/IWorkStore.h"
 #include "calendar/TimeText.h"
 #include "calendar/WorkDate.h"
-#include "folderstore/FolderRulesStore.h"
+#include "officestore/OfficeStores.h"
 #include "platform/IClock.h"
 #include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
 #include "settings/ModeFiles.h"
 #include "store/IPeopleStore.h"
+#include "store/IWorkStore.h"
 #include "text/JapaneseOrder.h"
 
 namespace stampwell {

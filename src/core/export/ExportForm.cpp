@@ -1,6 +1,6 @@
 #include "export/ExportForm.h"
 
-#include "folderstore/FolderWorkStore.h"
+#include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
 #include "platform/IPrompt.h"
 #include "settings/ISettings.h"

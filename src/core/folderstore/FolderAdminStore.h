@@ -56,7 +56,4 @@ private:
     CAdminFile m_file;
 };
 
-// The administrator store of this program.
-std::shared_ptr<IAdminStore> OpenAdminStore(const CRuntime& runtime);
-
 }  // namespace stampwell

@@ -57,8 +57,4 @@ bool CFolderLeaveStore::Apply(const Change& change, IMessageSink& messages) {
     return true;
 }
 
-std::shared_ptr<ILeaveStore> OpenLeaveStore(const CRuntime& runtime, const ISettings& settings) {
-    return std::make_shared<CFolderLeaveStore>(runtime, settings.GetIdFilePath());
-}
-
 }  // namespace stampwell

@@ -26,7 +26,4 @@ private:
     std::filesystem::path m_registerPath;
 };
 
-// The leave store of the office these settings describe.
-std::shared_ptr<ILeaveStore> OpenLeaveStore(const CRuntime& runtime, const ISettings& settings);
-
 }  // namespace stampwell

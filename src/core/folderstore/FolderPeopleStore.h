@@ -60,7 +60,4 @@ private:
     CRegisterFile m_file;
 };
 
-// The people store of the office this program belongs to (where: SetPathSource).
-std::shared_ptr<IPeopleStore> OpenPeopleStore(const CRuntime& runtime);
-
 }  // namespace stampwell

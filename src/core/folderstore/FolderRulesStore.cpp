@@ -47,8 +47,4 @@ bool CFolderRulesStore::Apply(const Change& change, IMessageSink& messages, CWor
     return true;
 }
 
-std::shared_ptr<IRulesStore> OpenRulesStore(const CRuntime& runtime) {
-    return std::make_shared<CFolderRulesStore>(runtime);
-}
-
 }  // namespace stampwell

@@ -21,7 +21,4 @@ private:
     CRuntime m_runtime;
 };
 
-// The rules store of the office this program belongs to.
-std::shared_ptr<IRulesStore> OpenRulesStore(const CRuntime& runtime);
-
 }  // namespace stampwell

@@ -103,8 +103,4 @@ std::shared_ptr<IWorkStore> CFolderWorkStore::Twin() const {
     return std::make_shared<CFolderWorkStore>(TwinOf(*m_report));
 }
 
-std::shared_ptr<IWorkStore> OpenWorkStore(const CRuntime& runtime) {
-    return std::make_shared<CFolderWorkStore>(CreateWorkReport(runtime));
-}
-
 }  // namespace stampwell

@@ -79,8 +79,4 @@ private:
     std::shared_ptr<CWorkReport> m_report;
 };
 
-// The work store of the office this program belongs to (its settings are given with
-// SetSettings).
-std::shared_ptr<IWorkStore> OpenWorkStore(const CRuntime& runtime);
-
 }  // namespace stampwell

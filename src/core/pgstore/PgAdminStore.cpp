@@ -25,8 +25,8 @@ bool CPgAdminStore::ReadAll(std::vector<Stored>& admins) const {
     auto connection = CPgConnection::Open(m_conninfo, why);
     if (!connection || CPgSchema::Check(*connection, why) != CPgSchema::EState::kReady)
         return false;
-    const auto rows = connection->Exec(
-        "SELECT id, card, password_hash FROM stampwell.admins ORDER BY position");
+    const auto rows =
+        connection->Exec("SELECT id, card, password_hash FROM stampwell.admins ORDER BY position");
     if (!rows.Ok()) return false;
     for (int i = 0; i < rows.Rows(); ++i)
         admins.push_back({rows.Value(i, 0), CardOf(rows, i, 1), rows.Value(i, 2)});
@@ -116,8 +116,8 @@ int CPgAdminStore::Change(
     const auto locked = connection->Exec("LOCK TABLE stampwell.admins IN EXCLUSIVE MODE");
     if (!transaction.Begun() || !wait.Ok() || !locked.Ok())
         return refuse(locked.State() == "55P03" ? ERefusal::kBusy : ERefusal::kWrite);
-    const auto rows = connection->Exec(
-        "SELECT id, card, password_hash FROM stampwell.admins ORDER BY position");
+    const auto rows =
+        connection->Exec("SELECT id, card, password_hash FROM stampwell.admins ORDER BY position");
     if (!rows.Ok()) return refuse(ERefusal::kWrite);
     std::vector<Stored> admins;
     for (int i = 0; i < rows.Rows(); ++i)
@@ -178,8 +178,7 @@ int CPgAdminStore::ChangeAdmin() {
 
 int CPgAdminStore::DeleteAdmin() {
     return Change([&](CPgConnection& connection, const std::vector<Stored>&) {
-        const auto removed =
-            connection.Exec("DELETE FROM stampwell.admins WHERE id = $1", {m_id});
+        const auto removed = connection.Exec("DELETE FROM stampwell.admins WHERE id = $1", {m_id});
         return removed.Ok() ? ERefusal::kNone : ERefusal::kWrite;
     });
 }

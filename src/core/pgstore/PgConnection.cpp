@@ -42,6 +42,11 @@ std::string CPgResult::State() const {
 }
 
 std::unique_ptr<CPgConnection> CPgConnection::Open(const std::string& conninfo, std::string& why) {
+    // An empty string would mean libpq's defaults: some database, never the office's.
+    if (conninfo.find_first_not_of(" \t") == std::string::npos) {
+        why = "データベースの接続先が設定されていません。環境設定で指定してください。";
+        return nullptr;
+    }
     char* parseError = nullptr;
     PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);
     if (!parsed) {
@@ -65,6 +70,35 @@ std::unique_ptr<CPgConnection> CPgConnection::Open(const std::string& conninfo, 
         return nullptr;
     }
     return connection;
+}
+
+bool CPgConnection::IsStorable(const std::string& conninfo, std::string& why) {
+    if (conninfo.find_first_not_of(" \t") == std::string::npos) {
+        why =
+            "データベースの接続文字列を指定してください（例: host=db.example.jp dbname=stampwell "
+            "user=clock）。";
+        return false;
+    }
+    char* parseError = nullptr;
+    PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);
+    if (!parsed) {
+        why = "データベースの接続文字列を読めません: " + Trimmed(parseError);
+        PQfreemem(parseError);
+        return false;
+    }
+    bool password = false;
+    for (const PQconninfoOption* option = parsed; option->keyword; ++option) {
+        if (std::string(option->keyword) == "password" && option->val && *option->val)
+            password = true;
+    }
+    PQconninfoFree(parsed);
+    if (password) {
+        why =
+            "接続文字列にパスワードは書けません（Stampwellはパスワードを保存しません）。"
+            "~/.pgpass（または PGPASSFILE）かクライアント証明書を使ってください。";
+        return false;
+    }
+    return true;
 }
 
 CPgResult CPgConnection::Exec(const std::string& sql, const std::vector<std::string>& params) {

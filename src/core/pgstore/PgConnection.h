@@ -38,6 +38,11 @@ public:
     // cannot be read or the server cannot be reached.
     static std::unique_ptr<CPgConnection> Open(const std::string& conninfo, std::string& why);
 
+    // Whether conninfo can be kept in a clock's settings: libpq reads it, and it holds no
+    // password (libpq's password file or a client certificate give that). why says what is
+    // wrong, in Japanese.
+    static bool IsStorable(const std::string& conninfo, std::string& why);
+
     // Takes over an open (or failed) connection.
     explicit CPgConnection(PGconn* connection) : m_connection(connection, &PQfinish) {}
 

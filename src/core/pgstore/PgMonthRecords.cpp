@@ -24,9 +24,8 @@ constexpr const char* kMonthRows =
 
 }  // namespace
 
-bool CPgMonthRecords::Load(CPgConnection& connection, const std::string& name, int year,
-                           int month, std::vector<WorkDayRecord>& days,
-                           std::vector<WorkDayRecord>* leadIn) {
+bool CPgMonthRecords::Load(CPgConnection& connection, const std::string& name, int year, int month,
+                           std::vector<WorkDayRecord>& days, std::vector<WorkDayRecord>* leadIn) {
     const auto cp932 = CTextCodec::ToCp932(name);
     if (!cp932 || cp932->size() > WorkLine::kNameWidth || CWorkDate::DaysInMonth(year, month) == 0)
         return false;
@@ -36,16 +35,16 @@ bool CPgMonthRecords::Load(CPgConnection& connection, const std::string& name, i
     const CMonthEdit before(*cp932, beforeYear, beforeMonth);
     days = edit.EmptyDays(name);
     std::vector<WorkDayRecord> daysBefore = before.EmptyDays(name);
-    const bool read = CPgWorkRows::Select(
-        connection, kMonthRows,
-        {name, CWorkDate::Text(beforeYear, beforeMonth, 1),
-         CWorkDate::Text(year, month, CWorkDate::DaysInMonth(year, month))},
-        [&](const Row& row) {
-            const std::string text = CPgWorkRows::LineText(row);
-            edit.Note(text, days);
-            if (leadIn) before.Note(text, daysBefore);
-            return true;
-        });
+    const bool read =
+        CPgWorkRows::Select(connection, kMonthRows,
+                            {name, CWorkDate::Text(beforeYear, beforeMonth, 1),
+                             CWorkDate::Text(year, month, CWorkDate::DaysInMonth(year, month))},
+                            [&](const Row& row) {
+                                const std::string text = CPgWorkRows::LineText(row);
+                                edit.Note(text, days);
+                                if (leadIn) before.Note(text, daysBefore);
+                                return true;
+                            });
     if (leadIn) {
         leadIn->assign(daysBefore.end() - std::min<long>(6, std::ssize(daysBefore)),
                        daysBefore.end());
@@ -138,8 +137,8 @@ ESaveOutcome CPgMonthRecords::Save(CPgConnection& connection, const std::string&
                 "INSERT INTO stampwell.trail (saved_at, admin, employee, working_day, side, "
                 "before, after, reason) VALUES ($1, $2, $3, $4, $5, $6, $7, $8)",
                 {trail->when, trail->admin, name, CWorkDate::Text(year, month, change.day),
-                 change.side == 0 ? trail->startWord : trail->endWord, change.before,
-                 change.after, trail->reason});
+                 change.side == 0 ? trail->startWord : trail->endWord, change.before, change.after,
+                 trail->reason});
             if (!noted.Ok()) {
                 if (trailFailed) *trailFailed = true;
                 return failed(noted);

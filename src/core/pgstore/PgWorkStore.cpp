@@ -25,11 +25,10 @@ using Row = CPgWorkRows::Row;
 
 std::string NewTapId() {
     static thread_local std::random_device device;
-    static thread_local std::mt19937_64 random(
-        (static_cast<std::uint64_t>(device()) << 32) ^ device());
+    static thread_local std::mt19937_64 random((static_cast<std::uint64_t>(device()) << 32) ^
+                                               device());
     char text[33];
-    std::snprintf(text, sizeof text, "%016llx%016llx",
-                  static_cast<unsigned long long>(random()),
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(random()),
                   static_cast<unsigned long long>(random()));
     return text;
 }
@@ -109,9 +108,9 @@ std::string CPgWorkStore::DayKey(const std::string& name, const std::string& dat
 void CPgWorkStore::SayUnreachable(const std::string& why, const char* doing) {
     ErrorLog(m_runtime.DataDir(), __LINE__, std::string(doing) + ": " + why, __FILE__,
              &m_runtime.Clock());
-    m_runtime.Messages().ShowMessage("データベースに接続できないため、" + std::string(doing) +
-                                         "できませんでした。\n" + why,
-                                     EMessageIcon::None);
+    m_runtime.Messages().ShowMessage(
+        "データベースに接続できないため、" + std::string(doing) + "できませんでした。\n" + why,
+        EMessageIcon::None);
 }
 
 CPgConnection* CPgWorkStore::Connect(const char* doing) {
@@ -272,17 +271,17 @@ void CPgWorkStore::ListToday(std::vector<std::string>& lines) {
     CPgConnection* connection = m_session.Get(why);
     if (!connection) return;
     const bool room = m_mode == kRoomMode;
-    CPgWorkRows::Select(*connection, "working_day = to_date($1, 'YYYY/MM/DD')", {TodayText()},
-                        [&](const Row& row) {
-                            const auto cp932 = CTextCodec::ToCp932(row.name);
-                            if (!cp932) return true;
-                            const std::string shown = CTextCodec::FromCp932(
-                                CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth));
-                            const char* word = row.side == 0 ? (room ? " 入室 " : " 出社 ")
-                                                             : (room ? " 退室 " : " 退社 ");
-                            lines.push_back(row.date + " " + row.time + word + shown);
-                            return true;
-                        });
+    CPgWorkRows::Select(
+        *connection, "working_day = to_date($1, 'YYYY/MM/DD')", {TodayText()}, [&](const Row& row) {
+            const auto cp932 = CTextCodec::ToCp932(row.name);
+            if (!cp932) return true;
+            const std::string shown =
+                CTextCodec::FromCp932(CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth));
+            const char* word =
+                row.side == 0 ? (room ? " 入室 " : " 出社 ") : (room ? " 退室 " : " 退社 ");
+            lines.push_back(row.date + " " + row.time + word + shown);
+            return true;
+        });
 }
 
 std::string CPgWorkStore::Where() const {
@@ -294,8 +293,7 @@ std::string CPgWorkStore::WaitingWhere() const {
 }
 
 bool CPgWorkStore::LoadMonth(const std::string& name, int year, int month,
-                             std::vector<WorkDayRecord>& days,
-                             std::vector<WorkDayRecord>* leadIn) {
+                             std::vector<WorkDayRecord>& days, std::vector<WorkDayRecord>* leadIn) {
     days.clear();
     if (leadIn) leadIn->clear();
     CPgConnection* connection = Connect("記録の読み込み");
@@ -412,8 +410,7 @@ bool CPgWorkStore::Backup() {
         blocks += CCipherRecordFile::Encipher(CPgWorkRows::LineText(row), WorkLine::kRecordLength);
         return true;
     });
-    return read &&
-           CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", blocks);
+    return read && CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", blocks);
 }
 
 bool CPgWorkStore::Export() {

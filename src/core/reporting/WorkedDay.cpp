@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "calendar/WorkDate.h"
-#include "folderstore/FolderRulesStore.h"
+#include "officestore/OfficeStores.h"
 #include "settings/WorkRules.h"
 #include "store/IWorkStore.h"
 

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "RecorderCommand/RecorderCommand.h"
-#include "folderstore/FolderWorkStore.h"
+#include "officestore/OfficeStores.h"
 #include "platform/LocalTime.h"
 #include "screen/CaptionLabel.h"
 #include "screen/ColorButton.h"

@@ -10,7 +10,7 @@
 
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
-#include "folderstore/FolderRulesStore.h"
+#include "officestore/OfficeStores.h"
 #include "platform/IPrompt.h"
 #include "settings/WorkRulesForm.h"
 

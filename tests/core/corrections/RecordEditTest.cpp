@@ -9,6 +9,7 @@
 #include "corrections/TimeMask.h"
 #include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderWorkStore.h"
+#include "officestore/OfficeStores.h"
 #include "people/RegisterFile.h"
 #include "platform/LocalTime.h"
 #include "settings/EnvironmentSettings.h"

@@ -49,9 +49,10 @@ TEST(PgAdminStore, AHashThatCannotBeReadNeverMatches) {
     const std::string hash = CPasswordHash::Make("pw");
     EXPECT_TRUE(CPasswordHash::Matches("pw", hash));
     EXPECT_FALSE(CPasswordHash::Matches("pw ", hash));
-    for (const std::string& broken : std::vector<std::string>{std::string(), std::string("pw"), hash.substr(0, hash.size() - 2),
-          "pbkdf2-sha256$0$00$" + hash.substr(hash.rfind('$') + 1),
-          "pbkdf2-sha256$x$00$00", "pbkdf2-sha256$99999999$00$00"}) {
+    for (const std::string& broken :
+         std::vector<std::string>{std::string(), std::string("pw"), hash.substr(0, hash.size() - 2),
+                                  "pbkdf2-sha256$0$00$" + hash.substr(hash.rfind('$') + 1),
+                                  "pbkdf2-sha256$x$00$00", "pbkdf2-sha256$99999999$00$00"}) {
         EXPECT_FALSE(CPasswordHash::Matches("pw", broken)) << broken;
     }
 }

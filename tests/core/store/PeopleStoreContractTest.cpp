@@ -10,8 +10,7 @@
 #include <ostream>
 #include <set>
 
-#include "folderstore/FolderAdminStore.h"
-#include "folderstore/FolderPeopleStore.h"
+#include "officestore/OfficeStores.h"
 #include "pgstore/PgAdminStore.h"
 #include "pgstore/PgPeopleStore.h"
 #include "settings/EnvironmentSettings.h"

@@ -5,15 +5,15 @@
 // runs the same cases.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
-#include <chrono>
 #include <map>
-#include <thread>
 #include <memory>
 #include <ostream>
+#include <thread>
 
-#include "folderstore/FolderWorkStore.h"
+#include "officestore/OfficeStores.h"
 #include "pgstore/PgConnection.h"
 #include "pgstore/PgWorkStore.h"
 #include "platform/LocalTime.h"
