@@ -29,6 +29,26 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
+bool CPgLineBook::Store(CPgConnection& connection, const std::string& table,
+                        const std::string& text, std::string& why) {
+    const auto cleared = connection.Exec("DELETE FROM " + table);
+    if (!cleared.Ok()) {
+        why = "データベースに保存できませんでした: " + cleared.Error();
+        return false;
+    }
+    int position = 0;
+    for (const auto& line : Lines(text)) {
+        const auto added =
+            connection.Exec("INSERT INTO " + table + " (position, line) VALUES ($1, $2)",
+                            {std::to_string(++position), line});
+        if (!added.Ok()) {
+            why = "データベースに保存できませんでした: " + added.Error();
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::string> CPgLineBook::Read(std::string& why) const {
     auto connection = CPgConnection::Open(m_conninfo, why);
     if (!connection || CPgSchema::Check(*connection, why) != CPgSchema::EState::kReady) {
@@ -72,14 +92,9 @@ bool CPgLineBook::Change(
         connection->ExecScript("ROLLBACK");
         return false;
     }
-    const auto cleared = connection->Exec("DELETE FROM " + m_table);
-    if (!cleared.Ok()) return failed(cleared);
-    int position = 0;
-    for (const auto& line : Lines(*text)) {
-        const auto added =
-            connection->Exec("INSERT INTO " + m_table + " (position, line) VALUES ($1, $2)",
-                             {std::to_string(++position), line});
-        if (!added.Ok()) return failed(added);
+    if (!Store(*connection, m_table, *text, why)) {
+        connection->ExecScript("ROLLBACK");
+        return false;
     }
     const auto committed = connection->ExecScript("COMMIT");
     if (!committed.Ok()) return failed(committed);

@@ -8,6 +8,7 @@
 
 namespace stampwell {
 
+class CPgConnection;
 class IMessageSink;
 
 // A book kept as numbered lines of text in one table of the company database (the paid-leave
@@ -34,6 +35,10 @@ public:
     // the words for another writer that held the book too long).
     bool Apply(const std::function<std::optional<std::string>(std::string& text)>& edit,
                IMessageSink& messages, const std::string& busyWords) const;
+
+    // Replaces the lines of table with text's, in the caller's transaction.
+    static bool Store(CPgConnection& connection, const std::string& table, const std::string& text,
+                      std::string& why);
 
 private:
     std::string m_conninfo;

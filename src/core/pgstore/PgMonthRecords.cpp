@@ -154,13 +154,15 @@ ESaveOutcome CPgMonthRecords::Save(CPgConnection& connection, const std::string&
 bool CPgMonthRecords::ForEachTrailEntry(
     CPgConnection& connection, const std::function<void(const IWorkStore::TrailEntry&)>& visit) {
     const auto rows = connection.Exec(
-        "SELECT saved_at, admin, employee, working_day, side, before, after, reason "
+        "SELECT saved_at, admin, employee, working_day, side, before, after, reason, state "
         "FROM stampwell.trail ORDER BY id");
     if (!rows.Ok()) return false;
     for (int i = 0; i < rows.Rows(); ++i) {
         visit({rows.Value(i, 0), rows.Value(i, 1), rows.Value(i, 2), rows.Value(i, 3),
                rows.Value(i, 4), rows.Value(i, 5), rows.Value(i, 6), rows.Value(i, 7),
-               IWorkStore::ETrailState::kDone});
+               rows.Value(i, 8) == "1"   ? IWorkStore::ETrailState::kFailed
+               : rows.Value(i, 8) == "2" ? IWorkStore::ETrailState::kPending
+                                         : IWorkStore::ETrailState::kDone});
     }
     return true;
 }

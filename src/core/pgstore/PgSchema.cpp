@@ -69,12 +69,19 @@ CREATE TABLE stampwell.settings (
 );
 )sql";
 
+// The state of each trail line, as the folder's trail keeps it: 0 stored, 1 not stored (the
+// save failed), 2 not known yet (a save cut short). The database's own saves are all 0.
+const char* const kVersion2 = R"sql(
+ALTER TABLE stampwell.trail ADD COLUMN state smallint NOT NULL DEFAULT 0
+    CHECK (state IN (0, 1, 2));
+)sql";
+
 constexpr const char* kLock = "SELECT pg_advisory_xact_lock(hashtext('stampwell schema'))";
 
 }  // namespace
 
 const std::vector<std::string>& CPgSchema::Migrations() {
-    static const std::vector<std::string> migrations = {kVersion1};
+    static const std::vector<std::string> migrations = {kVersion1, kVersion2};
     return migrations;
 }
 

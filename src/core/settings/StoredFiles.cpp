@@ -60,7 +60,8 @@ std::vector<fs::path> CStoredFiles::OfDataFolder(const fs::path& dataDir) {
                                              "TemporaryRecord.dat.move",
                                              "TemporaryRecord.dat.today",
                                              "Register.txt.last",
-                                             "WorkRules.txt"};
+                                             "WorkRules.txt",
+                                             "Store.txt"};
     std::vector<fs::path> files;
     for (const char* name : kNames) {
         files.push_back(dataDir / name);
