@@ -50,6 +50,8 @@ void AddTimesheetCommand(CLI::App& app, const CliOptions& options, CommandResult
 
 // The work report of the data folder, with its settings.
 std::shared_ptr<IWorkStore> OpenWorkReport(const CRuntime& runtime);
+// The message for a --site the store cannot select.
+int RefuseSite(const IWorkStore& report, const std::string& site);
 // A report's CSV written in CP932 to path (never over one of Stampwell's own files); kOk, or
 // kRefused after the message.
 int WriteCsv(IWorkStore& report, const std::string& path, const std::string& csv);

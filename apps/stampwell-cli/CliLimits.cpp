@@ -3,7 +3,9 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "calendar/PayPeriod.h"
 #include "reporting/OvertimeYear.h"
+#include "reporting/SitePeople.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell::cli {
@@ -12,7 +14,7 @@ namespace {
 
 struct LimitsArgs {
     int year = 0;
-    std::string closing, csv;
+    std::string closing, csv, site;
 };
 
 int ShowLimits(const CliOptions& options, const LimitsArgs& args) {
@@ -24,6 +26,18 @@ int ShowLimits(const CliOptions& options, const LimitsArgs& args) {
     std::vector<COvertimeYear::Row> rows;
     if (!COvertimeYear::Collect(*report, args.year, ClosingIndex(args.closing), *rules, rows)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
+    }
+    if (!args.site.empty()) {
+        // The agreement's year, from its first month's period to its last month's.
+        const int start = rules->agreementStart;
+        const int closing = ClosingIndex(args.closing);
+        const CPayPeriod first(args.year, start, closing);
+        const CPayPeriod last(start == 1 ? args.year : args.year + 1, start == 1 ? 12 : start - 1,
+                              closing);
+        const auto people = CSitePeople::Collect(*report, args.site, first.First(), last.Last());
+        if (!people) return RefuseSite(*report, args.site);
+        std::erase_if(rows,
+                      [&](const COvertimeYear::Row& row) { return !people->count(row.name); });
     }
     if (!args.csv.empty()) {
         return WriteCsv(*report, args.csv, COvertimeYear::Csv(rows, rules->agreementStart));
@@ -53,6 +67,8 @@ void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& a
         ->required()
         ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
     limits->add_option("--csv", args->csv, "CSV（Shift-JIS、CR LF）でこのファイルに書き出す");
+    limits->add_option("--site", args->site,
+                       "この拠点で打刻した社員だけ（時間は全拠点の記録から。データベースのとき）");
     limits->callback(
         [&, args] { action = [&options, args] { return ShowLimits(options, *args); }; });
 }

@@ -5,10 +5,12 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "calendar/PayPeriod.h"
 #include "leave/LeaveBook.h"
 #include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
 #include "reporting/PeriodReport.h"
+#include "reporting/SitePeople.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 #include "store/IWorkStore.h"
@@ -20,6 +22,13 @@ std::shared_ptr<IWorkStore> OpenWorkReport(const CRuntime& runtime) {
     auto report = OpenWorkStore(runtime);
     report->SetSettings(CreateConfig(runtime));
     return report;
+}
+
+int RefuseSite(const IWorkStore& report, const std::string& site) {
+    return Refuse("拠点「" + site +
+                  "」の記録はありません（拠点はデータベースに記録している端末"
+                  "だけにあります）: " +
+                  report.Where());
 }
 
 int WriteCsv(IWorkStore& report, const std::string& path, const std::string& csv) {
@@ -48,13 +57,14 @@ namespace {
 
 struct ExportArgs {
     int year = 0, month = 0;
-    std::string closing, out;
+    std::string closing, out, site;
     bool today = false;
 };
 
-int ListRecords(const CliOptions& options, bool today) {
+int ListRecords(const CliOptions& options, bool today, const std::string& site) {
     if (auto refused = RequireDataDir(options)) return *refused;
     auto report = OpenWorkReport(MakeRuntime(options));
+    if (!report->SelectSite(site)) return RefuseSite(*report, site);
     // Printed as read: a ten-year file never sits in memory.
     report->ForEachRecord(today, [&](const IWorkStore::NumberedLine& record) {
         std::cout << record.number << '\t' << record.text << '\n';
@@ -73,6 +83,7 @@ int ExportPeriod(const CliOptions& options, const ExportArgs& args) {
     if (!CTextCodec::ToCp932(args.out))
         return Refuse("出力先のパスにShift-JISで表せない文字があります。");
     auto report = OpenWorkReport(MakeRuntime(options));
+    if (!report->SelectSite(args.site)) return RefuseSite(*report, args.site);
     report->SetExportYear(args.year);
     report->SetExportMonth(args.month);
     report->SetExportClosing(ClosingIndex(args.closing));
@@ -128,7 +139,7 @@ int ListEdits(const CliOptions& options, const TrailArgs& args) {
 
 struct ReportArgs {
     int year = 0, month = 0;
-    std::string closing, name, csv;
+    std::string closing, name, csv, site;
 };
 
 int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
@@ -145,6 +156,13 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
                                 args.name, *rules, rows, &leave)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
+    if (!args.site.empty()) {
+        const CPayPeriod period(args.year, args.month, ClosingIndex(args.closing));
+        const auto people = CSitePeople::Collect(*report, args.site, period.First(), period.Last());
+        if (!people) return RefuseSite(*report, args.site);
+        std::erase_if(rows,
+                      [&](const CPeriodReport::Row& row) { return !people->count(row.name); });
+    }
     if (!args.csv.empty()) {
         return WriteCsv(*report, args.csv,
                         CPeriodReport::Csv(rows, report->GetMode() == kRoomMode));
@@ -159,8 +177,10 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
     auto args = std::make_shared<ExportArgs>();
     auto* records = app.add_subcommand("records", "勤務記録を復号してファイルの順に表示する");
     records->add_flag("--today", args->today, "今日（日付更新時刻で区切った勤務日）の記録だけ");
-    records->callback(
-        [&, args] { action = [&options, args] { return ListRecords(options, args->today); }; });
+    records->add_option("--site", args->site, "この拠点で打刻した記録だけ（データベースのとき）");
+    records->callback([&, args] {
+        action = [&options, args] { return ListRecords(options, args->today, args->site); };
+    });
 
     auto* exp = app.add_subcommand("export", "締め期間の記録をCSV（Shift-JIS、CR LF）に書き出す");
     exp->add_option("--year", args->year, "締め期間の最終日の年")
@@ -173,6 +193,7 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
         ->required()
         ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
     exp->add_option("--out", args->out, "書き出すファイル（あれば置き換える）")->required();
+    exp->add_option("--site", args->site, "この拠点で打刻した記録だけ（データベースのとき）");
     exp->callback(
         [&, args] { action = [&options, args] { return ExportPeriod(options, *args); }; });
 
@@ -202,6 +223,8 @@ void AddRecordCommands(CLI::App& app, const CliOptions& options, CommandResult& 
         ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
     report->add_option("--name", sums->name, "この社員の分だけ");
     report->add_option("--csv", sums->csv, "集計をCSV（Shift-JIS、CR LF）でこのファイルに書き出す");
+    report->add_option("--site", sums->site,
+                       "この拠点で打刻した社員だけ（時間は全拠点の記録から。データベースのとき）");
     report->callback(
         [&, sums] { action = [&options, sums] { return ReportPeriod(options, *sums); }; });
 }

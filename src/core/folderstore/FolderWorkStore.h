@@ -53,6 +53,8 @@ public:
                            bool* trailFailed) override;
     bool ForEachTrailEntry(const std::function<void(const TrailEntry&)>& visit) override;
 
+    // A folder keeps no sites.
+    bool SelectSite(const std::string& site) override { return site.empty(); }
     bool CollectRange(int first, int last, const std::string& onlyName,
                       WorkRecordTable& table) override {
         return m_report->CollectRange(first, last, onlyName, table);

@@ -16,7 +16,7 @@ bool CPgWorkRows::Select(CPgConnection& connection, const std::string& filter,
                          const std::vector<std::string>& values,
                          const std::function<bool(const Row&)>& visit, const std::string& suffix) {
     const auto rows = connection.Exec(
-        "SELECT id, employee, to_char(working_day, 'YYYY/MM/DD'), side, time "
+        "SELECT id, employee, to_char(working_day, 'YYYY/MM/DD'), side, time, site_id "
         "FROM stampwell.work_records WHERE " +
             filter + " ORDER BY id" + suffix,
         values);
@@ -28,6 +28,7 @@ bool CPgWorkRows::Select(CPgConnection& connection, const std::string& filter,
         row.date = rows.Value(i, 2);
         row.side = rows.Value(i, 3) == "1" ? 1 : 0;
         row.time = rows.Value(i, 4);
+        row.siteId = rows.Value(i, 5);
         if (!visit(row)) break;
     }
     return true;
@@ -40,11 +41,15 @@ bool CPgWorkRows::Insert(CPgConnection& connection, const Row& row, const std::s
             "INSERT INTO stampwell.sites (name) VALUES ($1) ON CONFLICT (name) DO NOTHING", {site});
         if (!made.Ok()) return false;
     }
-    // A null tap id (a correction's record) never conflicts.
+    // A null tap id (a correction's record) never conflicts. A record without a site of its
+    // own (a correction) belongs to the site of the day's other record.
     const auto stored = connection.Exec(
         "INSERT INTO stampwell.work_records (employee, working_day, side, time, site_id, tap_id) "
         "VALUES ($1, to_date($2, 'YYYY/MM/DD'), $3, $4, "
-        "(SELECT id FROM stampwell.sites WHERE name = $5), NULLIF($6, '')) "
+        "coalesce((SELECT id FROM stampwell.sites WHERE name = $5), "
+        "(SELECT site_id FROM stampwell.work_records WHERE employee = $1 AND "
+        "working_day = to_date($2, 'YYYY/MM/DD') AND site_id IS NOT NULL ORDER BY id LIMIT 1)), "
+        "NULLIF($6, '')) "
         "ON CONFLICT (tap_id) DO NOTHING",
         {row.name, row.date, std::to_string(row.side), row.time, site, tapId});
     return stored.Ok();

@@ -20,6 +20,7 @@ public:
         std::string date;  // "YYYY/MM/DD"
         int side = 0;      // 0 start, 1 end
         std::string time;  // "HH:MM"
+        std::string siteId;  // empty for none
     };
 
     // The line the work file would hold for the row (CP932, "%-32s,date,start,end\n"); empty

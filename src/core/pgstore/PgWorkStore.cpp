@@ -227,7 +227,7 @@ bool CPgWorkStore::Write(int side, std::optional<std::int64_t> overwrite) {
         CPgConnection& connection;
         ~Unlock() { store.UnlockDay(connection); }
     } unlock{*this, *connection};
-    const Row row{0, m_name, StampDateText(), side, StampTimeText()};
+    const Row row{0, m_name, StampDateText(), side, StampTimeText(), ""};
     bool written = false;
     if (overwrite) {
         // The record found may have gone since the question: the person's record of that day
@@ -331,6 +331,30 @@ bool CPgWorkStore::ForEachTrailEntry(const std::function<void(const TrailEntry&)
     return connection && CPgMonthRecords::ForEachTrailEntry(*connection, visit);
 }
 
+bool CPgWorkStore::SelectSite(const std::string& site) {
+    if (site.empty()) {
+        m_onlySite.clear();
+        m_onlySiteId.clear();
+        return true;
+    }
+    std::string why;
+    CPgConnection* connection = m_session.Get(why);
+    if (!connection) return false;
+    const auto known =
+        connection->Exec("SELECT id FROM stampwell.sites WHERE name = $1", {site});
+    if (!known.Ok() || known.Rows() == 0) return false;
+    m_onlySite = site;
+    m_onlySiteId = known.Value(0, 0);
+    return true;
+}
+
+std::string CPgWorkStore::OfSite(std::string filter, std::vector<std::string>& values) const {
+    if (m_onlySite.empty()) return filter;
+    values.push_back(m_onlySite);
+    return "(" + filter + ") AND site_id = (SELECT id FROM stampwell.sites WHERE name = $" +
+           std::to_string(values.size()) + ")";
+}
+
 bool CPgWorkStore::CollectRange(int first, int last, const std::string& onlyName,
                                 WorkRecordTable& table) {
     table.Clear();
@@ -344,6 +368,7 @@ bool CPgWorkStore::CollectRange(int first, int last, const std::string& onlyName
         filter += " AND employee = $3";
         values.push_back(Trimmed(onlyName));
     }
+    filter = OfSite(filter, values);
     return CPgWorkRows::Select(*connection, filter, values, [&](const Row& row) {
         table.MergeRecord({row.name, row.date, row.side == 0 ? row.time : std::string{},
                            row.side == 1 ? row.time : std::string{}});
@@ -379,6 +404,7 @@ bool CPgWorkStore::ForEachRecord(bool todayOnly,
     return CPgWorkRows::Select(*connection, filter, values, [&](const Row& row) {
         ++number;
         if (todayOnly && row.date != today) return true;
+        if (!m_onlySiteId.empty() && row.siteId != m_onlySiteId) return true;
         std::string text = CPgWorkRows::LineText(row);
         while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
         going = visit({number, CTextCodec::FromCp932(text)});
@@ -428,9 +454,12 @@ bool CPgWorkStore::Export() {
     }
     const CPayPeriod period(m_exportYear, m_exportMonth, m_exportClosing);
     std::string csv;
+    std::vector<std::string> values{CPgWorkRows::DateOf(period.First()),
+                                    CPgWorkRows::DateOf(period.Last())};
+    const std::string filter = OfSite(
+        "working_day BETWEEN to_date($1, 'YYYY/MM/DD') AND to_date($2, 'YYYY/MM/DD')", values);
     const bool read = CPgWorkRows::Select(
-        *connection, "working_day BETWEEN to_date($1, 'YYYY/MM/DD') AND to_date($2, 'YYYY/MM/DD')",
-        {CPgWorkRows::DateOf(period.First()), CPgWorkRows::DateOf(period.Last())},
+        *connection, filter, values,
         [&](const Row& row) {
             const std::string text = CPgWorkRows::LineText(row);
             CWorkExport::AppendCsvLine(csv, WorkLine::Parse(text));

@@ -50,6 +50,7 @@ public:
                            bool* trailFailed) override;
     bool ForEachTrailEntry(const std::function<void(const TrailEntry&)>& visit) override;
 
+    bool SelectSite(const std::string& site) override;
     bool CollectRange(int first, int last, const std::string& onlyName,
                       WorkRecordTable& table) override;
     bool ForEachRecord(bool todayOnly,
@@ -83,11 +84,15 @@ private:
     void UnlockDay(CPgConnection& connection);
     bool Append(int side);
     bool Write(int side, std::optional<std::int64_t> overwrite);
+    // filter narrowed to the selected site, its value added to values.
+    std::string OfSite(std::string filter, std::vector<std::string>& values) const;
     // The stamp's person's rows of the stamp's day.
     bool ReadDay(CPgConnection& connection, std::vector<CPgWorkRows::Row>& rows);
 
     CRuntime m_runtime;
     std::string m_site;
+    std::string m_onlySite;
+    std::string m_onlySiteId;
     CPgSession m_session;
     std::shared_ptr<const ISettings> m_settings;
     const IStampSide* m_stampSide = nullptr;

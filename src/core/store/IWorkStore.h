@@ -108,6 +108,10 @@ public:
     // False when the trail cannot be read.
     virtual bool ForEachTrailEntry(const std::function<void(const TrailEntry&)>& visit) = 0;
 
+    // From now on the lists, the period's records and the export hold only the records tapped
+    // at that site (拠点); empty for all. False when the store keeps no sites or knows no such
+    // site (nothing changes then).
+    virtual bool SelectSite(const std::string& site) = 0;
     // Every record of the days first to last (date numbers), one person's when onlyName is
     // given, merged per person and day in date order. False when not every record was read.
     virtual bool CollectRange(int first, int last, const std::string& onlyName,

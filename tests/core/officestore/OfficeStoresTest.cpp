@@ -3,10 +3,14 @@
 // files are where they were when the clock comes back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "pgstore/PgConnection.h"
 #include "support/CliRunner.h"
 #include "support/PgServer.h"
 #include "support/TestSupport.h"
+#include "support/WorkedExample.h"
 
 namespace stampwell {
 
@@ -57,6 +61,68 @@ TEST(OfficeStores, AClockSentToTheDatabaseRecordsThereWithItsSiteAndComesBackToI
     const auto back = test::RunCli(data, "records");
     EXPECT_NE(back.out.find("山田"), std::string::npos) << back.out;
     EXPECT_EQ(back.out.find("鈴木"), std::string::npos) << back.out;
+}
+
+TEST(OfficeStores, TwoSitesRecordIntoOneDatabaseAndEachSitesListsHoldItsOwnTaps) {
+    if (!test::HasFaketime()) GTEST_SKIP() << "faketime is not installed";
+    test::CTempDir tokyo, osaka, scratch;
+    const std::string office = test::PgOfficeFor(tokyo.Path());
+    for (const auto& [data, site] : {std::pair{tokyo.Path(), "本社"}, {osaka.Path(), "大阪支店"}}) {
+        const auto sent = test::RunCli(
+            data, "settings set --store postgresql --database '" + office + "' --site " + site);
+        ASSERT_EQ(sent.exitCode, 0) << sent.out << sent.err;
+    }
+    ASSERT_EQ(test::RunCli(tokyo.Path(), "users add --card 0000000000000001 --name 山田").exitCode,
+              0);
+    ASSERT_EQ(test::RunCli(osaka.Path(), "users add --card 0000000000000002 --name 鈴木").exitCode,
+              0);
+    // 山田 works in Tokyo on the 1st and in Osaka on the 2nd; 鈴木 only in Tokyo.
+    const std::vector<std::tuple<std::filesystem::path, const char*, const char*, const char*>>
+        taps = {{tokyo.Path(), "0000000000000001", "2026-06-01 09:00:00", "--start"},
+                {tokyo.Path(), "0000000000000001", "2026-06-01 18:00:00", "--end"},
+                {osaka.Path(), "0000000000000001", "2026-06-02 09:00:00", "--start"},
+                {osaka.Path(), "0000000000000001", "2026-06-02 20:00:00", "--end"},
+                {tokyo.Path(), "0000000000000002", "2026-06-02 09:00:00", "--start"}};
+    for (const auto& [data, card, at, side] : taps) {
+        const auto tapped =
+            test::RunCli(data, std::string("tap ") + card + " " + side, test::AtTime(at));
+        ASSERT_EQ(tapped.exitCode, 0) << at << ": " << tapped.out << tapped.err;
+    }
+    const auto all = test::RunCli(osaka.Path(), "records");
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 5) << all.out;
+    const auto atOsaka = test::RunCli(tokyo.Path(), "records --site 大阪支店");
+    EXPECT_EQ(atOsaka.out.find("2026/06/01"), std::string::npos) << atOsaka.out;
+    EXPECT_NE(atOsaka.out.find("3\t山田"), std::string::npos) << atOsaka.out;  // numbered as all
+    EXPECT_NE(atOsaka.out.find("2026/06/02,,20:00"), std::string::npos) << atOsaka.out;
+    EXPECT_EQ(atOsaka.out.find("鈴木"), std::string::npos) << atOsaka.out;
+
+    const auto csv = scratch.Path() / "osaka.csv";
+    ASSERT_EQ(test::RunCli(tokyo.Path(),
+                           "export --year 2026 --month 6 --closing end --site "
+                           "大阪支店 --out '" +
+                               csv.string() + "'")
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::ReadBytes(csv),
+              test::Sjis(",,山田                            ,,2026/06/02,09:00,,,\r\n"
+                         ",,山田                            ,,2026/06/02,,,,20:00\r\n"));
+    // The site's report holds the people who worked there, with all their hours.
+    const auto report = test::RunCli(tokyo.Path(),
+                                     "report --year 2026 --month 6 --closing end "
+                                     "--site 大阪支店");
+    ASSERT_EQ(report.exitCode, 0) << report.err;
+    EXPECT_NE(report.out.find("山田"), std::string::npos) << report.out;
+    EXPECT_EQ(report.out.find("鈴木"), std::string::npos) << report.out;
+    const auto whole = test::RunCli(tokyo.Path(), "report --year 2026 --month 6 --closing end");
+    const auto line = [](const std::string& text, const std::string& name) {
+        const auto at = text.find(name);
+        return at == std::string::npos ? std::string() : text.substr(at, text.find('\n', at) - at);
+    };
+    EXPECT_EQ(line(report.out, "山田"), line(whole.out, "山田"));
+    EXPECT_NE(whole.out.find("鈴木"), std::string::npos) << whole.out;
+
+    EXPECT_NE(test::RunCli(tokyo.Path(), "records --site 福岡").exitCode, 0);
+    EXPECT_NE(test::RunCli(scratch.Path(), "records --site 本社").exitCode, 0);  // a folder
 }
 
 TEST(OfficeStores, AStoreFileThatCannotBeReadNeverSendsTheClockBackToTheFolder) {
