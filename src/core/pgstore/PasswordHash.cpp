@@ -58,28 +58,32 @@ std::string CPasswordHash::Make(const std::string& password) {
            "$" + Derive(password, kIterations, salt);
 }
 
-bool CPasswordHash::Matches(const std::string& password, const std::string& hash) {
+std::string CPasswordHash::WithHead(const std::string& password, const std::string& head) {
     const std::string kind = "pbkdf2-sha256$";
-    if (hash.compare(0, kind.size(), kind) != 0) return false;
-    const auto second = hash.find('$', kind.size());
-    const auto third = second == std::string::npos ? second : hash.find('$', second + 1);
-    if (third == std::string::npos) return false;
-    const std::string count = hash.substr(kind.size(), second - kind.size());
+    if (head.compare(0, kind.size(), kind) != 0) return {};
+    const auto second = head.find('$', kind.size());
+    if (second == std::string::npos || head.find('$', second + 1) != std::string::npos) return {};
+    const std::string count = head.substr(kind.size(), second - kind.size());
     if (count.empty() || count.size() > 8 ||
         count.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
+        return {};
     }
     std::vector<std::uint8_t> salt;
-    if (!FromHex(hash.substr(second + 1, third - second - 1), salt)) return false;
-    const std::string expected = hash.substr(third + 1);
+    if (!FromHex(head.substr(second + 1), salt)) return {};
     const unsigned iterations = static_cast<unsigned>(std::stoul(count));
     // A count no program of ours wrote would only keep the login busy.
-    if (iterations == 0 || iterations > 10 * kIterations) return false;
-    const std::string actual = Derive(password, iterations, salt);
-    if (actual.size() != expected.size()) return false;
+    if (iterations == 0 || iterations > 10 * kIterations) return {};
+    return head + "$" + Derive(password, iterations, salt);
+}
+
+bool CPasswordHash::Matches(const std::string& password, const std::string& hash) {
+    const auto last = hash.rfind('$');
+    if (last == std::string::npos) return false;
+    const std::string actual = WithHead(password, hash.substr(0, last));
+    if (actual.empty() || actual.size() != hash.size()) return false;
     unsigned char difference = 0;
     for (std::size_t i = 0; i < actual.size(); ++i)
-        difference |= static_cast<unsigned char>(actual[i] ^ expected[i]);
+        difference |= static_cast<unsigned char>(actual[i] ^ hash[i]);
     return difference == 0;
 }
 

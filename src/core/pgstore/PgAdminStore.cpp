@@ -19,48 +19,67 @@ std::string CardOf(const CPgResult& rows, int row, int column) {
 
 }  // namespace
 
-bool CPgAdminStore::ReadAll(std::vector<Stored>& admins) const {
+bool CPgAdminStore::ReadAll(std::vector<Listed>& admins) const {
     admins.clear();
     std::string why;
-    auto connection = CPgConnection::Open(m_conninfo, why);
-    if (!connection || CPgSchema::Check(*connection, why) != CPgSchema::EState::kReady)
-        return false;
-    const auto rows =
-        connection->Exec("SELECT id, card, password_hash FROM stampwell.admins ORDER BY position");
+    auto connection = Connect(why);
+    if (!connection) return false;
+    // Through a function: a clock's role may list the administrators, never read their hashes.
+    const auto rows = connection->Exec("SELECT id, has_card FROM stampwell.admin_list()");
     if (!rows.Ok()) return false;
     for (int i = 0; i < rows.Rows(); ++i)
-        admins.push_back({rows.Value(i, 0), CardOf(rows, i, 1), rows.Value(i, 2)});
+        admins.push_back({rows.Value(i, 0), rows.Value(i, 1) == "t"});
     return true;
 }
 
+std::unique_ptr<CPgConnection> CPgAdminStore::Connect(std::string& why) const {
+    auto connection = CPgConnection::Open(m_conninfo, why);
+    if (!connection || CPgSchema::Check(*connection, why) != CPgSchema::EState::kReady)
+        return nullptr;
+    return connection;
+}
+
 int CPgAdminStore::GetCount() const {
-    std::vector<Stored> admins;
+    std::vector<Listed> admins;
     ReadAll(admins);
     return static_cast<int>(admins.size());
 }
 
 int CPgAdminStore::CheckPassword() const {
-    std::vector<Stored> admins;
-    if (m_id.empty() || !ReadAll(admins)) return 0;
-    for (const auto& admin : admins) {
-        if (admin.id == m_id) return CPasswordHash::Matches(m_password, admin.hash) ? 1 : 0;
-    }
-    return 0;
+    return IsPassword(m_id, m_password) ? 1 : 0;
+}
+
+bool CPgAdminStore::IsPassword(const std::string& id, const std::string& password) const {
+    std::string why;
+    auto connection = Connect(why);
+    if (id.empty() || !connection) return false;
+    // The salt comes out, then the derived key goes in: the hash never leaves the server.
+    const auto salt = connection->Exec("SELECT stampwell.admin_salt($1)", {id});
+    if (!salt.Ok() || salt.Rows() != 1 || salt.IsNull(0, 0)) return false;
+    const std::string derived = CPasswordHash::WithHead(password, salt.Value(0, 0));
+    if (derived.empty()) return false;
+    const auto checked = connection->Exec("SELECT stampwell.admin_check($1, $2)", {id, derived});
+    return checked.Ok() && checked.Rows() == 1 && checked.Value(0, 0) == "t";
+}
+
+std::string CPgAdminStore::IdOfCard(const std::string& card) const {
+    std::string why;
+    auto connection = Connect(why);
+    if (card.empty() || !connection) return {};
+    const auto found = connection->Exec("SELECT stampwell.admin_by_card($1)", {card});
+    return found.Ok() && found.Rows() == 1 && !found.IsNull(0, 0) ? found.Value(0, 0)
+                                                                  : std::string{};
 }
 
 int CPgAdminStore::FindIdByCard() {
-    std::vector<Stored> admins;
-    if (m_cardId.empty() || !ReadAll(admins)) return 0;
-    for (const auto& admin : admins) {
-        if (admin.card != m_cardId) continue;
-        m_id = admin.id;
-        return 1;
-    }
-    return 0;
+    const std::string id = IdOfCard(m_cardId);
+    if (id.empty()) return 0;
+    m_id = id;
+    return 1;
 }
 
 int CPgAdminStore::ExistsId() const {
-    std::vector<Stored> admins;
+    std::vector<Listed> admins;
     if (m_id.empty() || !ReadAll(admins)) return 0;
     for (const auto& admin : admins) {
         if (admin.id == m_id) return 1;
@@ -69,27 +88,28 @@ int CPgAdminStore::ExistsId() const {
 }
 
 void CPgAdminStore::LoadAdmin() {
-    std::vector<Stored> admins;
-    ReadAll(admins);
-    for (const auto& admin : admins) {
-        if (admin.id != m_previousId) continue;
-        m_cardId = admin.card;
-        m_password.clear();
-    }
+    // The card of the administrator being edited (the administrators' role reads it).
+    std::string why;
+    auto connection = Connect(why);
+    m_password.clear();
+    if (!connection) return;
+    const auto rows =
+        connection->Exec("SELECT card FROM stampwell.admins WHERE id = $1", {m_previousId});
+    if (rows.Ok() && rows.Rows() == 1) m_cardId = CardOf(rows, 0, 0);
 }
 
 void CPgAdminStore::GetIdList(std::vector<std::string>& ids) const {
     ids.clear();
-    std::vector<Stored> admins;
+    std::vector<Listed> admins;
     ReadAll(admins);
     for (const auto& admin : admins) ids.push_back(admin.id);
 }
 
 std::vector<IAdminStore::Entry> CPgAdminStore::GetAdminList() const {
     std::vector<Entry> entries;
-    std::vector<Stored> admins;
+    std::vector<Listed> admins;
     ReadAll(admins);
-    for (const auto& admin : admins) entries.push_back({admin.id, !admin.card.empty()});
+    for (const auto& admin : admins) entries.push_back({admin.id, admin.hasCard});
     return entries;
 }
 
@@ -107,9 +127,8 @@ int CPgAdminStore::Change(
         m_refusal = why;
         return 0;
     };
-    auto connection = CPgConnection::Open(m_conninfo, m_why);
-    if (!connection || CPgSchema::Check(*connection, m_why) != CPgSchema::EState::kReady)
-        return refuse(ERefusal::kWrite);
+    auto connection = Connect(m_why);
+    if (!connection) return refuse(ERefusal::kWrite);
     CPgTransaction transaction(*connection);
     const auto wait = connection->Exec("SELECT set_config('lock_timeout', $1, true)",
                                        {std::to_string(m_wait.count()) + "ms"});
@@ -190,26 +209,16 @@ std::string CPgAdminStore::LastRefusalMessage() const {
 }
 
 bool CPgAdminStore::LoginWithPassword(const std::string& id, const std::string& password) {
-    std::vector<Stored> admins;
-    if (id.empty() || !ReadAll(admins)) return false;
-    for (const auto& admin : admins) {
-        if (admin.id != id) continue;
-        if (!CPasswordHash::Matches(password, admin.hash)) return false;
-        m_loginId = id;
-        return true;
-    }
-    return false;
+    if (!IsPassword(id, password)) return false;
+    m_loginId = id;
+    return true;
 }
 
 bool CPgAdminStore::LoginWithCard(const std::string& card) {
-    std::vector<Stored> admins;
-    if (card.empty() || !ReadAll(admins)) return false;
-    for (const auto& admin : admins) {
-        if (admin.card != card) continue;
-        m_loginId = admin.id;
-        return true;
-    }
-    return false;
+    const std::string id = IdOfCard(card);
+    if (id.empty()) return false;
+    m_loginId = id;
+    return true;
 }
 
 }  // namespace stampwell

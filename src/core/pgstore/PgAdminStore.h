@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "pgstore/PgConnection.h"
 #include "store/IAdminStore.h"
 
 namespace stampwell {
-
-class CPgConnection;
 
 // The administrators in the company database: each password kept only as a salted, slow,
 // one-way hash (CPasswordHash), so the working record never gets a stored password back (an
@@ -60,8 +59,16 @@ private:
     struct Stored {
         std::string id, card, hash;
     };
+    struct Listed {
+        std::string id;
+        bool hasCard = false;
+    };
+    std::unique_ptr<CPgConnection> Connect(std::string& why) const;
     // The administrators in their order; false when they cannot be read.
-    bool ReadAll(std::vector<Stored>& admins) const;
+    bool ReadAll(std::vector<Listed>& admins) const;
+    bool IsPassword(const std::string& id, const std::string& password) const;
+    // The ID of the administrator with that login card; empty for none.
+    std::string IdOfCard(const std::string& card) const;
     // change runs in a transaction holding the table; it returns the refusal or kNone.
     int Change(const std::function<ERefusal(CPgConnection&, const std::vector<Stored>&)>& change);
 

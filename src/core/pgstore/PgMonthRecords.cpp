@@ -115,8 +115,8 @@ ESaveOutcome CPgMonthRecords::Save(CPgConnection& connection, const std::string&
     }
     for (const auto& change : applied) {
         const auto rows = stored.find({change.day, change.side});
-        const Row row{0, name, CWorkDate::Text(year, month, change.day), change.side, change.after,
-                      ""};
+        const Row row{0,           name,         CWorkDate::Text(year, month, change.day),
+                      change.side, change.after, ""};
         bool written = true;
         std::size_t kept = 0;
         if (rows == stored.end() || rows->second.empty()) {

@@ -76,12 +76,71 @@ ALTER TABLE stampwell.trail ADD COLUMN state smallint NOT NULL DEFAULT 0
     CHECK (state IN (0, 1, 2));
 )sql";
 
+// Who may do what: the clocks' role records taps and reads what a tap needs (never the
+// administrators' password hashes, never a past day's record); the administrators' role does
+// everything. A login role is granted one of them. An administrator's login at a clock goes
+// through functions that never give a hash out: the salt, then a check of the derived key.
+const char* const kVersion3 = R"sql(
+DO $roles$
+BEGIN
+    -- Roles belong to the whole server: another database's init may make them at this moment.
+    BEGIN
+        CREATE ROLE stampwell_clock NOLOGIN;
+    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;
+    END;
+    BEGIN
+        CREATE ROLE stampwell_admin NOLOGIN;
+    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;
+    END;
+END
+$roles$;
+GRANT USAGE ON SCHEMA stampwell TO stampwell_clock, stampwell_admin;
+GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA stampwell TO stampwell_admin;
+REVOKE INSERT, UPDATE, DELETE ON stampwell.schema_version FROM stampwell_admin;
+GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA stampwell TO stampwell_admin, stampwell_clock;
+GRANT SELECT ON stampwell.schema_version, stampwell.sites, stampwell.employees, stampwell.cards,
+    stampwell.work_records, stampwell.leave_book, stampwell.work_rules, stampwell.settings
+    TO stampwell_clock;
+GRANT INSERT ON stampwell.sites, stampwell.work_records TO stampwell_clock;
+GRANT UPDATE (time, row_version) ON stampwell.work_records TO stampwell_clock;
+
+ALTER TABLE stampwell.work_records ENABLE ROW LEVEL SECURITY;
+CREATE POLICY administrators ON stampwell.work_records TO stampwell_admin
+    USING (true) WITH CHECK (true);
+CREATE POLICY clocks_read ON stampwell.work_records FOR SELECT TO stampwell_clock
+    USING (working_day >= current_date - 1);
+CREATE POLICY clocks_tap ON stampwell.work_records FOR INSERT TO stampwell_clock
+    WITH CHECK (working_day >= current_date - 1);
+CREATE POLICY clocks_overwrite ON stampwell.work_records FOR UPDATE TO stampwell_clock
+    USING (working_day >= current_date - 1) WITH CHECK (working_day >= current_date - 1);
+
+CREATE FUNCTION stampwell.admin_list() RETURNS TABLE (id text, has_card boolean)
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp
+    AS $f$ SELECT id, card IS NOT NULL FROM stampwell.admins ORDER BY position $f$;
+CREATE FUNCTION stampwell.admin_by_card(wanted text) RETURNS text
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp
+    AS $f$ SELECT id FROM stampwell.admins WHERE card = wanted $f$;
+CREATE FUNCTION stampwell.admin_salt(wanted text) RETURNS text
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp
+    AS $f$ SELECT array_to_string((string_to_array(password_hash, '$'))[1:3], '$')
+           FROM stampwell.admins WHERE id = wanted $f$;
+CREATE FUNCTION stampwell.admin_check(wanted text, derived text) RETURNS boolean
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp
+    AS $f$ SELECT EXISTS (SELECT 1 FROM stampwell.admins
+                          WHERE id = wanted AND password_hash = derived) $f$;
+REVOKE ALL ON FUNCTION stampwell.admin_list(), stampwell.admin_by_card(text),
+    stampwell.admin_salt(text), stampwell.admin_check(text, text) FROM PUBLIC;
+GRANT EXECUTE ON FUNCTION stampwell.admin_list(), stampwell.admin_by_card(text),
+    stampwell.admin_salt(text), stampwell.admin_check(text, text)
+    TO stampwell_clock, stampwell_admin;
+)sql";
+
 constexpr const char* kLock = "SELECT pg_advisory_xact_lock(hashtext('stampwell schema'))";
 
 }  // namespace
 
 const std::vector<std::string>& CPgSchema::Migrations() {
-    static const std::vector<std::string> migrations = {kVersion1, kVersion2};
+    static const std::vector<std::string> migrations = {kVersion1, kVersion2, kVersion3};
     return migrations;
 }
 

@@ -16,10 +16,10 @@ class CPgWorkRows {
 public:
     struct Row {
         std::int64_t id = 0;
-        std::string name;  // as the register has it, without padding
-        std::string date;  // "YYYY/MM/DD"
-        int side = 0;      // 0 start, 1 end
-        std::string time;  // "HH:MM"
+        std::string name;    // as the register has it, without padding
+        std::string date;    // "YYYY/MM/DD"
+        int side = 0;        // 0 start, 1 end
+        std::string time;    // "HH:MM"
         std::string siteId;  // empty for none
     };
 

@@ -340,8 +340,7 @@ bool CPgWorkStore::SelectSite(const std::string& site) {
     std::string why;
     CPgConnection* connection = m_session.Get(why);
     if (!connection) return false;
-    const auto known =
-        connection->Exec("SELECT id FROM stampwell.sites WHERE name = $1", {site});
+    const auto known = connection->Exec("SELECT id FROM stampwell.sites WHERE name = $1", {site});
     if (!known.Ok() || known.Rows() == 0) return false;
     m_onlySite = site;
     m_onlySiteId = known.Value(0, 0);
@@ -458,13 +457,11 @@ bool CPgWorkStore::Export() {
                                     CPgWorkRows::DateOf(period.Last())};
     const std::string filter = OfSite(
         "working_day BETWEEN to_date($1, 'YYYY/MM/DD') AND to_date($2, 'YYYY/MM/DD')", values);
-    const bool read = CPgWorkRows::Select(
-        *connection, filter, values,
-        [&](const Row& row) {
-            const std::string text = CPgWorkRows::LineText(row);
-            CWorkExport::AppendCsvLine(csv, WorkLine::Parse(text));
-            return true;
-        });
+    const bool read = CPgWorkRows::Select(*connection, filter, values, [&](const Row& row) {
+        const std::string text = CPgWorkRows::LineText(row);
+        CWorkExport::AppendCsvLine(csv, WorkLine::Parse(text));
+        return true;
+    });
     if (!read) {
         m_exportError = "データベースを読めませんでした: " + connection->LastError();
         return false;
