@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -17,6 +18,7 @@
 #include "controller/RecorderController.h"
 #include "mail/MailQueue.h"
 #include "people/AdminLoginDialog.h"
+#include "pgstore/PgConnection.h"
 #include "platform/LocalTime.h"
 #include "screen/TimeRegisterView.h"
 #include "settings/ConfigDialog.h"
@@ -24,6 +26,7 @@
 #include "settings/SendMailDetailDialog.h"
 #include "settings/SendMailDialog.h"
 #include "support/CliRunner.h"
+#include "support/PgServer.h"
 #include "support/SmtpServer.h"
 #include "support/TestSupport.h"
 
@@ -58,6 +61,52 @@ void Type(QLineEdit& field, const QString& text) {
     emit field.editingFinished();  // as when the field is left
 }
 }  // namespace
+
+TEST(SettingsScreens, TheClockIsSentToTheCompanyDatabaseFromTheSettingsWindowAndTapsGoThere) {
+    Clock c;
+    const std::string office = test::PgOfficeFor(c.t.dir.Path());
+    const auto imported = test::RunCli(
+        c.t.dir.Path(), "db import '" + c.t.dir.Path().string() + "' --database '" + office + "'");
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    ASSERT_TRUE(c.app->InitInstance());
+    test::Settle(*c.app);
+    c.Menu(CMainFrame::kEnvironment);
+    CConfigDialog* config = c.app->Config();
+    ASSERT_TRUE(config->FolderChoice().isChecked());
+    EXPECT_FALSE(config->DatabaseField().isEnabled());
+    QTest::mouseClick(&config->DatabaseChoice(), Qt::LeftButton, {}, QPoint(4, 4));
+    ASSERT_TRUE(config->DatabaseChoice().isChecked());
+    EXPECT_TRUE(config->DatabaseField().isEnabled());
+    // A string with a password is refused, and the window stays with what was typed.
+    Type(config->DatabaseField(), QString::fromStdString(office + " password=x"));
+    config->SiteField().setText(QString::fromUtf8("本社"));  // typed through an input method
+    config->OnOk();
+    test::Settle(*c.app);
+    EXPECT_NE(test::LastOf(c.prompt->messages).find("パスワードは書けません"), std::string::npos);
+    EXPECT_TRUE(config->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(c.t.dir / "Store.txt"));
+    test::SaveScreenshot(config->grab().toImage(), "settings-database");
+
+    Type(config->DatabaseField(), QString::fromStdString(office));
+    config->OnOk();
+    test::Settle(*c.app);
+    ASSERT_FALSE(config->isVisible()) << test::LastOf(c.prompt->messages);
+    V* screen = c.app->Screen();
+    test::WriteBytes(c.t.dir / "card", "012E00FF12345678\n");
+    screen->OnTimer(V::kPollTimer);
+    test::Settle(*c.app);
+    EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("09:05 勤務開始"));
+    std::string why;
+    auto connection = CPgConnection::Open(office, why);
+    ASSERT_TRUE(connection) << why;
+    const auto rows = connection->Exec(
+        "SELECT w.time, s.name FROM stampwell.work_records w JOIN stampwell.sites s "
+        "ON s.id = w.site_id");
+    ASSERT_EQ(rows.Rows(), 1);
+    EXPECT_EQ(rows.Value(0, 0), "09:05");
+    EXPECT_EQ(rows.Value(0, 1), "本社");
+    EXPECT_FALSE(std::filesystem::exists(c.t.dir / "KINTAI.dat"));
+}
 
 TEST(SettingsScreens, EnvironmentSettingsChangeWhatTheClockUsesOnceSaved) {
     Clock c;

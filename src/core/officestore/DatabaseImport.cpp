@@ -62,7 +62,7 @@ bool ReadOffice(const CRuntime& folder, Office& office, std::string& why) {
     CFolderWorkStore work(CreateWorkReport(folder));
     work.SetSettings(settings);
     std::size_t unreadable = 0;
-    const bool read = work.ForEachRecord(false, [&](const IWorkStore::NumberedLine& line) {
+    bool read = work.ForEachRecord(false, [&](const IWorkStore::NumberedLine& line) {
         WorkRow row;
         if (ParseRecord(line.text, row)) {
             office.records.push_back(row);
@@ -71,6 +71,11 @@ bool ReadOffice(const CRuntime& folder, Office& office, std::string& why) {
         }
         return true;
     });
+    if (!read && office.records.empty()) {
+        // An office with no work file yet (nothing tapped): its whole span reads as empty.
+        WorkRecordTable none;
+        read = work.CollectRange(0, 99991231, "", none) && none.Size() == 0;
+    }
     if (!read || work.IsUsingTemporary()) {
         why = "勤務ファイルを最後まで読めませんでした。勤務ファイルの場所（" + work.Where() +
               "）に接続できるか確かめてください。";

@@ -4,10 +4,12 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,8 +19,9 @@
 #include "admin_ui/JapaneseIconProvider.h"
 #include "controller/RecorderController.h"
 #include "platform/IPrompt.h"
-#include "setup/ConfigForm.h"
 #include "settings/EnvironmentSettings.h"
+#include "setup/ConfigForm.h"
+#include "setup/StoreForm.h"
 
 namespace stampwell {
 
@@ -96,6 +99,27 @@ CConfigDialog::CConfigDialog(CRecorderController& controller, QWidget* parent)
                 [this, which] { OnBrowse(static_cast<EPath>(which)); });
     }
 
+    auto* store = new QGroupBox(QString::fromUtf8("記録の保存先"), this);
+    auto* storeRows = new QGridLayout(store);
+    m_folder = new QRadioButton(QString::fromUtf8("共有フォルダ（上のパス）"), store);
+    m_database = new QRadioButton(QString::fromUtf8("会社のデータベース（PostgreSQL）"), store);
+    m_conninfo = new QLineEdit(store);
+    m_conninfo->setAccessibleName(QString::fromUtf8("接続文字列"));
+    m_conninfo->setPlaceholderText(QString::fromUtf8("host=… dbname=… user=…"));
+    m_site = new QLineEdit(store);
+    m_site->setAccessibleName(QString::fromUtf8("拠点"));
+    storeRows->addWidget(m_folder, 0, 0, 1, 2);
+    storeRows->addWidget(m_database, 1, 0, 1, 2);
+    storeRows->addWidget(new QLabel(QString::fromUtf8("接続文字列"), store), 2, 0);
+    storeRows->addWidget(m_conninfo, 2, 1);
+    storeRows->addWidget(new QLabel(QString::fromUtf8("拠点"), store), 3, 0);
+    storeRows->addWidget(m_site, 3, 1);
+    layout->addWidget(store);
+    connect(m_database, &QRadioButton::toggled, this, [this](bool on) {
+        m_conninfo->setEnabled(on);
+        m_site->setEnabled(on);
+    });
+
     AddOkCancel(*this, *layout, [this] { OnOk(); });
     SetDialogUnitsWidth(*this, 260);
 
@@ -145,6 +169,14 @@ void CConfigDialog::Fill() {
     m_paths[kBackupPath]->setText(QString::fromStdString(values.backupPath));
     m_backup->setChecked(values.backupChecked);
     m_browse[kBackupPath]->setEnabled(values.backupChecked);
+    m_shownStore = CStoreChoice::Read(m_controller.Runtime());
+    const CStoreChoice store = m_shownStore.value_or(CStoreChoice{});
+    const bool database = store.kind == CStoreChoice::EKind::kPostgreSql;
+    (database ? m_database : m_folder)->setChecked(true);
+    m_conninfo->setText(QString::fromStdString(store.database));
+    m_site->setText(QString::fromStdString(store.site));
+    m_conninfo->setEnabled(database);
+    m_site->setEnabled(database);
 }
 
 void CConfigDialog::Open() {
@@ -181,8 +213,19 @@ void CConfigDialog::OnOk() {
     // copy of the settings that the clock takes over only when all went well.
     auto settings = std::make_shared<CEnvironmentSettings>(*m_controller.GetSettings());
     auto applied = std::make_shared<bool>(false);
+    CStoreChoice store;
+    if (m_database->isChecked()) {
+        store = {CStoreChoice::EKind::kPostgreSql, m_conninfo->text().toStdString(),
+                 m_site->text().toStdString()};
+    }
+    // A new store is tried (the server may be slow to answer) on the same thread as the files.
+    const bool storeChanged = !m_shownStore || m_shownStore->kind != store.kind ||
+                              m_shownStore->database != store.database ||
+                              m_shownStore->site != store.site;
     if (!m_files->Run(
-            [settings, applied, shown = m_shown, values, prompt = m_files->Prompt()] {
+            [settings, applied, shown = m_shown, values, store, storeChanged,
+             runtime = m_controller.Runtime(), prompt = m_files->Prompt()] {
+                if (storeChanged && !CStoreForm::Apply(runtime, store, *prompt)) return;
                 *applied = CConfigForm::ApplyAsking(*settings, shown, values, *prompt);
             },
             "新しい保存場所")) {
