@@ -41,6 +41,7 @@ struct TimeReadCommand::CTap {
     std::shared_ptr<IPeopleStore> reg;
     std::shared_ptr<IWorkStore> work;
     bool known = false;
+    std::string unknownWhy;  // why the card could not be looked up, when it could not
     std::string name;
     std::string mailAddress;
     int result = 0;
@@ -118,7 +119,10 @@ void TimeReadCommand::Start(const std::string& card) {
         [tap] {
             tap->reg->SetCardId(tap->card);
             tap->known = tap->reg->FindNameByCard() != 0;
-            if (!tap->known) return;
+            if (!tap->known) {
+                tap->unknownWhy = tap->reg->FailureMessage("");
+                return;
+            }
             tap->name = tap->reg->GetName();
             tap->mailAddress = tap->reg->GetMailAddressByName(tap->name);
             tap->work->SetStamp(tap->name, tap->readAt);
@@ -141,7 +145,8 @@ void TimeReadCommand::OnDecided(const std::shared_ptr<CTap>& tap) {
     IRegisterScreen& screen = *m_controller->GetScreen();
     if (!tap->known) {
         m_recording = false;
-        prompt.ShowMessage("登録されていないカードです。", EMessageIcon::None);
+        prompt.ShowMessage(tap->unknownWhy.empty() ? "登録されていないカードです。" : tap->unknownWhy,
+                           EMessageIcon::None);
         screen.ResetScreen(0);
         return;
     }

@@ -296,6 +296,10 @@ bool CDatabaseImport::Run(const CRuntime& folder, const std::string& conninfo, C
         why = "データベースに保存できませんでした: " + why;
         return false;
     }
+    // The planner's figures and the visibility map for years of rows at once, so the first
+    // lists and reports need not wait for the server's own vacuum (not needed for anything
+    // else: a failure changes nothing).
+    connection->ExecScript("VACUUM (ANALYZE) stampwell.work_records");
     return true;
 }
 

@@ -42,12 +42,23 @@ std::string CPgPeopleStore::Lookup(const std::string& sql, const std::string& na
 }
 
 int CPgPeopleStore::FindNameByCard() {
-    const std::string name = Lookup(
-        "SELECT e.name FROM stampwell.cards c JOIN stampwell.employees e ON e.id = c.employee_id "
-        "WHERE c.card = $1",
-        m_person.cardId);
-    if (name.empty()) return 0;
-    m_person.personalName = name;
+    m_failure.clear();
+    std::string why;
+    auto connection = CPgConnection::Open(m_conninfo, why);
+    const auto rows =
+        connection ? connection->Exec(
+                         "SELECT e.name FROM stampwell.cards c JOIN stampwell.employees e "
+                         "ON e.id = c.employee_id WHERE c.card = $1",
+                         {m_person.cardId})
+                   : CPgResult();
+    if (!rows.Ok()) {
+        // Never "not registered" for a card the database could not be asked about.
+        m_failure = "データベースに接続できないため、カードを確かめられませんでした。\n" +
+                    (connection ? rows.Error() : why);
+        return 0;
+    }
+    if (rows.Rows() == 0) return 0;
+    m_person.personalName = rows.Value(0, 0);
     return 1;
 }
 
