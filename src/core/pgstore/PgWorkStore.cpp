@@ -387,8 +387,10 @@ bool CPgWorkStore::ForEachRecord(bool todayOnly,
     const std::string today = TodayText();
     if (todayOnly) {
         const auto first = connection->Exec(
-            "SELECT min(id) FROM stampwell.work_records WHERE working_day = "
-            "to_date($1, 'YYYY/MM/DD')",
+            // Through the day's index (the fence keeps the planner from walking the whole
+            // table in id order to find the day's first row).
+            "SELECT min(id) FROM (SELECT id FROM stampwell.work_records WHERE working_day = "
+            "to_date($1, 'YYYY/MM/DD') OFFSET 0) AS today",
             {today});
         if (!first.Ok()) return false;
         if (first.IsNull(0, 0)) return true;
