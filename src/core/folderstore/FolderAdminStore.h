@@ -38,6 +38,7 @@ public:
     int DeleteAdmin() override { return m_file.DeleteAdmin(); }
     ERefusal LastRefusal() const override { return m_file.LastRefusal(); }
     std::string LastRefusalMessage() const override { return m_file.LastRefusalMessage(); }
+    bool KeepsPasswordHidden() const override { return false; }
     bool Fits(const std::string& id, const std::string& card,
               const std::string& password) const override {
         return CAdminFile::FitsBlock(id, card, password);

@@ -19,6 +19,10 @@ void CAdminForm::Open() {
     m_initialPassword = m_admins.GetPassword();
 }
 
+bool CAdminForm::KeepsPassword() const {
+    return m_changeMode && m_admins.KeepsPasswordHidden();
+}
+
 bool CAdminForm::HasCard() const {
     return !m_admins.GetCardId().empty();
 }
@@ -36,7 +40,8 @@ bool CAdminForm::Submit(const std::string& id, const std::string& password,
         m_prompt.ShowMessage(text, EMessageIcon::None);
         return false;
     };
-    if (id.empty() || password.empty()) return refuse("登録名またはパスが未入力です");
+    if (id.empty() || (password.empty() && !KeepsPassword()))
+        return refuse("登録名またはパスが未入力です");
     if (password != confirm) {
         return refuse("確認用パスワードと一致しません。\nパスワードを確認してください。");
     }

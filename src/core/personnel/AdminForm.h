@@ -18,6 +18,8 @@ public:
     void Open();
     const std::string& InitialId() const { return m_initialId; }
     const std::string& InitialPassword() const { return m_initialPassword; }
+    // A change whose password may stay empty: the store keeps the one it has.
+    bool KeepsPassword() const;
     bool HasCard() const;
     // Asks first; true when the card was cleared.
     bool ClearCard();

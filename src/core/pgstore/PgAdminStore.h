@@ -45,6 +45,7 @@ public:
     int DeleteAdmin() override;
     ERefusal LastRefusal() const override { return m_refusal; }
     std::string LastRefusalMessage() const override;
+    bool KeepsPasswordHidden() const override { return true; }
     bool Fits(const std::string& id, const std::string& card,
               const std::string& password) const override;
 

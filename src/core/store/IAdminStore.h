@@ -50,6 +50,9 @@ public:
     virtual int DeleteAdmin() = 0;
     virtual ERefusal LastRefusal() const = 0;
     virtual std::string LastRefusalMessage() const = 0;
+    // Whether a stored password never comes back (kept as a hash): LoadAdmin gives none, and a
+    // change with no password keeps the one stored.
+    virtual bool KeepsPasswordHidden() const = 0;
     // Whether ID, card and password can be stored at all.
     virtual bool Fits(const std::string& id, const std::string& card,
                       const std::string& password) const = 0;

@@ -71,6 +71,11 @@ void CAdminAddDialog::Prepare() {
     m_id->setText(QString::fromStdString(m_form->InitialId()));
     m_password->setText(QString::fromStdString(m_form->InitialPassword()));
     m_confirm->setText(QString::fromStdString(m_form->InitialPassword()));
+    // The database keeps passwords only as hashes: an empty field keeps the one stored.
+    const QString keep =
+        m_form->KeepsPassword() ? QString::fromUtf8("変更しないときは空欄") : QString();
+    m_password->setPlaceholderText(keep);
+    m_confirm->setPlaceholderText(keep);
     ShowCardState();
 }
 

@@ -1,10 +1,13 @@
 // Administrators' passwords in the company database: only a salted, slow, one-way hash is kept,
-// and an administrator whose record is changed without a new password keeps the old one.
+// and an administrator whose record is changed on the screen without a new password keeps the
+// old one.
 #include <gtest/gtest.h>
 
+#include "personnel/AdminForm.h"
 #include "pgstore/PasswordHash.h"
 #include "pgstore/PgAdminStore.h"
 #include "pgstore/PgConnection.h"
+#include "support/Fakes.h"
 #include "support/PgServer.h"
 #include "support/TestSupport.h"
 
@@ -34,11 +37,13 @@ TEST(PgAdminStore, KeepsNoPasswordOnlyASaltedHashAndAChangeWithoutOneKeepsIt) {
     // stays.
     CPgAdminStore edit(office, std::chrono::milliseconds(2000));
     edit.SetPreviousId("boss");
-    edit.LoadAdmin();
-    EXPECT_EQ(edit.GetPassword(), "");
-    edit.SetId("chief");
+    test::CFakePrompt prompt;
+    CAdminForm form(edit, prompt, /*changeMode=*/true);
+    form.Open();
+    EXPECT_EQ(form.InitialPassword(), "");
+    EXPECT_TRUE(form.KeepsPassword());
     edit.SetCardId("0123456789ABCDEF");
-    ASSERT_EQ(edit.ChangeAdmin(), 1) << edit.LastRefusalMessage();
+    ASSERT_TRUE(form.Submit("chief", "", "")) << test::LastOf(prompt.messages);
     EXPECT_FALSE(admins.LoginWithPassword("boss", "s3cret"));
     EXPECT_TRUE(admins.LoginWithPassword("chief", "s3cret"));
     EXPECT_TRUE(admins.LoginWithCard("0123456789ABCDEF"));
