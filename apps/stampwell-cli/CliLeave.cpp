@@ -4,6 +4,7 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "calendar/WorkDate.h"
 #include "diagnostics/ErrorLog.h"
 #include "folderstore/FolderLeaveStore.h"
 #include "leave/LeaveChange.h"
@@ -12,6 +13,7 @@
 #include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "reporting/SitePeople.h"
 #include "reporting/WorkedDay.h"
 #include "settings/EnvironmentSettings.h"
 #include "store/IPeopleStore.h"
@@ -24,7 +26,7 @@ namespace stampwell::cli {
 namespace {
 
 struct LeaveArgs {
-    std::string name, hired, date, half, grant, asOf, csv, from;
+    std::string name, hired, date, half, grant, asOf, csv, from, site;
     int daysPerWeek = 5;
     bool undo = false;
 };
@@ -101,7 +103,20 @@ int List(const CliOptions& options, const LeaveArgs& args) {
         if (!date) return kRefused;
         asOf = *date;
     }
-    return Print(runtime, CLeaveTables::List(*book, asOf), args.csv);
+    auto table = CLeaveTables::List(*book, asOf);
+    if (!args.site.empty()) {
+        // The people who worked at the site in the year up to that day.
+        auto work = OpenWorkReport(runtime);
+        const auto people = CSitePeople::Collect(
+            *work, args.site, CWorkDate::FromDayIndex(CWorkDate::DayIndex(asOf) - 365), asOf);
+        if (!people) return RefuseSite(*work, args.site);
+        std::erase_if(table, [&, header = true](const std::vector<std::string>& row) mutable {
+            const bool keep = header || people->count(row.front());
+            header = false;
+            return !keep;
+        });
+    }
+    return Print(runtime, table, args.csv);
 }
 
 }  // namespace
@@ -252,6 +267,8 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
     auto* list = leave->add_subcommand("list", "社員ごとの残日数・次の付与・取得義務を表示する");
     list->add_option("--as-of", args->asOf, "この日の時点で（既定は今日） YYYY-MM-DD");
     list->add_option("--csv", args->csv, "CSV（Shift-JIS、CR LF）でこのファイルに書き出す");
+    list->add_option("--site", args->site,
+                     "この1年にこの拠点で打刻した社員だけ（データベースのとき）");
     list->callback([&, args] { action = [&options, args] { return List(options, *args); }; });
 }
 

@@ -5,9 +5,11 @@
 
 #include "CliContext.h"
 #include "CliUsage.h"
+#include "calendar/PayPeriod.h"
 #include "leave/LeaveBook.h"
 #include "officestore/OfficeStores.h"
 #include "platform/LocalTime.h"
+#include "reporting/SitePeople.h"
 #include "reporting/Timesheet.h"
 #include "reporting/TimesheetPainter.h"
 #include "settings/EnvironmentSettings.h"
@@ -20,7 +22,7 @@ namespace {
 
 struct TimesheetArgs {
     int year = 0, month = 0;
-    std::string closing, name, pdf;
+    std::string closing, name, pdf, site;
 };
 
 int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
@@ -44,6 +46,13 @@ int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
     if (!CTimesheet::Collect(*report, args.year, args.month, ClosingIndex(args.closing), args.name,
                              *rules, &leave, true, pages, &registered)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
+    }
+    if (!args.site.empty()) {
+        const CPayPeriod period(args.year, args.month, ClosingIndex(args.closing));
+        const auto people = CSitePeople::Collect(*report, args.site, period.First(), period.Last());
+        if (!people) return RefuseSite(*report, args.site);
+        std::erase_if(pages,
+                      [&](const CTimesheet::Page& page) { return !people->count(page.name); });
     }
     if (pages.empty()) return Refuse("この期間の記録がありません。");
     // Drawing needs Qt's fonts, not a display.
@@ -79,6 +88,7 @@ void AddTimesheetCommand(CLI::App& app, const CliOptions& options, CommandResult
         ->required()
         ->check(CCliUsage::OneOf({"5", "10", "15", "20", "25", "end"}));
     sheet->add_option("--name", args->name, "この社員の分だけ");
+    sheet->add_option("--site", args->site, "この拠点で打刻した社員だけ（データベースのとき）");
     sheet->add_option("--pdf", args->pdf, "書き出すPDFファイル（あれば置き換える）")->required();
     sheet->callback(
         [&, args] { action = [&options, args] { return WriteTimesheet(options, *args); }; });

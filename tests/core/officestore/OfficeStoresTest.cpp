@@ -121,6 +121,20 @@ TEST(OfficeStores, TwoSitesRecordIntoOneDatabaseAndEachSitesListsHoldItsOwnTaps)
     EXPECT_EQ(line(report.out, "山田"), line(whole.out, "山田"));
     EXPECT_NE(whole.out.find("鈴木"), std::string::npos) << whole.out;
 
+    for (const char* name : {"山田", "鈴木"}) {
+        ASSERT_EQ(
+            test::RunCli(tokyo.Path(), std::string("leave set --hired 2024-04-01 --name ") + name)
+                .exitCode,
+            0);
+    }
+    const auto leave = test::RunCli(tokyo.Path(), "leave list --as-of 2026-06-30 --site 大阪支店");
+    EXPECT_NE(leave.out.find("山田"), std::string::npos) << leave.out << leave.err;
+    EXPECT_EQ(leave.out.find("鈴木"), std::string::npos) << leave.out;
+    const auto sheet = test::RunCli(
+        tokyo.Path(), "timesheet --year 2026 --month 6 --closing end --site 大阪支店 --pdf '" +
+                          (scratch.Path() / "osaka.pdf").string() + "'");
+    EXPECT_NE(sheet.out.find("（1ページ）"), std::string::npos) << sheet.out << sheet.err;
+
     EXPECT_NE(test::RunCli(tokyo.Path(), "records --site 福岡").exitCode, 0);
     EXPECT_NE(test::RunCli(scratch.Path(), "records --site 本社").exitCode, 0);  // a folder
 }
