@@ -65,17 +65,47 @@ CPgServer::CPgServer() {
         m_why = "initdb failed";
         return;
     }
+    m_running = Start();
+    if (!m_running) m_why = "the server did not start (see " + log + ")";
+}
+
+bool CPgServer::Start() {
+    const std::string data = (m_base / "data").string();
+    const std::string log = (m_base / "server.log").string();
     const std::string start = m_bin.string() + "/pg_ctl -D " + Quoted(data) + " -l " + Quoted(log) +
                               " -w -t 60 -o " +
                               Quoted("-k " + m_base.string() + " -p " + std::to_string(m_port) +
                                      " -c listen_addresses= -c fsync=off") +
                               " start >/dev/null 2>&1";
-    m_running = std::system(AsServerUser(start).c_str()) == 0;
-    if (!m_running) m_why = "the server did not start (see " + log + ")";
+    return std::system(AsServerUser(start).c_str()) == 0;
+}
+
+bool CPgServer::Kill() {
+    const std::string stop = m_bin.string() + "/pg_ctl -D " + Quoted((m_base / "data").string()) +
+                             " -m immediate -w stop >/dev/null 2>&1";
+    return std::system(AsServerUser(stop).c_str()) == 0;
+}
+
+bool CPgServer::Signal(const char* signal) {
+    std::ifstream pidFile(m_base / "data" / "postmaster.pid");
+    long pid = 0;
+    if (!(pidFile >> pid) || pid <= 0) return false;
+    const std::string command = "pkill -" + std::string(signal) + " -P " + std::to_string(pid) +
+                                "; kill -" + signal + " " + std::to_string(pid);
+    return std::system(command.c_str()) == 0;
+}
+
+bool CPgServer::Pause() {
+    return Signal("STOP");
+}
+
+bool CPgServer::Resume() {
+    return Signal("CONT");
 }
 
 CPgServer::~CPgServer() {
     if (m_running) {
+        Resume();  // a test that failed while the server was paused
         const std::string stop = m_bin.string() + "/pg_ctl -D " +
                                  Quoted((m_base / "data").string()) +
                                  " -m immediate -w stop >/dev/null 2>&1";

@@ -21,11 +21,19 @@ public:
     const std::string& Why() const { return m_why; }
     // A connection string to a database of this server (created when it is not "postgres").
     std::string ConnInfo(const std::string& database = "postgres");
+    // The server and its backends stop answering (SIGSTOP), as a hung host does, and go on.
+    bool Pause();
+    bool Resume();
+    // Killed at once (an immediate shutdown: nothing is flushed), and started again.
+    bool Kill();
+    bool Start();
     // Runs SQL as the superuser through psql; true when it ran.
     bool Psql(const std::string& sql, const std::string& database = "postgres");
 
 private:
     std::string AsServerUser(const std::string& command) const;
+    // SIGSTOP or SIGCONT to the postmaster and every process it started.
+    bool Signal(const char* signal);
 
     std::filesystem::path m_base;
     std::filesystem::path m_bin;

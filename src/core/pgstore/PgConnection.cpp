@@ -1,5 +1,7 @@
 #include "pgstore/PgConnection.h"
 
+#include <poll.h>
+
 #include <memory>
 
 namespace stampwell {
@@ -33,11 +35,12 @@ bool CPgResult::IsNull(int row, int column) const {
 }
 
 std::string CPgResult::Error() const {
-    return m_result ? Trimmed(PQresultErrorMessage(m_result.get())) : std::string{};
+    return m_result ? Trimmed(PQresultErrorMessage(m_result.get())) : m_error;
 }
 
 std::string CPgResult::State() const {
-    const char* state = m_result ? PQresultErrorField(m_result.get(), PG_DIAG_SQLSTATE) : nullptr;
+    if (!m_result) return m_state;
+    const char* state = PQresultErrorField(m_result.get(), PG_DIAG_SQLSTATE);
     return state ? state : "";
 }
 
@@ -65,6 +68,12 @@ std::unique_ptr<CPgConnection> CPgConnection::Open(const std::string& conninfo, 
     const char* values[] = {conninfo.c_str(), hasTimeout ? nullptr : timeout.c_str(), nullptr};
     auto connection =
         std::make_unique<CPgConnection>(PQconnectdbParams(keywords, values, /*expand_dbname=*/1));
+    // The server's notices (a shutdown in progress, a NOTICE of a migration) are not the
+    // program's output.
+    if (connection->m_connection) {
+        PQsetNoticeProcessor(
+            connection->m_connection.get(), [](void*, const char*) {}, nullptr);
+    }
     if (!connection->m_connection || PQstatus(connection->m_connection.get()) != CONNECTION_OK) {
         why = "データベースに接続できません: " + connection->LastError();
         return nullptr;
@@ -102,15 +111,67 @@ bool CPgConnection::IsStorable(const std::string& conninfo, std::string& why) {
 }
 
 CPgResult CPgConnection::Exec(const std::string& sql, const std::vector<std::string>& params) {
-    std::vector<const char*> values;
-    values.reserve(params.size());
-    for (const auto& param : params) values.push_back(param.c_str());
-    return CPgResult(PQexecParams(m_connection.get(), sql.c_str(), static_cast<int>(values.size()),
-                                  nullptr, values.data(), nullptr, nullptr, 0));
+    return Run(sql, &params);
 }
 
 CPgResult CPgConnection::ExecScript(const std::string& sql) {
-    return CPgResult(PQexec(m_connection.get(), sql.c_str()));
+    return Run(sql, nullptr);
+}
+
+CPgResult CPgConnection::Run(const std::string& sql, const std::vector<std::string>* params) {
+    PGconn* connection = m_connection.get();
+    if (!connection || PQstatus(connection) != CONNECTION_OK) {
+        return CPgResult("データベースとの接続が切れています。", kNoAnswer);
+    }
+    if (m_answerWait.count() == 0) {
+        if (!params) return CPgResult(PQexec(connection, sql.c_str()));
+        std::vector<const char*> values;
+        for (const auto& param : *params) values.push_back(param.c_str());
+        return CPgResult(PQexecParams(connection, sql.c_str(), static_cast<int>(values.size()),
+                                      nullptr, values.data(), nullptr, nullptr, 0));
+    }
+    // Sent, then waited for with a deadline: a server that stopped answering (a hung host, a
+    // network that drops packets) never holds the caller past it.
+    bool sent = false;
+    if (params) {
+        std::vector<const char*> values;
+        for (const auto& param : *params) values.push_back(param.c_str());
+        sent = PQsendQueryParams(connection, sql.c_str(), static_cast<int>(values.size()), nullptr,
+                                 values.data(), nullptr, nullptr, 0) == 1;
+    } else {
+        sent = PQsendQuery(connection, sql.c_str()) == 1;
+    }
+    if (!sent) return CPgResult(LastError(), kNoAnswer);
+    const auto deadline = std::chrono::steady_clock::now() + m_answerWait;
+    CPgResult last;
+    bool any = false;
+    while (true) {
+        while (PQisBusy(connection) == 1) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd wait{PQsocket(connection), POLLIN, 0};
+            const int ready =
+                left.count() > 0 ? ::poll(&wait, 1, static_cast<int>(left.count())) : 0;
+            if (ready <= 0 || PQconsumeInput(connection) != 1) {
+                // Given up: the connection is closed, so its next user starts afresh.
+                m_connection.reset();
+                return CPgResult("データベースが応答しません（" +
+                                     std::to_string(m_answerWait.count() / 1000) + "秒）。",
+                                 kNoAnswer);
+            }
+        }
+        PGresult* result = PQgetResult(connection);
+        if (!result) break;
+        // A script's last statement, or its first error (the rest are read and let go).
+        if (!any || last.Ok()) {
+            last = CPgResult(result);
+        } else {
+            PQclear(result);
+        }
+        any = true;
+    }
+    if (!any) return CPgResult(LastError(), kNoAnswer);
+    return last;
 }
 
 bool CPgConnection::IsOpen() const {

@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,10 @@ class CPgResult {
 public:
     CPgResult() = default;
     explicit CPgResult(PGresult* result) : m_result(result, &PQclear) {}
+    // A statement that got no answer (the server did not reply in time, or the connection
+    // broke): its message and SQLSTATE.
+    CPgResult(std::string error, std::string state)
+        : m_error(std::move(error)), m_state(std::move(state)) {}
 
     // The statement ran (a command, or rows).
     bool Ok() const;
@@ -27,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<PGresult, void (*)(PGresult*)> m_result{nullptr, &PQclear};
+    std::string m_error, m_state;
 };
 
 // A connection to the office's PostgreSQL server, closed with it. Statements go with their
@@ -52,11 +58,19 @@ public:
     std::string LastError() const;
     // Whether the connection is still up (a server that went away breaks it).
     bool IsOpen() const;
+    // From now on a statement that gets no answer within wait is given up and the connection
+    // closed (a server that hangs never holds the caller longer); zero waits as long as it takes.
+    void SetAnswerWait(std::chrono::milliseconds wait) { m_answerWait = wait; }
+    // The SQLSTATE of a statement given up for want of an answer.
+    static constexpr const char* kNoAnswer = "08006";
 
     static constexpr int kConnectTimeoutSeconds = 3;
 
 private:
+    CPgResult Run(const std::string& sql, const std::vector<std::string>* params);
+
     std::unique_ptr<PGconn, void (*)(PGconn*)> m_connection;
+    std::chrono::milliseconds m_answerWait{0};
 };
 
 }  // namespace stampwell

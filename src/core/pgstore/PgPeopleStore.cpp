@@ -45,12 +45,12 @@ int CPgPeopleStore::FindNameByCard() {
     m_failure.clear();
     std::string why;
     auto connection = CPgConnection::Open(m_conninfo, why);
-    const auto rows =
-        connection ? connection->Exec(
-                         "SELECT e.name FROM stampwell.cards c JOIN stampwell.employees e "
-                         "ON e.id = c.employee_id WHERE c.card = $1",
-                         {m_person.cardId})
-                   : CPgResult();
+    const auto rows = connection
+                          ? connection->Exec(
+                                "SELECT e.name FROM stampwell.cards c JOIN stampwell.employees e "
+                                "ON e.id = c.employee_id WHERE c.card = $1",
+                                {m_person.cardId})
+                          : CPgResult();
     if (!rows.Ok()) {
         // Never "not registered" for a card the database could not be asked about.
         m_failure = "データベースに接続できないため、カードを確かめられませんでした。\n" +

@@ -17,6 +17,10 @@ public:
     // The open connection, or nothing with why (Japanese) when the server cannot be reached or
     // its database is not a Stampwell database of this version.
     CPgConnection* Get(std::string& why);
+    // The connection when it is open now, without opening one.
+    CPgConnection* Current() {
+        return m_connection && m_connection->IsOpen() ? m_connection.get() : nullptr;
+    }
     // Forgets the connection (after a statement failed because it broke).
     void Drop() { m_connection.reset(); }
 

@@ -8,6 +8,7 @@
 #include "diagnostics/ErrorLog.h"
 #include "people/CipherRecordFile.h"
 #include "pgstore/PgMonthRecords.h"
+#include "pgstore/PgRecordLists.h"
 #include "pgstore/PgTransaction.h"
 #include "platform/FileSystem.h"
 #include "settings/EnvironmentSettings.h"
@@ -42,18 +43,14 @@ std::string Trimmed(std::string name) {
 }  // namespace
 
 // Keeps the stamp's day locked from a tap's decision to its write; each write commits itself,
-// so what is reported as recorded is in the database.
+// so what is reported as recorded is in the database (or waits on this clock's disk).
 class CPgWorkStore::CDayHold : public IWorkStore::CHold {
 public:
     explicit CDayHold(CPgWorkStore& store) : m_store(store) {
-        std::string why;
-        CPgConnection* connection = m_store.m_session.Get(why);
-        if (connection && m_store.LockDay(*connection)) m_locked = true;
+        m_locked = m_store.LockDay() == ELock::kHeld;
     }
     ~CDayHold() override {
-        std::string why;
-        if (!m_locked) return;
-        if (CPgConnection* connection = m_store.m_session.Get(why)) m_store.UnlockDay(*connection);
+        if (m_locked) m_store.UnlockDay();
     }
 
 private:
@@ -62,9 +59,11 @@ private:
 };
 
 CPgWorkStore::CPgWorkStore(CRuntime runtime, std::string conninfo, std::string site)
-    : m_runtime(std::move(runtime)), m_site(std::move(site)), m_session(std::move(conninfo)) {
-    m_mode = CModeFiles::ReadMode(m_runtime.DataDir());
-}
+    : m_runtime(std::move(runtime)),
+      m_site(std::move(site)),
+      m_session(std::move(conninfo)),
+      m_mode(CModeFiles::ReadMode(m_runtime.DataDir())),
+      m_waiting(m_runtime, m_mode == kRoomMode) {}
 
 void CPgWorkStore::SetSettings(std::shared_ptr<const ISettings> settings) {
     m_settings = std::move(settings);
@@ -116,66 +115,120 @@ void CPgWorkStore::SayUnreachable(const std::string& why, const char* doing) {
 CPgConnection* CPgWorkStore::Connect(const char* doing) {
     std::string why;
     CPgConnection* connection = m_session.Get(why);
-    if (!connection) SayUnreachable(why, doing);
+    if (!connection) {
+        SayUnreachable(why, doing);
+        return nullptr;
+    }
+    connection->SetAnswerWait(kScreenWait);
     return connection;
 }
 
-bool CPgWorkStore::LockDay(CPgConnection& connection) {
+CPgConnection* CPgWorkStore::ScreenConnection(std::string& why) {
+    CPgConnection* connection = m_session.Get(why);
+    if (connection) connection->SetAnswerWait(kScreenWait);
+    return connection;
+}
+
+CPgConnection* CPgWorkStore::TapConnection() {
+    // Within one tap (and for a while after) a database that did not answer is not waited for
+    // again: the tap is decided and kept here at once.
+    if (m_away && std::chrono::steady_clock::now() - m_awaySince < kRetryAfter) return nullptr;
+    std::string why;
+    CPgConnection* connection = m_session.Get(why);
+    if (!connection) {
+        NoteAway(why);
+        return nullptr;
+    }
+    connection->SetAnswerWait(kTapWait);
+    m_away = false;
+    if (!m_waiting.HasWaiting()) return connection;
+    // The taps that waited go first, so every tap keeps its order.
+    const CFileLock lock = m_waiting.Lock();
+    if (!lock.AllowsChange() || !m_waiting.Send(*connection, m_site, why)) {
+        if (!connection->IsOpen()) {
+            NoteAway(why);
+            return nullptr;
+        }
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "待機中の打刻をデータベースに送れませんでした: " + why + " (CPgWorkStore)",
+                 __FILE__, &m_runtime.Clock());
+    }
+    return connection;
+}
+
+void CPgWorkStore::NoteAway(const std::string& why) {
+    m_away = true;
+    m_awaySince = std::chrono::steady_clock::now();
+    if (m_awaySaid) return;
+    m_awaySaid = true;
+    ErrorLog(m_runtime.DataDir(), __LINE__,
+             "データベースが応答しないため、打刻をこの端末に預かります（" +
+                 m_waiting.FilePath().string() + "）: " + why + " (CPgWorkStore)",
+             __FILE__, &m_runtime.Clock());
+}
+
+CPgWorkStore::ELock CPgWorkStore::LockDay() {
+    CPgConnection* connection = TapConnection();
+    if (!connection) return ELock::kAway;
     const auto wait = std::to_string(m_runtime.LockWait().count()) + "ms";
-    connection.Exec("SELECT set_config('lock_timeout', $1, false)", {wait});
-    const auto locked = connection.Exec("SELECT pg_advisory_lock(hashtextextended($1, 0))",
-                                        {DayKey(m_name, StampDateText())});
-    if (locked.Ok()) return true;
+    connection->Exec("SELECT set_config('lock_timeout', $1, false)", {wait});
+    const auto locked = connection->Exec("SELECT pg_advisory_lock(hashtextextended($1, 0))",
+                                         {DayKey(m_name, StampDateText())});
+    if (locked.Ok()) return ELock::kHeld;
     if (locked.State() == "55P03") {
         m_runtime.Messages().ShowMessage(
             "他の端末が同じ記録を処理中のため、登録できませんでした。\nもう一度カードをかざして"
             "ください。",
             EMessageIcon::None);
-    } else {
-        SayUnreachable(locked.Error(), "登録");
-        m_session.Drop();
+        return ELock::kBusy;
     }
-    return false;
+    NoteAway(locked.Error());
+    return ELock::kAway;
 }
 
-void CPgWorkStore::UnlockDay(CPgConnection& connection) {
-    connection.Exec("SELECT pg_advisory_unlock(hashtextextended($1, 0))",
-                    {DayKey(m_name, StampDateText())});
+void CPgWorkStore::UnlockDay() {
+    // Never on a new connection: the lock went with the one that held it.
+    if (CPgConnection* connection = m_session.Current()) {
+        connection->Exec("SELECT pg_advisory_unlock(hashtextextended($1, 0))",
+                         {DayKey(m_name, StampDateText())});
+    }
 }
 
 std::unique_ptr<IWorkStore::CHold> CPgWorkStore::HoldToday() {
     return std::make_unique<CDayHold>(*this);
 }
 
-bool CPgWorkStore::ReadDay(CPgConnection& connection, std::vector<Row>& rows) {
+bool CPgWorkStore::ReadDay(std::vector<Side>& rows) {
     rows.clear();
-    return CPgWorkRows::Select(connection,
+    CPgConnection* connection = m_session.Current();
+    return connection &&
+           CPgWorkRows::Select(*connection,
                                "employee = $1 AND working_day = to_date($2, 'YYYY/MM/DD')",
                                {m_name, StampDateText()}, [&](const Row& row) {
-                                   rows.push_back(row);
+                                   rows.push_back({row.id, row.side, row.time});
                                    return true;
                                });
 }
 
-int CPgWorkStore::CheckToday() {
+void CPgWorkStore::ReadWaitingDay(std::vector<Side>& rows) const {
+    rows.clear();
     const auto cp932 = CTextCodec::ToCp932(m_name);
-    if (!cp932 || cp932->size() > WorkLine::kNameWidth) return 0;
-    CPgConnection* connection = Connect("登録");
-    if (!connection) return WriteFailed;
-    if (!LockDay(*connection)) return WriteFailed;
-    struct Unlock {
-        CPgWorkStore& store;
-        CPgConnection& connection;
-        ~Unlock() { store.UnlockDay(connection); }
-    } unlock{*this, *connection};
-    std::vector<Row> rows;
-    if (!ReadDay(*connection, rows)) {
-        SayUnreachable(connection->LastError(), "登録");
-        return WriteFailed;
+    if (!cp932) return;
+    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
+    const std::string date = StampDateText();
+    std::int64_t number = 0;
+    for (const auto& text : m_waiting.Known(CWorkDate::Number(date))) {
+        const WorkLine line = WorkLine::Parse(text);
+        ++number;
+        if (line.name != padded || line.date != date || line.Side() < 0) continue;
+        rows.push_back({number, line.Side(), std::string(line.Time())});
     }
+}
+
+int CPgWorkStore::Decide(const std::vector<Side>& rows, bool away) {
     if (m_mode != kRoomMode) {
         const int wanted = IsEndSide() ? 1 : 0;
-        for (const Row& row : rows) {
+        for (const Side& row : rows) {
             if (row.side == wanted) return static_cast<int>(row.id);
         }
         return 0;
@@ -184,7 +237,7 @@ int CPgWorkStore::CheckToday() {
     std::int64_t entry = 0;
     std::int64_t exit = 0;
     std::string lastTime;
-    for (const Row& row : rows) {
+    for (const Side& row : rows) {
         lastTime = row.time;
         if (row.side == 0) {
             entry = row.id;
@@ -193,12 +246,36 @@ int CPgWorkStore::CheckToday() {
             break;
         }
     }
-    if (entry == 0) return Append(0) ? EntryRecorded : WriteFailed;
+    auto write = [&](int side, std::optional<std::int64_t> overwrite) {
+        return away ? WriteWaiting(side, overwrite.has_value()) : Write(side, overwrite);
+    };
+    if (entry == 0) return write(0, std::nullopt) ? EntryRecorded : WriteFailed;
     if (CWorkDate::ParseMinutes(StampTimeText()) <= CWorkDate::ParseMinutes(lastTime) + 5) {
         return TooSoon;
     }
-    const bool written = exit != 0 ? Write(1, exit) : Append(1);
+    const bool written = exit != 0 ? write(1, exit) : write(1, std::nullopt);
     return written ? ExitRecorded : WriteFailed;
+}
+
+int CPgWorkStore::CheckToday() {
+    const auto cp932 = CTextCodec::ToCp932(m_name);
+    if (!cp932 || cp932->size() > WorkLine::kNameWidth) return 0;
+    const ELock locked = LockDay();
+    if (locked == ELock::kBusy) return WriteFailed;
+    std::vector<Side> rows;
+    if (locked == ELock::kHeld) {
+        struct Unlock {
+            CPgWorkStore& store;
+            ~Unlock() { store.UnlockDay(); }
+        } unlock{*this};
+        if (ReadDay(rows)) return Decide(rows, false);
+        NoteAway(m_session.Current() ? m_session.Current()->LastError() : "");
+    }
+    // Decided from what this clock knows: today's records as last read and its waiting taps.
+    const CFileLock lock = m_waiting.Lock();
+    if (!lock.AllowsChange()) return WriteFailed;
+    ReadWaitingDay(rows);
+    return Decide(rows, true);
 }
 
 bool CPgWorkStore::RegisterStamp() {
@@ -214,31 +291,35 @@ bool CPgWorkStore::Append(int side) {
     return Write(side, std::nullopt);
 }
 
-bool CPgWorkStore::Write(int side, std::optional<std::int64_t> overwrite) {
+std::string CPgWorkStore::StampBlock(int side) const {
     const auto cp932 = CTextCodec::ToCp932(m_name);
-    if (!cp932 || WorkLine::Format(*cp932, StampDateText(), StampTimeText(), side).empty()) {
-        return false;
+    const std::string text =
+        cp932 ? WorkLine::Format(*cp932, StampDateText(), StampTimeText(), side) : "";
+    return text.empty() ? text : CCipherRecordFile::Encipher(text, WorkLine::kRecordLength);
+}
+
+bool CPgWorkStore::Write(int side, std::optional<std::int64_t> overwrite) {
+    if (StampBlock(side).empty()) return false;
+    const ELock locked = LockDay();
+    if (locked == ELock::kBusy) return false;
+    if (locked == ELock::kAway) {
+        const CFileLock lock = m_waiting.Lock();
+        return lock.AllowsChange() && WriteWaiting(side, overwrite.has_value());
     }
-    CPgConnection* connection = Connect("登録");
-    if (!connection) return false;
-    if (!LockDay(*connection)) return false;
     struct Unlock {
         CPgWorkStore& store;
-        CPgConnection& connection;
-        ~Unlock() { store.UnlockDay(connection); }
-    } unlock{*this, *connection};
+        ~Unlock() { store.UnlockDay(); }
+    } unlock{*this};
+    CPgConnection& connection = *m_session.Current();
     const Row row{0, m_name, StampDateText(), side, StampTimeText(), ""};
-    bool written = false;
+    bool written = true;
+    std::optional<std::int64_t> target;
     if (overwrite) {
         // The record found may have gone since the question: the person's record of that day
         // and side is looked up again, and a new one made when there is none.
-        std::vector<Row> rows;
-        if (!ReadDay(*connection, rows)) {
-            SayUnreachable(connection->LastError(), "登録");
-            return false;
-        }
-        std::optional<std::int64_t> target;
-        for (const Row& found : rows) {
+        std::vector<Side> rows;
+        written = ReadDay(rows);
+        for (const Side& found : rows) {
             if (found.side != side) continue;
             if (found.id == *overwrite) {
                 target = found.id;
@@ -246,14 +327,53 @@ bool CPgWorkStore::Write(int side, std::optional<std::int64_t> overwrite) {
             }
             if (!target) target = found.id;
         }
-        written = target ? CPgWorkRows::UpdateTime(*connection, *target, row.time)
-                         : CPgWorkRows::Insert(*connection, row, m_tapId, m_site);
-    } else {
-        written = CPgWorkRows::Insert(*connection, row, m_tapId, m_site);
     }
+    if (written) {
+        written = target ? CPgWorkRows::UpdateTime(connection, *target, row.time)
+                         : CPgWorkRows::Insert(connection, row, m_tapId, m_site);
+    }
+    if (written) {
+        m_waiting.Noted(CWorkDate::Number(row.date), StampBlock(side), target.has_value());
+        return true;
+    }
+    if (connection.IsOpen()) {
+        SayUnreachable(connection.LastError(), "登録");
+        return false;
+    }
+    // The server went during the write: the tap waits here (sent again, it is merged with what
+    // may have reached the database).
+    NoteAway(connection.LastError());
+    const CFileLock lock = m_waiting.Lock();
+    return lock.AllowsChange() && WriteWaiting(side, overwrite.has_value());
+}
+
+bool CPgWorkStore::WriteWaiting(int side, bool overwrite) {
+    const std::string block = StampBlock(side);
+    if (block.empty()) return false;
+    bool written = false;
+    if (overwrite) {
+        // A waiting record is overwritten where it waits. One only in the database cannot be:
+        // a second clock-in would be merged away, so that tap is refused for now; a later
+        // clock-out replaces the earlier one when it is sent.
+        written = m_waiting.Overwrite(block);
+        if (!written && side == 0) {
+            m_runtime.Messages().ShowMessage(
+                "データベースに接続できないため、上書きできませんでした。\nしばらくしてから"
+                "もう一度カードをかざしてください。",
+                EMessageIcon::None);
+            return false;
+        }
+    }
+    if (!written) written = m_waiting.Add(block);
     if (!written) {
-        SayUnreachable(connection->LastError(), "登録");
-        m_session.Drop();
+        ErrorLog(m_runtime.DataDir(), __LINE__,
+                 "打刻をこの端末に記録できませんでした: " + m_waiting.FilePath().string() +
+                     " (CPgWorkStore)",
+                 __FILE__, &m_runtime.Clock());
+        m_runtime.Messages().ShowMessage(
+            "データベースに接続できず、この端末にも記録できませんでした。\n管理者に連絡して"
+            "ください。",
+            EMessageIcon::None);
     }
     return written;
 }
@@ -267,21 +387,37 @@ std::string CPgWorkStore::MakeResultText(int kind) const {
 
 void CPgWorkStore::ListToday(std::vector<std::string>& lines) {
     lines.clear();
-    std::string why;
-    CPgConnection* connection = m_session.Get(why);
-    if (!connection) return;
     const bool room = m_mode == kRoomMode;
-    CPgWorkRows::Select(
-        *connection, "working_day = to_date($1, 'YYYY/MM/DD')", {TodayText()}, [&](const Row& row) {
-            const auto cp932 = CTextCodec::ToCp932(row.name);
-            if (!cp932) return true;
-            const std::string shown =
-                CTextCodec::FromCp932(CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth));
-            const char* word =
-                row.side == 0 ? (room ? " 入室 " : " 出社 ") : (room ? " 退室 " : " 退社 ");
-            lines.push_back(row.date + " " + row.time + word + shown);
-            return true;
-        });
+    const std::string today = TodayText();
+    auto add = [&](const std::string& text) {
+        const WorkLine line = WorkLine::Parse(text);
+        if (line.date != today || line.Side() < 0) return;
+        const char* word =
+            line.Side() == 0 ? (room ? " 入室 " : " 出社 ") : (room ? " 退室 " : " 退社 ");
+        lines.push_back(std::string(line.date) + " " + std::string(line.Time()) + word +
+                        CTextCodec::FromCp932(line.name));
+    };
+    std::vector<std::string> blocks;
+    CPgConnection* connection = TapConnection();
+    const bool read =
+        connection &&
+        CPgWorkRows::Select(
+            *connection, "working_day = to_date($1, 'YYYY/MM/DD')", {today}, [&](const Row& row) {
+                const std::string text = CPgWorkRows::LineText(row);
+                add(text);
+                blocks.push_back(CCipherRecordFile::Encipher(text, WorkLine::kRecordLength));
+                return true;
+            });
+    const CFileLock lock = m_waiting.Lock();
+    if (read) {
+        m_away = false;
+        if (lock.AllowsChange()) m_waiting.Remember(CWorkDate::Number(today), blocks);
+        return;
+    }
+    // While the database does not answer: what this clock knows.
+    lines.clear();
+    if (!lock.AllowsChange()) return;
+    for (const auto& text : m_waiting.Known(CWorkDate::Number(today))) add(text);
 }
 
 std::string CPgWorkStore::Where() const {
@@ -308,7 +444,7 @@ IWorkStore::ESaveOutcome CPgWorkStore::SaveMonth(const std::string& name, int ye
     if (conflicts) conflicts->clear();
     if (trailFailed) *trailFailed = false;
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
+    CPgConnection* connection = ScreenConnection(why);
     if (!connection) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "月の修正を保存できませんでした: " + why, __FILE__,
                  &m_runtime.Clock());
@@ -327,7 +463,7 @@ IWorkStore::ESaveOutcome CPgWorkStore::SaveMonth(const std::string& name, int ye
 
 bool CPgWorkStore::ForEachTrailEntry(const std::function<void(const TrailEntry&)>& visit) {
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
+    CPgConnection* connection = ScreenConnection(why);
     return connection && CPgMonthRecords::ForEachTrailEntry(*connection, visit);
 }
 
@@ -338,7 +474,7 @@ bool CPgWorkStore::SelectSite(const std::string& site) {
         return true;
     }
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
+    CPgConnection* connection = ScreenConnection(why);
     if (!connection) return false;
     const auto known = connection->Exec("SELECT id FROM stampwell.sites WHERE name = $1", {site});
     if (!known.Ok() || known.Rows() == 0) return false;
@@ -358,7 +494,7 @@ bool CPgWorkStore::CollectRange(int first, int last, const std::string& onlyName
                                 WorkRecordTable& table) {
     table.Clear();
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
+    CPgConnection* connection = ScreenConnection(why);
     if (!connection) return false;
     std::string filter =
         "working_day BETWEEN to_date($1, 'YYYY/MM/DD') AND to_date($2, 'YYYY/MM/DD')";
@@ -378,46 +514,18 @@ bool CPgWorkStore::CollectRange(int first, int last, const std::string& onlyName
 bool CPgWorkStore::ForEachRecord(bool todayOnly,
                                  const std::function<bool(const NumberedLine&)>& visit) {
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
-    if (!connection) return false;
-    // Numbered as the lines of a work file holding the same records in the same order.
-    std::size_t number = 0;
-    std::string filter = "true";
-    std::vector<std::string> values;
-    const std::string today = TodayText();
-    if (todayOnly) {
-        const auto first = connection->Exec(
-            // Through the day's index (the fence keeps the planner from walking the whole
-            // table in id order to find the day's first row).
-            "SELECT min(id) FROM (SELECT id FROM stampwell.work_records WHERE working_day = "
-            "to_date($1, 'YYYY/MM/DD') OFFSET 0) AS today",
-            {today});
-        if (!first.Ok()) return false;
-        if (first.IsNull(0, 0)) return true;
-        const auto before = connection->Exec(
-            "SELECT count(*) FROM stampwell.work_records WHERE id < $1", {first.Value(0, 0)});
-        if (!before.Ok()) return false;
-        number = std::stoull(before.Value(0, 0));
-        filter = "id >= $1";
-        values.push_back(first.Value(0, 0));
-    }
-    bool going = true;
-    return CPgWorkRows::Select(*connection, filter, values, [&](const Row& row) {
-        ++number;
-        if (todayOnly && row.date != today) return true;
-        if (!m_onlySiteId.empty() && row.siteId != m_onlySiteId) return true;
-        std::string text = CPgWorkRows::LineText(row);
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-        going = visit({number, CTextCodec::FromCp932(text)});
-        return going;
-    });
+    CPgConnection* connection = ScreenConnection(why);
+    return connection && CPgRecordLists::ForEach(*connection, todayOnly, TodayText(), m_onlySiteId,
+                                                 [&](std::size_t number, const std::string& text) {
+                                                     return visit({number, text});
+                                                 });
 }
 
 bool CPgWorkStore::Backup() {
     auto config = CreateConfig(m_runtime);
     if (!config->IsBackupChecked()) return true;
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
+    CPgConnection* connection = ScreenConnection(why);
     if (!connection) {
         ErrorLog(m_runtime.DataDir(), __LINE__, "バックアップできませんでした: " + why, __FILE__,
                  &m_runtime.Clock());
@@ -432,12 +540,9 @@ bool CPgWorkStore::Backup() {
         return false;
     }
     // The records as a work file, which the folder store reads as its own.
-    std::string blocks;
-    const bool read = CPgWorkRows::Select(*connection, "true", {}, [&](const Row& row) {
-        blocks += CCipherRecordFile::Encipher(CPgWorkRows::LineText(row), WorkLine::kRecordLength);
-        return true;
-    });
-    return read && CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", blocks);
+    const auto blocks = CPgRecordLists::WorkFile(*connection);
+    return blocks &&
+           CFileSystem::WriteWholeFile(target, target.filename().string() + ".tmp", *blocks);
 }
 
 bool CPgWorkStore::Export() {
@@ -448,26 +553,22 @@ bool CPgWorkStore::Export() {
         return false;
     }
     std::string why;
-    CPgConnection* connection = m_session.Get(why);
+    CPgConnection* connection = ScreenConnection(why);
     if (!connection) {
         m_exportError = "データベースに接続できません: " + why;
         return false;
     }
     const CPayPeriod period(m_exportYear, m_exportMonth, m_exportClosing);
-    std::string csv;
     std::vector<std::string> values{CPgWorkRows::DateOf(period.First()),
                                     CPgWorkRows::DateOf(period.Last())};
     const std::string filter = OfSite(
         "working_day BETWEEN to_date($1, 'YYYY/MM/DD') AND to_date($2, 'YYYY/MM/DD')", values);
-    const bool read = CPgWorkRows::Select(*connection, filter, values, [&](const Row& row) {
-        const std::string text = CPgWorkRows::LineText(row);
-        CWorkExport::AppendCsvLine(csv, WorkLine::Parse(text));
-        return true;
-    });
+    const auto read = CPgRecordLists::Csv(*connection, filter, values);
     if (!read) {
         m_exportError = "データベースを読めませんでした: " + connection->LastError();
         return false;
     }
+    const std::string& csv = *read;
     const auto any = csv.empty()
                          ? connection->Exec("SELECT EXISTS (SELECT 1 FROM stampwell.work_records)")
                          : CPgResult();

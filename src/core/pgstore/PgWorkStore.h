@@ -1,10 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "pgstore/PgSession.h"
+#include "pgstore/PgWaitingTaps.h"
 #include "pgstore/PgWorkRows.h"
 #include "store/IWorkStore.h"
 
@@ -38,7 +41,8 @@ public:
     std::string StampDateText() const override;
     std::string StampTimeText() const override;
     std::string TodayText() const override;
-    bool IsUsingTemporary() const override { return false; }
+    // Whether the database did not answer and taps wait beside the clock.
+    bool IsUsingTemporary() const override { return m_away; }
     std::string Where() const override;
     std::string WaitingWhere() const override;
 
@@ -71,32 +75,61 @@ public:
     // changes); a key for pg_advisory_lock.
     static std::string DayKey(const std::string& name, const std::string& date);
 
+    // How long a tap waits for the database before it is decided and kept beside the clock,
+    // and how long an administrator's screen waits (it runs off the window).
+    static constexpr std::chrono::milliseconds kTapWait{3000};
+    static constexpr std::chrono::milliseconds kScreenWait{30000};
+    static constexpr std::chrono::seconds kRetryAfter{10};
+
 private:
     class CDayHold;
+    enum class ELock { kHeld, kBusy, kAway };
+    struct Side {
+        std::int64_t id;
+        int side;
+        std::string time;
+    };
     bool IsEndSide() const;
     int DayChangeHour() const;
-    // The connection, or nothing after the reason was said (once a failure) and logged.
+    // The connection for a screen's work, or nothing after the reason was said and logged.
     CPgConnection* Connect(const char* doing);
+    CPgConnection* ScreenConnection(std::string& why);
     void SayUnreachable(const std::string& why, const char* doing);
-    // Holds the stamp's day: false when another clock held it past the wait, or the database
-    // went away (said).
-    bool LockDay(CPgConnection& connection);
-    void UnlockDay(CPgConnection& connection);
+    // The connection for a tap, the waiting taps sent first; nothing when the database does not
+    // answer (noted once).
+    CPgConnection* TapConnection();
+    void NoteAway(const std::string& why);
+    // Holds the stamp's day in the database; kBusy (said) when another clock held it past the
+    // wait.
+    ELock LockDay();
+    void UnlockDay();
+    // The stamp's person's records of the stamp's day: in the database, or as known beside the
+    // clock.
+    bool ReadDay(std::vector<Side>& rows);
+    void ReadWaitingDay(std::vector<Side>& rows) const;
+    // The tap's decision over those records (room mode records it); away: written beside the
+    // clock.
+    int Decide(const std::vector<Side>& rows, bool away);
     bool Append(int side);
     bool Write(int side, std::optional<std::int64_t> overwrite);
+    bool WriteWaiting(int side, bool overwrite);
+    // The stamp as a work-file block (enciphered); empty when the name cannot be stored.
+    std::string StampBlock(int side) const;
     // filter narrowed to the selected site, its value added to values.
     std::string OfSite(std::string filter, std::vector<std::string>& values) const;
-    // The stamp's person's rows of the stamp's day.
-    bool ReadDay(CPgConnection& connection, std::vector<CPgWorkRows::Row>& rows);
 
     CRuntime m_runtime;
     std::string m_site;
     std::string m_onlySite;
     std::string m_onlySiteId;
     CPgSession m_session;
+    int m_mode = 1;
+    CPgWaitingTaps m_waiting;
+    bool m_away = false;
+    bool m_awaySaid = false;
+    std::chrono::steady_clock::time_point m_awaySince;
     std::shared_ptr<const ISettings> m_settings;
     const IStampSide* m_stampSide = nullptr;
-    int m_mode = 1;
     std::string m_name;
     std::int64_t m_stampTime = 0;
     std::string m_tapId;
