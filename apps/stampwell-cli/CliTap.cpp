@@ -37,6 +37,10 @@ public:
         std::cout << m_result << '\n';
         recorded = true;
     }
+    void ShowKeptHere() override {
+        std::cerr
+            << "記録先に接続できないため、この端末に預かっています（つながったときに送ります）。\n";
+    }
     void StopReading() override {}
     void ShowReaderAway(bool) override {}
     void ShowBusyRefusal() override {}

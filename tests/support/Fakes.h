@@ -49,6 +49,7 @@ public:
     void SelectEnd() override { end = true; }
     void BeginStamp() override { calls.push_back("Begin"); }
     void ShowResult() override { calls.push_back("Result " + result); }
+    void ShowKeptHere() override { calls.push_back("KeptHere"); }
     void StopReading() override { calls.push_back("Stop"); }
     void ShowReaderAway(bool away) override { calls.push_back(away ? "Away" : "Back"); }
     void ShowBusyRefusal() override { calls.push_back("Busy"); }

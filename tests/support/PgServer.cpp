@@ -36,27 +36,53 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-CPgServer::CPgServer() {
+bool CPgServer::MakeBase() {
     m_bin = ServerBinaries();
     if (m_bin.empty()) {
         m_why = "PostgreSQL server binaries not found (/usr/lib/postgresql/*/bin)";
-        return;
+        return false;
     }
     char pattern[] = "/tmp/stampwell-pg-XXXXXX";
     if (!::mkdtemp(pattern)) {
         m_why = "mkdtemp failed";
-        return;
+        return false;
     }
     m_base = pattern;
-    // Ports apart for tests that run at once.
+    // Ports apart for tests that run at once (each server's socket is in its own folder).
     m_port = 20000 + static_cast<int>(::getpid() % 20000);
     if (::geteuid() == 0) {
         const passwd* user = ::getpwnam("postgres");
         if (!user || ::chown(m_base.c_str(), user->pw_uid, user->pw_gid) != 0) {
             m_why = "no postgres user to run the server as";
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+CPgServer::CPgServer(StandbyOf standby) {
+    const CPgServer& primary = standby.primary;
+    if (!MakeBase()) return;
+    const std::string copy =
+        m_bin.string() + "/pg_basebackup -D " + Quoted((m_base / "data").string()) + " -h " +
+        Quoted(primary.m_base.string()) + " -p " + std::to_string(primary.m_port) +
+        " -U postgres -R -X stream -c fast >/dev/null 2>&1";
+    if (std::system(AsServerUser(copy).c_str()) != 0) {
+        m_why = "pg_basebackup failed";
+        return;
+    }
+    m_running = Start();
+    if (!m_running) m_why = "the standby did not start";
+}
+
+bool CPgServer::Promote() {
+    const std::string promote = m_bin.string() + "/pg_ctl -D " +
+                                Quoted((m_base / "data").string()) + " -w promote >/dev/null 2>&1";
+    return std::system(AsServerUser(promote).c_str()) == 0;
+}
+
+CPgServer::CPgServer() {
+    if (!MakeBase()) return;
     const std::string data = (m_base / "data").string();
     const std::string log = (m_base / "server.log").string();
     const std::string init = m_bin.string() + "/initdb -D " + Quoted(data) +
@@ -93,6 +119,15 @@ bool CPgServer::Signal(const char* signal) {
     const std::string command = "pkill -" + std::string(signal) + " -P " + std::to_string(pid) +
                                 "; kill -" + signal + " " + std::to_string(pid);
     return std::system(command.c_str()) == 0;
+}
+
+bool CPgServer::RequirePassword(const std::string& role) {
+    const fs::path hba = m_base / "data" / "pg_hba.conf";
+    std::ifstream in(hba);
+    std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::ofstream(hba) << "local all " << role << " scram-sha-256\n" << rest;
+    return Psql("SELECT pg_reload_conf()");
 }
 
 bool CPgServer::Pause() {

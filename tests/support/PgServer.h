@@ -12,6 +12,12 @@ namespace stampwell::test {
 class CPgServer {
 public:
     CPgServer();
+    // A streaming-replication standby of primary (pg_basebackup), started, in a folder of its
+    // own.
+    struct StandbyOf {
+        const CPgServer& primary;
+    };
+    explicit CPgServer(StandbyOf standby);
     ~CPgServer();
     CPgServer(const CPgServer&) = delete;
     CPgServer& operator=(const CPgServer&) = delete;
@@ -27,11 +33,19 @@ public:
     // Killed at once (an immediate shutdown: nothing is flushed), and started again.
     bool Kill();
     bool Start();
+    // A standby becomes a primary (pg_ctl promote).
+    bool Promote();
+    // From now on the role logs in only with its password (scram-sha-256).
+    bool RequirePassword(const std::string& role);
+    const std::filesystem::path& SocketDir() const { return m_base; }
+    int Port() const { return m_port; }
     // Runs SQL as the superuser through psql; true when it ran.
     bool Psql(const std::string& sql, const std::string& database = "postgres");
 
 private:
     std::string AsServerUser(const std::string& command) const;
+    // The scratch folder (owned by the server's user when run as root); false with m_why.
+    bool MakeBase();
     // SIGSTOP or SIGCONT to the postmaster and every process it started.
     bool Signal(const char* signal);
 

@@ -16,6 +16,9 @@ public:
     virtual void BeginStamp() = 0;
     // Show the result line, play the side's sound, return to waiting after a while.
     virtual void ShowResult() = 0;
+    // After ShowResult: the tap was kept beside the clock because the records cannot be reached
+    // now (it is sent when they can).
+    virtual void ShowKeptHere() = 0;
     // Stop card polling for the rest of the run.
     virtual void StopReading() = 0;
     // The reader was unplugged (true) or is back (false): the screen says so while it is away.

@@ -211,6 +211,7 @@ void TimeReadCommand::ReportSide(CTap& tap, int side) {
     if (room) side == 0 ? screen.SelectStart() : screen.SelectEnd();
     screen.SetResultText(tap.work->MakeResultText(kind));
     screen.ShowResult();
+    if (tap.work->IsUsingTemporary()) screen.ShowKeptHere();
     SendMail(tap, side);
 }
 

@@ -75,7 +75,19 @@ std::unique_ptr<CPgConnection> CPgConnection::Open(const std::string& conninfo, 
             connection->m_connection.get(), [](void*, const char*) {}, nullptr);
     }
     if (!connection->m_connection || PQstatus(connection->m_connection.get()) != CONNECTION_OK) {
-        why = "データベースに接続できません: " + connection->LastError();
+        const std::string error = connection->LastError();
+        if (error.find("no password supplied") != std::string::npos ||
+            error.find("password authentication failed") != std::string::npos) {
+            // Stampwell never keeps the password: libpq's password file gives it.
+            why =
+                "データベースがパスワードを求めていますが、使えるパスワードがありません。この"
+                "パソコンの ~/.pgpass（または PGPASSFILE のファイル）に、ホスト:ポート:データ"
+                "ベース:ユーザー:パスワード の行を書いてください（ファイルは本人だけが読める"
+                "ように chmod 600）。\n" +
+                error;
+        } else {
+            why = "データベースに接続できません: " + error;
+        }
         return nullptr;
     }
     return connection;

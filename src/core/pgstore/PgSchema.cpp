@@ -145,12 +145,19 @@ const std::vector<std::string>& CPgSchema::Migrations() {
 }
 
 int CPgSchema::StoredVersion(CPgConnection& connection) {
-    const auto ours = connection.Exec(
-        "SELECT to_regclass('stampwell.schema_version') IS NOT NULL, "
-        "EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = 'stampwell')");
+    const auto schema =
+        connection.Exec("SELECT EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = 'stampwell')");
+    if (!schema.Ok() || schema.Rows() != 1) return kUnreadable;
+    if (schema.Value(0, 0) != "t") return 0;
+    // A login without either of Stampwell's roles cannot see into the schema at all.
+    const auto usage = connection.Exec("SELECT has_schema_privilege('stampwell', 'USAGE')");
+    if (!usage.Ok() || usage.Rows() != 1) return kUnreadable;
+    if (usage.Value(0, 0) != "t") return kNoRights;
+    const auto ours = connection.Exec("SELECT to_regclass('stampwell.schema_version') IS NOT NULL");
     if (!ours.Ok() || ours.Rows() != 1) return kUnreadable;
-    if (ours.Value(0, 0) != "t") return ours.Value(0, 1) == "t" ? kForeign : 0;
+    if (ours.Value(0, 0) != "t") return kForeign;
     const auto version = connection.Exec("SELECT max(version) FROM stampwell.schema_version");
+    if (version.State() == "42501") return kNoRights;
     if (!version.Ok() || version.Rows() != 1) return kUnreadable;
     if (version.IsNull(0, 0)) return kForeign;
     return std::stoi(version.Value(0, 0));
@@ -159,6 +166,13 @@ int CPgSchema::StoredVersion(CPgConnection& connection) {
 CPgSchema::EState CPgSchema::Check(CPgConnection& connection, std::string& why) {
     const int version = StoredVersion(connection);
     if (version == KnownVersion()) return EState::kReady;
+    if (version == kNoRights) {
+        why =
+            "このログイン（ロール）には Stampwell の表を使う権限がありません。データベースの管理"
+            "者に、打刻用の stampwell_clock か管理用の stampwell_admin を付けてもらってくださ"
+            "い。";
+        return EState::kFailed;
+    }
     if (version == kUnreadable) {
         why = "データベースを読めませんでした: " + connection.LastError();
         return EState::kFailed;

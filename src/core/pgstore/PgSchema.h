@@ -26,6 +26,8 @@ public:
     // without one, kUnreadable when the database cannot be read.
     static constexpr int kForeign = -1;
     static constexpr int kUnreadable = -2;
+    // The login may not use the schema (it holds neither of Stampwell's roles).
+    static constexpr int kNoRights = -3;
     static int StoredVersion(CPgConnection& connection);
     // Whether a program may use the database as it is: its schema is exactly the one known.
     static EState Check(CPgConnection& connection, std::string& why);

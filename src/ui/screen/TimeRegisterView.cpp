@@ -285,6 +285,12 @@ void CTimeRegisterView::ShowResult() {
     PlaySideSound();
 }
 
+void CTimeRegisterView::ShowKeptHere() {
+    m_labels[kBanner]->SetText(
+        Text("登録しました（記録先に接続できないため、この端末に預かっています）"));
+    update();
+}
+
 void CTimeRegisterView::PlaySideSound() {
     if (m_buttons[kStart]->IsSelected())
         m_sounds.PlayFile(m_runtime.AssetFile("WorkBegin.wav"), false);

@@ -90,6 +90,7 @@ public:
     void SelectStart() override;
     void SelectEnd() override;
     void BeginStamp() override;
+    void ShowKeptHere() override;
     void ShowResult() override;
     void StopReading() override;
     void ShowReaderAway(bool away) override;

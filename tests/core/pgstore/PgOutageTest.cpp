@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "pgstore/PgConnection.h"
 #include "pgstore/PgSchema.h"
@@ -34,7 +35,8 @@ struct Office {
         }
     }
     // The records as the database has them, in order.
-    std::vector<std::string> Rows() {
+    std::vector<std::string> Rows() { return RowsOf(conninfo); }
+    static std::vector<std::string> RowsOf(const std::string& conninfo) {
         std::string why;
         auto connection = CPgConnection::Open(conninfo, why);
         std::vector<std::string> rows;
@@ -51,8 +53,9 @@ struct Office {
 
 // A clock of the office: its own data folder and store.
 struct Clock {
-    explicit Clock(Office& office) {
-        store = std::make_shared<CPgWorkStore>(t.runtime, office.conninfo, "本社");
+    explicit Clock(Office& office) : Clock(office.conninfo) {}
+    explicit Clock(const std::string& conninfo) {
+        store = std::make_shared<CPgWorkStore>(t.runtime, conninfo, "本社");
         store->SetSettings(CreateConfig(t.runtime));
         store->SetStampSide(&side);
     }
@@ -144,6 +147,43 @@ TEST(PgOutage, TwoClocksCutOffAtOnceKeepTheEarlierClockInWithATrailLine) {
     EXPECT_EQ(trail[0].before, "09:10");
     EXPECT_EQ(trail[0].after, "09:05");
     EXPECT_NE(trail[0].reason.find("待機中の記録を統合"), std::string::npos) << trail[0].reason;
+}
+
+TEST(PgOutage, ClocksCarryOnWithTheStandbyOnceItIsPromoted) {
+    Office office;
+    ASSERT_TRUE(office.server.Running()) << office.server.Why();
+    test::CPgServer standby(test::CPgServer::StandbyOf{office.server});
+    ASSERT_TRUE(standby.Running()) << standby.Why();
+    // Both hosts in one connection string; only the one that takes writes is used.
+    const auto host = [](const test::CPgServer& server) { return server.SocketDir().string(); };
+    const std::string both = "host=" + host(office.server) + "," + host(standby) +
+                             " port=" + std::to_string(office.server.Port()) + "," +
+                             std::to_string(standby.Port()) +
+                             " user=postgres dbname=office target_session_attrs=read-write";
+    const std::string onStandby = standby.ConnInfo("office");
+    Clock clock(both);
+    ASSERT_EQ(clock.Tap("佐藤", At(9, 0)), 0);
+    // Streamed to the standby before the primary goes.
+    for (int i = 0; i < 200 && Office::RowsOf(onStandby).size() != 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(Office::RowsOf(onStandby).size(), 1u);
+
+    ASSERT_TRUE(office.server.Kill());
+    // Nobody takes writes: the tap waits beside the clock.
+    EXPECT_EQ(clock.Tap("Ito", At(9, 10)), 0);
+    EXPECT_TRUE(clock.store->IsUsingTemporary());
+    ASSERT_TRUE(standby.Promote());
+    // The next tap of the window (a new store object) finds the new primary and sends first.
+    CPgWorkStore next(clock.t.runtime, both, "本社");
+    next.SetSettings(CreateConfig(clock.t.runtime));
+    next.SetStampSide(&clock.side);
+    clock.t.clock->Set(At(9, 20));
+    next.SetStamp("鈴木");
+    EXPECT_EQ(next.CheckToday(), 0);
+    EXPECT_TRUE(next.RegisterStamp());
+    EXPECT_FALSE(next.IsUsingTemporary());
+    EXPECT_EQ(Office::RowsOf(onStandby),
+              (std::vector<std::string>{"佐藤 0 09:00", "Ito 0 09:10", "鈴木 0 09:20"}));
 }
 
 }  // namespace stampwell
