@@ -34,8 +34,11 @@ std::shared_ptr<IWorkStore> OpenWorkStore(const CRuntime& runtime) {
 }
 
 std::shared_ptr<IPeopleStore> OpenPeopleStore(const CRuntime& runtime) {
-    if (const auto database = DatabaseChoice(runtime))
-        return std::make_shared<CPgPeopleStore>(database->database, runtime.LockWait());
+    if (const auto database = DatabaseChoice(runtime)) {
+        auto people = std::make_shared<CPgPeopleStore>(database->database, runtime.LockWait());
+        people->SetClockFolder(runtime.DataDir());
+        return people;
+    }
     return std::make_shared<CFolderPeopleStore>(CRegisterFile(runtime));
 }
 

@@ -1,6 +1,9 @@
 #include "pgstore/PgPeopleStore.h"
 
 #include "pgstore/PgConnection.h"
+#include "pgstore/PgReach.h"
+#include "platform/FileSystem.h"
+#include "text/TextCodec.h"
 
 namespace stampwell {
 
@@ -41,25 +44,83 @@ std::string CPgPeopleStore::Lookup(const std::string& sql, const std::string& na
     return rows.Ok() && rows.Rows() > 0 ? rows.Value(0, 0) : std::string{};
 }
 
+std::vector<IPeopleStore::Person> CPgPeopleStore::ReadCopy() const {
+    std::vector<Person> people;
+    const auto bytes = CFileSystem::ReadWholeFile(CopyPath());
+    if (!bytes) return people;
+    for (const auto& line : CTextCodec::NonEmptyLines(CTextCodec::FromCp932(*bytes))) {
+        Person person;
+        std::string* fields[] = {&person.cardId, &person.personalName, &person.mailName,
+                                 &person.mailAddress};
+        std::size_t start = 0;
+        for (std::string* field : fields) {
+            const std::size_t comma = line.find(',', start);
+            *field = line.substr(start, comma == std::string::npos ? comma : comma - start);
+            start = comma == std::string::npos ? line.size() : comma + 1;
+        }
+        people.push_back(person);
+    }
+    return people;
+}
+
+void CPgPeopleStore::KeepCopy(const std::vector<Person>& people) const {
+    if (m_clockFolder.empty()) return;
+    std::string text;
+    for (const auto& person : people) {
+        text += person.cardId + "," + person.personalName + "," + person.mailName + "," +
+                person.mailAddress + "\r\n";
+    }
+    const auto bytes = CTextCodec::ToCp932(text);
+    if (!bytes) return;
+    // Written only when it changed: a tap does not rewrite it each time.
+    const auto kept = CFileSystem::ReadWholeFile(CopyPath());
+    if (kept && *kept == *bytes) return;
+    CFileSystem::WriteWholeFile(CopyPath(), "DatabaseRegister.txt.tmp", *bytes);
+}
+
+bool CPgPeopleStore::UsesCopy() const {
+    return !m_clockFolder.empty() && CPgReach::RecentlyAway(m_clockFolder);
+}
+
+std::optional<IPeopleStore::Person> CPgPeopleStore::FromCopy(const std::string& name) const {
+    for (const auto& person : ReadCopy()) {
+        if (person.personalName == name) return person;
+    }
+    return std::nullopt;
+}
+
 int CPgPeopleStore::FindNameByCard() {
     m_failure.clear();
     std::string why;
-    auto connection = CPgConnection::Open(m_conninfo, why);
-    const auto rows = connection
-                          ? connection->Exec(
-                                "SELECT e.name FROM stampwell.cards c JOIN stampwell.employees e "
-                                "ON e.id = c.employee_id WHERE c.card = $1",
-                                {m_person.cardId})
-                          : CPgResult();
-    if (!rows.Ok()) {
-        // Never "not registered" for a card the database could not be asked about.
-        m_failure = "データベースに接続できないため、カードを確かめられませんでした。\n" +
-                    (connection ? rows.Error() : why);
+    auto connection = UsesCopy() ? nullptr : CPgConnection::Open(m_conninfo, why);
+    const auto rows = connection ? connection->Exec(kPeople) : CPgResult();
+    if (rows.Ok()) {
+        std::vector<Person> people;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            people.push_back(
+                {rows.Value(row, 0), rows.Value(row, 1), rows.Value(row, 2), rows.Value(row, 3)});
+        }
+        KeepCopy(people);
+        for (const auto& person : people) {
+            if (person.cardId != m_person.cardId) continue;
+            m_person.personalName = person.personalName;
+            return 1;
+        }
         return 0;
     }
-    if (rows.Rows() == 0) return 0;
-    m_person.personalName = rows.Value(0, 0);
-    return 1;
+    if (!m_clockFolder.empty()) {
+        if (!UsesCopy()) CPgReach::NoteAway(m_clockFolder);
+        // The register as this clock last read it: the card stays known.
+        for (const auto& person : ReadCopy()) {
+            if (person.cardId != m_person.cardId) continue;
+            m_person.personalName = person.personalName;
+            return 1;
+        }
+    }
+    // Never "not registered" for a card the database could not be asked about.
+    m_failure = "データベースに接続できないため、カードを確かめられませんでした。\n" +
+                (connection ? rows.Error() : why);
+    return 0;
 }
 
 std::string CPgPeopleStore::GetCardIdByName(const std::string& name) const {
@@ -70,10 +131,18 @@ std::string CPgPeopleStore::GetCardIdByName(const std::string& name) const {
 }
 
 std::string CPgPeopleStore::GetMailNameByName(const std::string& name) const {
+    if (UsesCopy()) {
+        const auto person = FromCopy(name);
+        return person ? person->mailName : std::string{};
+    }
     return Lookup("SELECT mail_name FROM stampwell.employees WHERE name = $1", name);
 }
 
 std::string CPgPeopleStore::GetMailAddressByName(const std::string& name) const {
+    if (UsesCopy()) {
+        const auto person = FromCopy(name);
+        return person ? person->mailAddress : std::string{};
+    }
     return Lookup("SELECT mail_address FROM stampwell.employees WHERE name = $1", name);
 }
 

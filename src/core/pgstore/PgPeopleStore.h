@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "store/IPeopleStore.h"
@@ -18,6 +20,10 @@ class CPgPeopleStore : public IPeopleStore {
 public:
     CPgPeopleStore(std::string conninfo, std::chrono::milliseconds wait)
         : m_conninfo(std::move(conninfo)), m_wait(wait) {}
+
+    // The clock's data folder: the register as last read is kept there ("DatabaseRegister.txt",
+    // CP932), and a tap looks its card up there while the database does not answer.
+    void SetClockFolder(std::filesystem::path dataDir) { m_clockFolder = std::move(dataDir); }
 
     void SetPathSource(std::shared_ptr<const ISettings>) override {}
     int SetCardId(std::string card) override;
@@ -51,6 +57,14 @@ private:
     // Runs change in a transaction holding both tables; 1 when it was stored.
     int Change(const std::function<bool(CPgConnection&)>& change);
 
+    std::filesystem::path CopyPath() const { return m_clockFolder / "DatabaseRegister.txt"; }
+    std::vector<Person> ReadCopy() const;
+    void KeepCopy(const std::vector<Person>& people) const;
+    // The person of that name in the copy (for the mail of a tap kept beside the clock).
+    std::optional<Person> FromCopy(const std::string& name) const;
+    bool UsesCopy() const;
+
+    std::filesystem::path m_clockFolder;
     std::string m_conninfo;
     std::chrono::milliseconds m_wait;
     Person m_person;

@@ -8,6 +8,7 @@
 #include "diagnostics/ErrorLog.h"
 #include "people/CipherRecordFile.h"
 #include "pgstore/PgMonthRecords.h"
+#include "pgstore/PgReach.h"
 #include "pgstore/PgRecordLists.h"
 #include "pgstore/PgTransaction.h"
 #include "platform/FileSystem.h"
@@ -133,12 +134,17 @@ CPgConnection* CPgWorkStore::TapConnection() {
     // Within one tap (and for a while after) a database that did not answer is not waited for
     // again: the tap is decided and kept here at once.
     if (m_away && std::chrono::steady_clock::now() - m_awaySince < kRetryAfter) return nullptr;
+    if (!m_session.Current() && CPgReach::RecentlyAway(m_runtime.DataDir())) {
+        NoteAway("");
+        return nullptr;
+    }
     std::string why;
     CPgConnection* connection = m_session.Get(why);
     if (!connection) {
         NoteAway(why);
         return nullptr;
     }
+    CPgReach::NoteBack(m_runtime.DataDir());
     connection->SetAnswerWait(kTapWait);
     m_away = false;
     if (!m_waiting.HasWaiting()) return connection;
@@ -159,6 +165,7 @@ CPgConnection* CPgWorkStore::TapConnection() {
 void CPgWorkStore::NoteAway(const std::string& why) {
     m_away = true;
     m_awaySince = std::chrono::steady_clock::now();
+    if (!why.empty()) CPgReach::NoteAway(m_runtime.DataDir());
     if (m_awaySaid) return;
     m_awaySaid = true;
     ErrorLog(m_runtime.DataDir(), __LINE__,

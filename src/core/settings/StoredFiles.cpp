@@ -61,7 +61,11 @@ std::vector<fs::path> CStoredFiles::OfDataFolder(const fs::path& dataDir) {
                                              "TemporaryRecord.dat.today",
                                              "Register.txt.last",
                                              "WorkRules.txt",
-                                             "Store.txt"};
+                                             "Store.txt",
+                                             "DatabaseWaiting.dat",
+                                             "DatabaseWaiting.dat.today",
+                                             "DatabaseWaiting.dat.away",
+                                             "DatabaseRegister.txt"};
     std::vector<fs::path> files;
     for (const char* name : kNames) {
         files.push_back(dataDir / name);

@@ -286,8 +286,7 @@ void CTimeRegisterView::ShowResult() {
 }
 
 void CTimeRegisterView::ShowKeptHere() {
-    m_labels[kBanner]->SetText(
-        Text("登録しました（記録先に接続できないため、この端末に預かっています）"));
+    m_labels[kBanner]->SetText(Text("記録先が応答しません・端末に保管しました"));
     update();
 }
 
