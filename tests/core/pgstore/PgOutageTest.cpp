@@ -149,6 +149,51 @@ TEST(PgOutage, TwoClocksCutOffAtOnceKeepTheEarlierClockInWithATrailLine) {
     EXPECT_NE(trail[0].reason.find("待機中の記録を統合"), std::string::npos) << trail[0].reason;
 }
 
+TEST(PgOutage, AServerKilledWhileAMonthIsSavedKeepsTheMonthAsItWasWithNoTrail) {
+    Office office;
+    ASSERT_TRUE(office.server.Running()) << office.server.Why();
+    Clock clock(office);
+    ASSERT_EQ(clock.Tap("佐藤", At(9, 0)), 0);
+    // The save stops inside its transaction (at its trail line) long enough to be killed there.
+    ASSERT_TRUE(
+        office.server.Psql("CREATE FUNCTION stampwell.slow() RETURNS trigger AS "
+                           "$$BEGIN PERFORM pg_sleep(30); RETURN NEW; END$$ "
+                           "LANGUAGE plpgsql; CREATE TRIGGER slow BEFORE INSERT ON "
+                           "stampwell.trail FOR EACH ROW EXECUTE FUNCTION stampwell.slow()",
+                           "office"));
+    const IWorkStore::TrailMark mark{"2026/06/02 10:00:00", "boss", "訂正", "出社", "退社"};
+    IWorkStore::ESaveOutcome outcome = IWorkStore::ESaveOutcome::kSaved;
+    std::thread save([&] {
+        outcome =
+            clock.store->SaveMonth("佐藤", 2026, 6, {{1, 0, "09:00", "08:00"}, {1, 1, "", "18:00"}},
+                                   nullptr, &mark, nullptr);
+    });
+    // Killed once the save waits in the server.
+    std::string why;
+    auto watcher = CPgConnection::Open(office.conninfo, why);
+    ASSERT_TRUE(watcher) << why;
+    bool inside = false;
+    for (int i = 0; i < 200 && !inside; ++i) {
+        const auto waiting = watcher->Exec(
+            "SELECT count(*) FROM pg_stat_activity WHERE query LIKE 'INSERT INTO "
+            "stampwell.trail%'");
+        inside = waiting.Ok() && waiting.Value(0, 0) != "0";
+        if (inside) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    watcher.reset();
+    EXPECT_TRUE(inside);
+    ASSERT_TRUE(office.server.Kill());
+    save.join();
+    EXPECT_NE(outcome, IWorkStore::ESaveOutcome::kSaved);
+    ASSERT_TRUE(office.server.Start());
+    EXPECT_EQ(office.Rows(), std::vector<std::string>{"佐藤 0 09:00"});
+    Clock reader(office);
+    int lines = 0;
+    ASSERT_TRUE(reader.store->ForEachTrailEntry([&](const IWorkStore::TrailEntry&) { ++lines; }));
+    EXPECT_EQ(lines, 0);
+}
+
 TEST(PgOutage, ClocksCarryOnWithTheStandbyOnceItIsPromoted) {
     Office office;
     ASSERT_TRUE(office.server.Running()) << office.server.Why();
