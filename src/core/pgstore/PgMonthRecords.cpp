@@ -6,7 +6,6 @@
 #include "calendar/WorkDate.h"
 #include "pgstore/PgTransaction.h"
 #include "pgstore/PgWorkRows.h"
-#include "pgstore/PgWorkStore.h"
 #include "text/TextCodec.h"
 #include "workfile/MonthEdit.h"
 #include "workfile/WorkLine.h"
@@ -83,7 +82,7 @@ ESaveOutcome CPgMonthRecords::Save(CPgConnection& connection, const std::string&
     for (int day : days) {
         const auto locked =
             connection.Exec("SELECT pg_advisory_xact_lock(hashtextextended($1, 0))",
-                            {CPgWorkStore::DayKey(name, CWorkDate::Text(year, month, day))});
+                            {CPgWorkRows::DayKey(name, CWorkDate::Text(year, month, day))});
         if (!locked.Ok()) return failed(locked);
     }
     // What is stored now: every row of each day and side, the later replacing the earlier.

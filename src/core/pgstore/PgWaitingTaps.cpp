@@ -12,7 +12,6 @@
 #include "pgstore/PgConnection.h"
 #include "pgstore/PgTransaction.h"
 #include "pgstore/PgWorkRows.h"
-#include "pgstore/PgWorkStore.h"
 #include "platform/FileSystem.h"
 #include "text/TextCodec.h"
 #include "workfile/TodayCache.h"
@@ -149,7 +148,7 @@ bool CPgWaitingTaps::Send(CPgConnection& connection, const std::string& site,
     if (!transaction.Begun()) return failed(CPgResult());
     for (const auto& [name, date] : days) {
         const auto locked = connection.Exec("SELECT pg_advisory_xact_lock(hashtextextended($1, 0))",
-                                            {CPgWorkStore::DayKey(name, date)});
+                                            {CPgWorkRows::DayKey(name, date)});
         if (!locked.Ok()) return failed(locked);
     }
     // What the database holds of those days, numbered by row.

@@ -69,6 +69,10 @@ bool CPgWorkRows::Delete(CPgConnection& connection, std::int64_t id) {
         .Ok();
 }
 
+std::string CPgWorkRows::DayKey(const std::string& name, const std::string& date) {
+    return "stampwell day\x1f" + name.substr(0, name.find_last_not_of(' ') + 1) + "\x1f" + date;
+}
+
 std::string CPgWorkRows::DateOf(int number) {
     return CWorkDate::Text(number / 10000, number / 100 % 100, number % 100);
 }

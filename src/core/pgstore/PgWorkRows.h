@@ -38,6 +38,9 @@ public:
     static bool UpdateTime(CPgConnection& connection, std::int64_t id, const std::string& time);
     static bool Delete(CPgConnection& connection, std::int64_t id);
 
+    // The lock of one person's working day, taken by a tap and by a month's save for each day
+    // it changes; a key for pg_advisory_lock.
+    static std::string DayKey(const std::string& name, const std::string& date);
     // "YYYY/MM/DD" of a date number (year * 10000 + month * 100 + day).
     static std::string DateOf(int number);
 };

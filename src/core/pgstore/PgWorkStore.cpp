@@ -21,6 +21,11 @@
 
 namespace stampwell {
 
+static_assert(IWorkStore::EntryRecorded == CPgTap::kEntryRecorded &&
+              IWorkStore::ExitRecorded == CPgTap::kExitRecorded &&
+              IWorkStore::WriteFailed == CPgTap::kWriteFailed &&
+              IWorkStore::TooSoon == CPgTap::kTooSoon);
+
 namespace {
 
 using Row = CPgWorkRows::Row;
@@ -47,15 +52,16 @@ std::string Trimmed(std::string name) {
 // so what is reported as recorded is in the database (or waits on this clock's disk).
 class CPgWorkStore::CDayHold : public IWorkStore::CHold {
 public:
-    explicit CDayHold(CPgWorkStore& store) : m_store(store) {
-        m_locked = m_store.LockDay() == ELock::kHeld;
+    CDayHold(CPgTap& tap, CPgTap::Stamp stamp) : m_tap(tap), m_stamp(std::move(stamp)) {
+        m_locked = m_tap.LockDay(m_stamp) == CPgTap::ELock::kHeld;
     }
     ~CDayHold() override {
-        if (m_locked) m_store.UnlockDay();
+        if (m_locked) m_tap.UnlockDay(m_stamp);
     }
 
 private:
-    CPgWorkStore& m_store;
+    CPgTap& m_tap;
+    CPgTap::Stamp m_stamp;
     bool m_locked = false;
 };
 
@@ -64,7 +70,7 @@ CPgWorkStore::CPgWorkStore(CRuntime runtime, std::string conninfo, std::string s
       m_site(std::move(site)),
       m_session(std::move(conninfo)),
       m_mode(CModeFiles::ReadMode(m_runtime.DataDir())),
-      m_waiting(m_runtime, m_mode == kRoomMode) {}
+      m_tap(m_runtime, m_session, m_site, m_mode == kRoomMode) {}
 
 void CPgWorkStore::SetSettings(std::shared_ptr<const ISettings> settings) {
     m_settings = std::move(settings);
@@ -101,10 +107,6 @@ std::string CPgWorkStore::TodayText() const {
     return CWorkingDay::DateText(m_runtime.Clock().Now(), DayChangeHour());
 }
 
-std::string CPgWorkStore::DayKey(const std::string& name, const std::string& date) {
-    return "stampwell day\x1f" + Trimmed(name) + "\x1f" + date;
-}
-
 void CPgWorkStore::SayUnreachable(const std::string& why, const char* doing) {
     ErrorLog(m_runtime.DataDir(), __LINE__, std::string(doing) + ": " + why, __FILE__,
              &m_runtime.Clock());
@@ -130,159 +132,20 @@ CPgConnection* CPgWorkStore::ScreenConnection(std::string& why) {
     return connection;
 }
 
-CPgConnection* CPgWorkStore::TapConnection() {
-    // Within one tap (and for a while after) a database that did not answer is not waited for
-    // again: the tap is decided and kept here at once.
-    if (m_away && std::chrono::steady_clock::now() - m_awaySince < kRetryAfter) return nullptr;
-    if (!m_session.Current() && CPgReach::RecentlyAway(m_runtime.DataDir())) {
-        NoteAway("");
-        return nullptr;
-    }
-    std::string why;
-    CPgConnection* connection = m_session.Get(why);
-    if (!connection) {
-        NoteAway(why);
-        return nullptr;
-    }
-    CPgReach::NoteBack(m_runtime.DataDir());
-    connection->SetAnswerWait(kTapWait);
-    m_away = false;
-    if (!m_waiting.HasWaiting()) return connection;
-    // The taps that waited go first, so every tap keeps its order.
-    const CFileLock lock = m_waiting.Lock();
-    if (!lock.AllowsChange() || !m_waiting.Send(*connection, m_site, why)) {
-        if (!connection->IsOpen()) {
-            NoteAway(why);
-            return nullptr;
-        }
-        ErrorLog(m_runtime.DataDir(), __LINE__,
-                 "待機中の打刻をデータベースに送れませんでした: " + why + " (CPgWorkStore)",
-                 __FILE__, &m_runtime.Clock());
-    }
-    return connection;
-}
-
-void CPgWorkStore::NoteAway(const std::string& why) {
-    m_away = true;
-    m_awaySince = std::chrono::steady_clock::now();
-    if (!why.empty()) CPgReach::NoteAway(m_runtime.DataDir());
-    if (m_awaySaid) return;
-    m_awaySaid = true;
-    ErrorLog(m_runtime.DataDir(), __LINE__,
-             "データベースが応答しないため、打刻をこの端末に預かります（" +
-                 m_waiting.FilePath().string() + "）: " + why + " (CPgWorkStore)",
-             __FILE__, &m_runtime.Clock());
-}
-
-CPgWorkStore::ELock CPgWorkStore::LockDay() {
-    CPgConnection* connection = TapConnection();
-    if (!connection) return ELock::kAway;
-    const auto wait = std::to_string(m_runtime.LockWait().count()) + "ms";
-    connection->Exec("SELECT set_config('lock_timeout', $1, false)", {wait});
-    const auto locked = connection->Exec("SELECT pg_advisory_lock(hashtextextended($1, 0))",
-                                         {DayKey(m_name, StampDateText())});
-    if (locked.Ok()) return ELock::kHeld;
-    if (locked.State() == "55P03") {
-        m_runtime.Messages().ShowMessage(
-            "他の端末が同じ記録を処理中のため、登録できませんでした。\nもう一度カードをかざして"
-            "ください。",
-            EMessageIcon::None);
-        return ELock::kBusy;
-    }
-    NoteAway(locked.Error());
-    return ELock::kAway;
-}
-
-void CPgWorkStore::UnlockDay() {
-    // Never on a new connection: the lock went with the one that held it.
-    if (CPgConnection* connection = m_session.Current()) {
-        connection->Exec("SELECT pg_advisory_unlock(hashtextextended($1, 0))",
-                         {DayKey(m_name, StampDateText())});
-    }
-}
-
 std::unique_ptr<IWorkStore::CHold> CPgWorkStore::HoldToday() {
-    return std::make_unique<CDayHold>(*this);
-}
-
-bool CPgWorkStore::ReadDay(std::vector<Side>& rows) {
-    rows.clear();
-    CPgConnection* connection = m_session.Current();
-    return connection &&
-           CPgWorkRows::Select(*connection,
-                               "employee = $1 AND working_day = to_date($2, 'YYYY/MM/DD')",
-                               {m_name, StampDateText()}, [&](const Row& row) {
-                                   rows.push_back({row.id, row.side, row.time});
-                                   return true;
-                               });
-}
-
-void CPgWorkStore::ReadWaitingDay(std::vector<Side>& rows) const {
-    rows.clear();
-    const auto cp932 = CTextCodec::ToCp932(m_name);
-    if (!cp932) return;
-    const std::string padded = CTextCodec::PadCp932(*cp932, WorkLine::kNameWidth);
-    const std::string date = StampDateText();
-    std::int64_t number = 0;
-    for (const auto& text : m_waiting.Known(CWorkDate::Number(date))) {
-        const WorkLine line = WorkLine::Parse(text);
-        ++number;
-        if (line.name != padded || line.date != date || line.Side() < 0) continue;
-        rows.push_back({number, line.Side(), std::string(line.Time())});
-    }
-}
-
-int CPgWorkStore::Decide(const std::vector<Side>& rows, bool away) {
-    if (m_mode != kRoomMode) {
-        const int wanted = IsEndSide() ? 1 : 0;
-        for (const Side& row : rows) {
-            if (row.side == wanted) return static_cast<int>(row.id);
-        }
-        return 0;
-    }
-    // Room mode: the entry before the first exit, and the five minutes after the last of them.
-    std::int64_t entry = 0;
-    std::int64_t exit = 0;
-    std::string lastTime;
-    for (const Side& row : rows) {
-        lastTime = row.time;
-        if (row.side == 0) {
-            entry = row.id;
-        } else {
-            exit = row.id;
-            break;
-        }
-    }
-    auto write = [&](int side, std::optional<std::int64_t> overwrite) {
-        return away ? WriteWaiting(side, overwrite.has_value()) : Write(side, overwrite);
-    };
-    if (entry == 0) return write(0, std::nullopt) ? EntryRecorded : WriteFailed;
-    if (CWorkDate::ParseMinutes(StampTimeText()) <= CWorkDate::ParseMinutes(lastTime) + 5) {
-        return TooSoon;
-    }
-    const bool written = exit != 0 ? write(1, exit) : write(1, std::nullopt);
-    return written ? ExitRecorded : WriteFailed;
+    return std::make_unique<CDayHold>(m_tap, CurrentStamp());
 }
 
 int CPgWorkStore::CheckToday() {
-    const auto cp932 = CTextCodec::ToCp932(m_name);
-    if (!cp932 || cp932->size() > WorkLine::kNameWidth) return 0;
-    const ELock locked = LockDay();
-    if (locked == ELock::kBusy) return WriteFailed;
-    std::vector<Side> rows;
-    if (locked == ELock::kHeld) {
-        struct Unlock {
-            CPgWorkStore& store;
-            ~Unlock() { store.UnlockDay(); }
-        } unlock{*this};
-        if (ReadDay(rows)) return Decide(rows, false);
-        NoteAway(m_session.Current() ? m_session.Current()->LastError() : "");
-    }
-    // Decided from what this clock knows: today's records as last read and its waiting taps.
-    const CFileLock lock = m_waiting.Lock();
-    if (!lock.AllowsChange()) return WriteFailed;
-    ReadWaitingDay(rows);
-    return Decide(rows, true);
+    return m_tap.Check(CurrentStamp());
+}
+
+void CPgWorkStore::ListToday(std::vector<std::string>& lines) {
+    m_tap.ListToday(TodayText(), lines);
+}
+
+CPgTap::Stamp CPgWorkStore::CurrentStamp() const {
+    return {m_name, StampDateText(), StampTimeText(), m_tapId, IsEndSide()};
 }
 
 bool CPgWorkStore::RegisterStamp() {
@@ -291,98 +154,11 @@ bool CPgWorkStore::RegisterStamp() {
 
 bool CPgWorkStore::OverwriteRecord(int recordNumber) {
     const int side = (m_mode == kRoomMode || IsEndSide()) ? 1 : 0;
-    return Write(side, recordNumber);
+    return m_tap.Write(CurrentStamp(), side, recordNumber);
 }
 
 bool CPgWorkStore::Append(int side) {
-    return Write(side, std::nullopt);
-}
-
-std::string CPgWorkStore::StampBlock(int side) const {
-    const auto cp932 = CTextCodec::ToCp932(m_name);
-    const std::string text =
-        cp932 ? WorkLine::Format(*cp932, StampDateText(), StampTimeText(), side) : "";
-    return text.empty() ? text : CCipherRecordFile::Encipher(text, WorkLine::kRecordLength);
-}
-
-bool CPgWorkStore::Write(int side, std::optional<std::int64_t> overwrite) {
-    if (StampBlock(side).empty()) return false;
-    const ELock locked = LockDay();
-    if (locked == ELock::kBusy) return false;
-    if (locked == ELock::kAway) {
-        const CFileLock lock = m_waiting.Lock();
-        return lock.AllowsChange() && WriteWaiting(side, overwrite.has_value());
-    }
-    struct Unlock {
-        CPgWorkStore& store;
-        ~Unlock() { store.UnlockDay(); }
-    } unlock{*this};
-    CPgConnection& connection = *m_session.Current();
-    const Row row{0, m_name, StampDateText(), side, StampTimeText(), ""};
-    bool written = true;
-    std::optional<std::int64_t> target;
-    if (overwrite) {
-        // The record found may have gone since the question: the person's record of that day
-        // and side is looked up again, and a new one made when there is none.
-        std::vector<Side> rows;
-        written = ReadDay(rows);
-        for (const Side& found : rows) {
-            if (found.side != side) continue;
-            if (found.id == *overwrite) {
-                target = found.id;
-                break;
-            }
-            if (!target) target = found.id;
-        }
-    }
-    if (written) {
-        written = target ? CPgWorkRows::UpdateTime(connection, *target, row.time)
-                         : CPgWorkRows::Insert(connection, row, m_tapId, m_site);
-    }
-    if (written) {
-        m_waiting.Noted(CWorkDate::Number(row.date), StampBlock(side), target.has_value());
-        return true;
-    }
-    if (connection.IsOpen()) {
-        SayUnreachable(connection.LastError(), "登録");
-        return false;
-    }
-    // The server went during the write: the tap waits here (sent again, it is merged with what
-    // may have reached the database).
-    NoteAway(connection.LastError());
-    const CFileLock lock = m_waiting.Lock();
-    return lock.AllowsChange() && WriteWaiting(side, overwrite.has_value());
-}
-
-bool CPgWorkStore::WriteWaiting(int side, bool overwrite) {
-    const std::string block = StampBlock(side);
-    if (block.empty()) return false;
-    bool written = false;
-    if (overwrite) {
-        // A waiting record is overwritten where it waits. One only in the database cannot be:
-        // a second clock-in would be merged away, so that tap is refused for now; a later
-        // clock-out replaces the earlier one when it is sent.
-        written = m_waiting.Overwrite(block);
-        if (!written && side == 0) {
-            m_runtime.Messages().ShowMessage(
-                "データベースに接続できないため、上書きできませんでした。\nしばらくしてから"
-                "もう一度カードをかざしてください。",
-                EMessageIcon::None);
-            return false;
-        }
-    }
-    if (!written) written = m_waiting.Add(block);
-    if (!written) {
-        ErrorLog(m_runtime.DataDir(), __LINE__,
-                 "打刻をこの端末に記録できませんでした: " + m_waiting.FilePath().string() +
-                     " (CPgWorkStore)",
-                 __FILE__, &m_runtime.Clock());
-        m_runtime.Messages().ShowMessage(
-            "データベースに接続できず、この端末にも記録できませんでした。\n管理者に連絡して"
-            "ください。",
-            EMessageIcon::None);
-    }
-    return written;
+    return m_tap.Write(CurrentStamp(), side, std::nullopt);
 }
 
 std::string CPgWorkStore::MakeResultText(int kind) const {
@@ -392,47 +168,12 @@ std::string CPgWorkStore::MakeResultText(int kind) const {
     return StampTimeText() + suffix;
 }
 
-void CPgWorkStore::ListToday(std::vector<std::string>& lines) {
-    lines.clear();
-    const bool room = m_mode == kRoomMode;
-    const std::string today = TodayText();
-    auto add = [&](const std::string& text) {
-        const WorkLine line = WorkLine::Parse(text);
-        if (line.date != today || line.Side() < 0) return;
-        const char* word =
-            line.Side() == 0 ? (room ? " 入室 " : " 出社 ") : (room ? " 退室 " : " 退社 ");
-        lines.push_back(std::string(line.date) + " " + std::string(line.Time()) + word +
-                        CTextCodec::FromCp932(line.name));
-    };
-    std::vector<std::string> blocks;
-    CPgConnection* connection = TapConnection();
-    const bool read =
-        connection &&
-        CPgWorkRows::Select(
-            *connection, "working_day = to_date($1, 'YYYY/MM/DD')", {today}, [&](const Row& row) {
-                const std::string text = CPgWorkRows::LineText(row);
-                add(text);
-                blocks.push_back(CCipherRecordFile::Encipher(text, WorkLine::kRecordLength));
-                return true;
-            });
-    const CFileLock lock = m_waiting.Lock();
-    if (read) {
-        m_away = false;
-        if (lock.AllowsChange()) m_waiting.Remember(CWorkDate::Number(today), blocks);
-        return;
-    }
-    // While the database does not answer: what this clock knows.
-    lines.clear();
-    if (!lock.AllowsChange()) return;
-    for (const auto& text : m_waiting.Known(CWorkDate::Number(today))) add(text);
-}
-
 std::string CPgWorkStore::Where() const {
     return "データベース (" + m_session.ConnInfo() + ")";
 }
 
 std::string CPgWorkStore::WaitingWhere() const {
-    return m_runtime.DataFile("TemporaryRecord.dat").string();
+    return m_tap.WaitingPath().string();
 }
 
 bool CPgWorkStore::LoadMonth(const std::string& name, int year, int month,

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "pgstore/PgSession.h"
-#include "pgstore/PgWaitingTaps.h"
+#include "pgstore/PgTap.h"
 #include "pgstore/PgWorkRows.h"
 #include "store/IWorkStore.h"
 
@@ -42,7 +42,7 @@ public:
     std::string StampTimeText() const override;
     std::string TodayText() const override;
     // Whether the database did not answer and taps wait beside the clock.
-    bool IsUsingTemporary() const override { return m_away; }
+    bool IsUsingTemporary() const override { return m_tap.IsAway(); }
     std::string Where() const override;
     std::string WaitingWhere() const override;
 
@@ -71,50 +71,19 @@ public:
 
     std::shared_ptr<IWorkStore> Twin() const override;
 
-    // The lock of one person's working day (also taken by a month's save for each day it
-    // changes); a key for pg_advisory_lock.
-    static std::string DayKey(const std::string& name, const std::string& date);
-
-    // How long a tap waits for the database before it is decided and kept beside the clock,
-    // and how long an administrator's screen waits (it runs off the window).
-    static constexpr std::chrono::milliseconds kTapWait{3000};
+    // How long an administrator's screen waits for the database (it runs off the window).
     static constexpr std::chrono::milliseconds kScreenWait{30000};
-    static constexpr std::chrono::seconds kRetryAfter{10};
 
 private:
     class CDayHold;
-    enum class ELock { kHeld, kBusy, kAway };
-    struct Side {
-        std::int64_t id;
-        int side;
-        std::string time;
-    };
     bool IsEndSide() const;
     int DayChangeHour() const;
+    CPgTap::Stamp CurrentStamp() const;
     // The connection for a screen's work, or nothing after the reason was said and logged.
     CPgConnection* Connect(const char* doing);
     CPgConnection* ScreenConnection(std::string& why);
     void SayUnreachable(const std::string& why, const char* doing);
-    // The connection for a tap, the waiting taps sent first; nothing when the database does not
-    // answer (noted once).
-    CPgConnection* TapConnection();
-    void NoteAway(const std::string& why);
-    // Holds the stamp's day in the database; kBusy (said) when another clock held it past the
-    // wait.
-    ELock LockDay();
-    void UnlockDay();
-    // The stamp's person's records of the stamp's day: in the database, or as known beside the
-    // clock.
-    bool ReadDay(std::vector<Side>& rows);
-    void ReadWaitingDay(std::vector<Side>& rows) const;
-    // The tap's decision over those records (room mode records it); away: written beside the
-    // clock.
-    int Decide(const std::vector<Side>& rows, bool away);
     bool Append(int side);
-    bool Write(int side, std::optional<std::int64_t> overwrite);
-    bool WriteWaiting(int side, bool overwrite);
-    // The stamp as a work-file block (enciphered); empty when the name cannot be stored.
-    std::string StampBlock(int side) const;
     // filter narrowed to the selected site, its value added to values.
     std::string OfSite(std::string filter, std::vector<std::string>& values) const;
 
@@ -124,10 +93,7 @@ private:
     std::string m_onlySiteId;
     CPgSession m_session;
     int m_mode = 1;
-    CPgWaitingTaps m_waiting;
-    bool m_away = false;
-    bool m_awaySaid = false;
-    std::chrono::steady_clock::time_point m_awaySince;
+    CPgTap m_tap;
     std::shared_ptr<const ISettings> m_settings;
     const IStampSide* m_stampSide = nullptr;
     std::string m_name;

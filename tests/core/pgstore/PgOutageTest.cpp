@@ -218,7 +218,9 @@ TEST(PgOutage, ClocksCarryOnWithTheStandbyOnceItIsPromoted) {
     EXPECT_EQ(clock.Tap("Ito", At(9, 10)), 0);
     EXPECT_TRUE(clock.store->IsUsingTemporary());
     ASSERT_TRUE(standby.Promote());
-    // The next tap of the window (a new store object) finds the new primary and sends first.
+    // The next tap of the window (a new store object), once the clock tries the server again
+    // (its note of the outage is 10 s old), finds the new primary and sends first.
+    std::filesystem::remove(clock.t.dir / "DatabaseWaiting.dat.away");
     CPgWorkStore next(clock.t.runtime, both, "本社");
     next.SetSettings(CreateConfig(clock.t.runtime));
     next.SetStampSide(&clock.side);
