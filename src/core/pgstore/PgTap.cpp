@@ -21,10 +21,10 @@ CPgTap::CPgTap(const CRuntime& runtime, CPgSession& session, std::string site, b
       m_room(roomMode),
       m_waiting(runtime, roomMode) {}
 
-void CPgTap::SayUnreachable(const std::string& why, const char* doing) {
-    ErrorLog(m_runtime.DataDir(), __LINE__, std::string(doing) + ": " + why, __FILE__,
-             &m_runtime.Clock());
-    m_runtime.Messages().ShowMessage(
+void CPgTap::SayUnreachable(const CRuntime& runtime, const std::string& why, const char* doing) {
+    ErrorLog(runtime.DataDir(), __LINE__, std::string(doing) + ": " + why, __FILE__,
+             &runtime.Clock());
+    runtime.Messages().ShowMessage(
         "データベースに接続できないため、" + std::string(doing) + "できませんでした。\n" + why,
         EMessageIcon::None);
 }
@@ -228,7 +228,7 @@ bool CPgTap::Write(const Stamp& stamp, int side, std::optional<std::int64_t> ove
         return true;
     }
     if (connection.IsOpen()) {
-        SayUnreachable(connection.LastError(), "登録");
+        SayUnreachable(m_runtime, connection.LastError(), "登録");
         return false;
     }
     // The server went during the write: the tap waits here (sent again, it is merged with what

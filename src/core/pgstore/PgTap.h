@@ -49,6 +49,8 @@ public:
     // Today's history lines, from the database or, while it does not answer, as the clock knows.
     void ListToday(const std::string& today, std::vector<std::string>& lines);
     bool IsAway() const { return m_away; }
+    // Logs and says that doing could not be done for want of the database.
+    static void SayUnreachable(const CRuntime& runtime, const std::string& why, const char* doing);
     std::filesystem::path WaitingPath() const { return m_waiting.FilePath(); }
 
 private:
@@ -61,7 +63,6 @@ private:
     // answer (noted once).
     CPgConnection* Connection();
     void NoteAway(const std::string& why);
-    void SayUnreachable(const std::string& why, const char* doing);
     // The person's records of the stamp's day: in the database, or as known beside the clock.
     bool ReadDay(const Stamp& stamp, std::vector<Side>& rows);
     void ReadWaitingDay(const Stamp& stamp, std::vector<Side>& rows) const;

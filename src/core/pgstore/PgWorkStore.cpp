@@ -107,19 +107,11 @@ std::string CPgWorkStore::TodayText() const {
     return CWorkingDay::DateText(m_runtime.Clock().Now(), DayChangeHour());
 }
 
-void CPgWorkStore::SayUnreachable(const std::string& why, const char* doing) {
-    ErrorLog(m_runtime.DataDir(), __LINE__, std::string(doing) + ": " + why, __FILE__,
-             &m_runtime.Clock());
-    m_runtime.Messages().ShowMessage(
-        "データベースに接続できないため、" + std::string(doing) + "できませんでした。\n" + why,
-        EMessageIcon::None);
-}
-
 CPgConnection* CPgWorkStore::Connect(const char* doing) {
     std::string why;
     CPgConnection* connection = m_session.Get(why);
     if (!connection) {
-        SayUnreachable(why, doing);
+        CPgTap::SayUnreachable(m_runtime, why, doing);
         return nullptr;
     }
     connection->SetAnswerWait(kScreenWait);

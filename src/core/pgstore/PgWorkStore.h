@@ -82,7 +82,6 @@ private:
     // The connection for a screen's work, or nothing after the reason was said and logged.
     CPgConnection* Connect(const char* doing);
     CPgConnection* ScreenConnection(std::string& why);
-    void SayUnreachable(const std::string& why, const char* doing);
     bool Append(int side);
     // filter narrowed to the selected site, its value added to values.
     std::string OfSite(std::string filter, std::vector<std::string>& values) const;
