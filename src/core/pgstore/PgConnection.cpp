@@ -135,24 +135,21 @@ CPgResult CPgConnection::Run(const std::string& sql, const std::vector<std::stri
     if (!connection || PQstatus(connection) != CONNECTION_OK) {
         return CPgResult("データベースとの接続が切れています。", kNoAnswer);
     }
+    std::vector<const char*> values;
+    if (params) {
+        for (const auto& param : *params) values.push_back(param.c_str());
+    }
+    const int count = static_cast<int>(values.size());
     if (m_answerWait.count() == 0) {
         if (!params) return CPgResult(PQexec(connection, sql.c_str()));
-        std::vector<const char*> values;
-        for (const auto& param : *params) values.push_back(param.c_str());
-        return CPgResult(PQexecParams(connection, sql.c_str(), static_cast<int>(values.size()),
-                                      nullptr, values.data(), nullptr, nullptr, 0));
+        return CPgResult(PQexecParams(connection, sql.c_str(), count, nullptr, values.data(),
+                                      nullptr, nullptr, 0));
     }
     // Sent, then waited for with a deadline: a server that stopped answering (a hung host, a
     // network that drops packets) never holds the caller past it.
-    bool sent = false;
-    if (params) {
-        std::vector<const char*> values;
-        for (const auto& param : *params) values.push_back(param.c_str());
-        sent = PQsendQueryParams(connection, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                                 values.data(), nullptr, nullptr, 0) == 1;
-    } else {
-        sent = PQsendQuery(connection, sql.c_str()) == 1;
-    }
+    const bool sent = params ? PQsendQueryParams(connection, sql.c_str(), count, nullptr,
+                                                 values.data(), nullptr, nullptr, 0) == 1
+                             : PQsendQuery(connection, sql.c_str()) == 1;
     if (!sent) return CPgResult(LastError(), kNoAnswer);
     const auto deadline = std::chrono::steady_clock::now() + m_answerWait;
     CPgResult last;

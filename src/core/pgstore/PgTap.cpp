@@ -14,6 +14,13 @@ namespace {
 using Row = CPgWorkRows::Row;
 }  // namespace
 
+// Lets the day's lock go at the end of a scope that took it.
+struct CPgTap::CDayLock {
+    CPgTap& tap;
+    const Stamp& stamp;
+    ~CDayLock() { tap.UnlockDay(stamp); }
+};
+
 CPgTap::CPgTap(const CRuntime& runtime, CPgSession& session, std::string site, bool roomMode)
     : m_runtime(runtime),
       m_session(session),
@@ -167,11 +174,7 @@ int CPgTap::Check(const Stamp& stamp) {
     if (locked == ELock::kBusy) return kWriteFailed;
     std::vector<Side> rows;
     if (locked == ELock::kHeld) {
-        struct Unlock {
-            CPgTap& store;
-            const Stamp& stamp;
-            ~Unlock() { store.UnlockDay(stamp); }
-        } unlock{*this, stamp};
+        const CDayLock unlock{*this, stamp};
         if (ReadDay(stamp, rows)) return Decide(stamp, rows, false);
         NoteAway(m_session.Current() ? m_session.Current()->LastError() : "");
     }
@@ -196,11 +199,7 @@ bool CPgTap::Write(const Stamp& stamp, int side, std::optional<std::int64_t> ove
         const CFileLock lock = m_waiting.Lock();
         return lock.AllowsChange() && WriteWaiting(stamp, side, overwrite.has_value());
     }
-    struct Unlock {
-        CPgTap& store;
-        const Stamp& stamp;
-        ~Unlock() { store.UnlockDay(stamp); }
-    } unlock{*this, stamp};
+    const CDayLock unlock{*this, stamp};
     CPgConnection& connection = *m_session.Current();
     const Row row{0, stamp.name, stamp.date, side, stamp.time, ""};
     bool written = true;

@@ -54,6 +54,7 @@ public:
     std::filesystem::path WaitingPath() const { return m_waiting.FilePath(); }
 
 private:
+    struct CDayLock;
     struct Side {
         std::int64_t id;
         int side;
