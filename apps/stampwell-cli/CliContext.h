@@ -8,6 +8,7 @@
 #include <string>
 
 #include "leave/LeaveBook.h"
+#include "schedule/ScheduleBook.h"
 #include "platform/Runtime.h"
 #include "settings/WorkRules.h"
 
@@ -47,6 +48,8 @@ void AddDbCommands(CLI::App& app, const CliOptions& options, CommandResult& acti
 void AddLimitsCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 void AddTimesheetCommand(CLI::App& app, const CliOptions& options, CommandResult& action);
+// Work patterns, holidays, swapped rest days and the closing of pay periods.
+void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult& action);
 
 // The work report of the data folder, with its settings.
 std::shared_ptr<IWorkStore> OpenWorkReport(const CRuntime& runtime);
@@ -64,6 +67,10 @@ std::optional<CWorkRules> LoadWorkRules(const CRuntime& runtime);
 // The paid-leave book beside the register, with each line that could not be read named on
 // stderr and in ErrorLog.txt; nothing (after the message) when the file cannot be read.
 std::optional<CLeaveBook> LoadLeaveBook(const CRuntime& runtime);
+
+// The clerk's calendar (patterns, holidays, swaps, closings); nothing (after the message) when
+// it cannot be read.
+std::optional<CScheduleBook> LoadSchedule(const CRuntime& runtime);
 
 // Prints the reason on stderr and returns kRefused.
 int Refuse(const std::string& reason);

@@ -45,7 +45,8 @@ int Change(const CliOptions& options,
            const std::function<std::optional<std::string>(CLeaveBook&)>& change,
            const std::string& done) {
     const CRuntime runtime = MakeRuntime(options);
-    if (!CLeaveStoreChange::Apply(*Store(runtime), change, runtime.Messages())) {
+    const auto schedule = OpenScheduleStore(runtime, *CreateConfig(runtime));
+    if (!CLeaveStoreChange::Apply(*Store(runtime), change, runtime.Messages(), schedule.get())) {
         return kRefused;
     }
     std::cout << done << '\n';

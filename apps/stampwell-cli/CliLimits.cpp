@@ -23,8 +23,11 @@ int ShowLimits(const CliOptions& options, const LimitsArgs& args) {
     auto rules = LoadWorkRules(runtime);
     if (!rules) return kRefused;
     auto report = OpenWorkReport(runtime);
+    const auto schedule = LoadSchedule(runtime);
+    if (!schedule) return kRefused;
     std::vector<COvertimeYear::Row> rows;
-    if (!COvertimeYear::Collect(*report, args.year, ClosingIndex(args.closing), *rules, rows)) {
+    if (!COvertimeYear::Collect(*report, args.year, ClosingIndex(args.closing), *rules, rows,
+                                &*schedule)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (!args.site.empty()) {
@@ -47,6 +50,9 @@ int ShowLimits(const CliOptions& options, const LimitsArgs& args) {
         for (const auto& cell : cells) line += (line.empty() ? "" : "\t") + cell;
         std::cout << line << '\n';
     };
+    if (const auto note = COvertimeYear::ClauseNote(rules->specialClause); !note.empty()) {
+        std::cout << note << '\n';
+    }
     print(COvertimeYear::Header(rules->agreementStart));
     for (const auto& row : rows) print(COvertimeYear::Cells(row, rules->agreementStart));
     return kOk;

@@ -151,9 +151,11 @@ int ReportPeriod(const CliOptions& options, const ReportArgs& args) {
     auto book = LoadLeaveBook(runtime);
     if (!book) return kRefused;
     const CLeaveBook& leave = *book;
+    const auto schedule = LoadSchedule(runtime);
+    if (!schedule) return kRefused;
     std::vector<CPeriodReport::Row> rows;
     if (!CPeriodReport::Collect(*report, args.year, args.month, ClosingIndex(args.closing),
-                                args.name, *rules, rows, &leave)) {
+                                args.name, *rules, rows, &leave, nullptr, &*schedule)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (!args.site.empty()) {

@@ -42,19 +42,27 @@ int ShowRules(const CliOptions& options) {
               << "法定休日: " << texts.restDay << '\n'
               << "週の法定労働時間: " << texts.weekHours << "時間" << '\n'
               << "協定の起算月: " << texts.agreementStart << "月" << '\n'
+              << "36協定の特別条項: " << texts.specialClause
+              << (rules->specialClause ? "" : "（月45時間・年360時間が上限）") << '\n'
+              << "月の端数処理: " << texts.rounding
+              << (rules->monthlyRounding
+                      ? "（1か月の合計の30分未満を切り捨て、30分以上を1時間に切り上げ）"
+                      : "")
+              << '\n'
               << "ファイル: " << path.string()
               << (CFileSystem::Exists(path) ? "" : "（なし: 既定値）") << '\n';
     return kOk;
 }
 
 struct RulesArgs {
-    std::optional<std::string> breaks, windows, weekStart, restDay, weekHours, agreementStart;
+    std::optional<std::string> breaks, windows, weekStart, restDay, weekHours, agreementStart,
+        specialClause, rounding;
 };
 
 int SetRules(const CliOptions& options, const RulesArgs& args) {
     // A given value that is empty is no value: it never falls back silently.
-    for (const auto* given :
-         {&args.breaks, &args.weekStart, &args.restDay, &args.weekHours, &args.agreementStart}) {
+    for (const auto* given : {&args.breaks, &args.weekStart, &args.restDay, &args.weekHours,
+                              &args.agreementStart, &args.specialClause, &args.rounding}) {
         if (*given && (*given)->empty()) return Refuse("空の値は指定できません。");
     }
     const CRuntime runtime = MakeRuntime(options);
@@ -71,6 +79,8 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
     if (args.restDay) texts.restDay = *args.restDay;
     if (args.weekHours) texts.weekHours = *args.weekHours;
     if (args.agreementStart) texts.agreementStart = *args.agreementStart;
+    if (args.specialClause) texts.specialClause = *args.specialClause;
+    if (args.rounding) texts.rounding = *args.rounding;
     // What was given is set, even to the value in force: a line that did not read is replaced.
     std::vector<std::string> named;
     if (args.breaks || (args.windows && !args.windows->empty())) {
@@ -81,6 +91,8 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
     if (args.restDay) named.push_back(CWorkRules::kRestDayKey);
     if (args.weekHours) named.push_back(CWorkRules::kWeekHoursKey);
     if (args.agreementStart) named.push_back(CWorkRules::kAgreementStartKey);
+    if (args.specialClause) named.push_back(CWorkRules::kSpecialClauseKey);
+    if (args.rounding) named.push_back(CWorkRules::kRoundingKey);
     // The same reading and checks as the rules screen: nothing changes unless it is saved.
     auto typed = CWorkRulesForm::Read(texts, *shown, runtime.Messages());
     if (!typed) return kRefused;
@@ -121,6 +133,10 @@ void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& a
         "週の法定労働時間: 40、または 44（10人未満の商業・接客娯楽業などの特例措置対象事業場）");
     set->add_option("--agreement-start", args->agreementStart,
                     "36協定の1年の起算月: 1～12（既定は4）");
+    set->add_option("--special-clause", args->specialClause,
+                    "36協定の特別条項: あり（既定）または なし（月45時間・年360時間が上限）");
+    set->add_option("--rounding", args->rounding,
+                    "月の端数処理: しない（既定）または 30分（1か月の合計を1時間単位に四捨五入）");
     set->callback([&, args] { action = [&options, args] { return SetRules(options, *args); }; });
 }
 

@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
     AddLimitsCommand(app, options, action);
     AddLeaveCommands(app, options, action);
     AddDbCommands(app, options, action);
+    AddScheduleCommands(app, options, action);
 #ifdef STAMPWELL_WITH_TIMESHEET
     AddTimesheetCommand(app, options, action);
 #endif

@@ -13,6 +13,8 @@
 #include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
+#include "schedule/ScheduleChange.h"
+#include "schedule/SchedulePlan.h"
 #include "settings/ModeFiles.h"
 #include "store/IPeopleStore.h"
 #include "store/IWorkStore.h"
@@ -103,16 +105,24 @@ void CReportEditSession::LoadMonth() {
     // the one it shows meanwhile.
     struct Job {
         std::shared_ptr<IWorkStore> report;
+        std::shared_ptr<IScheduleStore> schedule;
         CMonthSheet sheet;
+        CWorkRules rules;
+        CScheduleBook book;
         bool loaded = false;
     };
     auto job = std::make_shared<Job>();
     job->report = m_report.Twin();
+    job->schedule = m_schedule;
     job->sheet = m_sheet;
     const std::string name = m_name;
     const int year = m_year, month = m_month;
     if (!RunFileWork([job, name, year, month] {
             job->loaded = job->sheet.Load(*job->report, name, year, month);
+            // Read each time, so a change another administrator made meanwhile shows; off the
+            // window's thread like the month, since they live on the same share or server.
+            OpenRulesStore(job->report->Runtime())->Read(job->rules);
+            if (job->schedule) job->schedule->Read(job->book, nullptr);
         })) {
         ShowShareAway();
         m_loadFailed = true;
@@ -120,16 +130,119 @@ void CReportEditSession::LoadMonth() {
     }
     m_sheet = job->sheet;
     m_loadFailed = !job->loaded;
-    // Read each time, so a change another administrator made meanwhile shows.
-    OpenRulesStore(m_report.Runtime())->Read(m_rules);
+    m_book = job->book;
+    // A month in a closed period is figured by the rules it was closed with.
+    m_rules = CScheduleChange::RulesOver(
+        m_book,
+        CWorkDate::NormalisedNumber(m_year, m_month, CWorkDate::DaysInMonth(m_year, m_month)),
+        job->rules);
+}
+
+std::vector<WorkDayRecord> CReportEditSession::DaysWithLeadIn() const {
+    std::vector<WorkDayRecord> days = m_sheet.LeadIn();
+    days.insert(days.end(), m_sheet.Edited().begin(), m_sheet.Edited().end());
+    return days;
+}
+
+std::vector<CScheduledTime::Day> CReportEditSession::ScheduledDays() const {
+    if (!m_sheet.IsLoaded()) return {};
+    const CSchedulePlan plan(m_book, m_rules, m_name);
+    const auto days = DaysWithLeadIn();
+    const auto payroll = CPayroll::ForDays(days, m_rules, TodayText(),
+                                           [&plan](int date) { return plan.IsRestDay(date); });
+    auto figures = CScheduledTime::ForDays(days, payroll, plan, nullptr, m_name, TodayText());
+    figures.erase(figures.begin(),
+                  figures.begin() + static_cast<std::ptrdiff_t>(m_sheet.LeadIn().size()));
+    return figures;
+}
+
+CScheduledTime::Totals CReportEditSession::ScheduledTotals() const {
+    if (!m_sheet.IsLoaded()) return {};
+    const auto figures = ScheduledDays();
+    return CScheduledTime::Add(m_sheet.Edited(), figures, 0);
+}
+
+std::string CReportEditSession::ClosedText() const {
+    if (m_year <= 0) return {};
+    const int days = CWorkDate::DaysInMonth(m_year, m_month);
+    for (int day = 1; day <= days; ++day) {
+        if (const auto* closed = m_book.ClosedOver(m_year * 10000 + m_month * 100 + day)) {
+            return "締め済み（" +
+                   CScheduleBook::PeriodText(closed->year, closed->month, closed->closing) + "、" +
+                   closed->when + " " + closed->admin + "）";
+        }
+    }
+    return {};
+}
+
+bool CReportEditSession::ChangeSchedule(const IScheduleStore::Change& change,
+                                        const std::string& done) {
+    if (!m_schedule) return false;
+    struct Kept : IMessageSink {
+        void ShowMessage(std::string_view text, EMessageIcon) override { said = std::string(text); }
+        std::string said;
+    };
+    struct Job {
+        std::shared_ptr<IScheduleStore> store;
+        Kept messages;
+        bool stored = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->store = m_schedule;
+    if (!RunFileWork([job, change] { job->stored = job->store->Apply(change, job->messages); })) {
+        ShowShareAway();
+        return false;
+    }
+    if (!job->stored) {
+        m_prompt.ShowMessage(job->messages.said, EMessageIcon::None);
+        return false;
+    }
+    LoadMonth();
+    m_prompt.ShowMessage(done, EMessageIcon::None);
+    return true;
+}
+
+bool CReportEditSession::CloseMonth(int closing) {
+    const std::string period = CScheduleBook::PeriodText(m_year, m_month, closing);
+    if (m_modified) {
+        m_prompt.ShowMessage("変更が保存されていません。保存してから締めてください。",
+                             EMessageIcon::None);
+        return false;
+    }
+    if (m_prompt.AskQuestion(period + "を締めますか？\n締めた期間の記録・有給休暇・勤務ルールは"
+                                      "変更できなくなります。",
+                             IPrompt::kNoAnswer) != IPrompt::kYes) {
+        return false;
+    }
+    const int year = m_year, month = m_month;
+    const CWorkRules rules = m_rules;
+    const std::string when = m_clock != nullptr ? TrailTime().substr(0, 16) : std::string{};
+    const std::string admin = m_adminId;
+    return ChangeSchedule(
+        [=](CScheduleBook& book) {
+            return CScheduleChange::Close(book, year, month, closing, rules, when, admin);
+        },
+        period + "を締めました。");
+}
+
+bool CReportEditSession::ReopenMonth(int closing, const std::string& reason) {
+    const std::string period = CScheduleBook::PeriodText(m_year, m_month, closing);
+    const int year = m_year, month = m_month;
+    const std::string when = m_clock != nullptr ? TrailTime().substr(0, 16) : std::string{};
+    const std::string admin = m_adminId;
+    return ChangeSchedule(
+        [=](CScheduleBook& book) {
+            return CScheduleChange::Reopen(book, year, month, closing, when, admin, reason);
+        },
+        period + "の締めを解除しました。");
 }
 
 CPayroll::Totals CReportEditSession::PayrollTotals() const {
     if (!m_sheet.IsLoaded()) return {};
-    std::vector<WorkDayRecord> days = m_sheet.LeadIn();
-    days.insert(days.end(), m_sheet.Edited().begin(), m_sheet.Edited().end());
-    return CPayroll::Add(days, CWorkDate::NormalisedNumber(m_sheet.Year(), m_sheet.Month(), 1),
-                         m_rules, TodayText());
+    const CSchedulePlan plan(m_book, m_rules, m_name);
+    return CPayroll::Add(DaysWithLeadIn(),
+                         CWorkDate::NormalisedNumber(m_sheet.Year(), m_sheet.Month(), 1), m_rules,
+                         TodayText(), [&plan](int date) { return plan.IsRestDay(date); });
 }
 
 bool CReportEditSession::Select(const std::string& name, int year, int month) {
@@ -274,6 +387,28 @@ bool CReportEditSession::Save(const std::string& reason) {
     if (m_loadFailed) {
         ShowPathMessage();
         return false;
+    }
+    if (m_sheet.IsLoaded() && m_schedule) {
+        // The closings as stored now: a period closed since the month was shown refuses too.
+        auto job = std::make_shared<std::pair<CScheduleBook, bool>>();
+        auto store = m_schedule;
+        if (!RunFileWork([job, store] { job->second = store->Read(job->first, nullptr); })) {
+            ShowShareAway();
+            return false;
+        }
+        if (!job->second) {
+            m_prompt.ShowMessage("締めの記録を読めないため、保存していません。",
+                                 EMessageIcon::None);
+            return false;
+        }
+        for (const auto& change : m_sheet.Changes()) {
+            const int date = m_year * 10000 + m_month * 100 + change.day;
+            std::string refusal;
+            if (job->first.TouchesClosed(date, date, &refusal)) {
+                m_prompt.ShowMessage(refusal, EMessageIcon::None);
+                return false;
+            }
+        }
     }
     if (m_sheet.IsLoaded()) {
         const auto result = Attempt(m_sheet.Changes(), reason);

@@ -6,6 +6,9 @@
 
 #include "corrections/MonthSheet.h"
 #include "reporting/Payroll.h"
+#include "reporting/ScheduledTime.h"
+#include "schedule/ScheduleBook.h"
+#include "store/IScheduleStore.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell {
@@ -62,6 +65,21 @@ public:
     // week's overtime.
     CPayroll::Totals PayrollTotals() const;
 
+    // The clerk's calendar: patterns, holidays, swaps and closings (read with the month). A
+    // change of a day in a closed pay period is refused at saving.
+    void SetScheduleStore(std::shared_ptr<IScheduleStore> store) { m_schedule = std::move(store); }
+    // The shown month's scheduled figures (nothing scheduled without a pattern) and each day's
+    // plan (a holiday's name, a day off), index 0 the 1st.
+    CScheduledTime::Totals ScheduledTotals() const;
+    std::vector<CScheduledTime::Day> ScheduledDays() const;
+    // "締め済み（YYYY/MM/DD HH:MM 管理者）" when a day of the shown month lies in a closed
+    // period, else empty.
+    std::string ClosedText() const;
+    // Closes (or reopens, with a reason) the pay period of the shown month at closing (0..5),
+    // as the administrator logged in; says how it went. True when stored.
+    bool CloseMonth(int closing);
+    bool ReopenMonth(int closing, const std::string& reason);
+
 private:
     enum class EAttempt { kSaved, kStopped, kFailed };
     EAttempt Attempt(std::vector<IWorkStore::CellChange> changes, const std::string& reason);
@@ -75,6 +93,9 @@ private:
     // Runs a file job through the file work; false when the administrator stopped waiting.
     bool RunFileWork(std::function<void()> job);
     void ShowShareAway() const;
+    // The plan of the shown month's days with the lead-in before it.
+    std::vector<WorkDayRecord> DaysWithLeadIn() const;
+    bool ChangeSchedule(const IScheduleStore::Change& change, const std::string& done);
 
     IWorkStore& m_report;
     IFileWork* m_fileWork = nullptr;
@@ -83,6 +104,8 @@ private:
     int m_mode;
     CMonthSheet m_sheet;
     CWorkRules m_rules;
+    std::shared_ptr<IScheduleStore> m_schedule;
+    CScheduleBook m_book;
     bool m_modified = false;
     bool m_loadFailed = false;
     std::string m_name;

@@ -16,6 +16,7 @@ namespace {
 // The files that live beside the register and the work file (their owners name them so).
 constexpr const char* kLeaveBookName = "PaidLeave.txt";
 constexpr const char* kTrailName = "EditLog.txt";
+constexpr const char* kScheduleName = "Schedule.txt";
 
 bool HoldsData(const fs::path& path) {
     std::error_code error;
@@ -82,6 +83,8 @@ std::vector<CNewPlaceCopy::Item> CNewPlaceCopy::Find(const std::string& register
     if (items.size() > before) {
         const fs::path leave = beside(registerFrom, kLeaveBookName);
         consider("有給休暇管理簿", leave, beside(registerTo, kLeaveBookName), leave);
+        const fs::path schedule = beside(registerFrom, kScheduleName);
+        consider("勤務予定と締め", schedule, beside(registerTo, kScheduleName), schedule);
     }
     const std::size_t beforeWork = items.size();
     consider("勤務登録ファイル", workFrom, workTo, workFrom);
@@ -108,6 +111,7 @@ std::vector<CNewPlaceCopy::Item> CNewPlaceCopy::LeftBehind(const std::string& re
         }
     };
     consider("有給休暇管理簿", registerFrom, registerTo, kLeaveBookName);
+    consider("勤務予定と締め", registerFrom, registerTo, kScheduleName);
     consider("修正履歴", workFrom, workTo, kTrailName);
     return items;
 }

@@ -4,11 +4,13 @@
 #include "folderstore/FolderLeaveStore.h"
 #include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderRulesStore.h"
+#include "folderstore/FolderScheduleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "pgstore/PgAdminStore.h"
 #include "pgstore/PgLeaveStore.h"
 #include "pgstore/PgPeopleStore.h"
 #include "pgstore/PgRulesStore.h"
+#include "pgstore/PgScheduleStore.h"
 #include "pgstore/PgWorkStore.h"
 #include "settings/StoreChoice.h"
 
@@ -58,6 +60,17 @@ std::shared_ptr<IRulesStore> OpenRulesStore(const CRuntime& runtime) {
     if (const auto database = DatabaseChoice(runtime))
         return std::make_shared<CPgRulesStore>(database->database, runtime.LockWait());
     return std::make_shared<CFolderRulesStore>(runtime);
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+std::shared_ptr<IScheduleStore> OpenScheduleStore(const CRuntime& runtime,
+                                                  const ISettings& settings) {
+    if (const auto database = DatabaseChoice(runtime))
+        return std::make_shared<CPgScheduleStore>(database->database, runtime.LockWait());
+    return std::make_shared<CFolderScheduleStore>(runtime, settings.GetIdFilePath());
 }
 
 }  // namespace stampwell

@@ -8,6 +8,7 @@
 #include "store/ILeaveStore.h"
 #include "store/IPeopleStore.h"
 #include "store/IRulesStore.h"
+#include "store/IScheduleStore.h"
 #include "store/IWorkStore.h"
 
 namespace stampwell {
@@ -24,5 +25,9 @@ std::shared_ptr<IAdminStore> OpenAdminStore(const CRuntime& runtime);
 // The paid-leave book (beside the register the settings name, in the folder).
 std::shared_ptr<ILeaveStore> OpenLeaveStore(const CRuntime& runtime, const ISettings& settings);
 std::shared_ptr<IRulesStore> OpenRulesStore(const CRuntime& runtime);
+// The clerk's calendar: patterns, holidays, swaps and closings (beside the register, in the
+// folder).
+std::shared_ptr<IScheduleStore> OpenScheduleStore(const CRuntime& runtime,
+                                                  const ISettings& settings);
 
 }  // namespace stampwell

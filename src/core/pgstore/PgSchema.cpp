@@ -135,12 +135,24 @@ GRANT EXECUTE ON FUNCTION stampwell.admin_list(), stampwell.admin_by_card(text),
     TO stampwell_clock, stampwell_admin;
 )sql";
 
+// The payroll clerk's calendar: patterns, holidays, swapped rest days and the closings, as the
+// lines of the folder's Schedule.txt.
+const char* const kVersion4 = R"sql(
+CREATE TABLE stampwell.schedule_book (
+    position integer PRIMARY KEY,
+    line text NOT NULL
+);
+GRANT SELECT, INSERT, UPDATE, DELETE ON stampwell.schedule_book TO stampwell_admin;
+GRANT SELECT ON stampwell.schedule_book TO stampwell_clock;
+)sql";
+
 constexpr const char* kLock = "SELECT pg_advisory_xact_lock(hashtext('stampwell schema'))";
 
 }  // namespace
 
 const std::vector<std::string>& CPgSchema::Migrations() {
-    static const std::vector<std::string> migrations = {kVersion1, kVersion2, kVersion3};
+    static const std::vector<std::string> migrations = {kVersion1, kVersion2, kVersion3,
+                                                              kVersion4};
     return migrations;
 }
 

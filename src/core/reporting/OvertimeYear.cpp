@@ -7,6 +7,8 @@
 #include "calendar/WorkDate.h"
 #include "reporting/Payroll.h"
 #include "reporting/WorkSummary.h"
+#include "schedule/ScheduleChange.h"
+#include "schedule/SchedulePlan.h"
 #include "store/IWorkStore.h"
 #include "text/JapaneseOrder.h"
 #include "workfile/WorkRecordTable.h"
@@ -68,8 +70,13 @@ void COvertimeYear::Judge(Row& row) {
     // and any overtime at all shows (with its months).
     row.worstAverage = static_cast<int>((bestSum + bestLength - 1) / bestLength);
     std::vector<std::string> passed;
-    if (row.monthsOver45 > 6) passed.push_back("45時間超が年7回以上");
-    if (row.yearOvertime > 360 * kHour) passed.push_back("年360時間超");
+    // Without a special clause the agreement's own 45 and 360 hours are the limits.
+    if (!row.specialClause && row.monthsOver45 > 0) passed.push_back("月45時間超（特別条項なし）");
+    if (!row.specialClause && row.yearOvertime > 360 * kHour) {
+        passed.push_back("年360時間超（特別条項なし）");
+    }
+    if (row.specialClause && row.monthsOver45 > 6) passed.push_back("45時間超が年7回以上");
+    if (row.specialClause && row.yearOvertime > 360 * kHour) passed.push_back("年360時間超");
     if (row.yearOvertime > 720 * kHour) passed.push_back("年720時間超");
     if (over80) passed.push_back("2～6か月平均80時間超");
     if (!row.monthsAt100.empty()) passed.push_back("月100時間以上");
@@ -78,7 +85,7 @@ void COvertimeYear::Judge(Row& row) {
 }
 
 bool COvertimeYear::Collect(IWorkStore& report, int year, int closing, const CWorkRules& rules,
-                            std::vector<Row>& rows) {
+                            std::vector<Row>& rows, const CScheduleBook* schedule) {
     rows.clear();
     // The pay periods: kBefore before the year, then its twelve, each named by its last day.
     std::vector<CPayPeriod> periods;
@@ -94,21 +101,40 @@ bool COvertimeYear::Collect(IWorkStore& report, int year, int closing, const CWo
     std::map<std::string, std::vector<WorkDayRecord>> byName;
     table.ForEach([&](const WorkDayRecord& day) { byName[day.name].push_back(day); });
     const std::string today = report.TodayText();
+    // The rules of each period: a closed one's as kept at its closing.
+    const CScheduleBook noSchedule;
+    const CScheduleBook& book = schedule != nullptr ? *schedule : noSchedule;
+    std::vector<CWorkRules> rulesOf;
+    std::vector<std::size_t> rulesIndex;
+    for (const auto& period : periods) {
+        const CWorkRules inForce = CScheduleChange::RulesOver(book, period.Last(), rules);
+        auto found = std::find(rulesOf.begin(), rulesOf.end(), inForce);
+        if (found == rulesOf.end()) found = rulesOf.insert(rulesOf.end(), inForce);
+        rulesIndex.push_back(static_cast<std::size_t>(found - rulesOf.begin()));
+    }
 
     std::vector<std::string> names;
     std::map<std::string, Row> byPerson;
     for (const auto& [name, days] : byName) {
-        const auto figures = CPayroll::ForDays(days, rules, today);
+        std::vector<std::vector<CPayroll::Day>> figuresOf;
+        for (const auto& inForce : rulesOf) {
+            const CSchedulePlan plan(book, inForce, name);
+            figuresOf.push_back(CPayroll::ForDays(
+                days, inForce, today, [&plan](int date) { return plan.IsRestDay(date); }));
+        }
         Row row;
         row.name = name;
+        // The agreement in force now decides what its limits are.
+        row.specialClause = rules.specialClause;
         bool any = false;
         for (std::size_t d = 0; d < days.size(); ++d) {
-            if (!figures[d].counted) continue;
             const int date = CWorkDate::Number(days[d].date);
             for (std::size_t p = 0; p < periods.size(); ++p) {
                 if (!periods[p].Contains(date)) continue;
-                row.months[p].overtime += figures[d].dailyOvertime + figures[d].weeklyOvertime;
-                row.months[p].restDay += figures[d].restDay;
+                const CPayroll::Day& f = figuresOf[rulesIndex[p]][d];
+                if (!f.counted) break;
+                row.months[p].overtime += f.dailyOvertime + f.weeklyOvertime;
+                row.months[p].restDay += f.restDay;
                 any = true;
                 break;
             }
@@ -168,7 +194,7 @@ bool COvertimeYear::IsOverLimit(const Row& row, int column) {
     }
     switch (figure) {
         case kOver45:
-            return row.monthsOver45 > 6;
+            return row.specialClause ? row.monthsOver45 > 6 : row.monthsOver45 > 0;
         case kYear:
             return row.yearOvertime > 360 * kHour;
         case kAverage:
@@ -180,6 +206,12 @@ bool COvertimeYear::IsOverLimit(const Row& row, int column) {
         default:
             return false;
     }
+}
+
+std::string COvertimeYear::ClauseNote(bool specialClause) {
+    if (specialClause) return {};
+    return "36協定に特別条項がないため、月45時間・年360時間を超える時間外労働はできません"
+           "（超えた月と年は「上限超過」に出ます）。";
 }
 
 std::string COvertimeYear::Csv(const std::vector<Row>& rows, int startMonth) {

@@ -8,6 +8,7 @@
 
 namespace stampwell {
 
+class CScheduleBook;
 class IWorkStore;
 
 // The year of the overtime agreement (36協定) per employee: twelve pay periods from the
@@ -37,19 +38,26 @@ public:
         int worstAverageLast = 0;
         std::vector<int> monthsAt100;  // indexes of the year's months
         std::string limits;            // every limit passed, joined by "・"
+        // The agreement has a special clause (特別条項); without one, a month over 45 hours
+        // and a year over 360 are past the agreement itself.
+        bool specialClause = true;
     };
 
     // The calendar month (1..12) of the year's month index (0..11; negative: before the year).
     static int MonthOf(int startMonth, int index);
     // The year in which the agreement year holding (year, month) began.
     static int AgreementYearOf(int year, int month, int startMonth);
-    // The figures of a row whose months are filled in.
+    // The figures of a row whose months (and specialClause) are filled in.
     static void Judge(Row& row);
+    // What the limits view says of an agreement without a special clause; empty with one.
+    static std::string ClauseNote(bool specialClause);
     // Every employee with work in the year (or in the months its averages reach back to), in
     // Japanese order. year is the year in which the agreement year starts; closing 0..5 as for
     // the export. False when the records cannot all be read.
+    // With schedule, the swapped rest days count, and each closed month by the rules it was
+    // closed with.
     static bool Collect(IWorkStore& report, int year, int closing, const CWorkRules& rules,
-                        std::vector<Row>& rows);
+                        std::vector<Row>& rows, const CScheduleBook* schedule = nullptr);
     // The CSV (UTF-8, CR LF; written in CP932): a row per employee, 時間外 and 休日 per month,
     // then the year's figures and the limits passed.
     static std::string Csv(const std::vector<Row>& rows, int startMonth);

@@ -64,21 +64,27 @@ int CPayroll::LateNightMinutes(int start, int end, const CWorkRules& rules) {
     return minutes;
 }
 
-bool CPayroll::IsRestDay(const std::string& date, const CWorkRules& rules) {
-    if (rules.restDay == CWorkRules::kNoRestDay) return false;
+bool CPayroll::IsRestDay(const std::string& date, const CWorkRules& rules,
+                         const RestDays& restDays) {
     const int number = CWorkDate::Number(date);
-    return number > 0 && CWorkDate::Weekday(number) == rules.restDay;
+    if (number <= 0) return false;
+    if (restDays) return restDays(number);
+    return rules.restDay != CWorkRules::kNoRestDay && CWorkDate::Weekday(number) == rules.restDay;
 }
 
 int CPayroll::RestDayMinutes(const std::string& date, int start, int end, int breakMinutes,
-                             const CWorkRules& rules) {
+                             const CWorkRules& rules, const RestDays& restDays) {
     const int number = CWorkDate::Number(date);
-    if (number <= 0 || rules.restDay == CWorkRules::kNoRestDay || end <= start) return 0;
+    if (number <= 0 || (!restDays && rules.restDay == CWorkRules::kNoRestDay) || end <= start) {
+        return 0;
+    }
     int inside = 0;
     // The working day's own calendar day, then the next one (its hours from 24:00 on).
     for (int k = 0; k < 2; ++k) {
         const int calendar = CWorkDate::FromDayIndex(CWorkDate::DayIndex(number) + k);
-        if (CWorkDate::Weekday(calendar) != rules.restDay) continue;
+        const bool rest =
+            restDays ? restDays(calendar) : CWorkDate::Weekday(calendar) == rules.restDay;
+        if (!rest) continue;
         const int from = std::max(start, k * 24 * 60);
         const int to = std::min(end, (k + 1) * 24 * 60);
         if (to <= from) continue;
@@ -107,7 +113,8 @@ std::string CPayroll::LimitPassed(int overtime, int restDay) {
 }
 
 std::vector<CPayroll::Day> CPayroll::ForDays(const std::vector<WorkDayRecord>& days,
-                                             const CWorkRules& rules, const std::string& today) {
+                                             const CWorkRules& rules, const std::string& today,
+                                             const RestDays& restDays) {
     std::vector<Day> figures(days.size());
     // The regular time (up to 8 hours a day, rest days apart) each week has had so far.
     std::map<long, int> weekRegular;
@@ -128,7 +135,8 @@ std::vector<CPayroll::Day> CPayroll::ForDays(const std::vector<WorkDayRecord>& d
             rules.breaks == CWorkRules::EBreaks::kFixed && f.breakMinutes < RequiredBreak(f.worked);
         // The hours inside the rest day stand apart, never overtime; the rest of a shift that
         // crosses midnight is ordinary time of its working day and week.
-        f.restDay = std::min(f.worked, RestDayMinutes(day.date, start, end, f.breakMinutes, rules));
+        f.restDay = std::min(f.worked,
+                             RestDayMinutes(day.date, start, end, f.breakMinutes, rules, restDays));
         const int ordinary = f.worked - f.restDay;
         if (ordinary == 0) continue;
         f.dailyOvertime = std::max(0, ordinary - kLegalDay);
@@ -143,9 +151,14 @@ std::vector<CPayroll::Day> CPayroll::ForDays(const std::vector<WorkDayRecord>& d
 }
 
 CPayroll::Totals CPayroll::Add(const std::vector<WorkDayRecord>& days, int firstDate,
-                               const CWorkRules& rules, const std::string& today) {
+                               const CWorkRules& rules, const std::string& today,
+                               const RestDays& restDays) {
+    return AddFigures(days, ForDays(days, rules, today, restDays), firstDate);
+}
+
+CPayroll::Totals CPayroll::AddFigures(const std::vector<WorkDayRecord>& days,
+                                      const std::vector<Day>& figures, int firstDate) {
     Totals totals;
-    const auto figures = ForDays(days, rules, today);
     for (std::size_t i = 0; i < days.size(); ++i) {
         const Day& f = figures[i];
         if (!f.counted || CWorkDate::Number(days[i].date) < firstDate) continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace stampwell {
 class CPayroll {
 public:
     static constexpr int kLegalDay = 8 * 60;
+    // Whether a date number is the person's statutory rest day, when a swapped rest day moved
+    // it; empty: the rules' weekday.
+    using RestDays = std::function<bool(int date)>;
 
     struct Day {
         bool counted = false;
@@ -49,18 +53,21 @@ public:
     // 00:00-05:00 of a day that starts before 05:00), fixed breaks inside left out.
     static int LateNightMinutes(int start, int end, const CWorkRules& rules);
     // Whether a calendar day ("YYYY/MM/DD") is the office's weekly statutory rest day.
-    static bool IsRestDay(const std::string& date, const CWorkRules& rules);
+    static bool IsRestDay(const std::string& date, const CWorkRules& rules,
+                          const RestDays& restDays = {});
     // Of a working day's span (minutes of the working day; 24:00 on is the next calendar day),
     // the minutes worked inside the calendar days that are the rest day. A fixed break there is
     // not worked; a break by length has no place, so it comes off the hours outside the rest
     // day first (the rest-day premium is the higher one).
     static int RestDayMinutes(const std::string& date, int start, int end, int breakMinutes,
-                              const CWorkRules& rules);
+                              const CWorkRules& rules, const RestDays& restDays = {});
     // The legal minimum break for the minutes worked (more than 6 hours: 45, more than 8: 60).
     static int RequiredBreak(int worked);
     // The break deemed for a span when breaks go by length: the least that leaves the time
     // worked within RequiredBreak (6:30 -> 0:30, 8:50 -> 0:50).
     static int LegalBreakOfSpan(int span);
+    // A period's total rounded to the hour: under 30 minutes down, 30 and over up.
+    static int RoundMonthly(int minutes) { return (minutes + 30) / 60 * 60; }
     // Every limit a month's overtime (and rest-day work) passed, joined by "・", or nothing.
     static std::string LimitPassed(int overtime, int restDay);
 
@@ -68,10 +75,14 @@ public:
     // firstDate (the week's earlier days) count toward the week only. today is the working day
     // still going on.
     static std::vector<Day> ForDays(const std::vector<WorkDayRecord>& days, const CWorkRules& rules,
-                                    const std::string& today);
+                                    const std::string& today, const RestDays& restDays = {});
     // The figures of the days from firstDate (a date number) on.
     static Totals Add(const std::vector<WorkDayRecord>& days, int firstDate,
-                      const CWorkRules& rules, const std::string& today);
+                      const CWorkRules& rules, const std::string& today,
+                      const RestDays& restDays = {});
+    // The totals of figures already worked out by ForDays.
+    static Totals AddFigures(const std::vector<WorkDayRecord>& days,
+                             const std::vector<Day>& figures, int firstDate);
 };
 
 }  // namespace stampwell

@@ -7,6 +7,8 @@
 #include "calendar/WorkDate.h"
 #include "leave/LeaveBook.h"
 #include "leave/LeaveLedger.h"
+#include "schedule/ScheduleChange.h"
+#include "schedule/SchedulePlan.h"
 #include "store/IWorkStore.h"
 #include "text/JapaneseOrder.h"
 
@@ -27,7 +29,8 @@ std::string Hours(int minutes) {
 bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing,
                             const std::string& onlyName, const CWorkRules& rules,
                             std::vector<Row>& rows, const CLeaveBook* leave,
-                            const std::vector<std::string>* registered) {
+                            const std::vector<std::string>* registered,
+                            const CScheduleBook* schedule) {
     rows.clear();
     std::map<std::string, std::vector<WorkDayRecord>> byName;
     int first = 0;
@@ -38,6 +41,14 @@ bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing
     std::map<std::string, std::vector<WorkDayRecord>> inPeriod;
     std::vector<std::string> names;
     const CPayPeriod period(year, month, closing);
+    const CScheduleBook noSchedule;
+    const CScheduleBook& book = schedule != nullptr ? *schedule : noSchedule;
+    // A closed period keeps the rules it was closed with.
+    const CWorkRules inForce = CScheduleChange::RulesOver(book, period.Last(), rules);
+    std::string closedText;
+    if (const auto* closed = book.ClosedOver(period.Last())) {
+        closedText = closed->when + " " + closed->admin;
+    }
     auto leaveIn = [&](const std::string& name) {
         int halves = 0;
         if (leave == nullptr) return halves;
@@ -75,7 +86,19 @@ bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing
         Row row;
         row.name = name;
         row.summary = CWorkSummary::Add(inPeriod[name], today);
-        row.payroll = CPayroll::Add(byName[name], first, rules, today);
+        const CSchedulePlan plan(book, inForce, name);
+        const auto restDays = [&plan](int date) { return plan.IsRestDay(date); };
+        const auto days = schedule != nullptr
+                              ? CScheduledTime::EveryDay(byName[name], name, first, period.Last())
+                              : byName[name];
+        const auto figures = CPayroll::ForDays(days, inForce, today, restDays);
+        row.payroll = CPayroll::AddFigures(days, figures, first);
+        if (schedule != nullptr) {
+            row.scheduled = CScheduledTime::Add(
+                days, CScheduledTime::ForDays(days, figures, plan, leave, name, today), first);
+        }
+        row.rounded = inForce.monthlyRounding;
+        row.closed = closedText;
         if (leave != nullptr) {
             row.leaveHalves = leaveIn(name);
             // A whole day of leave is no missing time.
@@ -108,25 +131,48 @@ std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
     // New columns go last, so that sheets reading the earlier ones by position still work.
     csv +=
         ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
-        "有休取得日数,有休残日数,有休日の打刻\r\n";
+        "有休取得日数,有休残日数,有休日の打刻,所定労働日数,遅刻回数,遅刻時間,早退回数,早退時間,"
+        "欠勤日数,欠勤日,法定内残業,所定休日労働,代休日数,端数処理,締め\r\n";
     for (const auto& row : rows) {
         const auto& s = row.summary;
-        const auto& p = row.payroll;
-        csv += row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
-               Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
-               Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
-               Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," +
-               Hours(p.overSixty) + "," + Joined(p.shortBreakDates) + "," +
-               CLeaveLedger::Days(row.leaveHalves) + "," +
-               (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "," +
-               Joined(row.leaveTapDates) + "\r\n";
+        const auto p = Shown(row);
+        const auto& d = row.scheduled;
+        auto count = [&](int n) { return d.scheduled ? std::to_string(n) : std::string{}; };
+        auto time = [&](int minutes) { return d.scheduled ? Hours(minutes) : std::string{}; };
+        csv +=
+            row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
+            Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
+            Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
+            Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," + Hours(p.overSixty) +
+            "," + Joined(p.shortBreakDates) + "," + CLeaveLedger::Days(row.leaveHalves) + "," +
+            (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "," +
+            Joined(row.leaveTapDates) + "," + count(d.scheduledDays) + "," + count(d.lateCount) +
+            "," + time(d.late) + "," + count(d.earlyCount) + "," + time(d.early) + "," +
+            count(d.absentDays) + "," + Joined(d.absentDates) + "," +
+            time(Rounded(row, d.withinOvertime)) + "," + time(Rounded(row, d.dayOffWork)) + "," +
+            count(d.daysInLieu) + "," + (row.rounded ? "30分単位" : "") + "," + row.closed + "\r\n";
     }
     return csv;
 }
 
+int CPeriodReport::Rounded(const Row& row, int minutes) {
+    return row.rounded ? CPayroll::RoundMonthly(minutes) : minutes;
+}
+
+CPayroll::Totals CPeriodReport::Shown(const Row& row) {
+    CPayroll::Totals p = row.payroll;
+    // The limits are judged on the exact minutes: rounding never hides a limit passed.
+    p.overtime = Rounded(row, p.overtime);
+    p.lateNight = Rounded(row, p.lateNight);
+    p.restDay = Rounded(row, p.restDay);
+    p.overSixty = Rounded(row, p.overSixty);
+    return p;
+}
+
 std::string CPeriodReport::ConsoleLine(const Row& row) {
     const auto& s = row.summary;
-    const auto& p = row.payroll;
+    const auto p = Shown(row);
+    const auto& d = row.scheduled;
     std::string line = row.name + "\t" + std::to_string(s.daysWorked) + "日\t" + Hours(s.minutes) +
                        "\t休憩 " + Hours(p.breakMinutes) + "\t実労働 " + Hours(p.worked) +
                        "\t残業 " + Hours(p.overtime) + "\t深夜 " + Hours(p.lateNight) + "\t休日 " +
@@ -138,7 +184,22 @@ std::string CPeriodReport::ConsoleLine(const Row& row) {
     if (row.leaveHalves > 0) line += "\t有休 " + CLeaveLedger::Days(row.leaveHalves) + "日";
     if (row.leaveBalance >= 0) line += "\t有休残 " + CLeaveLedger::Days(row.leaveBalance) + "日";
     if (!row.leaveTapDates.empty()) line += "\t有休日の打刻: " + Joined(row.leaveTapDates);
+    if (d.scheduled) {
+        line += "\t所定 " + std::to_string(d.scheduledDays) + "日";
+        if (d.lateCount > 0) {
+            line += "\t遅刻 " + std::to_string(d.lateCount) + "回 " + Hours(d.late);
+        }
+        if (d.earlyCount > 0) {
+            line += "\t早退 " + std::to_string(d.earlyCount) + "回 " + Hours(d.early);
+        }
+        if (d.absentDays > 0) line += "\t欠勤 " + std::to_string(d.absentDays) + "日";
+        if (d.withinOvertime > 0) line += "\t法定内残業 " + Hours(Rounded(row, d.withinOvertime));
+        if (d.dayOffWork > 0) line += "\t所定休日労働 " + Hours(Rounded(row, d.dayOffWork));
+        if (d.daysInLieu > 0) line += "\t代休 " + std::to_string(d.daysInLieu) + "日";
+    }
+    if (row.rounded) line += "\t（30分単位で丸め）";
     if (!p.limit.empty()) line += "\t" + p.limit;
+    if (!row.closed.empty()) line += "\t締め済み";
     return line;
 }
 

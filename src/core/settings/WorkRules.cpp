@@ -198,6 +198,14 @@ void CWorkRules::ReadText(const std::string& text, std::vector<std::string>* unr
             auto parsed = ParseMonth(value);
             if (parsed) agreementStart = *parsed;
             read = parsed.has_value();
+        } else if (key == kSpecialClauseKey) {
+            auto parsed = ParseYesNo(value);
+            if (parsed) specialClause = *parsed;
+            read = parsed.has_value();
+        } else if (key == kRoundingKey) {
+            auto parsed = ParseRounding(value);
+            if (parsed) monthlyRounding = *parsed;
+            read = parsed.has_value();
         } else {
             known = false;
         }
@@ -219,6 +227,8 @@ void CWorkRules::ReadText(const std::string& text, std::vector<std::string>* unr
         if (key == kRestDayKey) restDay = defaults.restDay;
         if (key == kWeekHoursKey) weekHours = defaults.weekHours;
         if (key == kAgreementStartKey) agreementStart = defaults.agreementStart;
+        if (key == kSpecialClauseKey) specialClause = defaults.specialClause;
+        if (key == kRoundingKey) monthlyRounding = defaults.monthlyRounding;
         kept.push_back({key, value});
         if (unread != nullptr && std::find(unread->begin(), unread->end(), key) == unread->end()) {
             unread->push_back(key);
@@ -240,9 +250,10 @@ void CWorkRules::ReadText(const std::string& text, std::vector<std::string>* unr
     std::stable_sort(kept.begin(), kept.end(), [](const KeptLine& a, const KeptLine& b) {
         auto rank = [](const KeptLine& line) {
             if (line.whole) return 99;
-            const char* keys[] = {kBreaksKey,  kWindowsKey,   kWeekStartKey,
-                                  kRestDayKey, kWeekHoursKey, kAgreementStartKey};
-            for (int i = 0; i < 6; ++i) {
+            const char* keys[] = {kBreaksKey,        kWindowsKey,   kWeekStartKey,
+                                  kRestDayKey,       kWeekHoursKey, kAgreementStartKey,
+                                  kSpecialClauseKey, kRoundingKey};
+            for (int i = 0; i < 8; ++i) {
                 if (line.key == keys[i]) return i;
             }
             return 98;
@@ -271,11 +282,37 @@ std::string CWorkRules::FileText() const {
         const KeptLine* line = keptValue(key);
         text += std::string(key) + "," + (line != nullptr ? line->value : value) + "\r\n";
     }
+    // The later rules are written only when set (or kept), so a file of the earlier rules reads
+    // the same in a release that does not know them.
+    const std::pair<const char*, std::optional<std::string>> later[] = {
+        {kSpecialClauseKey, specialClause ? std::nullopt : std::optional<std::string>("なし")},
+        {kRoundingKey,
+         monthlyRounding ? std::optional<std::string>(RoundingText(true)) : std::nullopt},
+    };
+    for (const auto& [key, value] : later) {
+        if (const KeptLine* line = keptValue(key)) {
+            text += std::string(key) + "," + line->value + "\r\n";
+        } else if (value) {
+            text += std::string(key) + "," + *value + "\r\n";
+        }
+    }
     // Lines this program does not know, as they were.
     for (const auto& line : kept) {
         if (line.whole) text += line.key + "\r\n";
     }
     return text;
+}
+
+std::optional<bool> CWorkRules::ParseYesNo(const std::string& text) {
+    if (text == "あり" || text == "yes") return true;
+    if (text == "なし" || text == "no") return false;
+    return std::nullopt;
+}
+
+std::optional<bool> CWorkRules::ParseRounding(const std::string& text) {
+    if (text == "30分" || text == "30") return true;
+    if (text == "しない" || text == "none") return false;
+    return std::nullopt;
 }
 
 bool CWorkRules::Write(const fs::path& dataDir) const {

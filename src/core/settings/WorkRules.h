@@ -37,6 +37,13 @@ public:
     int restDay = 0;         // 0 Sunday ... 6 Saturday, or kNoRestDay
     int weekHours = 40;      // 40, or 44 (特例措置対象事業場)
     int agreementStart = 4;  // the month (1..12) the overtime agreement's year starts
+    // Whether the overtime agreement has a special clause (特別条項); without one, 45 hours a
+    // month and 360 a year are the limits themselves.
+    bool specialClause = true;
+    // Whether a period's totals of overtime, late-night and rest-day work are rounded to the
+    // hour, under 30 minutes down and 30 and over up (the monthly rounding the labour
+    // administration allows); off unless set.
+    bool monthlyRounding = false;
     // What the file held that these rules do not carry: a value that did not read (that rule
     // keeps its default meanwhile) or an unknown key. Written back unchanged unless the rule
     // is set anew (Keep... below).
@@ -84,6 +91,12 @@ public:
     static constexpr const char* kRestDayKey = "法定休日";
     static constexpr const char* kWeekHoursKey = "週の法定労働時間";
     static constexpr const char* kAgreementStartKey = "協定の起算月";
+    static constexpr const char* kSpecialClauseKey = "特別条項";
+    static constexpr const char* kRoundingKey = "月の端数処理";
+    // あり/なし (yes/no), and 30分 (or しない) for the rounding.
+    static std::optional<bool> ParseYesNo(const std::string& text);
+    static std::optional<bool> ParseRounding(const std::string& text);
+    static const char* RoundingText(bool rounding) { return rounding ? "30分" : "しない"; }
 
     bool operator==(const CWorkRules&) const = default;
 };

@@ -13,9 +13,11 @@ void Say(IMessageSink& messages, const std::string& text) {
 }  // namespace
 
 CWorkRulesForm::Texts CWorkRulesForm::TextsOf(const CWorkRules& rules) {
-    return Texts{CWorkRules::BreaksText(rules.breaks),     CWorkRules::WindowsText(rules.windows),
-                 CWorkRules::WeekdayText(rules.weekStart), CWorkRules::WeekdayText(rules.restDay),
-                 std::to_string(rules.weekHours),          std::to_string(rules.agreementStart)};
+    return Texts{
+        CWorkRules::BreaksText(rules.breaks),     CWorkRules::WindowsText(rules.windows),
+        CWorkRules::WeekdayText(rules.weekStart), CWorkRules::WeekdayText(rules.restDay),
+        std::to_string(rules.weekHours),          std::to_string(rules.agreementStart),
+        rules.specialClause ? "あり" : "なし",    CWorkRules::RoundingText(rules.monthlyRounding)};
 }
 
 std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRules& base,
@@ -70,6 +72,22 @@ std::optional<CWorkRules> CWorkRulesForm::Read(const Texts& texts, const CWorkRu
         }
         rules.agreementStart = *month;
     }
+    if (!texts.specialClause.empty()) {
+        auto clause = CWorkRules::ParseYesNo(texts.specialClause);
+        if (!clause) {
+            Say(messages, "36協定の特別条項は「あり」か「なし」を指定してください。");
+            return std::nullopt;
+        }
+        rules.specialClause = *clause;
+    }
+    if (!texts.rounding.empty()) {
+        auto rounding = CWorkRules::ParseRounding(texts.rounding);
+        if (!rounding) {
+            Say(messages, "月の端数処理は「30分」か「しない」を指定してください。");
+            return std::nullopt;
+        }
+        rules.monthlyRounding = *rounding;
+    }
     if (const std::string refused = rules.Check(); !refused.empty()) {
         Say(messages, refused);
         return std::nullopt;
@@ -96,6 +114,10 @@ std::optional<std::string> CWorkRulesForm::Merge(CWorkRules& rules, const CWorkR
         [&] { rules.weekHours = typed.weekHours; });
     set(CWorkRules::kAgreementStartKey, typed.agreementStart != shown.agreementStart,
         [&] { rules.agreementStart = typed.agreementStart; });
+    set(CWorkRules::kSpecialClauseKey, typed.specialClause != shown.specialClause,
+        [&] { rules.specialClause = typed.specialClause; });
+    set(CWorkRules::kRoundingKey, typed.monthlyRounding != shown.monthlyRounding,
+        [&] { rules.monthlyRounding = typed.monthlyRounding; });
     if (std::string refused = rules.Check(); !refused.empty()) return refused;
     return std::nullopt;
 }

@@ -23,6 +23,8 @@ public:
         std::string restDay;         // 日 ... 土, or なし
         std::string weekHours;       // 40 or 44
         std::string agreementStart;  // 1 ... 12
+        std::string specialClause;   // あり or なし
+        std::string rounding;        // 30分 or しない
     };
 
     static Texts TextsOf(const CWorkRules& rules);

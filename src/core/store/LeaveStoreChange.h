@@ -3,6 +3,7 @@
 #include <string>
 
 #include "store/ILeaveStore.h"
+#include "store/IScheduleStore.h"
 
 namespace stampwell {
 
@@ -12,9 +13,10 @@ class IMessageSink;
 // unless every employee's ledger still adds up (no day without a balance).
 class CLeaveStoreChange {
 public:
-    // False after the message; the stored book is then as it was.
-    static bool Apply(ILeaveStore& store, const ILeaveStore::Change& change,
-                      IMessageSink& messages);
+    // False after the message; the stored book is then as it was. With schedule, a change of
+    // a day taken or a grant withheld inside a closed pay period is refused.
+    static bool Apply(ILeaveStore& store, const ILeaveStore::Change& change, IMessageSink& messages,
+                      const IScheduleStore* schedule = nullptr);
     // Carries a rename of the register into the book when it holds the old name; true when
     // there was nothing to carry or it was carried, false after the message.
     static bool CarryRename(ILeaveStore& store, const std::string& from, const std::string& to,

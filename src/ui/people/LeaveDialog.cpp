@@ -273,18 +273,21 @@ bool CLeaveDialog::ApplyChange(std::function<std::optional<std::string>(CLeaveBo
     };
     struct Job {
         std::shared_ptr<ILeaveStore> store;
+        std::shared_ptr<IScheduleStore> schedule;
         ILeaveStore::Change change;
         CKeptMessages messages;
         bool applied = false;
     };
     auto job = std::make_shared<Job>(
         Job{OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings()),
+            OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings()),
             std::move(change),
             {},
             false});
     CShareWait wait(this);
     if (!wait.Run([job] {
-            job->applied = CLeaveStoreChange::Apply(*job->store, job->change, job->messages);
+            job->applied = CLeaveStoreChange::Apply(*job->store, job->change, job->messages,
+                                                    job->schedule.get());
         })) {
         m_controller.Prompt().ShowMessage(
             "共有フォルダ（有給休暇のファイルの場所）が応答しないため、待つのをやめました。\n記録"
