@@ -44,7 +44,7 @@ TEST(PgSchema, InitMakesTheTablesOnceAndAgainChangesNothingAlsoWhenProgramsRunAt
     const auto tables =
         connection->Exec("SELECT count(*) FROM pg_tables WHERE schemaname = $1", {"stampwell"});
     ASSERT_TRUE(tables.Ok()) << tables.Error();
-    EXPECT_EQ(tables.Value(0, 0), "10");
+    EXPECT_EQ(tables.Value(0, 0), "11");
     const auto versions = connection->Exec("SELECT count(*) FROM stampwell.schema_version");
     EXPECT_EQ(versions.Value(0, 0), "1");
 }

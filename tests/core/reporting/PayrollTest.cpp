@@ -233,12 +233,15 @@ TEST(PeriodReport, AttendanceAndRoomModeGiveTheSameFigures) {
         ASSERT_TRUE(CPeriodReport::Collect(*o.store, 2011, 8, 5, "", CWorkRules{}, rows));
         ASSERT_EQ(rows.size(), 1u);
         const std::string csv = CPeriodReport::Csv(rows, room);
-        EXPECT_EQ(csv,
-                  std::string(room ? "氏名,在室日数,合計在室時間" : "氏名,出勤日数,合計勤務時間") +
-                      ",打刻漏れの日,時刻不整合の日,休憩,実労働時間,法定外残業,深夜労働,"
-                      "法定休日労働,上限超過,60時間超残業,休憩不足の日,"
-                      "有休取得日数,有休残日数,有休日の打刻\r\n"
-                      "山田,3,21:00,2011/08/29,,1:00,20:00,2:30,3:30,5:00,,0:00,,0,,\r\n");
+        EXPECT_EQ(
+            csv,
+            std::string(room ? "氏名,在室日数,合計在室時間" : "氏名,出勤日数,合計勤務時間") +
+                ",打刻漏れの日,時刻不整合の日,休憩,実労働時間,法定外残業,深夜労働,"
+                "法定休日労働,上限超過,60時間超残業,休憩不足の日,"
+                "有休取得日数,有休残日数,有休日の打刻,"
+                "所定労働日数,遅刻回数,遅刻時間,早退回数,早退時間,欠勤日数,欠勤日,法定内残業,"
+                "所定休日労働,代休日数,端数処理,締め\r\n"
+                "山田,3,21:00,2011/08/29,,1:00,20:00,2:30,3:30,5:00,,0:00,,0,,,,,,,,,,,,,,\r\n");
         EXPECT_EQ(CPeriodReport::ConsoleLine(rows[0]),
                   "山田\t3日\t21:00\t休憩 1:00\t実労働 20:00\t残業 2:30\t深夜 3:30\t休日 5:00"
                   "\t打刻漏れ: 2011/08/29");
@@ -254,12 +257,15 @@ TEST(PeriodReport, AMonthOfTapsOnASetClockGivesTheWorkedExample) {
         dir.Path(), "report --year 2026 --month 6 --closing end --csv '" + csv.string() + "'",
         test::AtTime("2026-07-01 10:00:00"));
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(test::ReadBytes(csv),
-              test::Sjis(
-                  "氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
-                  "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
-                  "有休取得日数,有休残日数,有休日の打刻\r\n"
-                  "山田,10,75:00,2026/06/09,,6:30,68:30,6:30,10:00,7:00,,0:00,2026/06/10,0,,\r\n"));
+    EXPECT_EQ(
+        test::ReadBytes(csv),
+        test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
+                   "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
+                   "有休取得日数,有休残日数,有休日の打刻,"
+                   "所定労働日数,遅刻回数,遅刻時間,早退回数,早退時間,欠勤日数,欠勤日,法定内残業,"
+                   "所定休日労働,代休日数,端数処理,締め\r\n"
+                   "山田,10,75:00,2026/06/09,,6:30,68:30,6:30,10:00,7:00,,0:00,2026/06/"
+                   "10,0,,,,,,,,,,,,,,\r\n"));
     // The agreement year from April: June's figures, and the largest 2-month average.
     const auto year = dir / "year.csv";
     result =

@@ -113,12 +113,15 @@ TEST(WorkSummary, APayPeriodPerEmployeeAndTheCliReport) {
                            "report --year 2011 --month 8 --closing 20 --csv '" + csv.string() + "'")
                   .exitCode,
               0);
-    EXPECT_EQ(test::ReadBytes(csv),
-              test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
-                         "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
-                         "有休取得日数,有休残日数,有休日の打刻\r\n"
-                         "山田,1,9:00,2011/08/20,,1:00,8:00,0:00,0:00,0:00,,0:00,,0,,\r\n"
-                         "鈴木,1,9:30,,2011/08/02,1:00,8:30,0:30,0:00,0:00,,0:00,,0,,\r\n"));
+    EXPECT_EQ(
+        test::ReadBytes(csv),
+        test::Sjis("氏名,出勤日数,合計勤務時間,打刻漏れの日,時刻不整合の日,休憩,実労働時間,"
+                   "法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
+                   "有休取得日数,有休残日数,有休日の打刻,"
+                   "所定労働日数,遅刻回数,遅刻時間,早退回数,早退時間,欠勤日数,欠勤日,法定内残業,"
+                   "所定休日労働,代休日数,端数処理,締め\r\n"
+                   "山田,1,9:00,2011/08/20,,1:00,8:00,0:00,0:00,0:00,,0:00,,0,,,,,,,,,,,,,,\r\n"
+                   "鈴木,1,9:30,,2011/08/02,1:00,8:30,0:30,0:00,0:00,,0:00,,0,,,,,,,,,,,,,,\r\n"));
     // Never over the work file, nor over the trail beside it.
     for (const char* stored : {"KINTAI.dat", "EditLog.txt"}) {
         EXPECT_EQ(test::RunCli(o.t.dir.Path(), "report --year 2011 --month 8 --closing 20 --csv '" +
