@@ -10,6 +10,7 @@
 #include "officestore/OfficeStores.h"
 #include "platform/LocalTime.h"
 #include "schedule/NationalHolidays.h"
+#include "schedule/PatternForm.h"
 #include "schedule/ScheduleChange.h"
 #include "settings/EnvironmentSettings.h"
 
@@ -75,23 +76,14 @@ std::optional<CScheduleBook> Read(const CRuntime& runtime) {
 }
 
 int SetPattern(const CliOptions& options, const ScheduleArgs& args) {
-    CWorkPattern pattern;
-    pattern.name = args.name;
-    const auto start = CWorkPattern::ParseTime(args.start);
-    const auto end = CWorkPattern::ParseTime(args.end);
-    if (!start || !end) return Refuse("始業と終業は 09:00 のように指定してください。");
-    const auto breaks = CWorkRules::ParseWindows(args.breaks);
-    if (!breaks) return Refuse("休憩は「12:00-13:00 15:00-15:15」のように指定してください。");
-    const auto days = CWorkPattern::ParseWeekdays(args.days);
-    if (!days) return Refuse("勤務日は「月火水木金」のように曜日で指定してください。");
     if (args.holidays != "休み" && args.holidays != "出勤") {
         return Refuse("祝日は「休み」か「出勤」を指定してください。");
     }
-    pattern.start = *start;
-    pattern.end = *end;
-    pattern.breaks = *breaks;
-    pattern.weekdays = *days;
-    pattern.holidaysOff = args.holidays == "休み";
+    std::string why;
+    const auto read = CPatternForm::Read(
+        {args.name, args.start, args.end, args.breaks, args.days, args.holidays == "休み"}, why);
+    if (!read) return Refuse(why);
+    const CWorkPattern pattern = *read;
     return Change(
         options, [&](CScheduleBook& book) { return CScheduleChange::SetPattern(book, pattern); },
         "勤務パターン「" + pattern.name + "」を保存しました。");

@@ -30,6 +30,7 @@
 #include "platform/LocalTime.h"
 #include "reporting/TimesheetPainter.h"
 #include "reporting/WorkSummary.h"
+#include "schedule/SchedulePlan.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/ModeFiles.h"
 #include "store/IAdminStore.h"
@@ -51,6 +52,7 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
     // Reading and saving the month never hold the window: a shared folder may hang.
     m_shareWait = std::make_unique<CShareWait>(this);
     m_session->SetFileWork(m_shareWait.get());
+    m_session->SetScheduleStore(OpenScheduleStore(controller.Runtime(), *controller.GetSettings()));
 
     auto* layout = new QVBoxLayout(this);  // the dialog owns its layout and widgets
     auto* top = new QGridLayout();
@@ -82,6 +84,29 @@ CReportEditDialog::CReportEditDialog(CRecorderController& controller, QWidget* p
     m_reason = new QLineEdit(this);
     reasonRow->addWidget(m_reason, 1);
     layout->addLayout(reasonRow);
+    auto* closingRow = new QHBoxLayout();
+    closingRow->addWidget(new QLabel(QString::fromUtf8("締め日:"), this));
+    m_closingDay = new QComboBox(this);
+    for (const char* day : {"5日", "10日", "15日", "20日", "25日", "末締め"}) {
+        m_closingDay->addItem(QString::fromUtf8(day));
+    }
+    m_closingDay->setCurrentIndex(5);
+    closingRow->addWidget(m_closingDay);
+    QPushButton* closeMonth = new QPushButton(QString::fromUtf8("締める"), this);
+    QPushButton* reopenMonth = new QPushButton(QString::fromUtf8("締め解除"), this);
+    closeMonth->setAutoDefault(false);
+    reopenMonth->setAutoDefault(false);
+    closingRow->addWidget(closeMonth);
+    closingRow->addWidget(reopenMonth);
+    closingRow->addStretch(1);
+    layout->addLayout(closingRow);
+    // Which period is closed, by whom and when: a line of its own, never cut.
+    m_closed = new QLabel(this);
+    m_closed->setWordWrap(true);
+    m_closed->setStyleSheet(QStringLiteral("color: rgb(160, 0, 0);"));
+    layout->addWidget(m_closed);
+    connect(closeMonth, &QPushButton::clicked, this, [this] { OnCloseMonth(); });
+    connect(reopenMonth, &QPushButton::clicked, this, [this] { OnReopenMonth(); });
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* save = buttons->addButton(QString::fromUtf8("保存"), QDialogButtonBox::ActionRole);
@@ -236,6 +261,40 @@ void CReportEditDialog::Refresh() {
     if (pay.overSixty > 0) {
         text += QString::fromUtf8("\n60時間超残業: %1").arg(hours(pay.overSixty));
     }
+    // The scheduled hours, when the person follows a pattern; holidays and days off in the grid.
+    const auto plans = m_session->ScheduledDays();
+    std::vector<CMonthSheetModel::DayNote> notes;
+    for (const auto& day : plans) {
+        CMonthSheetModel::DayNote note;
+        using EKind = CSchedulePlan::EKind;
+        note.off = day.plan.kind == EKind::kDayOff || day.plan.kind == EKind::kRestDay ||
+                   (!day.plan.holiday.empty() && day.plan.kind == EKind::kUnscheduled);
+        note.text = day.plan.holiday;
+        auto add = [&note](const char* word) {
+            note.text += (note.text.empty() ? "" : "・") + std::string(word);
+        };
+        if (day.plan.swapped) add("振替");
+        if (day.plan.inLieu) add("代休");
+        if (day.absent) add("欠勤");
+        notes.push_back(std::move(note));
+    }
+    m_model->SetDayNotes(std::move(notes));
+    const auto scheduled = m_session->ScheduledTotals();
+    if (scheduled.scheduled) {
+        text += QString::fromUtf8("\n所定: %1日　遅刻: %2回 %3　早退: %4回 %5　欠勤: %6日")
+                    .arg(scheduled.scheduledDays)
+                    .arg(scheduled.lateCount)
+                    .arg(hours(scheduled.late))
+                    .arg(scheduled.earlyCount)
+                    .arg(hours(scheduled.early))
+                    .arg(scheduled.absentDays);
+        text += QString::fromUtf8("\n法定内残業: %1　所定休日労働: %2")
+                    .arg(hours(scheduled.withinOvertime), hours(scheduled.dayOffWork));
+        if (scheduled.daysInLieu > 0) {
+            text += QString::fromUtf8("　代休: %1日").arg(scheduled.daysInLieu);
+        }
+    }
+    m_closed->setText(QString::fromStdString(m_session->ClosedText()));
     m_totals->setText(text);
     // The window grows with the lines rather than squeezing the grid.
     if (layout() != nullptr) layout()->activate();
@@ -384,6 +443,20 @@ void CReportEditDialog::OnSave() {
         // The times were read again after the save: so is the leave (another PC may have
         // cancelled a day off meanwhile).
         m_leaveKey.clear();
+    }
+    Refresh();
+}
+
+void CReportEditDialog::OnCloseMonth() {
+    m_grid->CommitEditor();
+    m_session->CloseMonth(m_closingDay->currentIndex());
+    Refresh();
+}
+
+void CReportEditDialog::OnReopenMonth() {
+    m_grid->CommitEditor();
+    if (m_session->ReopenMonth(m_closingDay->currentIndex(), m_reason->text().toStdString())) {
+        m_reason->clear();
     }
     Refresh();
 }

@@ -58,6 +58,12 @@ public:
     CReportEditSession& Session() const { return *m_session; }
     QLineEdit& Reason() const { return *m_reason; }
     QLabel& Totals() const { return *m_totals; }
+    // 締める and 締め解除 of the pay period closing at the day chosen in ClosingDay (the reason
+    // for reopening is the one typed in 修正理由).
+    QComboBox& ClosingDay() const { return *m_closingDay; }
+    QLabel& ClosedLabel() const { return *m_closed; }
+    void OnCloseMonth();
+    void OnReopenMonth();
 
 private:
     void OnSelectionChanged();
@@ -78,6 +84,8 @@ private:
     CTimeGrid* m_grid = nullptr;
     QLineEdit* m_reason = nullptr;
     QLabel* m_totals = nullptr;
+    QComboBox* m_closingDay = nullptr;
+    QLabel* m_closed = nullptr;
     std::function<bool(QPrinter&)> m_printRunner;
     CLeaveBook m_leave;      // the shown person's paid leave
     std::string m_leaveKey;  // whose and which month it was read for

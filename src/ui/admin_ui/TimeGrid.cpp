@@ -85,7 +85,16 @@ QVariant CMonthSheetModel::data(const QModelIndex& index, int role) const {
             }
             return QString::fromUtf8(CWorkSummary::Label(state));
         }
+        if (index.column() == 0 && index.row() < static_cast<int>(m_dayNotes.size()) &&
+            !m_dayNotes[static_cast<std::size_t>(index.row())].text.empty()) {
+            return QString::fromStdString(m_sheet.Cell(index.row(), 0) + " " +
+                                          m_dayNotes[static_cast<std::size_t>(index.row())].text);
+        }
         return QString::fromStdString(m_sheet.Cell(index.row(), index.column()));
+    }
+    if (role == Qt::BackgroundRole && index.row() < static_cast<int>(m_dayNotes.size()) &&
+        m_dayNotes[static_cast<std::size_t>(index.row())].off) {
+        return QColor(255, 232, 232);  // a day off, as a printed calendar shades it
     }
     if (role == Qt::ToolTipRole && index.column() == kWorkedColumn && LeaveOn(index.row())) {
         const auto& day = m_sheet.Edited().at(static_cast<std::size_t>(index.row()));
@@ -130,6 +139,12 @@ void CMonthSheetModel::SetLeaveDays(std::map<std::string, std::string> days) {
     if (rowCount() > 0) {
         emit dataChanged(index(0, kWorkedColumn), index(rowCount() - 1, kWorkedColumn));
     }
+}
+
+void CMonthSheetModel::SetDayNotes(std::vector<DayNote> notes) {
+    if (notes == m_dayNotes) return;
+    m_dayNotes = std::move(notes);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 const std::string* CMonthSheetModel::LeaveOn(int row) const {
@@ -195,9 +210,10 @@ CTimeGrid::~CTimeGrid() = default;
 
 void CTimeGrid::FitColumns() {
     const int width = viewport()->width();
-    setColumnWidth(0, width * 3 / 10);
+    // The date column holds a holiday's name too.
+    setColumnWidth(0, width * 2 / 5);
     for (int column = 1; column <= CMonthSheetModel::kWorkedColumn; ++column) {
-        setColumnWidth(column, width * 7 / 30 - 2);
+        setColumnWidth(column, width / 5 - 2);
     }
 }
 

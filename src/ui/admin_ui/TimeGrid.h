@@ -34,6 +34,14 @@ public:
     // The days of paid leave ("YYYY/MM/DD" and 有休, 午前有休 or 午後有休), shown in the
     // worked column in place of the time (which goes to the tip) or of 打刻漏れ.
     void SetLeaveDays(std::map<std::string, std::string> days);
+    // Per row of the month: what the day is (a holiday's name, 所定休日, 法定休日, 振替, 代休;
+    // empty for an ordinary day), and whether it is a day off (shaded).
+    struct DayNote {
+        std::string text;
+        bool off = false;
+        bool operator==(const DayNote&) const = default;
+    };
+    void SetDayNotes(std::vector<DayNote> notes);
 
 private:
     bool IsMarked(int row) const;
@@ -43,6 +51,7 @@ private:
     std::string m_today;
     std::vector<std::string> m_shortBreakDates;
     std::map<std::string, std::string> m_leaveDays;
+    std::vector<DayNote> m_dayNotes;
     const std::string* LeaveOn(int row) const;
 };
 

@@ -31,6 +31,7 @@ public:
         kGuide = 40060,
         kLimits = 40061,
         kLeave = 40062,
+        kSchedule = 40063,
         kTrayQuit = 40017
     };
 

@@ -9,6 +9,7 @@
 
 #include "admin_ui/ExportDialog.h"
 #include "admin_ui/LimitsDialog.h"
+#include "admin_ui/ScheduleDialog.h"
 #include "admin_ui/ReportEditDialog.h"
 #include "admin_ui/VersionDlg.h"
 #include "app/InstanceChannel.h"
@@ -136,6 +137,11 @@ bool CStampwellApp::InitInstance() {
     RouteWithLogin(CMainFrame::kLeave, [this] {
         CBusyScope busy(*m_controller);
         m_leave->Run();
+    });
+    m_schedule = std::make_unique<CScheduleDialog>(*m_controller, m_frame.get());
+    RouteWithLogin(CMainFrame::kSchedule, [this] {
+        CBusyScope busy(*m_controller);
+        m_schedule->Run();
     });
     RouteWithLogin(CMainFrame::kExport, [this] {
         CBusyScope busy(*m_controller);

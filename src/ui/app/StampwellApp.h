@@ -22,6 +22,7 @@ class CExportDialog;
 class CReportEditDialog;
 class CLimitsDialog;
 class CLeaveDialog;
+class CScheduleDialog;
 class CSendMailDialog;
 class CWorkRulesDialog;
 class CChimeDialog;
@@ -90,6 +91,7 @@ public:
     CReportEditDialog* ReportEdit() const { return m_reportEdit.get(); }
     CLimitsDialog* Limits() const { return m_limits.get(); }
     CLeaveDialog* Leave() const { return m_leave.get(); }
+    CScheduleDialog* Schedule() const { return m_schedule.get(); }
     CWorkRulesDialog* WorkRules() const { return m_workRules.get(); }
 
 private:
@@ -116,6 +118,7 @@ private:
     std::unique_ptr<CReportEditDialog> m_reportEdit;
     std::unique_ptr<CLimitsDialog> m_limits;
     std::unique_ptr<CLeaveDialog> m_leave;
+    std::unique_ptr<CScheduleDialog> m_schedule;
     std::unique_ptr<CWorkRulesDialog> m_workRules;
     std::function<void(CUserInfoDialog&)> m_userDialogRunner;
     std::function<void(CSendMailDialog&)> m_mailDialogRunner;
