@@ -102,16 +102,22 @@ void CLimitsDialog::Refresh() {
     // The year is read on a thread of its own: a share that hangs never freezes the window.
     struct Job {
         std::shared_ptr<IWorkStore> report;
+        std::shared_ptr<IScheduleStore> schedule;
         std::vector<COvertimeYear::Row> rows;
         bool read = false;
     };
     auto job = std::make_shared<Job>();
     job->report = m_work->Twin();
+    job->schedule = OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
     const int year = m_year->value();
     const int closing = m_closing->currentIndex();
     CShareWait wait(this);
     if (!wait.Run([job, year, closing, rules] {
-            job->read = COvertimeYear::Collect(*job->report, year, closing, rules, job->rows);
+            // Swapped rest days count, and closed months by the rules they were closed with.
+            CScheduleBook book;
+            job->schedule->Read(book, nullptr);
+            job->read =
+                COvertimeYear::Collect(*job->report, year, closing, rules, job->rows, &book);
         })) {
         m_controller.Prompt().ShowMessage(
             "共有フォルダ（勤務ファイルの場所）が応答しないため、読み込みをやめました。",
@@ -149,8 +155,12 @@ void CLimitsDialog::Refresh() {
         passed += (passed.isEmpty() ? QString() : QString::fromUtf8("、")) +
                   QString::fromStdString(row.name + "（" + row.limits + "）");
     }
-    m_summary->setText(passed.isEmpty() ? QString::fromUtf8("上限を超えた人はいません。")
-                                        : QString::fromUtf8("上限を超えた人: ") + passed);
+    QString summary = passed.isEmpty() ? QString::fromUtf8("上限を超えた人はいません。")
+                                       : QString::fromUtf8("上限を超えた人: ") + passed;
+    if (const auto note = COvertimeYear::ClauseNote(rules.specialClause); !note.empty()) {
+        summary += QStringLiteral("\n") + QString::fromStdString(note);
+    }
+    m_summary->setText(summary);
     m_summary->setStyleSheet(passed.isEmpty() ? QString()
                                               : QStringLiteral("color: rgb(200, 0, 0);"));
 }

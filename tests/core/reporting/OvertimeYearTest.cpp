@@ -94,3 +94,27 @@ TEST(OvertimeYear, TheTableNamesTheMonthsFromTheStartMonthAndMarksWhatPassed) {
 }
 
 }  // namespace stampwell
+
+namespace stampwell {
+
+// Without a special clause (特別条項) the agreement's own 45 hours a month and 360 a year are
+// the limits: one month over 45 hours is already past them, and the view says why.
+TEST(OvertimeYear, WithoutASpecialClauseOneMonthOver45HoursIsPastTheLimit) {
+    COvertimeYear::Row row;
+    row.months[COvertimeYear::kBefore].overtime = 45 * 60 + 1;
+    COvertimeYear::Judge(row);
+    EXPECT_EQ(row.limits, "");
+    row.specialClause = false;
+    COvertimeYear::Judge(row);
+    EXPECT_EQ(row.limits, "月45時間超（特別条項なし）");
+    EXPECT_TRUE(COvertimeYear::IsOverLimit(row, 1 + 2 * COvertimeYear::kMonths));
+    for (int i = 1; i < COvertimeYear::kMonths; ++i) {
+        row.months[COvertimeYear::kBefore + i].overtime = 30 * 60 + 1;
+    }
+    COvertimeYear::Judge(row);
+    EXPECT_EQ(row.limits, "月45時間超（特別条項なし）・年360時間超（特別条項なし）");
+    EXPECT_FALSE(COvertimeYear::ClauseNote(false).empty());
+    EXPECT_TRUE(COvertimeYear::ClauseNote(true).empty());
+}
+
+}  // namespace stampwell
