@@ -209,7 +209,9 @@ void AddLeaveCommands(CLI::App& app, const CliOptions& options, CommandResult& a
                 const CRuntime runtime = MakeRuntime(options);
                 auto work = OpenWorkStore(runtime);
                 work->SetSettings(CreateConfig(runtime));
-                if (auto refused = CWorkedDay::RefuseWholeLeave(*work, args->name, *date)) {
+                const auto schedule = OpenScheduleStore(runtime, *CreateConfig(runtime));
+                if (auto refused =
+                        CWorkedDay::RefuseWholeLeave(*work, args->name, *date, schedule.get())) {
                     return Refuse(*refused);
                 }
             }

@@ -42,9 +42,11 @@ int WriteTimesheet(const CliOptions& options, const TimesheetArgs& args) {
     auto reg = OpenPeopleStore(runtime);
     reg->SetPathSource(CreateConfig(runtime));
     const auto registered = reg->GetAllNames();
+    const auto schedule = LoadSchedule(runtime);
+    if (!schedule) return kRefused;
     std::vector<CTimesheet::Page> pages;
     if (!CTimesheet::Collect(*report, args.year, args.month, ClosingIndex(args.closing), args.name,
-                             *rules, &leave, true, pages, &registered)) {
+                             *rules, &leave, true, pages, &registered, &*schedule)) {
         return Refuse("勤務ファイルを最後まで読めませんでした。");
     }
     if (!args.site.empty()) {

@@ -9,7 +9,10 @@
 #include "leave/LeaveLedger.h"
 #include "reporting/Payroll.h"
 #include "reporting/PeriodReport.h"
+#include "reporting/ScheduledTime.h"
 #include "reporting/WorkSummary.h"
+#include "schedule/ScheduleChange.h"
+#include "schedule/SchedulePlan.h"
 #include "settings/ModeFiles.h"
 #include "store/IWorkStore.h"
 
@@ -29,7 +32,7 @@ void Add(std::string& note, const std::string& item) {
 
 std::vector<std::string> Totals(const CPeriodReport::Row& row, bool room) {
     const auto& s = row.summary;
-    const auto& p = row.payroll;
+    const auto p = CPeriodReport::Shown(row);
     std::string first = std::string(room ? "在室日数: " : "出勤日数: ") +
                         std::to_string(s.daysWorked) + "日　合計: " + Hours(s.minutes) +
                         "　打刻漏れ: " + std::to_string(s.missingDates.size()) + "日";
@@ -54,6 +57,21 @@ std::vector<std::string> Totals(const CPeriodReport::Row& row, bool room) {
         item(leave);
     }
     if (!more.empty()) lines.push_back(more);
+    const auto& d = row.scheduled;
+    if (d.scheduled) {
+        lines.push_back("所定: " + std::to_string(d.scheduledDays) +
+                        "日　遅刻: " + std::to_string(d.lateCount) + "回 " + Hours(d.late) +
+                        "　早退: " + std::to_string(d.earlyCount) + "回 " + Hours(d.early) +
+                        "　欠勤: " + std::to_string(d.absentDays) +
+                        "日　法定内残業: " + Hours(CPeriodReport::Rounded(row, d.withinOvertime)) +
+                        "　所定休日労働: " + Hours(CPeriodReport::Rounded(row, d.dayOffWork)) +
+                        (d.daysInLieu > 0 ? "　代休: " + std::to_string(d.daysInLieu) + "日" : ""));
+    }
+    std::string last;
+    if (row.rounded) last += "時間の合計は1か月ごとに30分単位で丸めています。";
+    if (!row.closed.empty())
+        last += (last.empty() ? "" : "　") + ("締め済み（" + row.closed + "）");
+    if (!last.empty()) lines.push_back(last);
     return lines;
 }
 }  // namespace
@@ -78,12 +96,13 @@ std::vector<std::string> CTimesheet::Cells(const Line& line) {
 bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
                          const std::string& onlyName, const CWorkRules& rules,
                          const CLeaveBook* leave, bool withTrail, std::vector<Page>& pages,
-                         const std::vector<std::string>* registered) {
+                         const std::vector<std::string>* registered,
+                         const CScheduleBook* schedule) {
     pages.clear();
     // The totals: exactly the report's rows.
     std::vector<CPeriodReport::Row> rows;
     if (!CPeriodReport::Collect(report, year, month, closing, onlyName, rules, rows, leave,
-                                registered)) {
+                                registered, schedule)) {
         return false;
     }
     std::map<std::string, std::vector<WorkDayRecord>> byName;
@@ -96,7 +115,8 @@ bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
     if (withTrail) {
         report.ForEachTrailEntry([&](const IWorkStore::TrailEntry& entry) {
             if (entry.state != IWorkStore::ETrailState::kDone || entry.day.empty() ||
-                entry.side == IWorkStore::kTrailSaveFailed || entry.side == IWorkStore::kTrailSaveStarted ||
+                entry.side == IWorkStore::kTrailSaveFailed ||
+                entry.side == IWorkStore::kTrailSaveStarted ||
                 entry.side == IWorkStore::kTrailSaveDone) {
                 return;
             }
@@ -106,6 +126,9 @@ bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
     const CPayPeriod period(year, month, closing);
     const std::string today = report.TodayText();
     const bool room = report.GetMode() == kRoomMode;
+    const CScheduleBook noSchedule;
+    const CScheduleBook& book = schedule != nullptr ? *schedule : noSchedule;
+    const CWorkRules inForce = CScheduleChange::RulesOver(book, period.Last(), rules);
     for (const auto& row : rows) {
         Page page;
         page.name = row.name;
@@ -113,8 +136,12 @@ bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
         page.period =
             CWorkDate::TextOfNumber(period.First()) + "～" + CWorkDate::TextOfNumber(period.Last());
         page.title = std::to_string(year) + "年" + std::to_string(month) + "月度 出勤簿";
-        const auto& days = byName[row.name];
-        const auto figures = CPayroll::ForDays(days, rules, today);
+        const auto days =
+            CScheduledTime::EveryDay(byName[row.name], row.name, first, period.Last());
+        const CSchedulePlan plan(book, inForce, row.name);
+        const auto figures = CPayroll::ForDays(days, inForce, today,
+                                               [&plan](int date) { return plan.IsRestDay(date); });
+        const auto scheduled = CScheduledTime::ForDays(days, figures, plan, leave, row.name, today);
         std::map<int, std::size_t> dayIndex;
         for (std::size_t i = 0; i < days.size(); ++i) {
             dayIndex[CWorkDate::Number(days[i].date)] = i;
@@ -128,9 +155,25 @@ bool CTimesheet::Collect(IWorkStore& report, int year, int month, int closing,
             std::snprintf(label, sizeof label, "%02d/%02d（%s）", date / 100 % 100, date % 100,
                           kWeekdays[weekday]);
             line.date = label;
-            line.restDay_ = weekday == rules.restDay;
             const std::string dateText = CWorkDate::TextOfNumber(date);
-            if (auto found = dayIndex.find(date); found != dayIndex.end()) {
+            const auto found = dayIndex.find(date);
+            // Every day of the period is in days (EveryDay): its plan is always there.
+            const CScheduledTime::Day plan =
+                found != dayIndex.end() ? scheduled[found->second] : CScheduledTime::Day{};
+            using EKind = CSchedulePlan::EKind;
+            line.restDay_ = plan.plan.kind == EKind::kRestDay || plan.plan.kind == EKind::kDayOff ||
+                            !plan.plan.holiday.empty();
+            Add(line.note, plan.plan.holiday);
+            if (plan.plan.kind == EKind::kDayOff && plan.plan.holiday.empty() &&
+                !plan.plan.inLieu) {
+                Add(line.note, "所定休日");
+            }
+            if (plan.plan.swapped) Add(line.note, "振替");
+            if (plan.plan.inLieu) Add(line.note, "代休");
+            if (plan.absent) Add(line.note, "欠勤");
+            if (plan.late > 0) Add(line.note, "遅刻 " + Hours(plan.late));
+            if (plan.early > 0) Add(line.note, "早退 " + Hours(plan.early));
+            if (found != dayIndex.end()) {
                 const WorkDayRecord& day = days[found->second];
                 const CPayroll::Day& f = figures[found->second];
                 line.start = day.start;

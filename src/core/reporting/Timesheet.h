@@ -8,6 +8,7 @@
 namespace stampwell {
 
 class CLeaveBook;
+class CScheduleBook;
 class IWorkStore;
 
 // The month's attendance register (出勤簿) of each employee, as texts ready to be drawn: a row
@@ -19,8 +20,10 @@ public:
     struct Line {
         std::string date;  // "06/01（月）"
         std::string start, end, breakTime, worked, overtime, lateNight, restDay;
-        std::string note;  // 打刻漏れ, 時刻不整合, 休憩不足, 有休, 修正（reason）, joined by "・"
-        bool restDay_ = false;  // the statutory rest day: shaded
+        // The holiday's name, 所定休日, 振替, 代休, 欠勤, 遅刻, 早退, 打刻漏れ, 時刻不整合,
+        // 休憩不足, 有休, 修正（reason）, joined by "・".
+        std::string note;
+        bool restDay_ = false;  // a day off (the statutory rest day, a holiday, 所定休日): shaded
     };
     struct Page {
         std::string name;
@@ -38,11 +41,13 @@ public:
     // One page per employee of the period (Japanese order), or the one named; every name of
     // `registered` gets its page too, empty when it has nothing in the period. leave and
     // registered may be null; withTrail puts the reasons of the corrections into the remarks.
-    // False when the records cannot be read.
+    // With schedule, the holidays, days off and scheduled figures, and a closed period by the
+    // rules kept at its closing. False when the records cannot be read.
     static bool Collect(IWorkStore& report, int year, int month, int closing,
                         const std::string& onlyName, const CWorkRules& rules,
                         const CLeaveBook* leave, bool withTrail, std::vector<Page>& pages,
-                        const std::vector<std::string>* registered = nullptr);
+                        const std::vector<std::string>* registered = nullptr,
+                        const CScheduleBook* schedule = nullptr);
 };
 
 }  // namespace stampwell

@@ -320,6 +320,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         std::shared_ptr<IPeopleStore> reg;
         std::shared_ptr<ILeaveStore> leave;
         std::shared_ptr<IRulesStore> rules;
+        std::shared_ptr<IScheduleStore> schedule;
         int year = 0, month = 0;
         std::string onlyName, refusal;
         std::vector<CTimesheet::Page> pages;
@@ -332,6 +333,7 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
     }
     job->leave = OpenLeaveStore(m_controller.Runtime(), *m_controller.GetSettings());
     job->rules = OpenRulesStore(m_controller.Runtime());
+    job->schedule = OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
     job->year = m_year->value();
     job->month = m_month->currentIndex() + 1;
     job->onlyName = everyone ? std::string{} : shown;
@@ -340,12 +342,15 @@ bool CReportEditDialog::CollectTimesheet(std::vector<CTimesheet::Page>& pages) {
         job->rules->Read(rules);
         CLeaveBook leave;
         if (!job->leave->Read(leave, &job->refusal)) return;
+        CScheduleBook schedule;
+        if (!job->schedule->Read(schedule, &job->refusal)) return;
         // Every registered employee gets a page, with or without records in the month.
         std::vector<std::string> registered;
         if (job->reg) registered = job->reg->GetAllNames();
         // The calendar month the screen shows: the pay period closing at the month's end.
-        job->collected = CTimesheet::Collect(*job->report, job->year, job->month, 5, job->onlyName,
-                                             rules, &leave, true, job->pages, &registered);
+        job->collected =
+            CTimesheet::Collect(*job->report, job->year, job->month, 5, job->onlyName, rules,
+                                &leave, true, job->pages, &registered, &schedule);
         if (!job->collected || job->pages.empty()) job->refusal = "この月の記録がありません。";
     });
     if (!finished) {

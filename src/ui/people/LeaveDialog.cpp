@@ -334,9 +334,13 @@ void CLeaveDialog::OnTake() {
     // The work file is read with the change, off the window's thread: both may be on a share.
     auto work = OpenWorkStore(m_controller.Runtime());
     work->SetSettings(m_controller.SnapshotSettings());
+    std::shared_ptr<IScheduleStore> schedule =
+        OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
     ApplyChange([=](CLeaveBook& book) -> std::optional<std::string> {
         if (whole) {
-            if (auto refused = CWorkedDay::RefuseWholeLeave(*work, name, date)) return refused;
+            if (auto refused = CWorkedDay::RefuseWholeLeave(*work, name, date, schedule.get())) {
+                return refused;
+            }
         }
         return CLeaveChange::Take(book, name, date, part);
     });

@@ -8,6 +8,7 @@
 #include "leave/LeaveBook.h"
 #include "platform/LocalTime.h"
 #include "reporting/PeriodReport.h"
+#include "reporting/Timesheet.h"
 #include "schedule/ScheduleChange.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/Fakes.h"
@@ -130,6 +131,28 @@ TEST(ScheduledMonth, LateEarlyAbsentHolidaySwapAndDayInLieu) {
     EXPECT_EQ(suzuki.payroll.worked, plain.payroll.worked);
     EXPECT_EQ(suzuki.payroll.overtime, plain.payroll.overtime);
     EXPECT_EQ(CPeriodReport::Csv({suzuki}, false), CPeriodReport::Csv({plain}, false));
+
+    // The 出勤簿 says the same day by day: holidays named and shaded, the absence, the swap.
+    std::vector<CTimesheet::Page> pages;
+    ASSERT_TRUE(CTimesheet::Collect(*o.store, 2026, 11, kMonthEnd, "山田", o.rules, &leave, false,
+                                    pages, nullptr, &book));
+    ASSERT_EQ(pages.size(), 1u);
+    const auto& lines = pages[0].lines;
+    ASSERT_EQ(lines.size(), 30u);
+    EXPECT_EQ(lines[1].note, "遅刻 0:10");
+    EXPECT_EQ(lines[2].note, "文化の日");
+    EXPECT_TRUE(lines[2].restDay_);
+    EXPECT_EQ(lines[3].note, "早退 0:30");
+    EXPECT_EQ(lines[5].note, "欠勤");
+    EXPECT_EQ(lines[8].note, "有休");
+    EXPECT_EQ(lines[14].note, "振替");
+    EXPECT_FALSE(lines[14].restDay_);
+    EXPECT_TRUE(lines[17].restDay_);  // the 18th took the rest day
+    EXPECT_EQ(lines[20].note, "所定休日");
+    EXPECT_EQ(lines[22].note, "勤労感謝の日");
+    EXPECT_EQ(lines[25].note, "代休");
+    EXPECT_NE(pages[0].totals.back().find("欠勤: 1日"), std::string::npos)
+        << pages[0].totals.back();
 
     // Without the swap, the Sunday's 8:00 would be rest-day work.
     CScheduleBook unswapped = book;

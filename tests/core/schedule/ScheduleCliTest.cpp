@@ -31,6 +31,12 @@ TEST(ScheduleCli, CloseRefuseAndReopenFromTheCommandLine) {
     ASSERT_EQ(
         run("reopen --year 2026 --month 11 --closing end --reason 訂正 --admin 事務").exitCode, 0);
     EXPECT_EQ(run("leave take --name 山田 --date 2026-11-24").exitCode, 0);
+    // A holiday of the pattern is no working day to take leave from.
+    const auto holiday = run("leave take --name 山田 --date 2026-11-23");
+    EXPECT_EQ(holiday.exitCode, 1);
+    EXPECT_NE(holiday.err.find("勤労感謝の日で、勤務パターンの休日（所定休日）です"),
+              std::string::npos)
+        << holiday.err;
     const auto trail = run("closings");
     EXPECT_NE(trail.out.find("締め\t2026年11月分（末締め）\t事務"), std::string::npos) << trail.out;
     EXPECT_NE(trail.out.find("解除\t2026年11月分（末締め）\t事務\t理由: 訂正"), std::string::npos);
