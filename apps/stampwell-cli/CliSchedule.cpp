@@ -9,6 +9,7 @@
 #include "leave/LeaveDate.h"
 #include "officestore/OfficeStores.h"
 #include "platform/LocalTime.h"
+#include "reporting/PeriodReport.h"
 #include "schedule/NationalHolidays.h"
 #include "schedule/PatternForm.h"
 #include "schedule/ScheduleChange.h"
@@ -329,11 +330,17 @@ void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult
             const int closing = ClosingIndex(args->closing);
             const std::string when = Now(runtime);
             const std::string who = Who(*args);
+            // The records as closed, so that one that reaches the period later is noticed.
+            std::vector<std::pair<std::string, std::string>> prints;
+            if (!CPeriodReport::Prints(*OpenWorkReport(runtime), args->year, args->month, closing,
+                                       prints)) {
+                return Refuse("勤務ファイルを最後まで読めないため、締めていません。");
+            }
             return Change(
                 options,
                 [&](CScheduleBook& book) {
                     return CScheduleChange::Close(book, args->year, args->month, closing, *rules,
-                                                  when, who);
+                                                  when, who, prints);
                 },
                 CScheduleBook::PeriodText(args->year, args->month, closing) + "を締めました。");
         });

@@ -13,6 +13,7 @@
 #include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
+#include "reporting/PeriodReport.h"
 #include "schedule/ScheduleChange.h"
 #include "schedule/SchedulePlan.h"
 #include "settings/ModeFiles.h"
@@ -218,9 +219,25 @@ bool CReportEditSession::CloseMonth(int closing) {
     const CWorkRules rules = m_rules;
     const std::string when = m_clock != nullptr ? TrailTime().substr(0, 16) : std::string{};
     const std::string admin = m_adminId;
+    // The print of the period's records, read off the window's thread like the month.
+    auto prints =
+        std::make_shared<std::pair<std::vector<std::pair<std::string, std::string>>, bool>>();
+    auto report = m_report.Twin();
+    if (!RunFileWork([prints, report, year, month, closing] {
+            prints->second = CPeriodReport::Prints(*report, year, month, closing, prints->first);
+        })) {
+        ShowShareAway();
+        return false;
+    }
+    if (!prints->second) {
+        m_prompt.ShowMessage("勤務ファイルを最後まで読めないため、締めていません。",
+                             EMessageIcon::None);
+        return false;
+    }
     return ChangeSchedule(
         [=](CScheduleBook& book) {
-            return CScheduleChange::Close(book, year, month, closing, rules, when, admin);
+            return CScheduleChange::Close(book, year, month, closing, rules, when, admin,
+                                          prints->first);
         },
         period + "を締めました。");
 }

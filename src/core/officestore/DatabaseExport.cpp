@@ -6,12 +6,14 @@
 #include "folderstore/FolderLeaveStore.h"
 #include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderRulesStore.h"
+#include "folderstore/FolderScheduleStore.h"
 #include "people/CipherRecordFile.h"
 #include "pgstore/PgAdminStore.h"
 #include "pgstore/PgLeaveStore.h"
 #include "pgstore/PgMonthRecords.h"
 #include "pgstore/PgPeopleStore.h"
 #include "pgstore/PgRulesStore.h"
+#include "pgstore/PgScheduleStore.h"
 #include "pgstore/PgSchema.h"
 #include "pgstore/PgWorkRows.h"
 #include "platform/FileSystem.h"
@@ -75,7 +77,8 @@ bool CDatabaseExport::Run(const std::string& conninfo, const CRuntime& folder, R
     const std::filesystem::path work = settings->GetWorkFilePath();
     for (const std::filesystem::path& path :
          {work, std::filesystem::path(settings->GetIdFilePath()), folder.DataFile("Admin.dat"),
-          folder.DataFile("EditLog.txt"), folder.DataFile("WorkRules.txt")}) {
+          folder.DataFile("EditLog.txt"), folder.DataFile("WorkRules.txt"),
+          CFolderScheduleStore(folder, settings->GetIdFilePath()).FilePath()}) {
         if (CFileSystem::Exists(path)) {
             why = "書き出し先にはもうStampwellのファイルがあります（" + path.string() +
                   "）。空のフォルダを指定してください。";
@@ -153,6 +156,20 @@ bool CDatabaseExport::Run(const std::string& conninfo, const CRuntime& folder, R
             },
             sink, nullptr)) {
         why = "就業ルールを書き込めませんでした。" + sink.said;
+        return false;
+    }
+    CScheduleBook schedule;
+    if (!CPgScheduleStore(conninfo, folder.LockWait()).Read(schedule, &why)) return false;
+    // No file for an empty calendar: the folder then holds what an earlier release wrote.
+    if (!(schedule == CScheduleBook{}) &&
+        !CFolderScheduleStore(folder, settings->GetIdFilePath())
+             .Apply(
+                 [&](CScheduleBook& stored) -> std::optional<std::string> {
+                     stored = schedule;
+                     return std::nullopt;
+                 },
+                 sink)) {
+        why = "勤務予定を書き込めませんでした。" + sink.said;
         return false;
     }
 

@@ -9,6 +9,7 @@
 #include "folderstore/FolderLeaveStore.h"
 #include "folderstore/FolderPeopleStore.h"
 #include "folderstore/FolderRulesStore.h"
+#include "folderstore/FolderScheduleStore.h"
 #include "folderstore/FolderWorkStore.h"
 #include "pgstore/PasswordHash.h"
 #include "pgstore/PgConnection.h"
@@ -36,7 +37,7 @@ struct Office {
     std::vector<IPeopleStore::Person> people;
     std::vector<Admin> admins;
     std::vector<IWorkStore::TrailEntry> trail;
-    std::string leave, rules;
+    std::string leave, rules, schedule;
 };
 
 // A listed record "name(padded),date,start,end": its parts, or false for a line with no time.
@@ -112,6 +113,11 @@ bool ReadOffice(const CRuntime& folder, Office& office, std::string& why) {
         return false;
     }
     office.rules = rules.FileText();
+    CScheduleBook schedule;
+    if (!CFolderScheduleStore(folder, settings->GetIdFilePath()).Read(schedule, &why)) {
+        return false;
+    }
+    office.schedule = schedule.FileText();
     return true;
 }
 
@@ -135,6 +141,8 @@ std::string DigestOf(const Office& office) {
             add(std::to_string(static_cast<int>(entry.state)));
     }
     add(office.leave), add(office.rules);
+    // Only when there is one: a folder an earlier release imported is still known again.
+    if (!office.schedule.empty()) add(office.schedule);
     std::array<uint8_t, SHA256_DIGEST_SIZE> digest{};
     sha256_digest(&context, digest.size(), digest.data());
     std::string text;
@@ -250,7 +258,7 @@ bool CDatabaseImport::Run(const CRuntime& folder, const std::string& conninfo, C
     const auto locked = connection->Exec(
         "LOCK TABLE stampwell.work_records, stampwell.employees, stampwell.cards, "
         "stampwell.admins, stampwell.trail, stampwell.leave_book, stampwell.work_rules, "
-        "stampwell.settings IN EXCLUSIVE MODE");
+        "stampwell.schedule_book, stampwell.settings IN EXCLUSIVE MODE");
     if (!transaction.Begun() || !locked.Ok()) {
         why = "データベースを準備できませんでした: " + locked.Error();
         return false;
@@ -260,7 +268,8 @@ bool CDatabaseImport::Run(const CRuntime& folder, const std::string& conninfo, C
         "EXISTS (SELECT 1 FROM stampwell.work_records) OR "
         "EXISTS (SELECT 1 FROM stampwell.employees) OR EXISTS (SELECT 1 FROM stampwell.admins) "
         "OR EXISTS (SELECT 1 FROM stampwell.trail) OR EXISTS (SELECT 1 FROM "
-        "stampwell.leave_book) OR EXISTS (SELECT 1 FROM stampwell.work_rules)");
+        "stampwell.leave_book) OR EXISTS (SELECT 1 FROM stampwell.work_rules) OR "
+        "EXISTS (SELECT 1 FROM stampwell.schedule_book)");
     if (!before.Ok()) {
         why = "データベースを読めませんでした: " + before.Error();
         return false;
@@ -281,7 +290,8 @@ bool CDatabaseImport::Run(const CRuntime& folder, const std::string& conninfo, C
         !InsertPeople(*connection, office, counts, why) ||
         !InsertTrail(*connection, office.trail, why) ||
         !CPgLineBook::Store(*connection, "stampwell.leave_book", office.leave, why) ||
-        !CPgLineBook::Store(*connection, "stampwell.work_rules", office.rules, why)) {
+        !CPgLineBook::Store(*connection, "stampwell.work_rules", office.rules, why) ||
+        !CPgLineBook::Store(*connection, "stampwell.schedule_book", office.schedule, why)) {
         return false;
     }
     const auto noted = connection->Exec(

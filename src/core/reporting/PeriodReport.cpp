@@ -1,6 +1,8 @@
 #include "reporting/PeriodReport.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <map>
 
 #include "calendar/PayPeriod.h"
@@ -24,7 +26,47 @@ std::string Joined(const std::vector<std::string>& dates) {
 std::string Hours(int minutes) {
     return CWorkSummary::FormatMinutes(minutes);
 }
+
+// FNV-1a over each day with a time: enough to notice a change, never to hide one on purpose
+// (whoever can write the records can also reopen the period).
+std::string PrintOf(const std::vector<WorkDayRecord>& days) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const auto& day : days) {
+        if (day.start.empty() && day.end.empty()) continue;
+        for (const std::string* part : {&day.date, &day.start, &day.end}) {
+            for (const unsigned char c : *part + ",") {
+                hash ^= c;
+                hash *= 1099511628211ULL;
+            }
+        }
+    }
+    char text[20];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+const std::string* PrintIn(const CScheduleBook::ClosingEvent& closed, const std::string& name) {
+    for (const auto& [who, print] : closed.prints) {
+        if (who == name) return &print;
+    }
+    return nullptr;
+}
 }  // namespace
+
+bool CPeriodReport::Prints(IWorkStore& report, int year, int month, int closing,
+                           std::vector<std::pair<std::string, std::string>>& prints) {
+    prints.clear();
+    std::map<std::string, std::vector<WorkDayRecord>> byName;
+    int first = 0;
+    if (!CWorkSummary::DaysOfPeriod(report, year, month, closing, "", byName, first)) {
+        return false;
+    }
+    for (const auto& [name, days] : byName) {
+        const auto inPeriod = CWorkSummary::From(days, first);
+        if (!inPeriod.empty()) prints.emplace_back(name, PrintOf(inPeriod));
+    }
+    return true;
+}
 
 bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing,
                             const std::string& onlyName, const CWorkRules& rules,
@@ -46,9 +88,8 @@ bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing
     // A closed period keeps the rules it was closed with.
     const CWorkRules inForce = CScheduleChange::RulesOver(book, period.Last(), rules);
     std::string closedText;
-    if (const auto* closed = book.ClosedOver(period.Last())) {
-        closedText = closed->when + " " + closed->admin;
-    }
+    const CScheduleBook::ClosingEvent* closed = book.ClosedOver(period.Last());
+    if (closed != nullptr) closedText = closed->when + " " + closed->admin;
     auto leaveIn = [&](const std::string& name) {
         int halves = 0;
         if (leave == nullptr) return halves;
@@ -99,6 +140,12 @@ bool CPeriodReport::Collect(IWorkStore& report, int year, int month, int closing
         }
         row.rounded = inForce.monthlyRounding;
         row.closed = closedText;
+        // Only a closing that took prints can tell (one made before prints reads as unchanged).
+        if (closed != nullptr && !closed->prints.empty()) {
+            const std::string now = PrintOf(inPeriod[name]);
+            const std::string* then = PrintIn(*closed, name);
+            row.changedSinceClosed = then != nullptr ? *then != now : !inPeriod[name].empty();
+        }
         if (leave != nullptr) {
             row.leaveHalves = leaveIn(name);
             // A whole day of leave is no missing time.
@@ -139,18 +186,19 @@ std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
         const auto& d = row.scheduled;
         auto count = [&](int n) { return d.scheduled ? std::to_string(n) : std::string{}; };
         auto time = [&](int minutes) { return d.scheduled ? Hours(minutes) : std::string{}; };
-        csv +=
-            row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
-            Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
-            Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
-            Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," + Hours(p.overSixty) +
-            "," + Joined(p.shortBreakDates) + "," + CLeaveLedger::Days(row.leaveHalves) + "," +
-            (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "," +
-            Joined(row.leaveTapDates) + "," + count(d.scheduledDays) + "," + count(d.lateCount) +
-            "," + time(d.late) + "," + count(d.earlyCount) + "," + time(d.early) + "," +
-            count(d.absentDays) + "," + Joined(d.absentDates) + "," +
-            time(Rounded(row, d.withinOvertime)) + "," + time(Rounded(row, d.dayOffWork)) + "," +
-            count(d.daysInLieu) + "," + (row.rounded ? "30分単位" : "") + "," + row.closed + "\r\n";
+        csv += row.name + "," + std::to_string(s.daysWorked) + "," + Hours(s.minutes) + "," +
+               Joined(s.missingDates) + "," + Joined(s.inconsistentDates) + "," +
+               Hours(p.breakMinutes) + "," + Hours(p.worked) + "," + Hours(p.overtime) + "," +
+               Hours(p.lateNight) + "," + Hours(p.restDay) + "," + p.limit + "," +
+               Hours(p.overSixty) + "," + Joined(p.shortBreakDates) + "," +
+               CLeaveLedger::Days(row.leaveHalves) + "," +
+               (row.leaveBalance < 0 ? std::string{} : CLeaveLedger::Days(row.leaveBalance)) + "," +
+               Joined(row.leaveTapDates) + "," + count(d.scheduledDays) + "," + count(d.lateCount) +
+               "," + time(d.late) + "," + count(d.earlyCount) + "," + time(d.early) + "," +
+               count(d.absentDays) + "," + Joined(d.absentDates) + "," +
+               time(Rounded(row, d.withinOvertime)) + "," + time(Rounded(row, d.dayOffWork)) + "," +
+               count(d.daysInLieu) + "," + (row.rounded ? "30分単位" : "") + "," + row.closed +
+               (row.changedSinceClosed ? "（締め後に記録の変更あり）" : "") + "\r\n";
     }
     return csv;
 }
@@ -200,6 +248,7 @@ std::string CPeriodReport::ConsoleLine(const Row& row) {
     if (row.rounded) line += "\t（30分単位で丸め）";
     if (!p.limit.empty()) line += "\t" + p.limit;
     if (!row.closed.empty()) line += "\t締め済み";
+    if (row.changedSinceClosed) line += "（締め後に記録の変更あり）";
     return line;
 }
 

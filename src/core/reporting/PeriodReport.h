@@ -32,6 +32,10 @@ public:
         bool rounded = false;
         // "YYYY/MM/DD HH:MM 管理者" when the period is closed.
         std::string closed;
+        // The person's records of a closed period are not those it was closed with (a record
+        // sent late by a clock that kept it, an older release's correction): flagged, never
+        // dropped.
+        bool changedSinceClosed = false;
     };
 
     // False when the records cannot all be read.
@@ -48,6 +52,10 @@ public:
     // overtime beyond 60 hours and the days whose fixed breaks fell short; after the leave, the
     // scheduled hours' figures, the rounding and the closing.
     static std::string Csv(const std::vector<Row>& rows, bool room);
+    // The print of each person's records of a period, to be kept with its closing. False when
+    // the records cannot all be read.
+    static bool Prints(IWorkStore& report, int year, int month, int closing,
+                       std::vector<std::pair<std::string, std::string>>& prints);
     // One line of the console report (tab-separated, no line end).
     static std::string ConsoleLine(const Row& row);
     // The payroll totals as shown: rounded when the row's period rounds (the limits stay as

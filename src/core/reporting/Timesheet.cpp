@@ -71,6 +71,7 @@ std::vector<std::string> Totals(const CPeriodReport::Row& row, bool room) {
     if (row.rounded) last += "時間の合計は1か月ごとに30分単位で丸めています。";
     if (!row.closed.empty())
         last += (last.empty() ? "" : "　") + ("締め済み（" + row.closed + "）");
+    if (row.changedSinceClosed) last += "　締め後に記録の変更あり";
     if (!last.empty()) lines.push_back(last);
     return lines;
 }

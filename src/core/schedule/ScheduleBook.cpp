@@ -17,6 +17,7 @@ constexpr const char* kSwapKind = "振替";
 constexpr const char* kInLieuKind = "代休";
 constexpr const char* kCloseKind = "締め";
 constexpr const char* kCloseRuleKind = "締め規則";
+constexpr const char* kClosePrintKind = "締め記録";
 constexpr const char* kReopenKind = "解除";
 constexpr const char* kHolidaysOff = "祝日休み";
 constexpr const char* kHolidaysOn = "祝日出勤";
@@ -126,13 +127,14 @@ void CScheduleBook::ReadText(const std::string& text, std::vector<std::string>* 
                 closings.push_back(std::move(event));
                 read = true;
             }
-        } else if (kind == kCloseRuleKind) {
+        } else if (kind == kCloseRuleKind || kind == kClosePrintKind) {
             const auto f = Split(line, 5);
             int year = 0, month = 0, closing = 0;
             if (f.size() == 5 && ReadMonth(f[1], year, month) && ReadClosing(f[2], closing) &&
                 !closings.empty() && closings.back().closed &&
                 SamePeriod(closings.back(), year, month, closing)) {
-                closings.back().rules.emplace_back(f[3], f[4]);
+                (kind == kCloseRuleKind ? closings.back().rules : closings.back().prints)
+                    .emplace_back(f[3], f[4]);
                 read = true;
             }
         } else {
@@ -182,6 +184,9 @@ std::string CScheduleBook::FileText() const {
         }
         line({kCloseKind, month, closing, e.when, e.admin});
         for (const auto& [key, value] : e.rules) line({kCloseRuleKind, month, closing, key, value});
+        for (const auto& [name, print] : e.prints) {
+            line({kClosePrintKind, month, closing, name, print});
+        }
     }
     for (const auto& k : kept) text += k + "\r\n";
     return text;

@@ -53,6 +53,10 @@ public:
         std::string admin;
         std::string reason;                                      // a reopening's
         std::vector<std::pair<std::string, std::string>> rules;  // a closing's rule lines
+        // A closing's print of each person's records in the period (name, print), so that a
+        // record that reaches the period afterwards (a clock's kept tap sent late, an older
+        // release's correction) is noticed.
+        std::vector<std::pair<std::string, std::string>> prints;
         bool operator==(const ClosingEvent&) const = default;
     };
 

@@ -210,9 +210,10 @@ CScheduleChange::Refusal CScheduleChange::RemoveDayInLieu(CScheduleBook& book,
     return std::nullopt;
 }
 
-CScheduleChange::Refusal CScheduleChange::Close(CScheduleBook& book, int year, int month,
-                                                int closing, const CWorkRules& rules,
-                                                const std::string& when, const std::string& admin) {
+CScheduleChange::Refusal CScheduleChange::Close(
+    CScheduleBook& book, int year, int month, int closing, const CWorkRules& rules,
+    const std::string& when, const std::string& admin,
+    const std::vector<std::pair<std::string, std::string>>& prints) {
     if (auto bad = CheckField(admin, "管理者")) return bad;
     const auto* last = book.LastEventOf(year, month, closing);
     if (last != nullptr && last->closed) {
@@ -234,6 +235,7 @@ CScheduleChange::Refusal CScheduleChange::Close(CScheduleBook& book, int year, i
             event.rules.emplace_back(line.substr(0, comma), line.substr(comma + 1));
         }
     }
+    event.prints = prints;
     book.closings.push_back(std::move(event));
     return std::nullopt;
 }

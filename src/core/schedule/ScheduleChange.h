@@ -33,10 +33,11 @@ public:
     static Refusal AddDayInLieu(CScheduleBook& book, const CWorkRules& rules,
                                 const std::string& name, int offDate, int forDate);
     static Refusal RemoveDayInLieu(CScheduleBook& book, const std::string& name, int offDate);
-    // Closes a pay period with the rules in force; when is "YYYY/MM/DD HH:MM".
+    // Closes a pay period with the rules in force and the print of each person's records
+    // (CPeriodReport::Prints); when is "YYYY/MM/DD HH:MM".
     static Refusal Close(CScheduleBook& book, int year, int month, int closing,
-                         const CWorkRules& rules, const std::string& when,
-                         const std::string& admin);
+                         const CWorkRules& rules, const std::string& when, const std::string& admin,
+                         const std::vector<std::pair<std::string, std::string>>& prints = {});
     // Reopens a closed period; a reason is required.
     static Refusal Reopen(CScheduleBook& book, int year, int month, int closing,
                           const std::string& when, const std::string& admin,

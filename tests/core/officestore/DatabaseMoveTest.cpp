@@ -28,7 +28,9 @@ std::map<std::string, std::string> TakeOut(const std::filesystem::path& data,
              {"export", "export --year 2026 --month 6 --closing end --out"},
              {"report", "report --year 2026 --month 6 --closing end --csv"},
              {"limits", "limits --year 2026 --closing end --csv"},
-             {"ledger", "leave ledger --name 山田 --csv"}}) {
+             {"ledger", "leave ledger --name 山田 --csv"},
+             {"patterns", "pattern list"},
+             {"closings", "closings"}}) {
         const auto file = scratch / (name + ".csv");
         // The commands that write a file end with the option naming it.
         const bool toFile = args.ends_with("--out") || args.ends_with("--csv");
@@ -55,7 +57,10 @@ TEST(DatabaseMove, AnOfficeMovedIntoTheDatabaseAndBackGivesTheSameListsFiguresAn
     ASSERT_EQ(test::MakeWorkedExample(folder.Path()), "");
     for (const char* step :
          {"leave set --name 山田 --hired 2024-04-01", "leave take --name 山田 --date 2026-06-11",
-          "admins add --id boss --password pw-boss --card 1111222233334444"}) {
+          "admins add --id boss --password pw-boss --card 1111222233334444",
+          "pattern set 日勤 --start 09:00 --end 18:00 --breaks 12:00-13:00",
+          "pattern assign --name 山田 --from 2026-06-01 --pattern 日勤",
+          "close --year 2026 --month 5 --closing end --admin boss"}) {
         const auto result = test::RunCli(folder.Path(), step);
         ASSERT_EQ(result.exitCode, 0) << step << ": " << result.err;
     }

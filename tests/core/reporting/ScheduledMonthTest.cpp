@@ -165,8 +165,10 @@ TEST(ScheduledMonth, AClosedMonthKeepsItsFiguresWhenTheRulesChange) {
     for (int day : {1, 2, 3, 4, 5, 6, 7}) o.Day("山田", day, 9, 0, 19, 30);  // 9:30 a day
     CScheduleBook book = Book(o.rules);
     const auto before = o.RowOf("山田", &book);
-    ASSERT_FALSE(
-        CScheduleChange::Close(book, 2026, 11, kMonthEnd, o.rules, "2026/12/01 10:00", "管理者"));
+    std::vector<std::pair<std::string, std::string>> prints;
+    ASSERT_TRUE(CPeriodReport::Prints(*o.store, 2026, 11, kMonthEnd, prints));
+    ASSERT_FALSE(CScheduleChange::Close(book, 2026, 11, kMonthEnd, o.rules, "2026/12/01 10:00",
+                                        "管理者", prints));
     // The office moves to a 44-hour week with Saturday as its rest day.
     o.rules.weekHours = 44;
     o.rules.restDay = 6;
@@ -176,6 +178,15 @@ TEST(ScheduledMonth, AClosedMonthKeepsItsFiguresWhenTheRulesChange) {
         row.closed = "2026/12/01 10:00 管理者";
         return CPeriodReport::Csv({row}, false);
     }());
+    EXPECT_FALSE(closed.changedSinceClosed);
+    // A tap a clock kept while the share was away reaches the closed month: kept, and flagged.
+    o.Day("鈴木", 10, 9, 0, 18, 0);
+    o.Day("山田", 30, 9, 0, 18, 0);
+    const auto late = o.RowOf("山田", &book);
+    EXPECT_TRUE(late.changedSinceClosed);
+    EXPECT_NE(CPeriodReport::Csv({late}, false).find("（締め後に記録の変更あり）"),
+              std::string::npos);
+    EXPECT_TRUE(o.RowOf("鈴木", &book).changedSinceClosed);  // nobody's records at closing
     // The change holds for what is not closed.
     CScheduleBook open = book;
     ASSERT_FALSE(CScheduleChange::Reopen(open, 2026, 11, kMonthEnd, "2026/12/02 09:00", "管理者",
