@@ -13,7 +13,6 @@
 #include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "platform/LocalTime.h"
-#include "reporting/PeriodReport.h"
 #include "schedule/ScheduleChange.h"
 #include "schedule/SchedulePlan.h"
 #include "settings/ModeFiles.h"
@@ -176,34 +175,8 @@ std::string CReportEditSession::ClosedText() const {
     return {};
 }
 
-bool CReportEditSession::ChangeSchedule(const IScheduleStore::Change& change,
-                                        const std::string& done) {
-    if (!m_schedule) return false;
-    struct Kept : IMessageSink {
-        void ShowMessage(std::string_view text, EMessageIcon) override { said = std::string(text); }
-        std::string said;
-    };
-    struct Job {
-        std::shared_ptr<IScheduleStore> store;
-        Kept messages;
-        bool stored = false;
-    };
-    auto job = std::make_shared<Job>();
-    job->store = m_schedule;
-    if (!RunFileWork([job, change] { job->stored = job->store->Apply(change, job->messages); })) {
-        ShowShareAway();
-        return false;
-    }
-    if (!job->stored) {
-        m_prompt.ShowMessage(job->messages.said, EMessageIcon::None);
-        return false;
-    }
-    LoadMonth();
-    m_prompt.ShowMessage(done, EMessageIcon::None);
-    return true;
-}
-
 bool CReportEditSession::CloseMonth(int closing) {
+    if (!m_schedule) return false;
     const std::string period = CScheduleBook::PeriodText(m_year, m_month, closing);
     if (m_modified) {
         m_prompt.ShowMessage("変更が保存されていません。保存してから締めてください。",
@@ -215,43 +188,31 @@ bool CReportEditSession::CloseMonth(int closing) {
                              IPrompt::kNoAnswer) != IPrompt::kYes) {
         return false;
     }
-    const int year = m_year, month = m_month;
-    const CWorkRules rules = m_rules;
-    const std::string when = m_clock != nullptr ? TrailTime().substr(0, 16) : std::string{};
-    const std::string admin = m_adminId;
-    // The print of the period's records, read off the window's thread like the month.
-    auto prints =
-        std::make_shared<std::pair<std::vector<std::pair<std::string, std::string>>, bool>>();
-    auto report = m_report.Twin();
-    if (!RunFileWork([prints, report, year, month, closing] {
-            prints->second = CPeriodReport::Prints(*report, year, month, closing, prints->first);
-        })) {
-        ShowShareAway();
-        return false;
-    }
-    if (!prints->second) {
-        m_prompt.ShowMessage("勤務ファイルを最後まで読めないため、締めていません。",
-                             EMessageIcon::None);
-        return false;
-    }
-    return ChangeSchedule(
-        [=](CScheduleBook& book) {
-            return CScheduleChange::Close(book, year, month, closing, rules, when, admin,
-                                          prints->first);
-        },
-        period + "を締めました。");
+    const auto outcome =
+        CMonthClosing(m_schedule, m_prompt)
+            .Close(m_report, m_fileWork, {m_year, m_month, closing}, m_rules, NowText(), m_adminId);
+    return ClosingDone(outcome, period + "を締めました。");
 }
 
 bool CReportEditSession::ReopenMonth(int closing, const std::string& reason) {
-    const std::string period = CScheduleBook::PeriodText(m_year, m_month, closing);
-    const int year = m_year, month = m_month;
-    const std::string when = m_clock != nullptr ? TrailTime().substr(0, 16) : std::string{};
-    const std::string admin = m_adminId;
-    return ChangeSchedule(
-        [=](CScheduleBook& book) {
-            return CScheduleChange::Reopen(book, year, month, closing, when, admin, reason);
-        },
-        period + "の締めを解除しました。");
+    if (!m_schedule) return false;
+    const auto outcome =
+        CMonthClosing(m_schedule, m_prompt)
+            .Reopen(m_fileWork, {m_year, m_month, closing}, NowText(), m_adminId, reason);
+    return ClosingDone(
+        outcome, CScheduleBook::PeriodText(m_year, m_month, closing) + "の締めを解除しました。");
+}
+
+std::string CReportEditSession::NowText() const {
+    return m_clock != nullptr ? TrailTime().substr(0, 16) : std::string{};
+}
+
+bool CReportEditSession::ClosingDone(CMonthClosing::EOutcome outcome, const std::string& done) {
+    if (outcome == CMonthClosing::EOutcome::kNoAnswer) ShowShareAway();
+    if (outcome != CMonthClosing::EOutcome::kStored) return false;
+    LoadMonth();  // the closed text and the rules kept with the close
+    m_prompt.ShowMessage(done, EMessageIcon::None);
+    return true;
 }
 
 CPayroll::Totals CReportEditSession::PayrollTotals() const {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "corrections/MonthClosing.h"
 #include "corrections/MonthSheet.h"
 #include "reporting/Payroll.h"
 #include "reporting/ScheduledTime.h"
@@ -95,7 +96,9 @@ private:
     void ShowShareAway() const;
     // The plan of the shown month's days with the lead-in before it.
     std::vector<WorkDayRecord> DaysWithLeadIn() const;
-    bool ChangeSchedule(const IScheduleStore::Change& change, const std::string& done);
+    // "YYYY/MM/DD HH:MM" of the clock, for the closing trail.
+    std::string NowText() const;
+    bool ClosingDone(CMonthClosing::EOutcome outcome, const std::string& done);
 
     IWorkStore& m_report;
     IFileWork* m_fileWork = nullptr;
