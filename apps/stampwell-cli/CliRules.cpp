@@ -3,9 +3,12 @@
 #include <optional>
 
 #include "CliContext.h"
+#include "leave/LeaveDate.h"
 #include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
+#include "settings/EnvironmentSettings.h"
 #include "settings/WorkRulesForm.h"
+#include "store/RulesStoreChange.h"
 
 namespace stampwell::cli {
 
@@ -56,7 +59,7 @@ int ShowRules(const CliOptions& options) {
 
 struct RulesArgs {
     std::optional<std::string> breaks, windows, weekStart, restDay, weekHours, agreementStart,
-        specialClause, rounding;
+        specialClause, rounding, from;
 };
 
 int SetRules(const CliOptions& options, const RulesArgs& args) {
@@ -96,8 +99,22 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
     // The same reading and checks as the rules screen: nothing changes unless it is saved.
     auto typed = CWorkRulesForm::Read(texts, *shown, runtime.Messages());
     if (!typed) return kRefused;
+    // From today unless said: the pay periods that ended before keep the rules they had.
+    int from = CLeaveDate::Today(runtime.Clock());
+    if (args.from) {
+        auto dashed = *args.from;
+        for (char& c : dashed) {
+            if (c == '/') c = '-';
+        }
+        const auto date = CLeaveDate::Parse(dashed);
+        if (!date)
+            return Refuse("適用開始日は YYYY-MM-DD の、ある日付で指定してください: " + *args.from);
+        from = *date;
+    }
     const auto store = OpenRulesStore(runtime);
-    if (!store->Apply(
+    const auto schedule = OpenScheduleStore(runtime, *CreateConfig(runtime));
+    if (!CRulesStoreChange::Apply(
+            *store, *schedule, from,
             [&](CWorkRules& stored) {
                 return CWorkRulesForm::Merge(stored, *shown, *typed, named);
             },
@@ -135,6 +152,9 @@ void AddRulesCommands(CLI::App& app, const CliOptions& options, CommandResult& a
                     "36協定の1年の起算月: 1～12（既定は4）");
     set->add_option("--special-clause", args->specialClause,
                     "36協定の特別条項: あり（既定）または なし（月45時間・年360時間が上限）");
+    set->add_option(
+        "--from", args->from,
+        "この日から適用する（既定は今日。それより前に終わる締め期間は前のルールのまま）");
     set->add_option("--rounding", args->rounding,
                     "月の端数処理: しない（既定）または 30分（1か月の合計を1時間単位に四捨五入）");
     set->callback([&, args] { action = [&options, args] { return SetRules(options, *args); }; });

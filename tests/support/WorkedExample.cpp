@@ -33,7 +33,8 @@ std::string AtTime(const std::string& localTime) {
 std::string MakeWorkedExample(const std::filesystem::path& dataDir) {
     const std::string card = "0123456789ABCDEF";
     for (const char* setup : {"users add --card 0123456789ABCDEF --name 山田",
-                              "settings set --day-change 5", "rules set --windows 12:00-13:00"}) {
+                              "settings set --day-change 5",
+                              "rules set --windows 12:00-13:00 --from 2026-01-01"}) {
         auto result = RunCli(dataDir, setup);
         if (result.exitCode != 0) return std::string(setup) + ": " + result.err;
     }

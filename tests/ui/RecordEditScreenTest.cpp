@@ -477,7 +477,9 @@ TEST(RecordEditScreen, TheTotalsReadWholeAfterSwitchingToAMonthPastTheLimits) {
 
 TEST(RecordEditScreen, ADayWhoseFixedBreakFallsShortIsMarked) {
     Clock c;
-    ASSERT_EQ(test::RunCli(c.t.dir.Path(), "rules set --windows 12:00-13:00").exitCode, 0);
+    ASSERT_EQ(
+        test::RunCli(c.t.dir.Path(), "rules set --windows 12:00-13:00 --from 2000-01-01").exitCode,
+        0);
     {
         CWorkReport report(c.t.runtime);
         test::CFixedSide side;

@@ -18,6 +18,7 @@ constexpr const char* kInLieuKind = "代休";
 constexpr const char* kCloseKind = "締め";
 constexpr const char* kCloseRuleKind = "締め規則";
 constexpr const char* kClosePrintKind = "締め記録";
+constexpr const char* kEarlierRulesKind = "以前の規則";
 constexpr const char* kReopenKind = "解除";
 constexpr const char* kHolidaysOff = "祝日休み";
 constexpr const char* kHolidaysOn = "祝日出勤";
@@ -127,6 +128,16 @@ void CScheduleBook::ReadText(const std::string& text, std::vector<std::string>* 
                 closings.push_back(std::move(event));
                 read = true;
             }
+        } else if (kind == kEarlierRulesKind) {
+            const auto f = Split(line, 4);
+            const int until = f.size() == 4 ? ReadDate(f[1]) : 0;
+            if (until > 0) {
+                if (earlierRules.empty() || earlierRules.back().until != until) {
+                    earlierRules.push_back({until, {}});
+                }
+                earlierRules.back().rules.emplace_back(f[2], f[3]);
+                read = true;
+            }
         } else if (kind == kCloseRuleKind || kind == kClosePrintKind) {
             const auto f = Split(line, 5);
             int year = 0, month = 0, closing = 0;
@@ -149,6 +160,8 @@ void CScheduleBook::ReadText(const std::string& text, std::vector<std::string>* 
                      [](const Assignment& a, const Assignment& b) { return a.from < b.from; });
     std::sort(holidays.begin(), holidays.end(),
               [](const Holiday& a, const Holiday& b) { return a.date < b.date; });
+    std::stable_sort(earlierRules.begin(), earlierRules.end(),
+                     [](const EarlierRules& a, const EarlierRules& b) { return a.until < b.until; });
 }
 
 std::string CScheduleBook::FileText() const {
@@ -186,6 +199,11 @@ std::string CScheduleBook::FileText() const {
         for (const auto& [key, value] : e.rules) line({kCloseRuleKind, month, closing, key, value});
         for (const auto& [name, print] : e.prints) {
             line({kClosePrintKind, month, closing, name, print});
+        }
+    }
+    for (const auto& e : earlierRules) {
+        for (const auto& [key, value] : e.rules) {
+            line({kEarlierRulesKind, CWorkDate::TextOfNumber(e.until), key, value});
         }
     }
     for (const auto& k : kept) text += k + "\r\n";

@@ -66,6 +66,14 @@ public:
     std::vector<Swap> swaps;
     std::vector<DayInLieu> daysInLieu;
     std::vector<ClosingEvent> closings;  // oldest first
+    // The work rules as they were before a change took effect: in force for the pay periods
+    // whose last day is before `until` (and after the previous change's until). Oldest first.
+    struct EarlierRules {
+        int until = 0;
+        std::vector<std::pair<std::string, std::string>> rules;
+        bool operator==(const EarlierRules&) const = default;
+    };
+    std::vector<EarlierRules> earlierRules;
     std::vector<std::string> kept;       // lines of a kind this release does not know
 
     static constexpr const char* kFileName = "Schedule.txt";

@@ -10,6 +10,27 @@
 namespace stampwell {
 
 namespace {
+std::vector<std::pair<std::string, std::string>> LinesOf(const CWorkRules& rules) {
+    CWorkRules kept = rules;
+    kept.kept.clear();  // only the rules themselves count for the figures
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (const std::string& line : CTextCodec::NonEmptyLines(kept.FileText())) {
+        const auto comma = line.find(',');
+        if (comma != std::string::npos) {
+            lines.emplace_back(line.substr(0, comma), line.substr(comma + 1));
+        }
+    }
+    return lines;
+}
+
+CWorkRules RulesOf(const std::vector<std::pair<std::string, std::string>>& lines) {
+    std::string text;
+    for (const auto& [key, value] : lines) text += key + "," + value + "\r\n";
+    CWorkRules rules;
+    rules.ReadText(text);
+    return rules;
+}
+
 constexpr int kForever = 99991231;
 
 std::string Shown(int date) {
@@ -227,14 +248,7 @@ CScheduleChange::Refusal CScheduleChange::Close(
     event.closing = closing;
     event.when = when;
     event.admin = admin;
-    CWorkRules kept = rules;
-    kept.kept.clear();  // only the rules themselves count for the figures
-    for (const std::string& line : CTextCodec::NonEmptyLines(kept.FileText())) {
-        const auto comma = line.find(',');
-        if (comma != std::string::npos) {
-            event.rules.emplace_back(line.substr(0, comma), line.substr(comma + 1));
-        }
-    }
+    event.rules = LinesOf(rules);
     event.prints = prints;
     book.closings.push_back(std::move(event));
     return std::nullopt;
@@ -262,15 +276,31 @@ CScheduleChange::Refusal CScheduleChange::Reopen(CScheduleBook& book, int year, 
     return std::nullopt;
 }
 
+
+CScheduleChange::Refusal CScheduleChange::KeepRulesBefore(CScheduleBook& book, int from,
+                                                          const CWorkRules& old) {
+    if (from <= 0) return std::string("適用開始日が日付として読めません。");
+    if (!book.earlierRules.empty()) {
+        const int latest = book.earlierRules.back().until;
+        if (from < latest) {
+            return "勤務ルールは " + Shown(latest) +
+                   " から変更済みです。それより前の日からは変更できません（その日までの締め期間"
+                   "は今のルールのままです）。";
+        }
+        // A second change from the same day: the rules before that day are those kept first.
+        if (from == latest) return std::nullopt;
+    }
+    book.earlierRules.push_back({from, LinesOf(old)});
+    return std::nullopt;
+}
+
 CWorkRules CScheduleChange::RulesOver(const CScheduleBook& book, int date,
                                       const CWorkRules& current) {
-    const auto* closed = book.ClosedOver(date);
-    if (closed == nullptr) return current;
-    std::string text;
-    for (const auto& [key, value] : closed->rules) text += key + "," + value + "\r\n";
-    CWorkRules rules;
-    rules.ReadText(text);
-    return rules;
+    if (const auto* closed = book.ClosedOver(date)) return RulesOf(closed->rules);
+    for (const auto& earlier : book.earlierRules) {
+        if (date < earlier.until) return RulesOf(earlier.rules);
+    }
+    return current;
 }
 
 }  // namespace stampwell

@@ -43,8 +43,12 @@ public:
                           const std::string& when, const std::string& admin,
                           const std::string& reason);
 
+    // Before the rules change with effect from `from`: keeps the rules in force until then
+    // (old, as stored before the change), so that the pay periods ending before it keep them.
+    // A date before a change already made is refused (its periods have their rules).
+    static Refusal KeepRulesBefore(CScheduleBook& book, int from, const CWorkRules& old);
     // The rules a period whose last day is date is figured by: those kept at its closing when
-    // it is closed, else current.
+    // it is closed, else those in force before the first change after it, else current.
     static CWorkRules RulesOver(const CScheduleBook& book, int date, const CWorkRules& current);
     // A value the book can keep in a field: no comma or line break, not empty.
     static Refusal CheckField(const std::string& text, const char* what);

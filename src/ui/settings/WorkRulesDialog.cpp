@@ -1,18 +1,24 @@
 #include "settings/WorkRulesDialog.h"
 
 #include <QComboBox>
+#include <QDate>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
 #include "controller/RecorderController.h"
+#include "leave/LeaveDate.h"
 #include "officestore/OfficeStores.h"
 #include "platform/IPrompt.h"
+#include "settings/EnvironmentSettings.h"
 #include "settings/WorkRulesForm.h"
+#include "store/RulesStoreChange.h"
 
 namespace stampwell {
 
@@ -74,8 +80,28 @@ CWorkRulesDialog::CWorkRulesDialog(CRecorderController& controller, QWidget* par
     }
     weekGrid->addWidget(new QLabel(QString::fromUtf8("36協定の起算月:"), week), 3, 0);
     weekGrid->addWidget(m_agreementStart, 3, 1);
+    m_specialClause = new QComboBox(week);
+    m_specialClause->addItem(QString::fromUtf8("あり"));
+    m_specialClause->addItem(QString::fromUtf8("なし（月45時間・年360時間が上限）"));
+    weekGrid->addWidget(new QLabel(QString::fromUtf8("36協定の特別条項:"), week), 4, 0);
+    weekGrid->addWidget(m_specialClause, 4, 1);
+    m_rounding = new QComboBox(week);
+    m_rounding->addItem(QString::fromUtf8("しない"));
+    m_rounding->addItem(QString::fromUtf8("1か月の合計を30分単位で丸める"));
+    weekGrid->addWidget(new QLabel(QString::fromUtf8("月の端数処理:"), week), 5, 0);
+    weekGrid->addWidget(m_rounding, 5, 1);
     weekGrid->setColumnStretch(2, 1);
     layout->addWidget(week);
+
+    auto* fromRow = new QHBoxLayout();
+    fromRow->addWidget(new QLabel(QString::fromUtf8("適用開始日:"), this));
+    m_from = new CDateField(this);
+    fromRow->addWidget(m_from);
+    auto* fromNote = new QLabel(
+        QString::fromUtf8("この日より前に終わる締め期間は、前のルールで集計します。"), this);
+    fromNote->setWordWrap(true);
+    fromRow->addWidget(fromNote, 1);
+    layout->addLayout(fromRow);
 
     AddOkCancel(*this, *layout, [this] { OnOk(); });
     connect(m_fixed, &QRadioButton::toggled, this, [this] { ShowBreakKind(); });
@@ -102,6 +128,10 @@ void CWorkRulesDialog::Prepare() {
     m_restDay->setCurrentIndex(m_shown.restDay == CWorkRules::kNoRestDay ? 7 : m_shown.restDay);
     m_weekHours->setCurrentIndex(m_shown.weekHours == 44 ? 1 : 0);
     m_agreementStart->setCurrentIndex(m_shown.agreementStart - 1);
+    m_specialClause->setCurrentIndex(m_shown.specialClause ? 0 : 1);
+    m_rounding->setCurrentIndex(m_shown.monthlyRounding ? 1 : 0);
+    const int today = CLeaveDate::Today(m_controller.Runtime().Clock());
+    m_from->setDate(QDate(today / 10000, today / 100 % 100, today % 100));
     ShowBreakKind();
 }
 
@@ -125,13 +155,23 @@ bool CWorkRulesDialog::OnOk() {
     texts.restDay = CWorkRules::WeekdayText(rest == 7 ? CWorkRules::kNoRestDay : rest);
     texts.weekHours = m_weekHours->currentIndex() == 1 ? "44" : "40";
     texts.agreementStart = std::to_string(m_agreementStart->currentIndex() + 1);
+    texts.specialClause = m_specialClause->currentIndex() == 0 ? "あり" : "なし";
+    texts.rounding = CWorkRules::RoundingText(m_rounding->currentIndex() == 1);
     IPrompt& prompt = m_controller.Prompt();
+    const QDate from = m_from->date();
+    if (!from.isValid()) {
+        prompt.ShowMessage("適用開始日は 2026/12/01 のように、ある日付を入れてください。",
+                           EMessageIcon::None);
+        return false;
+    }
     auto typed = CWorkRulesForm::Read(texts, m_shown, prompt);
     if (!typed) return false;
-    if (!OpenRulesStore(m_controller.Runtime())
-             ->Apply(
-                 [&](CWorkRules& stored) { return CWorkRulesForm::Merge(stored, m_shown, *typed); },
-                 prompt)) {
+    const auto schedule = OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
+    if (!CRulesStoreChange::Apply(
+            *OpenRulesStore(m_controller.Runtime()), *schedule,
+            from.year() * 10000 + from.month() * 100 + from.day(),
+            [&](CWorkRules& stored) { return CWorkRulesForm::Merge(stored, m_shown, *typed); },
+            prompt)) {
         return false;
     }
     accept();

@@ -11,6 +11,7 @@ class QRadioButton;
 
 namespace stampwell {
 
+class CDateField;
 class CRecorderController;
 
 // "勤務ルール設定": how breaks are taken, the day a week starts and the statutory rest day, as the
@@ -33,6 +34,10 @@ public:
     QComboBox& RestDay() const { return *m_restDay; }
     QComboBox& WeekHours() const { return *m_weekHours; }
     QComboBox& AgreementStart() const { return *m_agreementStart; }
+    QComboBox& SpecialClause() const { return *m_specialClause; }
+    QComboBox& Rounding() const { return *m_rounding; }
+    // The day the change takes effect from (today when opened).
+    CDateField& From() const { return *m_from; }
 
 private:
     void ShowBreakKind();
@@ -46,6 +51,9 @@ private:
     QComboBox* m_restDay = nullptr;
     QComboBox* m_weekHours = nullptr;
     QComboBox* m_agreementStart = nullptr;
+    QComboBox* m_specialClause = nullptr;
+    QComboBox* m_rounding = nullptr;
+    CDateField* m_from = nullptr;
     QLabel* m_note = nullptr;
 };
 

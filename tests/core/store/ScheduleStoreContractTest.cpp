@@ -8,12 +8,15 @@
 #include <ostream>
 
 #include "folderstore/FolderLeaveStore.h"
+#include "folderstore/FolderRulesStore.h"
 #include "folderstore/FolderScheduleStore.h"
 #include "leave/LeaveChange.h"
 #include "pgstore/PgLeaveStore.h"
+#include "pgstore/PgRulesStore.h"
 #include "pgstore/PgScheduleStore.h"
 #include "schedule/ScheduleChange.h"
 #include "store/LeaveStoreChange.h"
+#include "store/RulesStoreChange.h"
 #include "support/PgServer.h"
 #include "support/TestSupport.h"
 
@@ -25,6 +28,7 @@ struct StoreKind {
     const char* name;
     std::function<std::shared_ptr<IScheduleStore>(const CRuntime&)> open;
     std::function<std::shared_ptr<ILeaveStore>(const CRuntime&)> openLeave;
+    std::function<std::shared_ptr<IRulesStore>(const CRuntime&)> openRules;
 };
 
 void PrintTo(const StoreKind& kind, std::ostream* out) {
@@ -38,6 +42,9 @@ const StoreKind kFolder{
     },
     [](const CRuntime& runtime) -> std::shared_ptr<ILeaveStore> {
         return std::make_shared<CFolderLeaveStore>(runtime, runtime.DataDir() / "Register.txt");
+    },
+    [](const CRuntime& runtime) -> std::shared_ptr<IRulesStore> {
+        return std::make_shared<CFolderRulesStore>(runtime);
     }};
 
 const StoreKind kDatabase{"Database",
@@ -47,6 +54,10 @@ const StoreKind kDatabase{"Database",
                           },
                           [](const CRuntime& runtime) -> std::shared_ptr<ILeaveStore> {
                               return std::make_shared<CPgLeaveStore>(
+                                  test::PgOfficeFor(runtime.DataDir()), runtime.LockWait());
+                          },
+                          [](const CRuntime& runtime) -> std::shared_ptr<IRulesStore> {
+                              return std::make_shared<CPgRulesStore>(
                                   test::PgOfficeFor(runtime.DataDir()), runtime.LockWait());
                           }};
 
@@ -147,6 +158,38 @@ TEST_P(ScheduleStoreContract, AClosedPeriodRefusesChangesUntilReopenedWithAReaso
     EXPECT_EQ(stored.ClosedOver(20261120), nullptr);
     EXPECT_TRUE(Change(
         [](CScheduleBook& b) { return CScheduleChange::AddHoliday(b, 20261110, "創立記念日"); }));
+}
+
+// A change of the rules takes effect from a date: the periods that end before it keep the
+// rules they had, whatever changes later; an earlier date than a change made is refused.
+TEST_P(ScheduleStoreContract, RulesChangedFromADateLeaveTheEarlierPeriodsTheirRules) {
+    auto rules = GetParam().openRules(t.runtime);
+    auto schedule = GetParam().open(t.runtime);
+    auto change = [&](int from, int weekHours) {
+        return CRulesStoreChange::Apply(
+            *rules, *schedule, from,
+            [&](CWorkRules& stored) -> std::optional<std::string> {
+                stored.weekHours = weekHours;
+                return std::nullopt;
+            },
+            *t.sink);
+    };
+    ASSERT_TRUE(change(20261201, 44));
+    ASSERT_TRUE(change(20270101, 40));
+    ASSERT_TRUE(change(20270101, 44));  // a second change from the same day
+    CWorkRules now;
+    ASSERT_TRUE(rules->Read(now));
+    EXPECT_EQ(now.weekHours, 44);
+    const CScheduleBook book = Stored();
+    EXPECT_EQ(CScheduleChange::RulesOver(book, 20261130, now).weekHours, 40);
+    EXPECT_EQ(CScheduleChange::RulesOver(book, 20261231, now).weekHours, 44);
+    EXPECT_EQ(CScheduleChange::RulesOver(book, 20270131, now).weekHours, 44);
+    t.sink->messages.clear();
+    EXPECT_FALSE(change(20261215, 40));
+    EXPECT_NE(test::LastOf(t.sink->messages).find("変更済み"), std::string::npos);
+    ASSERT_TRUE(rules->Read(now));
+    EXPECT_EQ(now.weekHours, 44);  // refused: nothing changed
+    EXPECT_EQ(Stored(), book);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, ScheduleStoreContract, ::testing::Values(kFolder, kDatabase),
