@@ -8,6 +8,7 @@
 #include "reporting/PeriodReport.h"
 #include "schedule/ScheduleChange.h"
 #include "store/IWorkStore.h"
+#include "store/ScheduleStoreChange.h"
 
 namespace stampwell {
 
@@ -23,22 +24,16 @@ bool Run(IFileWork* work, std::function<void()> job) {
 
 CMonthClosing::EOutcome CMonthClosing::Store(IFileWork* work,
                                              const IScheduleStore::Change& change) {
-    struct Kept : IMessageSink {
-        void ShowMessage(std::string_view text, EMessageIcon) override { said = std::string(text); }
-        std::string said;
-    };
-    struct Job {
-        std::shared_ptr<IScheduleStore> store;
-        Kept messages;
-        bool stored = false;
-    };
-    auto job = std::make_shared<Job>();
-    job->store = m_store;
-    if (!Run(work, [job, change] { job->stored = job->store->Apply(change, job->messages); })) {
-        return EOutcome::kNoAnswer;
+    std::string refusal;
+    switch (CScheduleStoreChange::Apply(m_store, work, change, refusal)) {
+        case CScheduleStoreChange::EOutcome::kStored:
+            return EOutcome::kStored;
+        case CScheduleStoreChange::EOutcome::kNoAnswer:
+            return EOutcome::kNoAnswer;
+        case CScheduleStoreChange::EOutcome::kRefused:
+            break;
     }
-    if (job->stored) return EOutcome::kStored;
-    m_prompt.ShowMessage(job->messages.said, EMessageIcon::None);
+    m_prompt.ShowMessage(refusal, EMessageIcon::None);
     return EOutcome::kRefused;
 }
 

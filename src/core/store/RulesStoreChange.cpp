@@ -1,6 +1,6 @@
 #include "store/RulesStoreChange.h"
 
-#include "platform/IMessageSink.h"
+#include "platform/KeptMessage.h"
 #include "schedule/ScheduleChange.h"
 
 namespace stampwell {
@@ -15,18 +15,13 @@ bool CRulesStoreChange::Apply(IRulesStore& rules, IScheduleStore& schedule, int 
             if (stored == before) return std::nullopt;
             // Under the rules' own lock, the rules as they stood are kept for the periods
             // before `from`; a calendar that cannot keep them refuses the change.
-            struct Kept : IMessageSink {
-                void ShowMessage(std::string_view text, EMessageIcon) override {
-                    said = std::string(text);
-                }
-                std::string said;
-            } kept;
+            CKeptMessage kept;
             if (!schedule.Apply(
                     [&](CScheduleBook& book) {
                         return CScheduleChange::KeepRulesBefore(book, from, before);
                     },
                     kept)) {
-                return kept.said;
+                return kept.Said();
             }
             return std::nullopt;
         },

@@ -28,6 +28,7 @@
 #include "settings/EnvironmentSettings.h"
 #include "store/IPeopleStore.h"
 #include "store/IRulesStore.h"
+#include "store/ScheduleStoreChange.h"
 
 namespace stampwell {
 
@@ -266,27 +267,21 @@ void CScheduleDialog::ShowBook() {
 }
 
 bool CScheduleDialog::Apply(const IScheduleStore::Change& change, const std::string& done) {
-    struct Kept : IMessageSink {
-        void ShowMessage(std::string_view text, EMessageIcon) override { said = std::string(text); }
-        std::string said;
-    };
-    struct Job {
-        std::shared_ptr<IScheduleStore> store;
-        Kept messages;
-        bool stored = false;
-    };
-    auto job = std::make_shared<Job>();
-    job->store = OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
-    if (!m_wait->Run([job, change] { job->stored = job->store->Apply(change, job->messages); })) {
+    std::string refusal;
+    const auto outcome = CScheduleStoreChange::Apply(
+        OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings()), m_wait.get(),
+        change, refusal);
+    if (outcome == CScheduleStoreChange::EOutcome::kNoAnswer) {
         m_controller.Prompt().ShowMessage(
             "共有フォルダ（勤務予定のファイルの場所）が応答しないため、待つのをやめました。\n保存"
             "されたかどうかは、つながってからもう一度開いて確かめてください。",
             EMessageIcon::None);
         return false;
     }
-    m_controller.Prompt().ShowMessage(job->stored ? done : job->messages.said, EMessageIcon::None);
-    if (job->stored) Reload();
-    return job->stored;
+    const bool stored = outcome == CScheduleStoreChange::EOutcome::kStored;
+    m_controller.Prompt().ShowMessage(stored ? done : refusal, EMessageIcon::None);
+    if (stored) Reload();
+    return stored;
 }
 
 std::optional<int> CScheduleDialog::DateOf(const QLineEdit& field, const char* what) {
