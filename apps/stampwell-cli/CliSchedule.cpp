@@ -132,11 +132,15 @@ int ListSwaps(const CliOptions& options) {
     if (!book) return kRefused;
     for (const auto& s : book->swaps) {
         std::cout << "振替\t" << s.name << "\t休日 " << CWorkDate::TextOfNumber(s.restDate)
-                  << " を出勤日に\t" << CWorkDate::TextOfNumber(s.workDate) << " を休日に\n";
+                  << " を出勤日に\t" << CWorkDate::TextOfNumber(s.workDate) << " を休日に";
+        if (!s.when.empty()) std::cout << '\t' << s.when << ' ' << s.by;
+        std::cout << '\n';
     }
     for (const auto& d : book->daysInLieu) {
         std::cout << "代休\t" << d.name << '\t' << CWorkDate::TextOfNumber(d.offDate) << "（"
-                  << CWorkDate::TextOfNumber(d.forDate) << " の休日出勤の代休）\n";
+                  << CWorkDate::TextOfNumber(d.forDate) << " の休日出勤の代休）";
+        if (!d.when.empty()) std::cout << '\t' << d.when << ' ' << d.by;
+        std::cout << '\n';
     }
     return kOk;
 }
@@ -251,6 +255,7 @@ void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult
     sadd->add_option("--name", args->name, "社員の氏名")->required();
     sadd->add_option("--rest", args->rest, "出勤日にする休日 YYYY-MM-DD")->required();
     sadd->add_option("--work", args->work, "代わりに休日にする勤務日 YYYY-MM-DD")->required();
+    sadd->add_option("--admin", args->admin, "履歴に残す管理者名（既定はログイン名）");
     sadd->callback([&options, args, run] {
         run([&options, args]() -> int {
             const auto rest = DateArg(args->rest, "休日");
@@ -260,10 +265,13 @@ void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult
             const auto rules = LoadWorkRules(runtime);
             if (!rules) return kRefused;
             const int today = Today(runtime);
+            const std::string when = Now(runtime);
+            const std::string who = Who(*args);
             return Change(
                 options,
                 [&](CScheduleBook& book) {
-                    return CScheduleChange::AddSwap(book, *rules, args->name, *rest, *work, today);
+                    return CScheduleChange::AddSwap(book, *rules, args->name, *rest, *work, today,
+                                                    when, who);
                 },
                 args->name + "さんの " + CWorkDate::TextOfNumber(*rest) + " を出勤日に、" +
                     CWorkDate::TextOfNumber(*work) + " を休日にしました。");
@@ -289,6 +297,7 @@ void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult
     lieu->add_option("--name", args->name, "社員の氏名")->required();
     lieu->add_option("--off", args->off, "代休の日 YYYY-MM-DD")->required();
     lieu->add_option("--for", args->forDate, "休日出勤した日 YYYY-MM-DD")->required();
+    lieu->add_option("--admin", args->admin, "履歴に残す管理者名（既定はログイン名）");
     lieu->callback([&options, args, run] {
         run([&options, args]() -> int {
             const auto off = DateArg(args->off, "代休の日");
@@ -297,10 +306,13 @@ void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult
             const CRuntime runtime = MakeRuntime(options);
             const auto rules = LoadWorkRules(runtime);
             if (!rules) return kRefused;
+            const std::string when = Now(runtime);
+            const std::string who = Who(*args);
             return Change(
                 options,
                 [&](CScheduleBook& book) {
-                    return CScheduleChange::AddDayInLieu(book, *rules, args->name, *off, *worked);
+                    return CScheduleChange::AddDayInLieu(book, *rules, args->name, *off, *worked,
+                                                         when, who);
                 },
                 args->name + "さんの " + CWorkDate::TextOfNumber(*off) + " を代休にしました。");
         });

@@ -179,7 +179,7 @@ std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
     csv +=
         ",休憩,実労働時間,法定外残業,深夜労働,法定休日労働,上限超過,60時間超残業,休憩不足の日,"
         "有休取得日数,有休残日数,有休日の打刻,所定労働日数,遅刻回数,遅刻時間,早退回数,早退時間,"
-        "欠勤日数,欠勤日,法定内残業,所定休日労働,代休日数,端数処理,締め\r\n";
+        "欠勤日数,欠勤日,法定内残業,所定休日労働,代休日数,振替日,端数処理,締め\r\n";
     for (const auto& row : rows) {
         const auto& s = row.summary;
         const auto p = Shown(row);
@@ -197,7 +197,8 @@ std::string CPeriodReport::Csv(const std::vector<Row>& rows, bool room) {
                "," + time(d.late) + "," + count(d.earlyCount) + "," + time(d.early) + "," +
                count(d.absentDays) + "," + Joined(d.absentDates) + "," +
                time(Rounded(row, d.withinOvertime)) + "," + time(Rounded(row, d.dayOffWork)) + "," +
-               count(d.daysInLieu) + "," + (row.rounded ? "30分単位" : "") + "," + row.closed +
+               count(d.daysInLieu) + "," + Joined(d.swappedDates) + "," +
+               (row.rounded ? "30分単位" : "") + "," + row.closed +
                (row.changedSinceClosed ? "（締め後に記録の変更あり）" : "") + "\r\n";
     }
     return csv;

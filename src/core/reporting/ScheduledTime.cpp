@@ -94,6 +94,7 @@ CScheduledTime::Totals CScheduledTime::Add(const std::vector<WorkDayRecord>& day
         t.dayOffWork += f.dayOffWork;
         if (f.dayOffWork > 0) ++t.holidayWorkDays;
         if (f.plan.inLieu) ++t.daysInLieu;
+        if (f.plan.swapped) t.swappedDates.push_back(days[i].date);
     }
     return t;
 }

@@ -43,6 +43,7 @@ public:
         int dayOffWork = 0;
         int holidayWorkDays = 0;  // days worked on a scheduled day off
         int daysInLieu = 0;       // 代休 taken
+        std::vector<std::string> swappedDates;  // the days a 振替 made working days or days off
         bool scheduled = false;   // whether any day of the period had a pattern
     };
 

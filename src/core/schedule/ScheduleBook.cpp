@@ -107,12 +107,16 @@ void CScheduleBook::ReadText(const std::string& text, std::vector<std::string>* 
                 read = true;
             }
         } else if (kind == kSwapKind || kind == kInLieuKind) {
-            const auto f = Split(line, 4);
-            if (f.size() == 4 && !f[1].empty() && ReadDate(f[2]) > 0 && ReadDate(f[3]) > 0) {
+            // The when and who came later: a line without them still reads.
+            const auto f = Split(line, 6);
+            if ((f.size() == 4 || f.size() == 6) && !f[1].empty() && ReadDate(f[2]) > 0 &&
+                ReadDate(f[3]) > 0) {
+                const std::string when = f.size() == 6 ? f[4] : std::string{};
+                const std::string by = f.size() == 6 ? f[5] : std::string{};
                 if (kind == kSwapKind) {
-                    swaps.push_back({f[1], ReadDate(f[2]), ReadDate(f[3])});
+                    swaps.push_back({f[1], ReadDate(f[2]), ReadDate(f[3]), when, by});
                 } else {
-                    daysInLieu.push_back({f[1], ReadDate(f[2]), ReadDate(f[3])});
+                    daysInLieu.push_back({f[1], ReadDate(f[2]), ReadDate(f[3]), when, by});
                 }
                 read = true;
             }
@@ -160,8 +164,9 @@ void CScheduleBook::ReadText(const std::string& text, std::vector<std::string>* 
                      [](const Assignment& a, const Assignment& b) { return a.from < b.from; });
     std::sort(holidays.begin(), holidays.end(),
               [](const Holiday& a, const Holiday& b) { return a.date < b.date; });
-    std::stable_sort(earlierRules.begin(), earlierRules.end(),
-                     [](const EarlierRules& a, const EarlierRules& b) { return a.until < b.until; });
+    std::stable_sort(
+        earlierRules.begin(), earlierRules.end(),
+        [](const EarlierRules& a, const EarlierRules& b) { return a.until < b.until; });
 }
 
 std::string CScheduleBook::FileText() const {
@@ -180,13 +185,18 @@ std::string CScheduleBook::FileText() const {
         line({kAssignKind, a.name, CWorkDate::TextOfNumber(a.from), a.pattern});
     }
     for (const auto& h : holidays) line({kHolidayKind, CWorkDate::TextOfNumber(h.date), h.name});
-    for (const auto& s : swaps) {
-        line({kSwapKind, s.name, CWorkDate::TextOfNumber(s.restDate),
-              CWorkDate::TextOfNumber(s.workDate)});
-    }
+    auto dated = [&](const char* kind, const std::string& name, int first, int second,
+                     const std::string& when, const std::string& by) {
+        if (when.empty() && by.empty()) {
+            line({kind, name, CWorkDate::TextOfNumber(first), CWorkDate::TextOfNumber(second)});
+        } else {
+            line({kind, name, CWorkDate::TextOfNumber(first), CWorkDate::TextOfNumber(second), when,
+                  by});
+        }
+    };
+    for (const auto& s : swaps) dated(kSwapKind, s.name, s.restDate, s.workDate, s.when, s.by);
     for (const auto& d : daysInLieu) {
-        line({kInLieuKind, d.name, CWorkDate::TextOfNumber(d.offDate),
-              CWorkDate::TextOfNumber(d.forDate)});
+        dated(kInLieuKind, d.name, d.offDate, d.forDate, d.when, d.by);
     }
     for (const auto& e : closings) {
         const std::string month = MonthText(e.year, e.month);

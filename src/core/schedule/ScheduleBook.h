@@ -33,6 +33,7 @@ public:
         std::string name;
         int restDate = 0;
         int workDate = 0;
+        std::string when, by;  // who decided it, and when (the trail)
         bool operator==(const Swap&) const = default;
     };
     // 代休: a day off (offDate) given after rest-day work on forDate; the work stays counted.
@@ -40,6 +41,7 @@ public:
         std::string name;
         int offDate = 0;
         int forDate = 0;
+        std::string when, by;
         bool operator==(const DayInLieu&) const = default;
     };
     // One line of the closing trail: a pay period closed (with the rules text then in force)

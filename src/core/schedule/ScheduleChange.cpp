@@ -55,6 +55,14 @@ bool PatternTouchesClosed(const CScheduleBook& book, const std::string& pattern,
     return false;
 }
 
+// The trail's fields go into the book's line: no comma or line break.
+CScheduleChange::Refusal Trail(const std::string& when, const std::string& by) {
+    if ((when + by).find_first_of(",\r\n") != std::string::npos) {
+        return std::string("管理者名にカンマや改行は使えません。");
+    }
+    return std::nullopt;
+}
+
 CScheduleChange::Refusal ClosedRefusal(const CScheduleBook& book, int first, int last) {
     std::string refusal;
     if (book.TouchesClosed(first, last, &refusal)) return refusal;
@@ -144,7 +152,8 @@ CScheduleChange::Refusal CScheduleChange::RemoveHoliday(CScheduleBook& book, int
 
 CScheduleChange::Refusal CScheduleChange::AddSwap(CScheduleBook& book, const CWorkRules& rules,
                                                   const std::string& name, int restDate,
-                                                  int workDate, int today) {
+                                                  int workDate, int today, const std::string& when,
+                                                  const std::string& by) {
     if (auto bad = CheckField(name, "氏名")) return bad;
     if (restDate <= 0 || workDate <= 0) return std::string("日付が読めません。");
     if (restDate == workDate) return std::string("休日と振り替える日が同じです。");
@@ -175,7 +184,8 @@ CScheduleChange::Refusal CScheduleChange::AddSwap(CScheduleBook& book, const CWo
     if (work.kind != EKind::kWorkday) {
         return Shown(workDate) + " は" + name + "さんの勤務日ではありません。";
     }
-    book.swaps.push_back({name, restDate, workDate});
+    if (auto bad = Trail(when, by)) return bad;
+    book.swaps.push_back({name, restDate, workDate, when, by});
     return std::nullopt;
 }
 
@@ -198,7 +208,8 @@ CScheduleChange::Refusal CScheduleChange::RemoveSwap(CScheduleBook& book, const 
 
 CScheduleChange::Refusal CScheduleChange::AddDayInLieu(CScheduleBook& book, const CWorkRules& rules,
                                                        const std::string& name, int offDate,
-                                                       int forDate) {
+                                                       int forDate, const std::string& when,
+                                                       const std::string& by) {
     if (auto bad = CheckField(name, "氏名")) return bad;
     if (offDate <= 0 || forDate <= 0) return std::string("日付が読めません。");
     if (forDate >= offDate) return std::string("代休は休日に働いた日の後の日にしてください。");
@@ -216,7 +227,8 @@ CScheduleChange::Refusal CScheduleChange::AddDayInLieu(CScheduleBook& book, cons
             return name + "さんのその日にはもう代休があります。";
         }
     }
-    book.daysInLieu.push_back({name, offDate, forDate});
+    if (auto bad = Trail(when, by)) return bad;
+    book.daysInLieu.push_back({name, offDate, forDate, when, by});
     return std::nullopt;
 }
 
@@ -275,7 +287,6 @@ CScheduleChange::Refusal CScheduleChange::Reopen(CScheduleBook& book, int year, 
     book.closings.push_back(std::move(event));
     return std::nullopt;
 }
-
 
 CScheduleChange::Refusal CScheduleChange::KeepRulesBefore(CScheduleBook& book, int from,
                                                           const CWorkRules& old) {

@@ -25,13 +25,16 @@ public:
     static Refusal RemoveHoliday(CScheduleBook& book, int date);
     // 振替休日: decided before restDate comes (today is a date number); restDate must be a
     // day off of the person's pattern and workDate a working day.
+    // when and by: the trail's "YYYY/MM/DD HH:MM" and who decided it.
     static Refusal AddSwap(CScheduleBook& book, const CWorkRules& rules, const std::string& name,
-                           int restDate, int workDate, int today);
+                           int restDate, int workDate, int today, const std::string& when = {},
+                           const std::string& by = {});
     static Refusal RemoveSwap(CScheduleBook& book, const std::string& name, int restDate,
                               int today);
     // 代休 on offDate (a scheduled working day) for work on forDate (a day off before it).
     static Refusal AddDayInLieu(CScheduleBook& book, const CWorkRules& rules,
-                                const std::string& name, int offDate, int forDate);
+                                const std::string& name, int offDate, int forDate,
+                                const std::string& when = {}, const std::string& by = {});
     static Refusal RemoveDayInLieu(CScheduleBook& book, const std::string& name, int offDate);
     // Closes a pay period with the rules in force and the print of each person's records
     // (CPeriodReport::Prints); when is "YYYY/MM/DD HH:MM".

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 #include <map>
 
 #include "admin_ui/DialogParts.h"
@@ -22,10 +23,12 @@
 #include "leave/LeaveDate.h"
 #include "officestore/OfficeStores.h"
 #include "platform/IPrompt.h"
+#include "platform/LocalTime.h"
 #include "schedule/NationalHolidays.h"
 #include "schedule/PatternForm.h"
 #include "schedule/ScheduleChange.h"
 #include "settings/EnvironmentSettings.h"
+#include "store/IAdminStore.h"
 #include "store/IPeopleStore.h"
 #include "store/IRulesStore.h"
 #include "store/ScheduleStoreChange.h"
@@ -258,12 +261,27 @@ void CScheduleDialog::ShowBook() {
     m_swaps->clear();
     for (const auto& s : m_book.swaps) {
         m_swaps->addItem(Text("振替　" + s.name + "さん　" + shown(s.restDate) + " を出勤日に、" +
-                              shown(s.workDate) + " を休日に"));
+                              shown(s.workDate) + " を休日に" +
+                              (s.when.empty() ? "" : "（" + s.when + " " + s.by + "）")));
     }
     for (const auto& d : m_book.daysInLieu) {
         m_swaps->addItem(Text("代休　" + d.name + "さん　" + shown(d.offDate) + "（" +
-                              shown(d.forDate) + " の休日出勤）"));
+                              shown(d.forDate) + " の休日出勤）" +
+                              (d.when.empty() ? "" : "（" + d.when + " " + d.by + "）")));
     }
+}
+
+std::string CScheduleDialog::NowText() const {
+    auto tm = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
+    if (!tm) return {};
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &*tm);
+    return text;
+}
+
+std::string CScheduleDialog::AdminId() const {
+    return m_controller.GetAdminStore() ? m_controller.GetAdminStore()->GetLoginId()
+                                        : std::string{};
 }
 
 bool CScheduleDialog::Apply(const IScheduleStore::Change& change, const std::string& done) {
@@ -353,9 +371,10 @@ void CScheduleDialog::OnSwap() {
     OpenRulesStore(m_controller.Runtime())->Read(rules);
     const std::string name = m_person->currentText().toStdString();
     const int today = CLeaveDate::Today(m_controller.Runtime().Clock());
+    const std::string when = NowText(), by = AdminId();
     Apply(
         [=](CScheduleBook& book) {
-            return CScheduleChange::AddSwap(book, rules, name, *rest, *work, today);
+            return CScheduleChange::AddSwap(book, rules, name, *rest, *work, today, when, by);
         },
         name + "さんの " + CWorkDate::TextOfNumber(*rest) + " を出勤日に、" +
             CWorkDate::TextOfNumber(*work) + " を休日にしました。");
@@ -368,9 +387,10 @@ void CScheduleDialog::OnDayInLieu() {
     CWorkRules rules;
     OpenRulesStore(m_controller.Runtime())->Read(rules);
     const std::string name = m_person->currentText().toStdString();
+    const std::string when = NowText(), by = AdminId();
     Apply(
         [=](CScheduleBook& book) {
-            return CScheduleChange::AddDayInLieu(book, rules, name, *off, *worked);
+            return CScheduleChange::AddDayInLieu(book, rules, name, *off, *worked, when, by);
         },
         name + "さんの " + CWorkDate::TextOfNumber(*off) + " を代休にしました。");
 }

@@ -62,6 +62,9 @@ private:
     // Stores one change; true when stored (the book is read again and shown).
     bool Apply(const IScheduleStore::Change& change, const std::string& done);
     std::optional<int> DateOf(const QLineEdit& field, const char* what);
+    // The trail's time and the administrator logged in.
+    std::string NowText() const;
+    std::string AdminId() const;
 
     CRecorderController& m_controller;
     std::unique_ptr<CShareWait> m_wait;

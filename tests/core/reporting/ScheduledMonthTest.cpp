@@ -113,6 +113,7 @@ TEST(ScheduledMonth, LateEarlyAbsentHolidaySwapAndDayInLieu) {
     EXPECT_EQ(s.dayOffWork, 7 * 60);
     EXPECT_EQ(s.holidayWorkDays, 2);
     EXPECT_EQ(s.daysInLieu, 1);
+    EXPECT_EQ(s.swappedDates, (std::vector<std::string>{"2026/11/15", "2026/11/18"}));
     // The swapped Sunday is ordinary work, not 法定休日労働.
     EXPECT_EQ(yamada.payroll.restDay, 0);
     // The 5th's hour, and the swapped week's 43 hours: the legal week still holds.

@@ -14,6 +14,11 @@ TEST(ScheduleCli, CloseRefuseAndReopenFromTheCommandLine) {
     ASSERT_EQ(run("pattern set 日勤 --start 09:00 --end 18:00 --breaks 12:00-13:00").exitCode, 0);
     ASSERT_EQ(run("pattern assign --name 山田 --from 2026-11-01 --pattern 日勤").exitCode, 0);
     ASSERT_EQ(run("holidays add 2026-11-20 創立記念日").exitCode, 0);
+    // A swap far ahead (Sunday 2099/01/04 with Wednesday the 7th), with who decided it.
+    ASSERT_EQ(run("swap add --name 山田 --rest 2099-01-04 --work 2099-01-07 --admin 事務").exitCode,
+              0);
+    EXPECT_NE(run("swap list").out.find("2099/01/07 を休日に\t"), std::string::npos);
+    EXPECT_NE(run("swap list").out.find(" 事務\n"), std::string::npos);
     EXPECT_NE(run("holidays list --year 2026").out.find("2026/11/23（月）\t勤労感謝の日\t祝日"),
               std::string::npos);
     ASSERT_EQ(run("close --year 2026 --month 11 --closing end --admin 事務").exitCode, 0);
