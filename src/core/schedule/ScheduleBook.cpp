@@ -136,10 +136,13 @@ void CScheduleBook::ReadText(const std::string& text, std::vector<std::string>* 
             const auto f = Split(line, 4);
             const int until = f.size() == 4 ? ReadDate(f[1]) : 0;
             if (until > 0) {
-                if (earlierRules.empty() || earlierRules.back().until != until) {
-                    earlierRules.push_back({until, {}});
+                // The lines of one date belong together wherever they stand.
+                auto group = std::find_if(earlierRules.begin(), earlierRules.end(),
+                                          [&](const EarlierRules& e) { return e.until == until; });
+                if (group == earlierRules.end()) {
+                    group = earlierRules.insert(earlierRules.end(), {until, {}});
                 }
-                earlierRules.back().rules.emplace_back(f[2], f[3]);
+                group->rules.emplace_back(f[2], f[3]);
                 read = true;
             }
         } else if (kind == kCloseRuleKind || kind == kClosePrintKind) {
@@ -198,6 +201,9 @@ std::string CScheduleBook::FileText() const {
     for (const auto& d : daysInLieu) {
         dated(kInLieuKind, d.name, d.offDate, d.forDate, d.when, d.by);
     }
+    // Lines kept as they were come before the closings: a closing's rule line that belonged
+    // to no closing must not come to belong to one by moving.
+    for (const auto& k : kept) text += k + "\r\n";
     for (const auto& e : closings) {
         const std::string month = MonthText(e.year, e.month);
         const std::string closing = std::to_string(e.closing);
@@ -216,7 +222,6 @@ std::string CScheduleBook::FileText() const {
             line({kEarlierRulesKind, CWorkDate::TextOfNumber(e.until), key, value});
         }
     }
-    for (const auto& k : kept) text += k + "\r\n";
     return text;
 }
 

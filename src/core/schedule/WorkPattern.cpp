@@ -21,9 +21,13 @@ std::string CWorkPattern::Check() const {
     if (end <= start) return "所定の終業時刻は始業時刻より後にしてください。";
     if (end - start > 24 * 60) return "所定の勤務は24時間以内にしてください。";
     if (weekdays == 0) return "所定の勤務日を1日以上選んでください。";
-    for (const auto& window : breaks) {
-        if (window.start < start || window.end > end) {
+    for (std::size_t i = 0; i < breaks.size(); ++i) {
+        if (breaks[i].start < start || breaks[i].end > end) {
             return "所定の休憩は始業から終業までの間に入れてください。";
+        }
+        // Overlapping breaks would take the same minutes off twice.
+        if (i > 0 && breaks[i - 1].end > breaks[i].start) {
+            return "所定の休憩の時間帯が重なっています。";
         }
     }
     return {};
