@@ -22,9 +22,20 @@ bool CSchedulePlan::IsRestDay(int date) const {
     return m_rules.restDay != CWorkRules::kNoRestDay && CWorkDate::Weekday(date) == m_rules.restDay;
 }
 
+std::string CSchedulePlan::HolidayOn(int date) const {
+    auto year = m_national.find(date / 10000);
+    if (year == m_national.end()) {
+        year = m_national.emplace(date / 10000, CNationalHolidays::OfYear(date / 10000)).first;
+    }
+    for (const auto& holiday : year->second) {
+        if (holiday.date == date) return holiday.name;
+    }
+    return m_book.OfficeHolidayOn(date).value_or(std::string{});
+}
+
 CSchedulePlan::Day CSchedulePlan::On(int date) const {
     Day day;
-    day.holiday = HolidayName(m_book, date).value_or(std::string{});
+    day.holiday = HolidayOn(date);
     day.pattern = m_book.PatternOn(m_name, date);
     if (IsRestDay(date)) {
         day.kind = EKind::kRestDay;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "schedule/NationalHolidays.h"
 #include "schedule/ScheduleBook.h"
 #include "settings/WorkRules.h"
 
@@ -34,6 +37,10 @@ public:
     static std::optional<std::string> HolidayName(const CScheduleBook& book, int date);
 
 private:
+    // The national holidays of a year, worked out once for every day of it.
+    std::string HolidayOn(int date) const;
+
+    mutable std::map<int, std::vector<CNationalHolidays::Holiday>> m_national;
     const CScheduleBook& m_book;
     const CWorkRules& m_rules;
     std::string m_name;
