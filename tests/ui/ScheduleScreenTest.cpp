@@ -112,11 +112,12 @@ TEST(ScheduleScreen, AHolidayAndAPatternSetInTheWindowShowInTheRecordEditScreen)
         EXPECT_EQ(test::LastOf(o.prompt->messages), "2026年11月分（末締め）を締めました。");
         EXPECT_TRUE(dialog.ClosedLabel().text().contains(QString::fromUtf8("締め済み")));
         test::SaveScreenshot(dialog.grab().toImage(), "record-edit-closed");
-        dialog.Session().Edit(2, 1, "09:00");
-        dialog.OnSave();
+        // A time typed into the closed month is refused at once.
+        EXPECT_FALSE(dialog.Session().Edit(2, 1, "09:00"));
         EXPECT_NE(test::LastOf(o.prompt->messages).find("締め済みのため変更できません"),
                   std::string::npos)
             << test::LastOf(o.prompt->messages);
+        EXPECT_FALSE(dialog.Session().IsModified());
         EXPECT_EQ(test::RunCli(o.t.dir.Path(), "records").out.find("2026/11/03"),
                   std::string::npos);
         dialog.Reason().clear();
@@ -127,8 +128,18 @@ TEST(ScheduleScreen, AHolidayAndAPatternSetInTheWindowShowInTheRecordEditScreen)
         dialog.OnReopenMonth();
         EXPECT_EQ(test::LastOf(o.prompt->messages), "2026年11月分（末締め）の締めを解除しました。");
         EXPECT_TRUE(dialog.ClosedLabel().text().isEmpty());
-        // The unsaved correction was kept on screen: it is discarded on closing.
-        o.prompt->yesNo = true;
+        // Reopened, the month takes the correction again.
+        EXPECT_TRUE(dialog.Session().Edit(2, 1, "09:00"));
+        // Another administrator closes it meanwhile: the save is refused all the same.
+        ASSERT_EQ(
+            test::RunCli(o.t.dir.Path(), "close --year 2026 --month 11 --admin 事務").exitCode, 0);
+        dialog.OnSave();
+        EXPECT_NE(test::LastOf(o.prompt->messages).find("締め済みのため変更できません"),
+                  std::string::npos)
+            << test::LastOf(o.prompt->messages);
+        EXPECT_EQ(test::RunCli(o.t.dir.Path(), "records").out.find("2026/11/03"),
+                  std::string::npos);
+        o.prompt->yesNo = true;  // the correction is discarded on closing
         shown = true;
         dialog.reject();
     });
@@ -137,6 +148,7 @@ TEST(ScheduleScreen, AHolidayAndAPatternSetInTheWindowShowInTheRecordEditScreen)
     EXPECT_NE(trail.out.find("解除\t2026年11月分（末締め）\tadmin\t理由: 打刻漏れの訂正"),
               std::string::npos)
         << trail.out;
+    EXPECT_NE(trail.out.find("締め\t2026年11月分（末締め）\t事務"), std::string::npos);
 }
 
 }  // namespace stampwell

@@ -244,6 +244,15 @@ bool CReportEditSession::Select(const std::string& name, int year, int month) {
 }
 
 bool CReportEditSession::Edit(int row, int column, const std::string& text) {
+    // A day of a closed pay period is refused as it is typed, not only at saving.
+    if (row >= 0 && row < static_cast<int>(m_sheet.Edited().size())) {
+        std::string refusal;
+        const int date = CWorkDate::Number(m_sheet.Edited()[static_cast<std::size_t>(row)].date);
+        if (m_book.TouchesClosed(date, date, &refusal)) {
+            m_prompt.ShowMessage(refusal, EMessageIcon::None);
+            return false;
+        }
+    }
     auto checked = CTimeText::Check(text);
     if (!checked && text.find('_') != std::string::npos) {
         m_prompt.ShowMessage(
