@@ -317,6 +317,21 @@ void AddScheduleCommands(CLI::App& app, const CliOptions& options, CommandResult
                 args->name + "さんの " + CWorkDate::TextOfNumber(*off) + " を代休にしました。");
         });
     });
+    auto* lieuRemove = swap->add_subcommand("daikyu-remove", "代休を取り消す");
+    lieuRemove->add_option("--name", args->name, "社員の氏名")->required();
+    lieuRemove->add_option("--off", args->off, "代休の日 YYYY-MM-DD")->required();
+    lieuRemove->callback([&options, args, run] {
+        run([&options, args]() -> int {
+            const auto off = DateArg(args->off, "代休の日");
+            if (!off) return kRefused;
+            return Change(
+                options,
+                [&](CScheduleBook& book) {
+                    return CScheduleChange::RemoveDayInLieu(book, args->name, *off);
+                },
+                "代休を取り消しました。");
+        });
+    });
     auto* slist = swap->add_subcommand("list", "振替と代休を表示する");
     slist->callback([&options, run] { run([&options] { return ListSwaps(options); }); });
 

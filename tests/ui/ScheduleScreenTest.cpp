@@ -85,6 +85,23 @@ TEST(ScheduleScreen, AHolidayAndAPatternSetInTheWindowShowInTheRecordEditScreen)
         EXPECT_NE(test::LastOf(o.prompt->messages).find("終業時刻は始業時刻より後"),
                   std::string::npos);
         test::SaveScreenshot(dialog.grab().toImage(), "schedule-patterns");
+        // 振替 and 代休 for 山田, listed with who decided them, then the swap taken back.
+        dialog.Tabs().setCurrentIndex(2);
+        Type(dialog.SwapRest(), "2026/12/13");
+        Type(dialog.SwapWork(), "2026/12/16");
+        dialog.OnSwap();
+        EXPECT_EQ(test::LastOf(o.prompt->messages),
+                  "山田さんの 2026/12/13 を出勤日に、2026/12/16 を休日にしました。");
+        Type(dialog.LieuOff(), "2026/12/09");
+        Type(dialog.LieuFor(), "2026/12/06");
+        dialog.OnDayInLieu();
+        ASSERT_EQ(dialog.Swaps().count(), 2);
+        EXPECT_TRUE(dialog.Swaps().item(0)->text().contains(QString::fromUtf8(" admin）")));
+        test::SaveScreenshot(dialog.grab().toImage(), "schedule-swaps");
+        dialog.Swaps().setCurrentRow(0);
+        dialog.OnTakeBack();
+        EXPECT_EQ(dialog.Swaps().count(), 1);
+        EXPECT_TRUE(dialog.Swaps().item(0)->text().startsWith(QString::fromUtf8("代休")));
         dialog.Tabs().setCurrentIndex(0);
         test::SaveScreenshot(dialog.grab().toImage(), "schedule-holidays");
         shown = true;

@@ -112,7 +112,13 @@ CScheduleDialog::CScheduleDialog(CRecorderController& controller, QWidget* paren
     form->addRow(QString(), m_patternHolidaysOff);
     p->addLayout(form);
     auto* savePattern = Button(patterns, "パターンを保存");
-    p->addWidget(savePattern, 0, Qt::AlignRight);
+    auto* deletePattern = Button(patterns, "パターンを削除");
+    auto* patternButtons = new QHBoxLayout();
+    patternButtons->addStretch(1);
+    patternButtons->addWidget(deletePattern);
+    patternButtons->addWidget(savePattern);
+    p->addLayout(patternButtons);
+    connect(deletePattern, &QPushButton::clicked, this, [this] { OnDeletePattern(); });
     auto* assignRow = new QHBoxLayout();
     m_person = new QComboBox(patterns);
     m_assignFrom = Field(patterns, "適用日 2026/04/01");
@@ -141,6 +147,9 @@ CScheduleDialog::CScheduleDialog(CRecorderController& controller, QWidget* paren
     auto* swaps = new QWidget(m_tabs);
     auto* s = new QVBoxLayout(swaps);
     m_swaps = new QListWidget(swaps);
+    // A swap's line holds who decided it and when: wrapped, never cut.
+    m_swaps->setWordWrap(true);
+    m_swaps->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s->addWidget(m_swaps, 1);
     auto* swapRow = new QHBoxLayout();
     m_swapRest = Field(swaps, "出勤日にする休日");
@@ -158,10 +167,15 @@ CScheduleDialog::CScheduleDialog(CRecorderController& controller, QWidget* paren
     lieuRow->addWidget(m_lieuFor);
     lieuRow->addWidget(lieu);
     s->addLayout(lieuRow);
-    s->addWidget(
+    auto* takeBack = Button(swaps, "選んだ振替・代休を取り消す");
+    s->addWidget(takeBack, 0, Qt::AlignRight);
+    connect(takeBack, &QPushButton::clicked, this, [this] { OnTakeBack(); });
+    auto* note =
         new QLabel(QString::fromUtf8("社員は「勤務パターン」のページで選びます。振替は休日が"
                                      "来る前に、代休は休日出勤の後に決めます。"),
-                   swaps));
+                   swaps);
+    note->setWordWrap(true);
+    s->addWidget(note);
     m_tabs->addTab(swaps, QString::fromUtf8("振替・代休"));
     connect(swap, &QPushButton::clicked, this, [this] { OnSwap(); });
     connect(lieu, &QPushButton::clicked, this, [this] { OnDayInLieu(); });
@@ -260,14 +274,21 @@ void CScheduleDialog::ShowBook() {
 
     m_swaps->clear();
     for (const auto& s : m_book.swaps) {
-        m_swaps->addItem(Text("振替　" + s.name + "さん　" + shown(s.restDate) + " を出勤日に、" +
-                              shown(s.workDate) + " を休日に" +
-                              (s.when.empty() ? "" : "（" + s.when + " " + s.by + "）")));
+        auto* item =
+            new QListWidgetItem(Text("振替　" + s.name + "さん　" + shown(s.restDate) +
+                                     " を出勤日に、" + shown(s.workDate) + " を休日に" +
+                                     (s.when.empty() ? "" : "（" + s.when + " " + s.by + "）")),
+                                m_swaps);
+        item->setData(Qt::UserRole, QString::fromStdString(s.name));
+        item->setData(Qt::UserRole + 1, s.restDate);
     }
     for (const auto& d : m_book.daysInLieu) {
-        m_swaps->addItem(Text("代休　" + d.name + "さん　" + shown(d.offDate) + "（" +
-                              shown(d.forDate) + " の休日出勤）" +
-                              (d.when.empty() ? "" : "（" + d.when + " " + d.by + "）")));
+        auto* item = new QListWidgetItem(
+            Text("代休　" + d.name + "さん　" + shown(d.offDate) + "（" + shown(d.forDate) +
+                 " の休日出勤）" + (d.when.empty() ? "" : "（" + d.when + " " + d.by + "）")),
+            m_swaps);
+        item->setData(Qt::UserRole, QString::fromStdString(d.name));
+        item->setData(Qt::UserRole + 2, d.offDate);
     }
 }
 
@@ -378,6 +399,33 @@ void CScheduleDialog::OnSwap() {
         },
         name + "さんの " + CWorkDate::TextOfNumber(*rest) + " を出勤日に、" +
             CWorkDate::TextOfNumber(*work) + " を休日にしました。");
+}
+
+void CScheduleDialog::OnDeletePattern() {
+    const std::string name = Typed(*m_patternName);
+    if (name.empty()) return;
+    if (!m_controller.Prompt().AskYesNo("勤務パターン「" + name + "」を削除しますか？")) return;
+    Apply([=](CScheduleBook& book) { return CScheduleChange::DeletePattern(book, name); },
+          "勤務パターン「" + name + "」を削除しました。");
+}
+
+void CScheduleDialog::OnTakeBack() {
+    const QListWidgetItem* item = m_swaps->currentItem();
+    if (item == nullptr) return;
+    const std::string name = item->data(Qt::UserRole).toString().toStdString();
+    if (item->data(Qt::UserRole + 1).isValid()) {
+        const int rest = item->data(Qt::UserRole + 1).toInt();
+        const int today = CLeaveDate::Today(m_controller.Runtime().Clock());
+        Apply(
+            [=](CScheduleBook& book) {
+                return CScheduleChange::RemoveSwap(book, name, rest, today);
+            },
+            "振替を取り消しました。");
+        return;
+    }
+    const int off = item->data(Qt::UserRole + 2).toInt();
+    Apply([=](CScheduleBook& book) { return CScheduleChange::RemoveDayInLieu(book, name, off); },
+          "代休を取り消しました。");
 }
 
 void CScheduleDialog::OnDayInLieu() {

@@ -49,6 +49,8 @@ public:
     QComboBox& AssignPattern() const { return *m_assignPattern; }
     QLineEdit& SwapRest() const { return *m_swapRest; }
     QLineEdit& SwapWork() const { return *m_swapWork; }
+    QLineEdit& LieuOff() const { return *m_lieuOff; }
+    QLineEdit& LieuFor() const { return *m_lieuFor; }
     QListWidget& Swaps() const { return *m_swaps; }
     void OnAddHoliday();
     void OnRemoveHoliday();
@@ -56,6 +58,9 @@ public:
     void OnAssign();
     void OnSwap();
     void OnDayInLieu();
+    void OnDeletePattern();
+    // Takes back the swap or 代休 chosen in the list.
+    void OnTakeBack();
 
 private:
     void ShowBook();
