@@ -2,9 +2,8 @@
 
 #include <cerrno>
 
-#include "diagnostics/SharedLock.h"
+#include "folderstore/LockedTextFile.h"
 #include "platform/FileSystem.h"
-#include "platform/IMessageSink.h"
 #include "text/TextCodec.h"
 
 namespace stampwell {
@@ -12,10 +11,6 @@ namespace stampwell {
 namespace fs = std::filesystem;
 
 namespace {
-void Say(IMessageSink& messages, const std::string& text) {
-    messages.ShowMessage(text, EMessageIcon::None);
-}
-
 // An absent file is an empty book; anything else that does not read refuses, so that a change
 // never writes over a book it could not see.
 bool Load(const fs::path& file, CScheduleBook& book, std::string* refusal) {
@@ -48,34 +43,18 @@ bool CFolderScheduleStore::Read(CScheduleBook& book, std::string* refusal) const
 
 bool CFolderScheduleStore::Apply(const Change& change, IMessageSink& messages) {
     const fs::path file = FilePath();
-    CFileLock lock = CSharedLock::Take(m_runtime, fs::path(file.string() + ".lock"));
-    if (!lock.AllowsChange()) {
-        const std::string said = CSharedLock::Message(lock.State(), lock.Path());
-        Say(messages, said.empty() ? "勤務予定のファイルのフォルダに接続できません: " +
-                                         file.parent_path().string()
-                                   : said);
-        return false;
-    }
-    CScheduleBook book;
-    std::string refusal;
-    if (!Load(file, book, &refusal)) {
-        Say(messages, refusal);
-        return false;
-    }
-    if (auto refused = change(book)) {
-        Say(messages, *refused);
-        return false;
-    }
-    auto bytes = CTextCodec::ToCp932(book.FileText());
-    if (!bytes) {
-        Say(messages, "Shift-JISで表せない文字があります。");
-        return false;
-    }
-    if (!CFileSystem::WriteWholeFile(file, "Schedule.txt.tmp", *bytes)) {
-        Say(messages, "勤務予定のファイルを保存できませんでした: " + file.string());
-        return false;
-    }
-    return true;
+    return CLockedTextFile::Change(
+        m_runtime, file, "勤務予定のファイル",
+        [&](std::string& why) -> std::optional<std::string> {
+            CScheduleBook book;
+            if (!Load(file, book, &why)) return std::nullopt;
+            if (auto refused = change(book)) {
+                why = *refused;
+                return std::nullopt;
+            }
+            return book.FileText();
+        },
+        messages);
 }
 
 }  // namespace stampwell
