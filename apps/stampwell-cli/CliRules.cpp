@@ -6,6 +6,7 @@
 #include "leave/LeaveDate.h"
 #include "officestore/OfficeStores.h"
 #include "platform/FileSystem.h"
+#include "schedule/PatternForm.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/WorkRulesForm.h"
 #include "store/RulesStoreChange.h"
@@ -102,13 +103,10 @@ int SetRules(const CliOptions& options, const RulesArgs& args) {
     // From today unless said: the pay periods that ended before keep the rules they had.
     int from = CLeaveDate::Today(runtime.Clock());
     if (args.from) {
-        auto dashed = *args.from;
-        for (char& c : dashed) {
-            if (c == '/') c = '-';
-        }
-        const auto date = CLeaveDate::Parse(dashed);
-        if (!date)
+        const auto date = CPatternForm::ReadDate(*args.from);
+        if (!date) {
             return Refuse("適用開始日は YYYY-MM-DD の、ある日付で指定してください: " + *args.from);
+        }
         from = *date;
     }
     const auto store = OpenRulesStore(runtime);

@@ -30,11 +30,7 @@ std::shared_ptr<IScheduleStore> Store(const CRuntime& runtime) {
 }
 
 std::optional<int> DateArg(const std::string& text, const char* what) {
-    std::string dashed = text;
-    for (char& c : dashed) {
-        if (c == '/') c = '-';
-    }
-    auto date = CLeaveDate::Parse(dashed);
+    auto date = CPatternForm::ReadDate(text);
     if (!date) Refuse(std::string(what) + "は YYYY-MM-DD の、ある日付で指定してください: " + text);
     return date;
 }

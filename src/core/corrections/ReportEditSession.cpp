@@ -156,12 +156,6 @@ std::vector<CScheduledTime::Day> CReportEditSession::ScheduledDays() const {
     return figures;
 }
 
-CScheduledTime::Totals CReportEditSession::ScheduledTotals() const {
-    if (!m_sheet.IsLoaded()) return {};
-    const auto figures = ScheduledDays();
-    return CScheduledTime::Add(m_sheet.Edited(), figures, 0);
-}
-
 std::string CReportEditSession::ClosedText() const {
     if (m_year <= 0) return {};
     const int days = CWorkDate::DaysInMonth(m_year, m_month);

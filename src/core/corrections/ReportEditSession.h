@@ -69,9 +69,8 @@ public:
     // The clerk's calendar: patterns, holidays, swaps and closings (read with the month). A
     // change of a day in a closed pay period is refused at saving.
     void SetScheduleStore(std::shared_ptr<IScheduleStore> store) { m_schedule = std::move(store); }
-    // The shown month's scheduled figures (nothing scheduled without a pattern) and each day's
-    // plan (a holiday's name, a day off), index 0 the 1st.
-    CScheduledTime::Totals ScheduledTotals() const;
+    // The shown month's days in scheduled terms (a holiday's name, a day off, 遅刻 ...), index 0
+    // the 1st; CScheduledTime::Add over them gives the month's figures.
     std::vector<CScheduledTime::Day> ScheduledDays() const;
     // "締め済み（YYYY/MM/DD HH:MM 管理者）" when a day of the shown month lies in a closed
     // period, else empty.

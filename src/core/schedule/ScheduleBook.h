@@ -76,7 +76,7 @@ public:
         bool operator==(const EarlierRules&) const = default;
     };
     std::vector<EarlierRules> earlierRules;
-    std::vector<std::string> kept;       // lines of a kind this release does not know
+    std::vector<std::string> kept;  // lines of a kind this release does not know
 
     static constexpr const char* kFileName = "Schedule.txt";
 

@@ -5,11 +5,6 @@
 
 namespace stampwell {
 
-std::optional<std::string> CSchedulePlan::HolidayName(const CScheduleBook& book, int date) {
-    if (auto name = CNationalHolidays::NameOf(date)) return name;
-    return book.OfficeHolidayOn(date);
-}
-
 bool CSchedulePlan::IsRestDay(int date) const {
     for (const auto& swap : m_book.swaps) {
         if (swap.name != m_name) continue;

@@ -33,8 +33,6 @@ public:
     Day On(int date) const;
     // Whether the date is this person's statutory rest day.
     bool IsRestDay(int date) const;
-    // The national holiday's name, else the office holiday's, or nothing.
-    static std::optional<std::string> HolidayName(const CScheduleBook& book, int date);
 
 private:
     // The national holidays of a year, worked out once for every day of it.

@@ -279,7 +279,7 @@ void CReportEditDialog::Refresh() {
         notes.push_back(std::move(note));
     }
     m_model->SetDayNotes(std::move(notes));
-    const auto scheduled = m_session->ScheduledTotals();
+    const auto scheduled = CScheduledTime::Add(m_session->Sheet().Edited(), plans, 0);
     if (scheduled.scheduled) {
         text += QString::fromUtf8("\n所定: %1日　遅刻: %2回 %3　早退: %4回 %5　欠勤: %6日")
                     .arg(scheduled.scheduledDays)

@@ -388,13 +388,15 @@ void CScheduleDialog::OnSwap() {
     const auto rest = DateOf(*m_swapRest, "出勤日にする休日");
     const auto work = rest ? DateOf(*m_swapWork, "休日にする勤務日") : std::nullopt;
     if (!rest || !work) return;
-    CWorkRules rules;
-    OpenRulesStore(m_controller.Runtime())->Read(rules);
     const std::string name = m_person->currentText().toStdString();
     const int today = CLeaveDate::Today(m_controller.Runtime().Clock());
     const std::string when = NowText(), by = AdminId();
+    const CRuntime runtime = m_controller.Runtime();
     Apply(
         [=](CScheduleBook& book) {
+            // Read with the change, off the window's thread: the rules live on the share too.
+            CWorkRules rules;
+            OpenRulesStore(runtime)->Read(rules);
             return CScheduleChange::AddSwap(book, rules, name, *rest, *work, today, when, by);
         },
         name + "さんの " + CWorkDate::TextOfNumber(*rest) + " を出勤日に、" +
@@ -432,12 +434,13 @@ void CScheduleDialog::OnDayInLieu() {
     const auto off = DateOf(*m_lieuOff, "代休の日");
     const auto worked = off ? DateOf(*m_lieuFor, "休日出勤した日") : std::nullopt;
     if (!off || !worked) return;
-    CWorkRules rules;
-    OpenRulesStore(m_controller.Runtime())->Read(rules);
     const std::string name = m_person->currentText().toStdString();
     const std::string when = NowText(), by = AdminId();
+    const CRuntime runtime = m_controller.Runtime();
     Apply(
         [=](CScheduleBook& book) {
+            CWorkRules rules;
+            OpenRulesStore(runtime)->Read(rules);
             return CScheduleChange::AddDayInLieu(book, rules, name, *off, *worked, when, by);
         },
         name + "さんの " + CWorkDate::TextOfNumber(*off) + " を代休にしました。");

@@ -12,10 +12,12 @@
 
 #include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "leave/LeaveDate.h"
 #include "officestore/OfficeStores.h"
 #include "platform/IPrompt.h"
+#include "platform/KeptMessage.h"
 #include "settings/EnvironmentSettings.h"
 #include "settings/WorkRulesForm.h"
 #include "store/RulesStoreChange.h"
@@ -166,12 +168,34 @@ bool CWorkRulesDialog::OnOk() {
     }
     auto typed = CWorkRulesForm::Read(texts, m_shown, prompt);
     if (!typed) return false;
-    const auto schedule = OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
-    if (!CRulesStoreChange::Apply(
-            *OpenRulesStore(m_controller.Runtime()), *schedule,
-            from.year() * 10000 + from.month() * 100 + from.day(),
-            [&](CWorkRules& stored) { return CWorkRulesForm::Merge(stored, m_shown, *typed); },
-            prompt)) {
+    // Both stores may be on a share or a server: the change runs off the window's thread.
+    struct Job {
+        std::shared_ptr<IRulesStore> rules;
+        std::shared_ptr<IScheduleStore> schedule;
+        CKeptMessage messages;
+        bool stored = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->rules = OpenRulesStore(m_controller.Runtime());
+    job->schedule = OpenScheduleStore(m_controller.Runtime(), *m_controller.GetSettings());
+    const int fromDate = from.year() * 10000 + from.month() * 100 + from.day();
+    const CWorkRules shown = m_shown;
+    const CWorkRules changed = *typed;
+    CShareWait wait(this);
+    if (!wait.Run([job, fromDate, shown, changed] {
+            job->stored = CRulesStoreChange::Apply(
+                *job->rules, *job->schedule, fromDate,
+                [&](CWorkRules& stored) { return CWorkRulesForm::Merge(stored, shown, changed); },
+                job->messages);
+        })) {
+        prompt.ShowMessage(
+            "共有フォルダ（勤務ルールの場所）が応答しないため、待つのをやめました。\n保存された"
+            "かどうかは、つながってからもう一度開いて確かめてください。",
+            EMessageIcon::None);
+        return false;
+    }
+    if (!job->stored) {
+        prompt.ShowMessage(job->messages.Said(), EMessageIcon::None);
         return false;
     }
     accept();
