@@ -34,19 +34,17 @@ std::set<int> ChangedDates(const CLeaveBook& before, const CLeaveBook& after) {
 
 bool CLeaveStoreChange::Apply(ILeaveStore& store, const ILeaveStore::Change& change,
                               IMessageSink& messages, const IScheduleStore* schedule) {
-    CScheduleBook closings;
-    if (schedule != nullptr) {
-        std::string refusal;
-        if (!schedule->Read(closings, &refusal)) {
-            // Whether the day is in a closed period cannot be known: nothing changes.
-            messages.ShowMessage(refusal, EMessageIcon::None);
-            return false;
-        }
-    }
     return store.Apply(
         [&](CLeaveBook& book) -> std::optional<std::string> {
             const CLeaveBook before = book;
             if (auto refused = change(book)) return refused;
+            // The closings as stored now, read under the book's lock with the change.
+            CScheduleBook closings;
+            std::string unread;
+            if (schedule != nullptr && !schedule->Read(closings, &unread)) {
+                // Whether the day is in a closed period cannot be known: nothing changes.
+                return unread;
+            }
             for (const int date : ChangedDates(before, book)) {
                 std::string refusal;
                 if (closings.TouchesClosed(date, date, &refusal)) return refusal;

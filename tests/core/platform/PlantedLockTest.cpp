@@ -57,6 +57,7 @@ TEST(PlantedLock, NothingButARegularFileAtALockNameIsEverTakenAsALock) {
         {"Admin.dat.lock", "admins add --id clerk --password pw"},
         {"Setting.txt.lock", "settings set --switch 12"},
         {"WorkRules.txt.lock", "rules set --rest-day 土"},
+        {"Schedule.txt.lock", "holidays add 2026-12-29 年末年始"},
     };
     for (EPlant kind : {EPlant::kFolder, EPlant::kFifo, EPlant::kLink}) {
         for (const auto& c : cases) {
