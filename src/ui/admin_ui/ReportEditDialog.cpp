@@ -295,6 +295,7 @@ void CReportEditDialog::Refresh() {
         }
     }
     m_closed->setText(QString::fromStdString(m_session->ClosedText()));
+    m_closed->setVisible(!m_closed->text().isEmpty());  // no blank line for an open month
     m_totals->setText(text);
     // The window grows with the lines rather than squeezing the grid.
     if (layout() != nullptr) layout()->activate();
