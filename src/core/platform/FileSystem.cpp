@@ -188,6 +188,22 @@ void CFileSystem::RemoveLeftoverScratch(const fs::path& target, std::string_view
     }
 }
 
+fs::path CFileSystem::WriteScratch(const fs::path& target, std::string_view scratchName,
+                                   std::string_view bytes) {
+    fs::path scratch;
+    CFileDescriptor fd = CreateUniqueScratch(target, scratchName, 0666, scratch);
+    if (!fd) return {};
+    bool ok = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
+    const int error = errno;
+    ok = fd.Close() && ok;
+    if (!ok) {
+        ::unlink(scratch.c_str());
+        errno = error;
+        return {};
+    }
+    return scratch;
+}
+
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
                                  std::string_view bytes, EAccess access) {
     struct stat old {};

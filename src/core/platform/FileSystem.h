@@ -40,6 +40,10 @@ public:
     static bool SyncStream(std::FILE* file);
     // Makes a rename or a new file in that folder durable.
     static bool SyncDirectory(const std::filesystem::path& folder);
+    // Writes bytes, synced, to a new scratch file beside target (scratchName plus a unique
+    // ending); its path, or empty when it could not be written whole (nothing is left then).
+    static std::filesystem::path WriteScratch(const std::filesystem::path& target,
+                                              std::string_view scratchName, std::string_view bytes);
     // Replaces target by scratch (same folder) in one step, then syncs the folder.
     static bool ReplaceFile(const std::filesystem::path& scratch,
                             const std::filesystem::path& target);

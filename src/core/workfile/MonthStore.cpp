@@ -13,6 +13,7 @@
 #include "workfile/MonthIndex.h"
 #include "workfile/TodayIndex.h"
 #include "workfile/WorkFileReader.h"
+#include "workfile/WorkGeneration.h"
 #include "workfile/WorkLine.h"
 
 namespace stampwell {
@@ -106,15 +107,23 @@ bool CMonthStore::Load(const fs::path& work, const std::string& cp932Name, const
                            });
     }
     if (read && builder) index.Save(fd.Get(), *builder);
+    if (keepIndex) CWorkGeneration(work).Start();
     keepLeadIn();
     return read;
+}
+
+std::optional<CMonthSavePlan> CMonthStore::Plan(const fs::path& work, const std::string& cp932Name,
+                                                const std::string& name, int year, int month,
+                                                const std::vector<CellChange>& changes) {
+    return CMonthSavePlan::Make(work, CMonthEdit(cp932Name, year, month), name,
+                                MonthNumber(year, month), changes);
 }
 
 CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::string& cp932Name,
                                             const std::string& name, int year, int month,
                                             const std::vector<CellChange>& changes,
                                             std::vector<CellConflict>* conflicts,
-                                            const SaveHooks& hooks) {
+                                            const SaveHooks& hooks, CMonthSavePlan* plan) {
     const CMonthEdit edit(cp932Name, year, month);
     // Read again now, under the lock: what other clocks wrote meanwhile stays. A folder that is
     // away for a moment must never pass for one without a work file: the save would replace
@@ -122,69 +131,59 @@ CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::str
     CFileDescriptor fd = CFileSystem::Open(work, O_RDONLY);
     const bool absent = !fd && errno == ENOENT && fs::is_directory(work.parent_path());
     if (!fd && !absent) return ESaveOutcome::kUnreachable;
-    // Every record of the month lies at or after its first range: only that part of the file
-    // is read and rewritten.
     const CMonthIndex index(work);
     std::uint64_t at = 0;
     std::optional<CMonthIndex::CBuilder> kept;
-    if (fd) {
-        if (auto found = index.Find(fd.Get(), {MonthNumber(year, month)})) {
-            at = found->ranges.empty() ? WholeSize(fd.Get()) : found->ranges.front().from;
-            kept = index.KeepBefore(fd.Get(), at);
-            if (!kept) at = 0;
+    std::string read;
+    const std::string* region = &read;
+    CMonthRewrite worked;
+    CWorkJournal::CAhead* ahead = nullptr;
+    if (plan != nullptr && fd && plan->StillHolds(work, fd.Get())) {
+        // Nothing came between but appends: what was read and worked out ahead stands.
+        at = plan->At();
+        kept = std::move(plan->Kept());
+        region = &plan->Region();
+        worked = std::move(plan->Rewrite());
+        if (plan->Ahead()) ahead = &*plan->Ahead();
+    } else {
+        // Every record of the month lies at or after its first range: only that part of the
+        // file is read and rewritten.
+        if (fd) {
+            if (auto found = index.Find(fd.Get(), {MonthNumber(year, month)})) {
+                at = found->ranges.empty() ? WholeSize(fd.Get()) : found->ranges.front().from;
+                kept = index.KeepBefore(fd.Get(), at);
+                if (!kept) at = 0;
+            }
         }
+        auto bytes = fd ? ReadRange(fd.Get(), at, WholeSize(fd.Get())) : std::string{};
+        if (!bytes) return ESaveOutcome::kUnreachable;
+        read = std::move(*bytes);
+        worked = CMonthRewrite::Work(edit, name, read, changes);
     }
-    std::optional<std::string> region =
-        fd ? ReadRange(fd.Get(), at, WholeSize(fd.Get())) : std::string{};
-    if (!region) return ESaveOutcome::kUnreachable;
-    const std::vector<WorkDayRecord> onDisk = edit.Read(*region, name);
-    std::vector<CellChange> applied = changes;
-    std::vector<CellConflict> found;
-    for (auto& change : applied) {
-        if (change.day < 1 || change.day > static_cast<int>(onDisk.size())) {
-            return ESaveOutcome::kFailed;
-        }
-        const auto& day = onDisk[static_cast<std::size_t>(change.day - 1)];
-        const std::string& disk = change.side == 0 ? day.start : day.end;
-        if (disk != change.before) {
-            found.push_back({change.day, change.side, change.before, disk, change.after});
-        }
-        change.before = disk;
-    }
-    if (!found.empty()) {
-        if (conflicts != nullptr) *conflicts = std::move(found);
+    if (worked.Outcome() == CMonthRewrite::EOutcome::kConflict) {
+        if (conflicts != nullptr) *conflicts = std::move(worked.Conflicts());
         return ESaveOutcome::kConflict;
     }
-    auto out = edit.Apply(*region, applied);
-    if (!out) return ESaveOutcome::kFailed;
-    if (hooks.beforeReplace && !hooks.beforeReplace(applied)) return ESaveOutcome::kFailed;
+    if (worked.Outcome() != CMonthRewrite::EOutcome::kReady) return ESaveOutcome::kFailed;
+    if (hooks.beforeReplace && !hooks.beforeReplace(worked.Applied())) {
+        return ESaveOutcome::kFailed;
+    }
+    const std::string& out = worked.Out();
     // What a killed save of an older release left.
     CFileSystem::RemoveLeftoverScratch(work, "KintaiTemp.txt");
     bool written = false;
     if (absent) {
-        written = CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", *out);
+        written = CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", out);
+    } else if (worked.IsSame(region->size())) {
+        written = true;
     } else {
-        // Only the blocks from the first that changed (to the last, when none moved).
-        std::size_t same = 0;
-        const std::size_t shorter = std::min(region->size(), out->size());
-        while (same + kLength <= shorter &&
-               region->compare(same, kLength, *out, same, kLength) == 0) {
-            same += kLength;
-        }
-        std::size_t sameEnd = 0;
-        if (region->size() == out->size()) {
-            while (sameEnd + kLength <= out->size() - same &&
-                   region->compare(region->size() - sameEnd - kLength, kLength, *out,
-                                   out->size() - sameEnd - kLength, kLength) == 0) {
-                sameEnd += kLength;
-            }
-        }
-        const std::string_view bytes =
-            std::string_view(*out).substr(same, out->size() - same - sameEnd);
+        const std::uint64_t offset = at + worked.Skipped();
+        const std::string_view old = std::string_view(*region).substr(worked.Skipped());
         CWorkJournal journal(work);
-        written = (bytes.empty() && region->size() == out->size()) ||
-                  journal.Rewrite(at + same, bytes, at + out->size(),
-                                  std::string_view(*region).substr(same), hooks.step);
+        written = ahead != nullptr
+                      ? journal.Rewrite(*ahead, offset, worked.Changed(), at + out.size(), old,
+                                        hooks.step)
+                      : journal.Rewrite(offset, worked.Changed(), at + out.size(), old, hooks.step);
     }
     if (!written) {
         const int error = errno;
@@ -192,12 +191,12 @@ CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::str
         return CFileSystem::IsNoSpace(error) ? ESaveOutcome::kNoSpace : ESaveOutcome::kFailed;
     }
     // Both side indexes go on from the bytes that did not change.
-    CTodayIndex(work).Renew(*out, at);
+    CTodayIndex(work).Renew(out, at);
     if (CFileDescriptor now = CFileSystem::Open(work, O_RDONLY)) {
         CMonthIndex::CBuilder builder = kept ? std::move(*kept) : CMonthIndex::CBuilder{};
         char plain[kLength];
-        for (std::size_t i = 0; i + kLength <= out->size(); i += kLength) {
-            builder.Note(at + i, CWorkFileReader::Decipher(out->data() + i, plain));
+        for (std::size_t i = 0; i + kLength <= out.size(); i += kLength) {
+            builder.Note(at + i, CWorkFileReader::Decipher(out.data() + i, plain));
         }
         index.Save(now.Get(), builder);
     }

@@ -8,6 +8,7 @@
 #include "workfile/MonthIndex.h"
 #include "workfile/TodayIndex.h"
 #include "workfile/WorkFileReader.h"
+#include "workfile/WorkGeneration.h"
 #include "workfile/WorkLine.h"
 
 namespace stampwell {
@@ -74,6 +75,7 @@ bool CRecordTableFile::Save(const fs::path& work, const WorkRecordTable& table) 
                      static_cast<std::size_t>(now - *m_loadedSize));
     }
     CFileSystem::RemoveLeftoverScratch(work, "KintaiTemp.txt");
+    const CWorkGeneration::CChanging changing(work);
     if (!CFileSystem::WriteWholeFile(work, "KintaiTemp.txt", bytes)) return false;
     CTodayIndex(work).Renew(bytes);
     CMonthIndex(work).Forget();

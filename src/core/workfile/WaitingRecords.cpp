@@ -12,6 +12,7 @@
 #include "workfile/TodayIndex.h"
 #include "workfile/WaitingMerge.h"
 #include "workfile/WorkFileReader.h"
+#include "workfile/WorkGeneration.h"
 #include "workfile/WorkLine.h"
 
 namespace stampwell {
@@ -54,6 +55,8 @@ bool CWaitingRecords::Merge(const std::filesystem::path& temporary,
         if (!read) return false;
     }
     const auto actions = CWaitingMerge::Decide(known, *waiting, roomMode);
+    // A month save prepared before its lock must see records merged in place.
+    const CWorkGeneration::CChanging changing(work);
     std::string kept;
     bool merged = false;
     for (const auto& action : actions) {

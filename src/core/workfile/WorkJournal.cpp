@@ -7,8 +7,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "platform/FileSystem.h"
+#include "workfile/WorkGeneration.h"
 
 namespace stampwell {
 
@@ -63,6 +65,7 @@ void CWorkJournal::Remove() const {
 
 bool CWorkJournal::Apply(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
                          const StepHook& step) {
+    const CWorkGeneration::CChanging changing(m_work);
     CFileDescriptor fd = CFileSystem::Open(m_work, O_WRONLY);
     if (!fd) return false;
     const std::size_t half = bytes.size() / 2;
@@ -116,6 +119,12 @@ bool CWorkJournal::Rewrite(std::uint64_t offset, std::string_view bytes, std::ui
                                      journal)) {
         return false;
     }
+    return CarryOut(offset, bytes, newSize, old, step);
+}
+
+bool CWorkJournal::CarryOut(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                            std::string_view old, const StepHook& step) {
+    const std::uint64_t oldSize = offset + old.size();
     if (step) step(EStep::kJournalWritten);
     if (Apply(offset, bytes, newSize, step)) {
         if (step) step(EStep::kWritten);
@@ -135,6 +144,82 @@ bool CWorkJournal::Rewrite(std::uint64_t offset, std::string_view bytes, std::ui
     if (Finish() == EFinished::kWritten) return true;
     errno = error;
     return false;
+}
+
+CWorkJournal::CAhead::CAhead(CAhead&& other) noexcept
+    : m_path(std::exchange(other.m_path, {})),
+      m_offset(other.m_offset),
+      m_size(other.m_size),
+      m_newSize(other.m_newSize),
+      m_oldSize(other.m_oldSize) {}
+
+CWorkJournal::CAhead& CWorkJournal::CAhead::operator=(CAhead&& other) noexcept {
+    if (this != &other) {
+        if (!m_path.empty()) ::unlink(m_path.c_str());
+        m_path = std::exchange(other.m_path, {});
+        m_offset = other.m_offset;
+        m_size = other.m_size;
+        m_newSize = other.m_newSize;
+        m_oldSize = other.m_oldSize;
+    }
+    return *this;
+}
+
+CWorkJournal::CAhead::~CAhead() {
+    if (!m_path.empty()) ::unlink(m_path.c_str());
+}
+
+void CWorkJournal::RemoveStaleAhead() const {
+    // Only old ones: a younger one may belong to a save on another PC about to take the lock.
+    const std::string prefix = FilePath().filename().string() + ".ahead.";
+    const auto before = std::chrono::system_clock::now() - kAheadKept;
+    std::error_code error;
+    const fs::path folder =
+        FilePath().parent_path().empty() ? fs::path(".") : FilePath().parent_path();
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        struct stat status {};
+        if (it->path().filename().string().rfind(prefix, 0) == 0 &&
+            ::lstat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            std::chrono::system_clock::from_time_t(status.st_mtime) < before) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
+std::optional<CWorkJournal::CAhead> CWorkJournal::WriteAhead(std::uint64_t offset,
+                                                             std::string_view bytes,
+                                                             std::uint64_t newSize,
+                                                             std::string_view old) const {
+    if (offset + bytes.size() > newSize || IsForeign()) return std::nullopt;
+    RemoveStaleAhead();
+    const std::uint64_t oldSize = offset + old.size();
+    std::string journal = Header(offset, newSize, bytes, oldSize, old);
+    journal.append(bytes);
+    CAhead ahead;
+    ahead.m_path =
+        CFileSystem::WriteScratch(FilePath(), FilePath().filename().string() + ".ahead", journal);
+    if (ahead.m_path.empty()) return std::nullopt;
+    ahead.m_offset = offset;
+    ahead.m_size = bytes.size();
+    ahead.m_newSize = newSize;
+    ahead.m_oldSize = oldSize;
+    return ahead;
+}
+
+bool CWorkJournal::Rewrite(CAhead& ahead, std::uint64_t offset, std::string_view bytes,
+                           std::uint64_t newSize, std::string_view old, const StepHook& step) {
+    struct stat status {};
+    const bool fits = !ahead.m_path.empty() && ahead.m_offset == offset &&
+                      ahead.m_size == bytes.size() && ahead.m_newSize == newSize &&
+                      ahead.m_oldSize == offset + old.size();
+    // Never over a journal nor anything else at its name (a journal found is settled as the
+    // lock is taken; one still there is refused as ever by the rewrite below).
+    if (!fits || ::lstat(FilePath().c_str(), &status) == 0 ||
+        !CFileSystem::ReplaceFile(ahead.m_path, FilePath())) {
+        return Rewrite(offset, bytes, newSize, old, step);
+    }
+    ahead.m_path.clear();
+    return CarryOut(offset, bytes, newSize, old, step);
 }
 
 bool CWorkJournal::Settle() {

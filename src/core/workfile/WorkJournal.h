@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +34,34 @@ public:
     // the work file's lock. False when the rewrite did not happen: the file holds old.
     bool Rewrite(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
                  std::string_view old, const StepHook& step = {});
+
+    // A journal written ahead of the lock under a name of its own, whole and synced, so that
+    // the lock is held only while the work file itself is written. It becomes the journal only
+    // under the lock (the Rewrite below) and is removed with this object otherwise.
+    class CAhead {
+    public:
+        CAhead(CAhead&& other) noexcept;
+        CAhead& operator=(CAhead&& other) noexcept;
+        CAhead(const CAhead&) = delete;
+        CAhead& operator=(const CAhead&) = delete;
+        ~CAhead();
+
+    private:
+        friend class CWorkJournal;
+        CAhead() = default;
+        std::filesystem::path m_path;
+        std::uint64_t m_offset = 0, m_size = 0, m_newSize = 0, m_oldSize = 0;
+    };
+    // Not under the lock: writes the journal of the rewrite as Rewrite takes it. Nothing when
+    // it cannot be written (the save then writes its journal under the lock, as ever).
+    std::optional<CAhead> WriteAhead(std::uint64_t offset, std::string_view bytes,
+                                     std::uint64_t newSize, std::string_view old) const;
+    // Rewrite with the journal written ahead for exactly these arguments (checked; otherwise,
+    // or when it went meanwhile, the journal is written now).
+    bool Rewrite(CAhead& ahead, std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                 std::string_view old, const StepHook& step = {});
+    // Journals written ahead by programs killed before their lock are removed after this long.
+    static constexpr std::chrono::hours kAheadKept{1};
     // Finishes the rewrite a killed writer left. A journal that is not whole (the writer was
     // killed while writing it) never reached the work file and is removed. False when the work
     // file could not be written: then it must not be changed by anyone until it is settled.
@@ -40,6 +70,10 @@ public:
 private:
     enum class EFinished { kNone, kAway, kDropped, kWritten, kFailed };
     EFinished Finish();
+    // The rewrite once its journal is in place.
+    bool CarryOut(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                  std::string_view old, const StepHook& step);
+    void RemoveStaleAhead() const;
     bool Apply(std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
                const StepHook& step);
     // Whether the work file is exactly old from offset to its end.

@@ -31,6 +31,7 @@
 #include "workfile/WaitingRecords.h"
 #include "workfile/WorkExport.h"
 #include "workfile/WorkFileReader.h"
+#include "workfile/WorkGeneration.h"
 #include "workfile/WorkJournal.h"
 #include "workfile/WorkLine.h"
 #include "workfile/WorkMessages.h"
@@ -329,6 +330,9 @@ bool CWorkReport::WriteLine(const fs::path& path, int side, std::optional<int> o
             }
             return WriteLine(path, side, std::nullopt);  // gone: a new record
         }
+        // A month save prepared before its lock must see that this record changed.
+        std::optional<CWorkGeneration::CChanging> changing;
+        if (target == ResolveWorkFilePath()) changing.emplace(target);
         if (::pwrite(fd.Get(), block.data(), kLength,
                      static_cast<off_t>((*number - 1) * kLength)) !=
                 static_cast<ssize_t>(kLength) ||
@@ -610,13 +614,18 @@ CWorkReport::ESaveOutcome CWorkReport::SaveMonth(const std::string& name, int ye
         return ESaveOutcome::kFailed;
     }
     if (changes.empty()) return ESaveOutcome::kSaved;
+    // Read, worked out and journalled before the lock, so every clock's tap waits only while
+    // the work file itself is written (the plan stands only if nothing but taps came between).
+    auto plan = CMonthStore::Plan(ResolveWorkFilePath(), *cp932, name, year, month, changes);
+    if (hooks.prepared) hooks.prepared();
     CLockScope lock(m_locks, ResolveWorkFilePath());
     CheckWorkFolder();
     if (!m_locks.AllowsChange()) return ESaveOutcome::kBusy;
     if (m_usingTemporary) return ESaveOutcome::kUnreachable;
+    if (hooks.locked) hooks.locked();
     NoteForeignIndex();
     const auto outcome = CMonthStore::Save(ResolveWorkFilePath(), *cp932, name, year, month,
-                                           changes, conflicts, hooks);
+                                           changes, conflicts, hooks, plan ? &*plan : nullptr);
     if (outcome == ESaveOutcome::kNoSpace || outcome == ESaveOutcome::kFailed) {
         ErrorLog(m_runtime.DataDir(), __LINE__,
                  "月の修正を勤務ファイルに保存できませんでした (CWorkReport::SaveMonth)", __FILE__,
