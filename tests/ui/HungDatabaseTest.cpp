@@ -8,12 +8,15 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "UiSupport.h"
+#include "admin_ui/LimitsDialog.h"
 #include "app/StampwellApp.h"
 #include "pgstore/PgConnection.h"
 #include "platform/LocalTime.h"
 #include "screen/TimeRegisterView.h"
+#include "settings/WorkRulesDialog.h"
 #include "support/CliRunner.h"
 #include "support/PgServer.h"
 #include "support/TestSupport.h"
@@ -59,9 +62,8 @@ TEST(HungDatabase, TheWindowTicksTheTapIsKeptBesideTheClockAndSentOnceTheServerA
     EXPECT_LT(waited.elapsed(), 9000);  // about one wait for the server, never one per step
     EXPECT_GT(ticks, 10);
     EXPECT_EQ(screen->ControlText(V::kResult), QString::fromUtf8("09:05 勤務開始"));
-    EXPECT_EQ(
-        screen->ControlText(V::kBanner),
-        QString::fromUtf8("記録先が応答しません・端末に保管しました"));
+    EXPECT_EQ(screen->ControlText(V::kBanner),
+              QString::fromUtf8("記録先が応答しません・端末に保管しました"));
     test::SaveScreenshot(screen->Render(), "database-kept-here");
     EXPECT_TRUE(std::filesystem::exists(t.dir / "DatabaseWaiting.dat"));
     test::WriteBytes(t.dir / "card", "");
@@ -82,6 +84,52 @@ TEST(HungDatabase, TheWindowTicksTheTapIsKeptBesideTheClockAndSentOnceTheServerA
     ASSERT_EQ(starts.Rows(), 1);
     EXPECT_EQ(starts.Value(0, 0), "09:05");
     EXPECT_TRUE(prompt->messages.empty()) << test::LastOf(prompt->messages);
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// The rules and limits screens on the company database when its server stops answering: the
+// rules are read off the window's thread, the window keeps ticking, and neither screen opens
+// on rules it could not read (limits by the defaults could misstate the law; a save over them
+// would put the defaults in place).
+TEST(HungDatabase, TheRulesAndLimitsScreensNeverWaitOnTheWindowsThread) {
+    test::CPgServer server;
+    ASSERT_TRUE(server.Running()) << server.Why();
+    test::CTestRuntime t;
+    const std::string office = server.ConnInfo("office");
+    for (const std::string& step :
+         {"db init --database '" + office + "'",
+          "settings set --store postgresql --database '" + office + "' --site 本社",
+          std::string("admins add --id admin --password pw"),
+          std::string("rules set --agreement-start 4 --from 2011/04/01")}) {
+        const auto done = test::RunCli(t.dir.Path(), step);
+        ASSERT_EQ(done.exitCode, 0) << step << ": " << done.err;
+    }
+    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    auto prompt = std::make_shared<test::CFakePrompt>();
+    CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
+                      "simulated:" + (t.dir / "card").string());
+    ASSERT_TRUE(app.InitInstance());
+    test::Settle(app);
+    ASSERT_TRUE(server.Pause());
+    for (const auto& open : std::vector<std::function<int()>>{
+             [&] { return app.Limits()->Run(); }, [&] { return app.WorkRules()->Run(); }}) {
+        prompt->messages.clear();
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_EQ(open(), QDialog::Rejected);
+        // A frozen window ticks once at most; a loaded machine still ticks many times.
+        EXPECT_GT(ticks, 5) << "waited " << waited.elapsed() << " ms";
+        ASSERT_EQ(prompt->messages.size(), 1u);
+        EXPECT_NE(prompt->messages[0].find("勤務ルール"), std::string::npos) << prompt->messages[0];
+    }
+    ASSERT_TRUE(server.Resume());
 }
 
 }  // namespace stampwell

@@ -78,13 +78,35 @@ CLimitsDialog::CLimitsDialog(CRecorderController& controller, QWidget* parent)
 CLimitsDialog::~CLimitsDialog() = default;
 
 int CLimitsDialog::Run() {
-    Prepare();
+    if (!Prepare()) return QDialog::Rejected;
     return exec();
 }
 
-void CLimitsDialog::Prepare() {
-    CWorkRules rules;
-    OpenRulesStore(m_controller.Runtime())->Read(rules);
+bool CLimitsDialog::Prepare() {
+    // The rules may be on a server or a share that hangs: never read on the window's thread.
+    struct Job {
+        std::shared_ptr<IRulesStore> store;
+        CWorkRules rules;
+        bool read = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->store = OpenRulesStore(m_controller.Runtime());
+    CShareWait wait(this);
+    if (!wait.Run([job] { job->read = job->store->Read(job->rules); })) {
+        m_controller.Prompt().ShowMessage(
+            "共有フォルダ（勤務ルールの場所）が応答しないため、読み込みをやめました。",
+            EMessageIcon::None);
+        return false;
+    }
+    if (!job->read) {
+        // Limits figured by the default rules could misstate the law: nothing is shown.
+        m_controller.Prompt().ShowMessage(
+            "勤務ルールを読めませんでした。しばらくしてからもう一度開いてください。",
+            EMessageIcon::None);
+        return false;
+    }
+    m_rules = job->rules;
+    const CWorkRules& rules = m_rules;
     const auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
     const QSignalBlocker block(m_year);
     if (today) {
@@ -92,11 +114,11 @@ void CLimitsDialog::Prepare() {
                                                         rules.agreementStart));
     }
     Refresh();
+    return true;
 }
 
 void CLimitsDialog::Refresh() {
-    CWorkRules rules;
-    OpenRulesStore(m_controller.Runtime())->Read(rules);
+    const CWorkRules rules = m_rules;
     m_start->setText(QString::fromUtf8("（起算月: %1月。勤務ルール設定で変えられます）")
                          .arg(rules.agreementStart));
     // The year is read on a thread of its own: a share that hangs never freezes the window.

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "settings/WorkRules.h"
+
 class QComboBox;
 class QLabel;
 class QSpinBox;
@@ -21,8 +23,9 @@ public:
     ~CLimitsDialog() override;
 
     int Run();
-    // Fills the year (the agreement year of today) and shows it.
-    void Prepare();
+    // Reads the rules (off the window's thread), fills the year (the agreement year of today)
+    // and shows it. False after its message when the rules could not be read.
+    bool Prepare();
     // Reads the year and closing day chosen and fills the table.
     void Refresh();
 
@@ -35,6 +38,7 @@ public:
 private:
     CRecorderController& m_controller;
     std::shared_ptr<IWorkStore> m_work;
+    CWorkRules m_rules;
     QSpinBox* m_year = nullptr;
     QComboBox* m_closing = nullptr;
     QLabel* m_start = nullptr;

@@ -111,13 +111,36 @@ CWorkRulesDialog::CWorkRulesDialog(CRecorderController& controller, QWidget* par
 }
 
 int CWorkRulesDialog::Run() {
-    Prepare();
+    if (!Prepare()) return QDialog::Rejected;
     return exec();
 }
 
-void CWorkRulesDialog::Prepare() {
-    std::vector<std::string> unread;
-    OpenRulesStore(m_controller.Runtime())->Read(m_shown, &unread);
+bool CWorkRulesDialog::Prepare() {
+    // The rules may be on a server or a share that hangs: never read on the window's thread.
+    struct Job {
+        std::shared_ptr<IRulesStore> store;
+        CWorkRules rules;
+        std::vector<std::string> unread;
+        bool read = false;
+    };
+    auto job = std::make_shared<Job>();
+    job->store = OpenRulesStore(m_controller.Runtime());
+    CShareWait wait(this);
+    if (!wait.Run([job] { job->read = job->store->Read(job->rules, &job->unread); })) {
+        m_controller.Prompt().ShowMessage(
+            "共有フォルダ（勤務ルールの場所）が応答しないため、読み込みをやめました。",
+            EMessageIcon::None);
+        return false;
+    }
+    if (!job->read) {
+        // Saving over rules that were never read would put the defaults in their place.
+        m_controller.Prompt().ShowMessage(
+            "勤務ルールを読めませんでした。しばらくしてからもう一度開いてください。",
+            EMessageIcon::None);
+        return false;
+    }
+    m_shown = job->rules;
+    const std::vector<std::string>& unread = job->unread;
     if (!unread.empty()) {
         std::string said = "勤務ルールのファイルに読めない値があります。";
         for (const auto& key : unread) said += "\n" + CWorkRules::UnreadWarning(key);
@@ -135,6 +158,7 @@ void CWorkRulesDialog::Prepare() {
     const int today = CLeaveDate::Today(m_controller.Runtime().Clock());
     m_from->setDate(QDate(today / 10000, today / 100 % 100, today % 100));
     ShowBreakKind();
+    return true;
 }
 
 void CWorkRulesDialog::ShowBreakKind() {

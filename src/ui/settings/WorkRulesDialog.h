@@ -22,8 +22,9 @@ public:
     CWorkRulesDialog(CRecorderController& controller, QWidget* parent);
 
     int Run();
-    // Fills the fields from the file.
-    void Prepare();
+    // Fills the fields from the stored rules (read off the window's thread). False after its
+    // message when they could not be read: the window then does not open.
+    bool Prepare();
     // Saves and closes; a value that does not read keeps the window open after its message.
     bool OnOk();
 
