@@ -6,13 +6,16 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
 #include "UiSupport.h"
 #include "admin_ui/LimitsDialog.h"
+#include "app/MainFrame.h"
 #include "app/StampwellApp.h"
+#include "people/AdminLoginDialog.h"
 #include "pgstore/PgConnection.h"
 #include "platform/LocalTime.h"
 #include "screen/TimeRegisterView.h"
@@ -129,6 +132,24 @@ TEST(HungDatabase, TheRulesAndLimitsScreensNeverWaitOnTheWindowsThread) {
         ASSERT_EQ(prompt->messages.size(), 1u);
         EXPECT_NE(prompt->messages[0].find("勤務ルール"), std::string::npos) << prompt->messages[0];
     }
+    // The login itself is checked off the window's thread, and a server that does not answer
+    // is said as such, never as a wrong password.
+    prompt->messages.clear();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(50);
+    QTimer::singleShot(20, [&] {
+        app.Login()->IdField().setText(QStringLiteral("admin"));
+        app.Login()->PasswordField().setText(QStringLiteral("pw"));
+        app.Login()->OnOk();
+        app.Login()->reject();
+    });
+    app.Frame()->Command(CMainFrame::kLimits)->trigger();
+    EXPECT_GT(ticks, 5);
+    ASSERT_EQ(prompt->messages.size(), 1u);
+    EXPECT_NE(prompt->messages[0].find("接続できないため"), std::string::npos)
+        << prompt->messages[0];
     ASSERT_TRUE(server.Resume());
 }
 

@@ -332,6 +332,9 @@ const char* CAdminFile::RefusalMessage(ERefusal why) {
         case ERefusal::kBusy:
             return "他の端末が管理者情報を変更中のため、記録できませんでした。\nしばらくしてから"
                    "もう一度お試しください。";
+        case ERefusal::kUnreachable:
+            return "管理者情報の記録先（データベース）に接続できないため、確かめられませんでした。"
+                   "\nしばらくしてからもう一度お試しください。";
         default:
             return "登録ファイルを記録できませんでした。\nパス設定を確認してください。";
     }

@@ -52,7 +52,16 @@ public:
     // written; LastRefusal says why) a record that would not fit its block or that the format
     // cannot hold (comma, line break, blank in the password, no CP932 form). The file is
     // readable by its owner only.
-    enum class ERefusal { kNone, kLimit, kDuplicateId, kDuplicateCard, kBusy, kWrite };
+    // kUnreachable: where the administrators are kept (a database) did not answer a login.
+    enum class ERefusal {
+        kNone,
+        kLimit,
+        kDuplicateId,
+        kDuplicateCard,
+        kBusy,
+        kWrite,
+        kUnreachable
+    };
     int AddAdmin();
     int ChangeAdmin();
     int DeleteAdmin();

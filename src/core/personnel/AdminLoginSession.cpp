@@ -1,13 +1,51 @@
 #include "personnel/AdminLoginSession.h"
 
+#include <memory>
+
+#include "platform/IFileWork.h"
 #include "platform/IPrompt.h"
 #include "reader/FelicaReader.h"
 #include "store/IAdminStore.h"
 
 namespace stampwell {
 
-CAdminLoginSession::CAdminLoginSession(IAdminStore& admins, IPrompt& prompt)
-    : m_admins(admins), m_prompt(prompt) {}
+namespace {
+constexpr const char* kNoAnswer =
+    "管理者情報の記録先が応答しないため、待つのをやめました。\nしばらくしてからもう一度お試し"
+    "ください。";
+}
+
+CAdminLoginSession::CAdminLoginSession(IAdminStore& admins, IPrompt& prompt, IFileWork* work)
+    : m_admins(admins), m_prompt(prompt), m_work(work) {}
+
+CAdminLoginSession::ECheck CAdminLoginSession::Check(bool byCard, const std::string& first,
+                                                     const std::string& password) {
+    struct Job {
+        std::shared_ptr<IAdminStore> admins;
+        bool accepted = false;
+        bool unreachable = false;
+    };
+    // The job owns what it touches: it goes on by itself when the administrator stops waiting.
+    auto job = std::make_shared<Job>();
+    job->admins = m_admins.Clone();
+    m_checking = true;
+    auto check = [job, byCard, first, password] {
+        job->accepted = byCard ? job->admins->LoginWithCard(first)
+                               : job->admins->LoginWithPassword(first, password);
+        job->unreachable =
+            !job->accepted && job->admins->LastRefusal() == IAdminStore::ERefusal::kUnreachable;
+    };
+    CInlineFileWork inline_;
+    const bool finished =
+        (m_work != nullptr ? *m_work : static_cast<IFileWork&>(inline_)).Run(check);
+    m_checking = false;
+    if (!finished) return ECheck::kStopped;
+    if (job->accepted) {
+        m_admins.SetLoginId(job->admins->GetLoginId());
+        return ECheck::kAccepted;
+    }
+    return job->unreachable ? ECheck::kUnreachable : ECheck::kRefused;
+}
 
 void CAdminLoginSession::Begin() {
     m_timeoutStopped = false;
@@ -15,12 +53,21 @@ void CAdminLoginSession::Begin() {
 }
 
 CAdminLoginSession::EOutcome CAdminLoginSession::OnCardTick(CFelicaReader* reader) {
-    if (reader == nullptr || m_messageOpen) return kContinue;
+    if (reader == nullptr || m_messageOpen || m_checking) return kContinue;
     std::string card;
     if (!reader->Poll(card)) return kContinue;
-    if (m_admins.LoginWithCard(card)) return kAccepted;
-    m_messageOpen = true;
-    m_prompt.ShowMessage("管理者認証用として登録されていないカードです。", EMessageIcon::None);
+    m_messageOpen = true;  // no tick starts a second check meanwhile
+    const ECheck checked = Check(true, card, {});
+    if (checked == ECheck::kAccepted) {
+        m_messageOpen = false;
+        return kAccepted;
+    }
+    m_prompt.ShowMessage(checked == ECheck::kRefused
+                             ? "管理者認証用として登録されていないカードです。"
+                         : checked == ECheck::kStopped
+                             ? kNoAnswer
+                             : CAdminFile::RefusalMessage(IAdminStore::ERefusal::kUnreachable),
+                         EMessageIcon::None);
     m_messageOpen = false;
     return kContinue;
 }
@@ -28,13 +75,19 @@ CAdminLoginSession::EOutcome CAdminLoginSession::OnCardTick(CFelicaReader* reade
 CAdminLoginSession::EOutcome CAdminLoginSession::OnOk(const std::string& id,
                                                       const std::string& password) {
     m_timeoutStopped = true;
+    if (m_checking) return kContinue;
     if (id.empty() || password.empty()) {
         m_prompt.ShowMessage("登録名またはパスが未入力です", EMessageIcon::None);
         return kContinue;
     }
     // A failed attempt leaves the login ID as it was.
-    if (m_admins.LoginWithPassword(id, password)) return kAccepted;
-    m_prompt.ShowMessage("登録名またはパスが異なります。", EMessageIcon::None);
+    const ECheck checked = Check(false, id, password);
+    if (checked == ECheck::kAccepted) return kAccepted;
+    m_prompt.ShowMessage(checked == ECheck::kRefused ? "登録名またはパスが異なります。"
+                         : checked == ECheck::kStopped
+                             ? kNoAnswer
+                             : CAdminFile::RefusalMessage(IAdminStore::ERefusal::kUnreachable),
+                         EMessageIcon::None);
     return kContinue;
 }
 

@@ -6,17 +6,21 @@ namespace stampwell {
 
 class IAdminStore;
 class CFelicaReader;
+class IFileWork;
 class IPrompt;
 
 // What the administrator login decides: a registered administrator card on the reader, or the
 // ID and password typed with OK, logs in; an unregistered card or wrong input gives a message and
 // the login goes on; the waiting time cancels it until OK has been pressed once. The window only
-// runs the two timers and shows the fields.
+// runs the two timers and shows the fields. The administrators may be kept on a server that stops
+// answering: each check runs through `work` (off the window's thread) on a copy of the store, and
+// a server that does not answer is said as such, never as a wrong password.
 class CAdminLoginSession {
 public:
     enum EOutcome { kContinue, kAccepted, kCancelled };
 
-    CAdminLoginSession(IAdminStore& admins, IPrompt& prompt);
+    // work: where each check runs; nullptr runs it at once.
+    CAdminLoginSession(IAdminStore& admins, IPrompt& prompt, IFileWork* work = nullptr);
 
     // A new run: the waiting time applies again.
     void Begin();
@@ -29,10 +33,17 @@ public:
     bool IsTimeoutStopped() const { return m_timeoutStopped; }
 
 private:
+    enum class ECheck { kAccepted, kRefused, kUnreachable, kStopped };
+    // One login check (a card, or an ID and password) on a copy of the store; the login ID is
+    // taken over when it is accepted.
+    ECheck Check(bool byCard, const std::string& first, const std::string& password);
+
     IAdminStore& m_admins;
     IPrompt& m_prompt;
+    IFileWork* m_work;
     bool m_timeoutStopped = false;
     bool m_messageOpen = false;
+    bool m_checking = false;  // a check is under way: OK and the card wait for it
 };
 
 }  // namespace stampwell

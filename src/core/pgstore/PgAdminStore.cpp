@@ -46,33 +46,38 @@ int CPgAdminStore::GetCount() const {
 }
 
 int CPgAdminStore::CheckPassword() const {
-    return IsPassword(m_id, m_password) ? 1 : 0;
+    return IsPassword(m_id, m_password).value_or(false) ? 1 : 0;
 }
 
-bool CPgAdminStore::IsPassword(const std::string& id, const std::string& password) const {
+std::optional<bool> CPgAdminStore::IsPassword(const std::string& id,
+                                              const std::string& password) const {
+    if (id.empty()) return false;
     std::string why;
     auto connection = Connect(why);
-    if (id.empty() || !connection) return false;
+    if (!connection) return std::nullopt;
     // The salt comes out, then the derived key goes in: the hash never leaves the server.
     const auto salt = connection->Exec("SELECT stampwell.admin_salt($1)", {id});
-    if (!salt.Ok() || salt.Rows() != 1 || salt.IsNull(0, 0)) return false;
+    if (!salt.Ok()) return std::nullopt;
+    if (salt.Rows() != 1 || salt.IsNull(0, 0)) return false;
     const std::string derived = CPasswordHash::WithHead(password, salt.Value(0, 0));
     if (derived.empty()) return false;
     const auto checked = connection->Exec("SELECT stampwell.admin_check($1, $2)", {id, derived});
-    return checked.Ok() && checked.Rows() == 1 && checked.Value(0, 0) == "t";
+    if (!checked.Ok()) return std::nullopt;
+    return checked.Rows() == 1 && checked.Value(0, 0) == "t";
 }
 
-std::string CPgAdminStore::IdOfCard(const std::string& card) const {
+std::optional<std::string> CPgAdminStore::IdOfCard(const std::string& card) const {
+    if (card.empty()) return std::string{};
     std::string why;
     auto connection = Connect(why);
-    if (card.empty() || !connection) return {};
+    if (!connection) return std::nullopt;
     const auto found = connection->Exec("SELECT stampwell.admin_by_card($1)", {card});
-    return found.Ok() && found.Rows() == 1 && !found.IsNull(0, 0) ? found.Value(0, 0)
-                                                                  : std::string{};
+    if (!found.Ok()) return std::nullopt;
+    return found.Rows() == 1 && !found.IsNull(0, 0) ? found.Value(0, 0) : std::string{};
 }
 
 int CPgAdminStore::FindIdByCard() {
-    const std::string id = IdOfCard(m_cardId);
+    const std::string id = IdOfCard(m_cardId).value_or(std::string{});
     if (id.empty()) return 0;
     m_id = id;
     return 1;
@@ -209,15 +214,19 @@ std::string CPgAdminStore::LastRefusalMessage() const {
 }
 
 bool CPgAdminStore::LoginWithPassword(const std::string& id, const std::string& password) {
-    if (!IsPassword(id, password)) return false;
+    // A server that does not answer is said as such, never as a wrong password.
+    const auto matches = IsPassword(id, password);
+    m_refusal = matches ? ERefusal::kNone : ERefusal::kUnreachable;
+    if (!matches.value_or(false)) return false;
     m_loginId = id;
     return true;
 }
 
 bool CPgAdminStore::LoginWithCard(const std::string& card) {
-    const std::string id = IdOfCard(card);
-    if (id.empty()) return false;
-    m_loginId = id;
+    const auto id = IdOfCard(card);
+    m_refusal = id ? ERefusal::kNone : ERefusal::kUnreachable;
+    if (!id || id->empty()) return false;
+    m_loginId = *id;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,9 +68,12 @@ private:
     std::unique_ptr<CPgConnection> Connect(std::string& why) const;
     // The administrators in their order; false when they cannot be read.
     bool ReadAll(std::vector<Listed>& admins) const;
-    bool IsPassword(const std::string& id, const std::string& password) const;
+    // Nothing when the server could not be asked.
+    std::optional<bool> IsPassword(const std::string& id, const std::string& password) const;
     // The ID of the administrator with that login card; empty for none.
-    std::string IdOfCard(const std::string& card) const;
+    // The ID of the card's administrator, empty for none; nothing when the server could not be
+    // asked.
+    std::optional<std::string> IdOfCard(const std::string& card) const;
     // change runs in a transaction holding the table; it returns the refusal or kNone.
     int Change(const std::function<ERefusal(CPgConnection&, const std::vector<Stored>&)>& change);
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "personnel/AdminLoginSession.h"
 #include "platform/IPrompt.h"
@@ -56,8 +57,9 @@ void CAdminLoginDialog::Prepare() {
     m_id->clear();
     m_password->clear();
     m_id->setFocus();
-    m_session =
-        std::make_unique<CAdminLoginSession>(*m_controller.GetAdminStore(), m_controller.Prompt());
+    m_wait = std::make_unique<CShareWait>(this);
+    m_session = std::make_unique<CAdminLoginSession>(*m_controller.GetAdminStore(),
+                                                     m_controller.Prompt(), m_wait.get());
     m_session->Begin();
     m_running = true;
     m_timeoutMs = CModeFiles::ReadTimerMilliseconds(m_controller.Runtime().DataDir());

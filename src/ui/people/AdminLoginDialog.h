@@ -10,6 +10,7 @@ class QLineEdit;
 namespace stampwell {
 
 class CAdminLoginSession;
+class CShareWait;
 class CRecorderController;
 
 // "管理者認証": the ID and password, or an administrator card on the reader, within the waiting
@@ -37,6 +38,8 @@ public:
 
 private:
     CRecorderController& m_controller;
+    // The checks of a login run here: the administrators may be on a server that hangs.
+    std::unique_ptr<CShareWait> m_wait;
     std::unique_ptr<CAdminLoginSession> m_session;
     std::array<QTimer, 2> m_timers;
     int m_timeoutMs = 60000;
