@@ -43,11 +43,17 @@ std::vector<CScheduledTime::Day> CScheduledTime::ForDays(const std::vector<WorkD
             continue;
         }
         if (taken == static_cast<int>(CLeaveBook::EPart::kWhole)) continue;
-        if (!record.start.empty() && taken != static_cast<int>(CLeaveBook::EPart::kMorning)) {
-            f.late = std::max(0, CTimeText::Minutes(record.start) - pattern.start);
+        // A half day of leave moves the scheduled start or end to where that half ends: coming
+        // after the afternoon's start is still late.
+        const bool morningOff = taken == static_cast<int>(CLeaveBook::EPart::kMorning);
+        const bool afternoonOff = taken == static_cast<int>(CLeaveBook::EPart::kAfternoon);
+        if (!record.start.empty()) {
+            const int from = morningOff ? pattern.AfternoonStart() : pattern.start;
+            f.late = std::max(0, CTimeText::Minutes(record.start) - from);
         }
-        if (pay.counted && taken != static_cast<int>(CLeaveBook::EPart::kAfternoon)) {
-            f.early = std::max(0, pattern.end - CTimeText::Minutes(record.end));
+        if (pay.counted) {
+            const int until = afternoonOff ? pattern.MorningEnd() : pattern.end;
+            f.early = std::max(0, until - CTimeText::Minutes(record.end));
         }
         if (pay.counted) {
             const int beyond = pay.worked - pay.restDay - f.scheduled;

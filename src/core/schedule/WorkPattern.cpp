@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace stampwell {
 
@@ -11,6 +12,33 @@ int CWorkPattern::ScheduledMinutes() const {
         minutes -= std::max(0, std::min(end, window.end) - std::max(start, window.start));
     }
     return std::max(0, minutes);
+}
+
+namespace {
+// The break inside the span nearest its middle, if any.
+const CWorkRules::Window* MiddleBreak(const CWorkPattern& pattern) {
+    const int middle = pattern.start + (pattern.end - pattern.start) / 2;
+    const CWorkRules::Window* nearest = nullptr;
+    auto distance = [middle](const CWorkRules::Window& w) {
+        return std::abs(w.start + (w.end - w.start) / 2 - middle);
+    };
+    for (const auto& window : pattern.breaks) {
+        if (window.start < pattern.start || window.end > pattern.end || window.end <= window.start)
+            continue;
+        if (nearest == nullptr || distance(window) < distance(*nearest)) nearest = &window;
+    }
+    return nearest;
+}
+}  // namespace
+
+int CWorkPattern::MorningEnd() const {
+    const auto* lunch = MiddleBreak(*this);
+    return lunch != nullptr ? lunch->start : start + (end - start) / 2;
+}
+
+int CWorkPattern::AfternoonStart() const {
+    const auto* lunch = MiddleBreak(*this);
+    return lunch != nullptr ? lunch->end : start + (end - start) / 2;
 }
 
 std::string CWorkPattern::Check() const {

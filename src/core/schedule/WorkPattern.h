@@ -22,6 +22,10 @@ struct CWorkPattern {
 
     // The scheduled minutes of work: the span less the breaks inside it.
     int ScheduledMinutes() const;
+    // Where a half day of leave ends or begins: the morning ends as the break nearest the middle
+    // of the span begins, the afternoon starts as it ends (without a break, both at the middle).
+    int MorningEnd() const;
+    int AfternoonStart() const;
     bool WorksOn(int weekday) const { return (weekdays >> weekday & 1) != 0; }
     // Empty when the pattern can be used, else why not (Japanese).
     std::string Check() const;

@@ -161,6 +161,33 @@ TEST(ScheduledMonth, LateEarlyAbsentHolidaySwapAndDayInLieu) {
     EXPECT_EQ(o.RowOf("山田", &unswapped, &leave).payroll.restDay, 8 * 60);
 }
 
+// A half day of leave excuses its own half only: the morning off, the day starts at the end of
+// the lunch break (13:00); the afternoon off, it ends at its start (12:00).
+TEST(ScheduledMonth, AHalfDayOfLeaveExcusesOnlyItsHalf) {
+    Office o;
+    o.Day("山田", 2, 13, 0, 18, 0);   // morning off, in at 13:00: on time
+    o.Day("山田", 4, 14, 30, 18, 0);  // morning off, in at 14:30: 1:30 late
+    o.Day("山田", 5, 9, 0, 11, 0);    // afternoon off, out at 11:00: 1:00 early
+    o.Day("山田", 10, 9, 0, 12, 0);   // afternoon off, out at 12:00: on time
+    CLeaveBook leave;
+    for (int day : {2, 4})
+        leave.taken.push_back({"山田", 20261100 + day, CLeaveBook::EPart::kMorning});
+    for (int day : {5, 10}) {
+        leave.taken.push_back({"山田", 20261100 + day, CLeaveBook::EPart::kAfternoon});
+    }
+    const CScheduleBook book = Book(o.rules);
+    const auto& s = o.RowOf("山田", &book, &leave).scheduled;
+    EXPECT_EQ(s.lateCount, 1);
+    EXPECT_EQ(s.late, 90);
+    EXPECT_EQ(s.earlyCount, 1);
+    EXPECT_EQ(s.early, 60);
+    // Without a break the halves meet at the middle of the day.
+    CWorkPattern plain = Pattern("休憩なし", 17);
+    plain.breaks.clear();
+    EXPECT_EQ(plain.MorningEnd(), 13 * 60);
+    EXPECT_EQ(plain.AfternoonStart(), 13 * 60);
+}
+
 TEST(ScheduledMonth, AClosedMonthKeepsItsFiguresWhenTheRulesChange) {
     Office o;
     for (int day : {1, 2, 3, 4, 5, 6, 7}) o.Day("山田", day, 9, 0, 19, 30);  // 9:30 a day
