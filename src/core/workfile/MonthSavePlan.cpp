@@ -60,18 +60,22 @@ std::optional<CMonthSavePlan> CMonthSavePlan::Make(const fs::path& work, const C
     return plan;
 }
 
-bool CMonthSavePlan::StillHolds(const fs::path& work, int fd) const {
+CMonthSavePlan::EHolds CMonthSavePlan::StillHolds(const fs::path& work, int fd) const {
     struct stat now {};
     if (CWorkGeneration(work).Read() != m_stamp || ::fstat(fd, &now) != 0 ||
-        !SameFile(now, m_status)) {
-        return false;
+        now.st_dev != m_status.st_dev || now.st_ino != m_status.st_ino ||
+        now.st_size < m_status.st_size || now.st_size % static_cast<off_t>(kLength) != 0) {
+        return EHolds::kNo;
     }
-    const std::uint64_t size = m_at + m_region.size();
+    const std::uint64_t size = ReadSize();
     const std::uint64_t from = std::max(m_at, size > kTailChecked ? size - kTailChecked : 0);
     std::string tail(static_cast<std::size_t>(size - from), '\0');
-    return tail.empty() ||
-           (CFileSystem::ReadAt(fd, from, tail.data(), tail.size()) &&
-            std::string_view(m_region).substr(static_cast<std::size_t>(from - m_at)) == tail);
+    if (!tail.empty() &&
+        (!CFileSystem::ReadAt(fd, from, tail.data(), tail.size()) ||
+         std::string_view(m_region).substr(static_cast<std::size_t>(from - m_at)) != tail)) {
+        return EHolds::kNo;
+    }
+    return SameFile(now, m_status) ? EHolds::kYes : EHolds::kGrown;
 }
 
 }  // namespace stampwell

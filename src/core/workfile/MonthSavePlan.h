@@ -30,11 +30,15 @@ public:
                                               int monthNumber,
                                               const std::vector<CMonthEdit::Change>& changes);
 
-    // fd is the work file opened under its lock.
-    bool StillHolds(const std::filesystem::path& work, int fd) const;
+    // fd is the work file opened under its lock. kGrown: only records were appended since (a
+    // tap meanwhile): what was read stands and the appended part is read too, but the journal
+    // written ahead no longer fits.
+    enum class EHolds { kYes, kGrown, kNo };
+    EHolds StillHolds(const std::filesystem::path& work, int fd) const;
+    std::uint64_t ReadSize() const { return m_at + m_region.size(); }
 
     std::uint64_t At() const { return m_at; }
-    const std::string& Region() const { return m_region; }
+    std::string& Region() { return m_region; }
     CMonthRewrite& Rewrite() { return m_rewrite; }
     std::optional<CMonthIndex::CBuilder>& Kept() { return m_kept; }
     // The journal written ahead, when there is anything to write.

@@ -138,13 +138,35 @@ CMonthStore::ESaveOutcome CMonthStore::Save(const fs::path& work, const std::str
     const std::string* region = &read;
     CMonthRewrite worked;
     CWorkJournal::CAhead* ahead = nullptr;
-    if (plan != nullptr && fd && plan->StillHolds(work, fd.Get())) {
-        // Nothing came between but appends: what was read and worked out ahead stands.
+    const auto holds =
+        plan != nullptr && fd ? plan->StillHolds(work, fd.Get()) : CMonthSavePlan::EHolds::kNo;
+    if (holds == CMonthSavePlan::EHolds::kYes) {
+        // Nothing came between: what was read and worked out ahead stands.
         at = plan->At();
         kept = std::move(plan->Kept());
         region = &plan->Region();
         worked = std::move(plan->Rewrite());
         if (plan->Ahead()) ahead = &*plan->Ahead();
+    } else if (holds == CMonthSavePlan::EHolds::kGrown) {
+        // Only taps came between: they are read and the save worked out again with them; the
+        // journal written ahead takes them on when the rest of the rewrite is as it was.
+        auto added = ReadRange(fd.Get(), plan->ReadSize(), WholeSize(fd.Get()));
+        if (!added) return ESaveOutcome::kUnreachable;
+        at = plan->At();
+        kept = std::move(plan->Kept());
+        read = std::move(plan->Region());
+        read += *added;
+        worked = CMonthRewrite::Work(edit, name, read, changes);
+        const CMonthRewrite& before = plan->Rewrite();
+        if (plan->Ahead() && worked.Outcome() == CMonthRewrite::EOutcome::kReady &&
+            before.Outcome() == CMonthRewrite::EOutcome::kReady &&
+            worked.Skipped() == before.Skipped() &&
+            worked.Changed().starts_with(before.Changed()) &&
+            CWorkJournal(work).Extend(*plan->Ahead(), at + worked.Skipped(), worked.Changed(),
+                                      at + worked.Out().size(),
+                                      std::string_view(read).substr(worked.Skipped()))) {
+            ahead = &*plan->Ahead();
+        }
     } else {
         // Every record of the month lies at or after its first range: only that part of the
         // file is read and rewritten.

@@ -34,14 +34,19 @@ std::string Digest(std::string_view bytes) {
     return hex;
 }
 
+// fixed: numbers of 20 digits, so that a journal written ahead can take more bytes under the
+// lock with a header of the same length (readers take the leading zeros as they are).
 std::string Header(std::uint64_t offset, std::uint64_t newSize, std::string_view bytes,
-                   std::uint64_t oldSize, std::string_view old) {
-    char numbers[96];
-    std::snprintf(numbers, sizeof numbers, "%llu %llu %zu ",
+                   std::uint64_t oldSize, std::string_view old, bool fixed = false) {
+    char numbers[128];
+    std::snprintf(numbers, sizeof numbers, fixed ? "%020llu %020llu %020llu " : "%llu %llu %llu ",
                   static_cast<unsigned long long>(offset), static_cast<unsigned long long>(newSize),
-                  bytes.size());
-    return std::string(kMagic) + numbers + Digest(bytes) + " " + std::to_string(oldSize) + " " +
-           Digest(old) + "\n";
+                  static_cast<unsigned long long>(bytes.size()));
+    char oldNumber[32];
+    std::snprintf(oldNumber, sizeof oldNumber, fixed ? "%020llu" : "%llu",
+                  static_cast<unsigned long long>(oldSize));
+    return std::string(kMagic) + numbers + Digest(bytes) + " " + oldNumber + " " + Digest(old) +
+           "\n";
 }
 }  // namespace
 
@@ -149,6 +154,7 @@ bool CWorkJournal::CarryOut(std::uint64_t offset, std::string_view bytes, std::u
 CWorkJournal::CAhead::CAhead(CAhead&& other) noexcept
     : m_path(std::exchange(other.m_path, {})),
       m_offset(other.m_offset),
+      m_headerSize(other.m_headerSize),
       m_size(other.m_size),
       m_newSize(other.m_newSize),
       m_oldSize(other.m_oldSize) {}
@@ -158,6 +164,7 @@ CWorkJournal::CAhead& CWorkJournal::CAhead::operator=(CAhead&& other) noexcept {
         if (!m_path.empty()) ::unlink(m_path.c_str());
         m_path = std::exchange(other.m_path, {});
         m_offset = other.m_offset;
+        m_headerSize = other.m_headerSize;
         m_size = other.m_size;
         m_newSize = other.m_newSize;
         m_oldSize = other.m_oldSize;
@@ -193,17 +200,45 @@ std::optional<CWorkJournal::CAhead> CWorkJournal::WriteAhead(std::uint64_t offse
     if (offset + bytes.size() > newSize || IsForeign()) return std::nullopt;
     RemoveStaleAhead();
     const std::uint64_t oldSize = offset + old.size();
-    std::string journal = Header(offset, newSize, bytes, oldSize, old);
+    std::string journal = Header(offset, newSize, bytes, oldSize, old, true);
     journal.append(bytes);
     CAhead ahead;
     ahead.m_path =
         CFileSystem::WriteScratch(FilePath(), FilePath().filename().string() + ".ahead", journal);
     if (ahead.m_path.empty()) return std::nullopt;
     ahead.m_offset = offset;
+    ahead.m_headerSize = journal.size() - bytes.size();
     ahead.m_size = bytes.size();
     ahead.m_newSize = newSize;
     ahead.m_oldSize = oldSize;
     return ahead;
+}
+
+bool CWorkJournal::Extend(CAhead& ahead, std::uint64_t offset, std::string_view bytes,
+                          std::uint64_t newSize, std::string_view old) const {
+    if (ahead.m_path.empty() || ahead.m_offset != offset || bytes.size() < ahead.m_size) {
+        return false;
+    }
+    CFileDescriptor fd = CFileSystem::Open(ahead.m_path, O_WRONLY);
+    if (!fd) return false;
+    const std::string header = Header(offset, newSize, bytes, offset + old.size(), old, true);
+    const std::string_view added = bytes.substr(static_cast<std::size_t>(ahead.m_size));
+    // The part written ahead stays; what follows it goes after it, then the header over the
+    // old one (of the same length): the file becomes the journal only when renamed.
+    const auto put = [&](std::string_view part, std::uint64_t at) {
+        return part.empty() ||
+               ::pwrite(fd.Get(), part.data(), part.size(), static_cast<off_t>(at)) ==
+                   static_cast<ssize_t>(part.size());
+    };
+    if (header.size() != ahead.m_headerSize || !put(added, header.size() + ahead.m_size) ||
+        !put(header, 0) || ::fsync(fd.Get()) != 0 || !fd.Close()) {
+        ahead = CAhead{};  // no longer whole: it goes
+        return false;
+    }
+    ahead.m_size = bytes.size();
+    ahead.m_newSize = newSize;
+    ahead.m_oldSize = offset + old.size();
+    return true;
 }
 
 bool CWorkJournal::Rewrite(CAhead& ahead, std::uint64_t offset, std::string_view bytes,

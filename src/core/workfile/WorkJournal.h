@@ -50,12 +50,18 @@ public:
         friend class CWorkJournal;
         CAhead() = default;
         std::filesystem::path m_path;
-        std::uint64_t m_offset = 0, m_size = 0, m_newSize = 0, m_oldSize = 0;
+        std::uint64_t m_offset = 0, m_headerSize = 0, m_size = 0, m_newSize = 0, m_oldSize = 0;
     };
     // Not under the lock: writes the journal of the rewrite as Rewrite takes it. Nothing when
     // it cannot be written (the save then writes its journal under the lock, as ever).
     std::optional<CAhead> WriteAhead(std::uint64_t offset, std::string_view bytes,
                                      std::uint64_t newSize, std::string_view old) const;
+    // Under the lock, when only records were appended since it was written: the journal
+    // written ahead takes the rewrite as it now is, whose bytes begin with the ones it holds
+    // (old and the sizes as they now are). False when it cannot: it is then dropped and the
+    // journal is written in full by Rewrite.
+    bool Extend(CAhead& ahead, std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,
+                std::string_view old) const;
     // Rewrite with the journal written ahead for exactly these arguments (checked; otherwise,
     // or when it went meanwhile, the journal is written now).
     bool Rewrite(CAhead& ahead, std::uint64_t offset, std::string_view bytes, std::uint64_t newSize,

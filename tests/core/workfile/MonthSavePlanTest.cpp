@@ -15,6 +15,7 @@
 #include "people/CipherRecordFile.h"
 #include "support/SharedClock.h"
 #include "workfile/MonthEdit.h"
+#include "workfile/WorkJournal.h"
 
 namespace stampwell {
 
@@ -137,7 +138,7 @@ TEST(MonthSavePlan, WhatAnotherProgramDidBetweenThePlanAndTheLockIsKept) {
     }
 }
 
-TEST(MonthSavePlan, WithNothingBetweenTheLockIsHeldOnlyToWrite) {
+TEST(MonthSavePlan, TheLockIsHeldToWriteNotToReadTheMonthAgain) {
     test::CTempDir root;
     test::SharedClock clock(root / "share");
     const fs::path work = clock.Work();
@@ -154,6 +155,14 @@ TEST(MonthSavePlan, WithNothingBetweenTheLockIsHeldOnlyToWrite) {
     // The part from March on (about 170 KB) is not read again under the lock: only its end.
     EXPECT_LT(readLocked, 100u * 1024);
     EXPECT_EQ(Day(work, "A", 3, 2).end, "18:00");
+    // A tap between the two: the tap is read too, the rest still not.
+    test::SharedClock other(root / "share", "other");
+    hooks.prepared = [&] { ASSERT_EQ(other.Tap("B", 9, 1), 1); };
+    ASSERT_EQ(clock.report->SaveMonth("A", 2011, 3, {{2, 1, "18:00", ""}}, nullptr, hooks),
+              CWorkReport::ESaveOutcome::kSaved);
+    EXPECT_LT(BytesRead() - readLocked, 100u * 1024);
+    EXPECT_EQ(Day(work, "A", 3, 2).end, "");
+    EXPECT_EQ(Day(work, "B", 8, 25).start, "09:01");
     EXPECT_EQ(test::FilesIn(root / "share"),
               (std::vector<std::string>{"KINTAI.dat", "KINTAI.dat.index", "KINTAI.dat.lock",
                                         "KINTAI.dat.months"}));
@@ -201,6 +210,41 @@ TEST(MonthSavePlan, ASaveKilledBeforeItsLockLeavesTheFileAndItsLeftoverGoesInTim
               CWorkReport::ESaveOutcome::kSaved);
     EXPECT_TRUE(leftovers().empty());
     EXPECT_EQ(Day(work, "A", 3, 2).end, "");
+}
+
+// A tap between the reading ahead and the lock is taken into the journal written ahead: a save
+// killed halfway through the work file is finished from it with the tap where it was appended.
+TEST(MonthSavePlan, ASaveKilledHalfwayWithATapBetweenIsFinishedWithTheTap) {
+    test::CTempDir root;
+    test::SharedClock clock(root / "share");
+    const fs::path work = clock.Work();
+    test::WriteBytes(work, EightMonths());
+    ASSERT_EQ(clock.Tap("C", 8, 50), 1);
+    std::vector<WorkDayRecord> days;
+    ASSERT_TRUE(clock.report->LoadMonth("A", 2011, 3, days));
+    const std::size_t blocks = test::WorkBlocks(work).size();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        test::SharedClock other(root / "share", "other");
+        CWorkReport::SaveHooks hooks;
+        hooks.prepared = [&] { other.Tap("B", 9, 1); };
+        hooks.step = [](CWorkJournal::EStep step) {
+            if (step == CWorkJournal::EStep::kHalfWritten) ::raise(SIGKILL);
+        };
+        clock.report->SaveMonth("A", 2011, 3, kMarch, nullptr, hooks);
+        ::_exit(0);
+    }
+    test::CChildReaper reaper(child);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    test::SharedClock next(root / "share", "next");
+    ASSERT_TRUE(next.report->LoadMonth("A", 2011, 3, days));  // settles the journal
+    EXPECT_EQ(days[1].end, "18:00");
+    EXPECT_EQ(days[4].start, "08:45");
+    EXPECT_EQ(Day(work, "B", 8, 25).start, "09:01");
+    EXPECT_EQ(Day(work, "C", 8, 25).start, "08:50");
+    EXPECT_EQ(test::WorkBlocks(work).size(), blocks + 2);
 }
 
 }  // namespace stampwell
