@@ -27,20 +27,32 @@
 namespace stampwell {
 using V = CTimeRegisterView;
 
+namespace {
+// An office on the company database: db init, this clock set to it, an administrator (admin,
+// pw), then the steps given; the clock's day 2011/08/25 09:05. Empty, or what failed.
+std::string SetUpOffice(test::CPgServer& server, test::CTestRuntime& t,
+                        const std::vector<std::string>& more) {
+    const std::string office = server.ConnInfo("office");
+    std::vector<std::string> steps{
+        "db init --database '" + office + "'",
+        "settings set --store postgresql --database '" + office + "' --site 本社",
+        "admins add --id admin --password pw"};
+    steps.insert(steps.end(), more.begin(), more.end());
+    for (const std::string& step : steps) {
+        const auto done = test::RunCli(t.dir.Path(), step);
+        if (done.exitCode != 0) return step + ": " + done.err;
+    }
+    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    return {};
+}
+}  // namespace
+
 TEST(HungDatabase, TheWindowTicksTheTapIsKeptBesideTheClockAndSentOnceTheServerAnswers) {
     test::CPgServer server;
     ASSERT_TRUE(server.Running()) << server.Why();
     test::CTestRuntime t;
+    ASSERT_EQ(SetUpOffice(server, t, {"users add --card 012E00FF12345678 --name 山田"}), "");
     const std::string office = server.ConnInfo("office");
-    for (const std::string& step :
-         {"db init --database '" + office + "'",
-          "settings set --store postgresql --database '" + office + "' --site 本社",
-          std::string("admins add --id admin --password pw"),
-          std::string("users add --card 012E00FF12345678 --name 山田")}) {
-        const auto done = test::RunCli(t.dir.Path(), step);
-        ASSERT_EQ(done.exitCode, 0) << step << ": " << done.err;
-    }
-    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
     auto prompt = std::make_shared<test::CFakePrompt>();
     auto sounds = std::make_shared<test::CFakeSoundPlayer>();
     CStampwellApp app(t.runtime, prompt, sounds, "simulated:" + (t.dir / "card").string());
@@ -101,16 +113,7 @@ TEST(HungDatabase, TheRulesAndLimitsScreensNeverWaitOnTheWindowsThread) {
     test::CPgServer server;
     ASSERT_TRUE(server.Running()) << server.Why();
     test::CTestRuntime t;
-    const std::string office = server.ConnInfo("office");
-    for (const std::string& step :
-         {"db init --database '" + office + "'",
-          "settings set --store postgresql --database '" + office + "' --site 本社",
-          std::string("admins add --id admin --password pw"),
-          std::string("rules set --agreement-start 4 --from 2011/04/01")}) {
-        const auto done = test::RunCli(t.dir.Path(), step);
-        ASSERT_EQ(done.exitCode, 0) << step << ": " << done.err;
-    }
-    t.clock->Set(CLocalTime::FromLocal(2011, 8, 25, 9, 5));
+    ASSERT_EQ(SetUpOffice(server, t, {"rules set --agreement-start 4 --from 2011/04/01"}), "");
     auto prompt = std::make_shared<test::CFakePrompt>();
     CStampwellApp app(t.runtime, prompt, std::make_shared<test::CFakeSoundPlayer>(),
                       "simulated:" + (t.dir / "card").string());

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/RulesWait.h"
 #include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "officestore/OfficeStores.h"
@@ -83,29 +84,10 @@ int CLimitsDialog::Run() {
 }
 
 bool CLimitsDialog::Prepare() {
-    // The rules may be on a server or a share that hangs: never read on the window's thread.
-    struct Job {
-        std::shared_ptr<IRulesStore> store;
-        CWorkRules rules;
-        bool read = false;
-    };
-    auto job = std::make_shared<Job>();
-    job->store = OpenRulesStore(m_controller.Runtime());
-    CShareWait wait(this);
-    if (!wait.Run([job] { job->read = job->store->Read(job->rules); })) {
-        m_controller.Prompt().ShowMessage(
-            "共有フォルダ（勤務ルールの場所）が応答しないため、読み込みをやめました。",
-            EMessageIcon::None);
-        return false;
-    }
-    if (!job->read) {
-        // Limits figured by the default rules could misstate the law: nothing is shown.
-        m_controller.Prompt().ShowMessage(
-            "勤務ルールを読めませんでした。しばらくしてからもう一度開いてください。",
-            EMessageIcon::None);
-        return false;
-    }
-    m_rules = job->rules;
+    // Limits figured by the default rules could misstate the law: nothing shown without them.
+    const auto read = ReadRulesWaiting(*this, m_controller);
+    if (!read) return false;
+    m_rules = read->rules;
     const CWorkRules& rules = m_rules;
     const auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
     const QSignalBlocker block(m_year);

@@ -12,6 +12,7 @@
 
 #include "admin_ui/DateField.h"
 #include "admin_ui/DialogParts.h"
+#include "admin_ui/RulesWait.h"
 #include "admin_ui/ShareWait.h"
 #include "controller/RecorderController.h"
 #include "leave/LeaveDate.h"
@@ -116,31 +117,11 @@ int CWorkRulesDialog::Run() {
 }
 
 bool CWorkRulesDialog::Prepare() {
-    // The rules may be on a server or a share that hangs: never read on the window's thread.
-    struct Job {
-        std::shared_ptr<IRulesStore> store;
-        CWorkRules rules;
-        std::vector<std::string> unread;
-        bool read = false;
-    };
-    auto job = std::make_shared<Job>();
-    job->store = OpenRulesStore(m_controller.Runtime());
-    CShareWait wait(this);
-    if (!wait.Run([job] { job->read = job->store->Read(job->rules, &job->unread); })) {
-        m_controller.Prompt().ShowMessage(
-            "共有フォルダ（勤務ルールの場所）が応答しないため、読み込みをやめました。",
-            EMessageIcon::None);
-        return false;
-    }
-    if (!job->read) {
-        // Saving over rules that were never read would put the defaults in their place.
-        m_controller.Prompt().ShowMessage(
-            "勤務ルールを読めませんでした。しばらくしてからもう一度開いてください。",
-            EMessageIcon::None);
-        return false;
-    }
-    m_shown = job->rules;
-    const std::vector<std::string>& unread = job->unread;
+    // Saving over rules that were never read would put the defaults in their place.
+    const auto read = ReadRulesWaiting(*this, m_controller);
+    if (!read) return false;
+    m_shown = read->rules;
+    const std::vector<std::string>& unread = read->unread;
     if (!unread.empty()) {
         std::string said = "勤務ルールのファイルに読めない値があります。";
         for (const auto& key : unread) said += "\n" + CWorkRules::UnreadWarning(key);
