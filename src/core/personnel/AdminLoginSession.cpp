@@ -47,6 +47,14 @@ CAdminLoginSession::ECheck CAdminLoginSession::Check(bool byCard, const std::str
     return job->unreachable ? ECheck::kUnreachable : ECheck::kRefused;
 }
 
+void CAdminLoginSession::Say(ECheck checked, const char* refused) {
+    m_prompt.ShowMessage(checked == ECheck::kRefused ? refused
+                         : checked == ECheck::kStopped
+                             ? kNoAnswer
+                             : CAdminFile::RefusalMessage(IAdminStore::ERefusal::kUnreachable),
+                         EMessageIcon::None);
+}
+
 void CAdminLoginSession::Begin() {
     m_timeoutStopped = false;
     m_messageOpen = false;
@@ -56,18 +64,10 @@ CAdminLoginSession::EOutcome CAdminLoginSession::OnCardTick(CFelicaReader* reade
     if (reader == nullptr || m_messageOpen || m_checking) return kContinue;
     std::string card;
     if (!reader->Poll(card)) return kContinue;
-    m_messageOpen = true;  // no tick starts a second check meanwhile
     const ECheck checked = Check(true, card, {});
-    if (checked == ECheck::kAccepted) {
-        m_messageOpen = false;
-        return kAccepted;
-    }
-    m_prompt.ShowMessage(checked == ECheck::kRefused
-                             ? "管理者認証用として登録されていないカードです。"
-                         : checked == ECheck::kStopped
-                             ? kNoAnswer
-                             : CAdminFile::RefusalMessage(IAdminStore::ERefusal::kUnreachable),
-                         EMessageIcon::None);
+    if (checked == ECheck::kAccepted) return kAccepted;
+    m_messageOpen = true;
+    Say(checked, "管理者認証用として登録されていないカードです。");
     m_messageOpen = false;
     return kContinue;
 }
@@ -83,11 +83,7 @@ CAdminLoginSession::EOutcome CAdminLoginSession::OnOk(const std::string& id,
     // A failed attempt leaves the login ID as it was.
     const ECheck checked = Check(false, id, password);
     if (checked == ECheck::kAccepted) return kAccepted;
-    m_prompt.ShowMessage(checked == ECheck::kRefused ? "登録名またはパスが異なります。"
-                         : checked == ECheck::kStopped
-                             ? kNoAnswer
-                             : CAdminFile::RefusalMessage(IAdminStore::ERefusal::kUnreachable),
-                         EMessageIcon::None);
+    Say(checked, "登録名またはパスが異なります。");
     return kContinue;
 }
 

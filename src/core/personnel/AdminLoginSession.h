@@ -37,6 +37,8 @@ private:
     // One login check (a card, or an ID and password) on a copy of the store; the login ID is
     // taken over when it is accepted.
     ECheck Check(bool byCard, const std::string& first, const std::string& password);
+    // The message of a check that did not log in; refused is said for a wrong card or password.
+    void Say(ECheck checked, const char* refused);
 
     IAdminStore& m_admins;
     IPrompt& m_prompt;

@@ -70,7 +70,6 @@ private:
     bool ReadAll(std::vector<Listed>& admins) const;
     // Nothing when the server could not be asked.
     std::optional<bool> IsPassword(const std::string& id, const std::string& password) const;
-    // The ID of the administrator with that login card; empty for none.
     // The ID of the card's administrator, empty for none; nothing when the server could not be
     // asked.
     std::optional<std::string> IdOfCard(const std::string& card) const;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -38,6 +39,25 @@ CFileDescriptor CreateUniqueScratch(const fs::path& target, std::string_view scr
         if (fd || errno != EEXIST) return fd;
     }
     return {};
+}
+
+// bytes, synced, in a new scratch file beside target, with exactly the mode kept when given;
+// its path, or empty (nothing left behind, errno kept) when it could not be written whole.
+fs::path WriteScratchFile(const fs::path& target, std::string_view scratchName,
+                          std::string_view bytes, mode_t created, std::optional<mode_t> kept) {
+    fs::path scratch;
+    CFileDescriptor fd = CreateUniqueScratch(target, scratchName, created, scratch);
+    if (!fd) return {};
+    bool ok = !kept || ::fchmod(fd.Get(), *kept) == 0;
+    ok = ok && CFileSystem::WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
+    const int error = errno;
+    ok = fd.Close() && ok;
+    if (!ok) {
+        ::unlink(scratch.c_str());
+        errno = error;
+        return {};
+    }
+    return scratch;
 }
 
 // Where the last whole line of the file ends (0 when there is none).
@@ -190,18 +210,7 @@ void CFileSystem::RemoveLeftoverScratch(const fs::path& target, std::string_view
 
 fs::path CFileSystem::WriteScratch(const fs::path& target, std::string_view scratchName,
                                    std::string_view bytes) {
-    fs::path scratch;
-    CFileDescriptor fd = CreateUniqueScratch(target, scratchName, 0666, scratch);
-    if (!fd) return {};
-    bool ok = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
-    const int error = errno;
-    ok = fd.Close() && ok;
-    if (!ok) {
-        ::unlink(scratch.c_str());
-        errno = error;
-        return {};
-    }
-    return scratch;
+    return WriteScratchFile(target, scratchName, bytes, 0666, std::nullopt);
 }
 
 bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratchName,
@@ -216,20 +225,13 @@ bool CFileSystem::WriteWholeFile(const fs::path& target, std::string_view scratc
     const bool replacing = exists;
     const bool ownerOnly = access == EAccess::kOwnerOnly;
     // The scratch file is as private as the result from its first byte on.
-    mode_t created = ownerOnly ? 0600 : (replacing ? old.st_mode & 0777 : 0666);
-    fs::path scratch;
-    CFileDescriptor fd = CreateUniqueScratch(target, scratchName, created, scratch);
-    if (!fd) return false;
-    bool ok = true;
-    if (replacing) {
-        const mode_t kept = ownerOnly ? old.st_mode & 0700 : old.st_mode & 07777;
-        ok = ::fchmod(fd.Get(), kept) == 0;
-    }
-    ok = ok && WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
-    int error = errno;
-    ok = fd.Close() && ok;
-    if (!ok || !ReplaceFile(scratch, target)) {
-        error = ok ? errno : error;
+    const mode_t created = ownerOnly ? 0600 : (replacing ? old.st_mode & 0777 : 0666);
+    std::optional<mode_t> kept;
+    if (replacing) kept = ownerOnly ? old.st_mode & 0700 : old.st_mode & 07777;
+    const fs::path scratch = WriteScratchFile(target, scratchName, bytes, created, kept);
+    if (scratch.empty()) return false;
+    if (!ReplaceFile(scratch, target)) {
+        const int error = errno;
         ::unlink(scratch.c_str());
         errno = error;
         return false;

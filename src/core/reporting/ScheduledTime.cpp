@@ -54,8 +54,6 @@ std::vector<CScheduledTime::Day> CScheduledTime::ForDays(const std::vector<WorkD
         if (pay.counted) {
             const int until = afternoonOff ? pattern.MorningEnd() : pattern.end;
             f.early = std::max(0, until - CTimeText::Minutes(record.end));
-        }
-        if (pay.counted) {
             const int beyond = pay.worked - pay.restDay - f.scheduled;
             f.withinOvertime = std::max(0, beyond - pay.dailyOvertime - pay.weeklyOvertime);
         }

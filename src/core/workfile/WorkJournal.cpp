@@ -152,22 +152,13 @@ bool CWorkJournal::CarryOut(std::uint64_t offset, std::string_view bytes, std::u
 }
 
 CWorkJournal::CAhead::CAhead(CAhead&& other) noexcept
-    : m_path(std::exchange(other.m_path, {})),
-      m_offset(other.m_offset),
-      m_headerSize(other.m_headerSize),
-      m_size(other.m_size),
-      m_newSize(other.m_newSize),
-      m_oldSize(other.m_oldSize) {}
+    : m_path(std::exchange(other.m_path, {})), m_extent(other.m_extent) {}
 
 CWorkJournal::CAhead& CWorkJournal::CAhead::operator=(CAhead&& other) noexcept {
     if (this != &other) {
         if (!m_path.empty()) ::unlink(m_path.c_str());
         m_path = std::exchange(other.m_path, {});
-        m_offset = other.m_offset;
-        m_headerSize = other.m_headerSize;
-        m_size = other.m_size;
-        m_newSize = other.m_newSize;
-        m_oldSize = other.m_oldSize;
+        m_extent = other.m_extent;
     }
     return *this;
 }
@@ -206,23 +197,20 @@ std::optional<CWorkJournal::CAhead> CWorkJournal::WriteAhead(std::uint64_t offse
     ahead.m_path =
         CFileSystem::WriteScratch(FilePath(), FilePath().filename().string() + ".ahead", journal);
     if (ahead.m_path.empty()) return std::nullopt;
-    ahead.m_offset = offset;
-    ahead.m_headerSize = journal.size() - bytes.size();
-    ahead.m_size = bytes.size();
-    ahead.m_newSize = newSize;
-    ahead.m_oldSize = oldSize;
+    ahead.m_extent = {offset, journal.size() - bytes.size(), bytes.size(), newSize, oldSize};
     return ahead;
 }
 
 bool CWorkJournal::Extend(CAhead& ahead, std::uint64_t offset, std::string_view bytes,
                           std::uint64_t newSize, std::string_view old) const {
-    if (ahead.m_path.empty() || ahead.m_offset != offset || bytes.size() < ahead.m_size) {
+    if (ahead.m_path.empty() || ahead.m_extent.offset != offset ||
+        bytes.size() < ahead.m_extent.size) {
         return false;
     }
     CFileDescriptor fd = CFileSystem::Open(ahead.m_path, O_WRONLY);
     if (!fd) return false;
     const std::string header = Header(offset, newSize, bytes, offset + old.size(), old, true);
-    const std::string_view added = bytes.substr(static_cast<std::size_t>(ahead.m_size));
+    const std::string_view added = bytes.substr(static_cast<std::size_t>(ahead.m_extent.size));
     // The part written ahead stays; what follows it goes after it, then the header over the
     // old one (of the same length): the file becomes the journal only when renamed.
     const auto put = [&](std::string_view part, std::uint64_t at) {
@@ -230,23 +218,22 @@ bool CWorkJournal::Extend(CAhead& ahead, std::uint64_t offset, std::string_view 
                ::pwrite(fd.Get(), part.data(), part.size(), static_cast<off_t>(at)) ==
                    static_cast<ssize_t>(part.size());
     };
-    if (header.size() != ahead.m_headerSize || !put(added, header.size() + ahead.m_size) ||
-        !put(header, 0) || ::fsync(fd.Get()) != 0 || !fd.Close()) {
+    if (header.size() != ahead.m_extent.headerSize ||
+        !put(added, header.size() + ahead.m_extent.size) || !put(header, 0) ||
+        ::fsync(fd.Get()) != 0 || !fd.Close()) {
         ahead = CAhead{};  // no longer whole: it goes
         return false;
     }
-    ahead.m_size = bytes.size();
-    ahead.m_newSize = newSize;
-    ahead.m_oldSize = offset + old.size();
+    ahead.m_extent = {offset, header.size(), bytes.size(), newSize, offset + old.size()};
     return true;
 }
 
 bool CWorkJournal::Rewrite(CAhead& ahead, std::uint64_t offset, std::string_view bytes,
                            std::uint64_t newSize, std::string_view old, const StepHook& step) {
     struct stat status {};
-    const bool fits = !ahead.m_path.empty() && ahead.m_offset == offset &&
-                      ahead.m_size == bytes.size() && ahead.m_newSize == newSize &&
-                      ahead.m_oldSize == offset + old.size();
+    const bool fits = !ahead.m_path.empty() && ahead.m_extent.offset == offset &&
+                      ahead.m_extent.size == bytes.size() && ahead.m_extent.newSize == newSize &&
+                      ahead.m_extent.oldSize == offset + old.size();
     // Never over a journal nor anything else at its name (a journal found is settled as the
     // lock is taken; one still there is refused as ever by the rewrite below).
     if (!fits || ::lstat(FilePath().c_str(), &status) == 0 ||

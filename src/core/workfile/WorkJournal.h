@@ -49,8 +49,12 @@ public:
     private:
         friend class CWorkJournal;
         CAhead() = default;
+        // What the journal written ahead holds: bytes from offset, after a header.
+        struct Extent {
+            std::uint64_t offset = 0, headerSize = 0, size = 0, newSize = 0, oldSize = 0;
+        };
         std::filesystem::path m_path;
-        std::uint64_t m_offset = 0, m_headerSize = 0, m_size = 0, m_newSize = 0, m_oldSize = 0;
+        Extent m_extent;
     };
     // Not under the lock: writes the journal of the rewrite as Rewrite takes it. Nothing when
     // it cannot be written (the save then writes its journal under the lock, as ever).

@@ -88,12 +88,11 @@ bool CLimitsDialog::Prepare() {
     const auto read = ReadRulesWaiting(*this, m_controller);
     if (!read) return false;
     m_rules = read->rules;
-    const CWorkRules& rules = m_rules;
     const auto today = CLocalTime::ToLocal(m_controller.Runtime().Clock().Now());
     const QSignalBlocker block(m_year);
     if (today) {
         m_year->setValue(COvertimeYear::AgreementYearOf(today->tm_year + 1900, today->tm_mon + 1,
-                                                        rules.agreementStart));
+                                                        m_rules.agreementStart));
     }
     Refresh();
     return true;
