@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "WorkFiles.h"
+#include "people/CipherRecordFile.h"
 #include "platform/ManualClock.h"
 #include "settings/EnvironmentSettings.h"
 #include "support/ShareMount.h"
 #include "support/SharedClock.h"
 #include "support/TestSupport.h"
+#include "workfile/MonthEdit.h"
 #include "workfile/WorkReport.h"
 
 namespace stampwell {
@@ -97,6 +99,54 @@ TEST(TwoMounts, TapsMadeWhileTheConnectionToTheShareIsDroppedWaitInTheTemporaryF
     EXPECT_EQ(fs::file_size(share / "KINTAI.dat"), 5u * 51);
     EXPECT_FALSE(fs::exists(pc.dataDir / "TemporaryRecord.dat") &&
                  fs::file_size(pc.dataDir / "TemporaryRecord.dat") > 0);
+}
+
+}  // namespace stampwell
+
+namespace stampwell {
+
+// A month save on one PC works its part out before its lock: what the other PC does through its
+// own mount meanwhile (a clock-in overwritten, another month saved far back) is seen there (the
+// count in the lock file, whatever the device numbers) and kept.
+TEST(TwoMounts, WhatTheOtherPcChangesWhileAMonthSaveIsWorkedOutIsKept) {
+    if (const std::string why = test::CShareMount::WhyNot(); !why.empty()) GTEST_SKIP() << why;
+    test::CTempDir root;
+    const fs::path share = root / "share";
+    fs::create_directories(share);
+    std::string bytes;
+    for (int month = 1; month <= 8; ++month) {
+        for (int day = 1; day <= 24; ++day) {
+            char date[16];
+            std::snprintf(date, sizeof date, "2011/%02d/%02d", month, day);
+            for (const char* who : {"A", "B"})
+                bytes += CCipherRecordFile::Encipher(test::Line(who, date, "09:00", false), 51);
+        }
+    }
+    test::WriteBytes(share / "KINTAI.dat", bytes);
+    test::CShareMount one(share, root / "pc1");
+    test::CShareMount two(share, root / "pc2");
+    ASSERT_TRUE(one.IsMounted() && two.IsMounted());
+    test::SharedClock first(one.Path(), "data1");
+    test::SharedClock second(two.Path(), "data2");
+    ASSERT_EQ(second.Tap("B", 8, 50), 1);
+    std::vector<WorkDayRecord> days;
+    ASSERT_TRUE(first.report->LoadMonth("A", 2011, 3, days));
+    CWorkReport::SaveHooks hooks;
+    hooks.prepared = [&] {
+        EXPECT_EQ(second.Tap("B", 9, 10), 2);
+        EXPECT_EQ(second.report->SaveMonth("B", 2011, 5, {{3, 0, "09:00", "08:00"}}),
+                  CWorkReport::ESaveOutcome::kSaved);
+    };
+    ASSERT_EQ(first.report->SaveMonth("A", 2011, 3, {{2, 1, "", "18:00"}}, nullptr, hooks),
+              CWorkReport::ESaveOutcome::kSaved);
+    const std::string file = test::ReadBytes(share / "KINTAI.dat");
+    auto day = [&](const std::string& name, int month, int d) {
+        return CMonthEdit(name, 2011, month).Read(file, name)[d - 1];
+    };
+    EXPECT_EQ(day("A", 3, 2).end, "18:00");
+    EXPECT_EQ(day("B", 5, 3).start, "08:00");
+    EXPECT_EQ(day("B", 8, 25).start, "09:10");
+    EXPECT_EQ(file.size(), bytes.size() + 2 * 51);
 }
 
 }  // namespace stampwell
